@@ -1,0 +1,58 @@
+// Reading and writing program files. Program text is bytes: every byte
+// 0..255 survives a load and a save, and a save keeps the line-end style of
+// the loaded file (CR LF, LF or CR; LF for a new program).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolva {
+
+enum class LineEnd { LF, CRLF, CR };
+
+const char* LineEndText(LineEnd e);
+
+// The outcome of a file operation: `ok`, or the operating system's reason.
+struct FileStatus {
+    bool ok = true;
+    std::string message;
+    static FileStatus Fail(std::string m) { return {false, std::move(m)}; }
+};
+
+// Reads a whole file. On failure `bytes` is left empty and the message names
+// the file and the system's reason.
+FileStatus ReadFileBytes(const std::string& path, std::string& bytes);
+
+// Writes `bytes` so that a failure never destroys the old file: a regular
+// file is written to a temporary file beside it, flushed to disk and renamed
+// over it (keeping the old file's permissions); a device or other special
+// file is written in place. On failure nothing of the old file is lost and
+// the message gives the system's reason.
+FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// The line-end style of a text: the first line end found decides; LF when
+// there is none.
+LineEnd DetectLineEnd(std::string_view bytes);
+
+// Splits text into lines at CR LF, LF or CR. A final line end does not start
+// an empty line; `finalEnd` tells whether the text ended with one.
+std::vector<std::string> SplitLines(std::string_view bytes, bool* finalEnd = nullptr);
+
+// Joins lines with `style`; `finalEnd` adds a line end after the last line.
+std::string JoinLines(const std::vector<std::string>& lines, LineEnd style, bool finalEnd);
+
+// What a user should be told before a file is taken as a program.
+struct TextCheck {
+    bool binary = false;        // mostly control bytes: not a program at all
+    std::size_t nulBytes = 0;   // NUL bytes found (kept as they are)
+    std::size_t longestLine = 0;
+};
+TextCheck CheckText(std::string_view bytes);
+
+// The file name without its folder.
+std::string BaseName(const std::string& path);
+// The extension with its period, in capitals (".DXF"), or empty.
+std::string UpperExtension(const std::string& path);
+
+}  // namespace tolva

@@ -1,0 +1,229 @@
+#include "text/gcode_words.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace tolva {
+namespace {
+
+constexpr std::array<bool, 256> makeTerminators() {
+    std::array<bool, 256> t{};
+    for (int c = 33; c <= 38; ++c) t[c] = true;
+    for (int c = 40; c <= 42; ++c) t[c] = true;
+    t[44] = true;
+    t[47] = true;
+    for (int c = 59; c <= 96; ++c) t[c] = true;
+    for (int c = 123; c <= 126; ++c) t[c] = true;
+    return t;
+}
+constexpr std::array<bool, 256> kTerminators = makeTerminators();
+
+// A line without blanks and tabs, at most 255 characters, held on the stack.
+struct Packed {
+    char buf[kMaxLine + 1];
+    std::size_t len = 0;
+
+    explicit Packed(std::string_view line) {
+        std::size_t n = line.size() < kMaxLine ? line.size() : kMaxLine;
+        for (std::size_t i = 0; i < n; ++i) {
+            char c = line[i];
+            if (c != ' ' && c != '\t') buf[len++] = c;
+        }
+    }
+    std::string_view view() const { return {buf, len}; }
+};
+
+// Length of the number text starting at `p`: the first character always
+// belongs to it, then everything up to a terminator.
+std::size_t numberLength(const char* p, const char* end) {
+    if (p >= end) return 0;
+    const char* q = p + 1;
+    while (q < end && !kTerminators[static_cast<unsigned char>(*q)]) ++q;
+    return static_cast<std::size_t>(q - p);
+}
+
+// [+-] digits [. digits] [e [+-] digits]; at least one digit or a period.
+bool isDecimal(std::string_view s) {
+    std::size_t i = 0, n = s.size();
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < n && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    bool period = false;
+    if (i < n && s[i] == '.') {
+        period = true;
+        ++i;
+        while (i < n && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    }
+    if (digits == 0 && !period) return false;
+    if (i < n && s[i] == 'e') {
+        ++i;
+        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+        std::size_t expDigits = 0;
+        while (i < n && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++expDigits;
+        if (expDigits == 0) return false;
+    }
+    return i == n;
+}
+
+bool parseDecimal(std::string_view s, float& out) {
+    if (!isDecimal(s)) return false;
+    char tmp[kMaxLine + 4];
+    std::size_t n = 0;
+    bool anyDigit = false;
+    for (char c : s) anyDigit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
+    if (!anyDigit) {  // "." or "-." reads as zero
+        out = 0.0f;
+        return true;
+    }
+    std::memcpy(tmp, s.data(), s.size());
+    n = s.size();
+    tmp[n] = '\0';
+    out = static_cast<float>(std::strtold(tmp, nullptr));
+    return true;
+}
+
+// Finds `letter` in `buf`, takes out the word that starts there and returns
+// it with one blank appended; empty when the letter is absent.
+std::size_t takeWord(char* buf, std::size_t& len, std::string_view letter, char* word) {
+    if (letter.empty() || len == 0) return 0;
+    std::string_view hay(buf, len);
+    std::size_t pos = hay.find(letter);
+    if (pos == std::string_view::npos) return 0;
+    const char* start = buf + pos + letter.size();
+    std::size_t wlen = letter.size() + numberLength(start, buf + len);
+    std::memcpy(word, buf + pos, wlen);
+    word[wlen] = ' ';
+    std::memmove(buf + pos, buf + pos + wlen, len - pos - wlen);
+    len -= wlen;
+    return wlen + 1;
+}
+
+struct Words {
+    // G M N X Y Z R I J K
+    char text[10][kMaxLine + 2];
+    std::size_t len[10] = {};
+    char rest[kMaxLine + 1];
+    std::size_t restLen = 0;
+};
+enum { wG, wM, wN, wX, wY, wZ, wR, wI, wJ, wK };
+
+void split(std::string_view line, const Letters& L, Words& w) {
+    Packed p(line);
+    static const std::string kG = "G", kM = "M";
+    const std::string* letters[10] = {&kG, &kM, &L.N, &L.X, &L.Y, &L.Z, &L.R, &L.I, &L.J, &L.K};
+    for (int i = 0; i < 10; ++i) w.len[i] = takeWord(p.buf, p.len, *letters[i], w.text[i]);
+    std::memcpy(w.rest, p.buf, p.len);
+    w.restLen = p.len;
+}
+
+void orderWords(std::string_view line, const Letters& L, bool mFirst, std::string& out) {
+    Words w;
+    split(line, L, w);
+    int x = wX, y = wY, i = wI, j = wJ;
+    unsigned char cx = w.len[wX] ? static_cast<unsigned char>(w.text[wX][0]) : 0;
+    unsigned char cy = w.len[wY] ? static_cast<unsigned char>(w.text[wY][0]) : 0;
+    if (cx > cy) {
+        x = wY, y = wX, i = wJ, j = wI;
+    }
+    out.clear();
+    auto put = [&](int k) { out.append(w.text[k], w.len[k]); };
+    put(wN);
+    put(wG);
+    if (mFirst) put(wM);
+    put(x);
+    put(y);
+    put(wZ);
+    put(i);
+    put(j);
+    put(wK);
+    put(wR);
+    if (!mFirst) put(wM);
+    out.append(w.rest, w.restLen);
+    if (out.size() > kMaxLine) out.resize(kMaxLine);
+}
+
+}  // namespace
+
+bool IsNumberTerminator(unsigned char c) { return kTerminators[c]; }
+
+std::string StripChar(char mode, char ch, std::string_view s) {
+    char m = static_cast<char>(std::toupper(static_cast<unsigned char>(mode)));
+    std::size_t b = 0, e = s.size();
+    switch (m) {
+        case 'A': {
+            std::string out;
+            out.reserve(s.size());
+            for (char c : s)
+                if (c != ch) out.push_back(c);
+            return out;
+        }
+        case 'B':
+        case 'L':
+            while (b < e && s[b] == ch) ++b;
+            if (m == 'L') break;
+            [[fallthrough]];
+        case 'R':
+            while (e > b && s[e - 1] == ch) --e;
+            break;
+        default:
+            break;
+    }
+    return std::string(s.substr(b, e - b));
+}
+
+WordRead WordValue(std::string_view word, std::string_view line) {
+    WordRead r;
+    if (word.empty()) return r;
+    Packed p(line);
+    std::string_view hay = p.view();
+    std::size_t pos = hay.find(word);
+    if (pos == std::string_view::npos) return r;
+    const char* start = p.buf + pos + word.size();
+    std::string_view num(start, numberLength(start, p.buf + p.len));
+    float v = 0.0f;
+    if (parseDecimal(num, v)) {
+        r.value = v;
+        r.found = true;
+        return r;
+    }
+    // Repairs, in order: ".5" -> "0.5", "-.5" -> "-0.5", "1.5." -> "1.5".
+    std::string fixed(num);
+    if (!fixed.empty() && fixed[0] == '.') fixed.insert(0, 1, '0');
+    if (fixed.size() >= 2 && fixed[0] == '-' && fixed[1] == '.') fixed.insert(1, 1, '0');
+    if (!fixed.empty() && fixed.back() == '.') fixed.pop_back();
+    if (parseDecimal(fixed, v)) {
+        r.value = v;
+        r.found = true;
+    }
+    return r;
+}
+
+SplitLine SplitWords(std::string_view line, const Letters& letters) {
+    Words w;
+    split(line, letters, w);
+    SplitLine s;
+    std::string* dst[10] = {&s.G, &s.M, &s.N, &s.X, &s.Y, &s.Z, &s.R, &s.I, &s.J, &s.K};
+    for (int i = 0; i < 10; ++i) dst[i]->assign(w.text[i], w.len[i]);
+    s.rest.assign(w.rest, w.restLen);
+    return s;
+}
+
+void OrderWordsMFirst(std::string_view line, const Letters& letters, std::string& out) {
+    orderWords(line, letters, true, out);
+}
+void OrderWordsMLast(std::string_view line, const Letters& letters, std::string& out) {
+    orderWords(line, letters, false, out);
+}
+std::string OrderWordsMFirst(std::string_view line, const Letters& letters) {
+    std::string out;
+    orderWords(line, letters, true, out);
+    return out;
+}
+std::string OrderWordsMLast(std::string_view line, const Letters& letters) {
+    std::string out;
+    orderWords(line, letters, false, out);
+    return out;
+}
+
+}  // namespace tolva

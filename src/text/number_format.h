@@ -1,0 +1,27 @@
+// Every number the system writes as text goes through here.
+//
+// Fixed-point forms follow one rule: the value is rounded once, at the
+// coarser of `decimals` places and `precision` significant digits (ties to
+// even), then shown with exactly `decimals` digits after the point, trailing
+// zeros kept, "-" for negatives, no "+". A value that rounds to zero at the
+// digits written has no sign ("0.0000", never "-0.0000"), so equal points
+// compare equal as text. A value with more than `precision` integer digits
+// is written in exponent form, mantissa with `precision` significant digits
+// and a three-digit exponent ("1.234568E+008").
+#pragma once
+
+#include <string>
+
+namespace tolva {
+
+std::string FixedText(long double value, int decimals, int precision);
+
+// The coordinate form of program text: 7 significant digits.
+inline std::string CoordinateText(long double value, int decimals) {
+    return FixedText(value, decimals, 7);
+}
+
+// Integer rounding of the system: ties go to the even neighbour.
+long long RoundHalfEven(long double value);
+
+}  // namespace tolva

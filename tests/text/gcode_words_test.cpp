@@ -1,0 +1,137 @@
+#include "text/gcode_words.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolva;
+
+namespace {
+const Letters L;
+
+float value(const char* word, const char* line) { return WordValue(word, line).value; }
+bool found(const char* word, const char* line) { return WordValue(word, line).found; }
+}  // namespace
+
+TEST(WordValue, BlanksVanishBeforeTheSearch) {
+    EXPECT_FLOAT_EQ(value("X", "G01 X 1.5 Y2"), 1.5f);
+    EXPECT_TRUE(found("X", "G01 X 1.5 Y2"));
+    EXPECT_FLOAT_EQ(value("Y", "G01 X 1.5\tY\t2"), 2.0f);
+}
+
+TEST(WordValue, PeriodFormsReadDirectlyOrAfterRepair) {
+    EXPECT_FLOAT_EQ(value("X", "X.5"), 0.5f);
+    EXPECT_FLOAT_EQ(value("X", "X-.5"), -0.5f);
+    EXPECT_FLOAT_EQ(value("X", "X1."), 1.0f);
+    EXPECT_TRUE(found("X", "X."));
+    EXPECT_FLOAT_EQ(value("X", "X."), 0.0f);
+    EXPECT_FLOAT_EQ(value("X", "X1.5."), 1.5f);
+    EXPECT_TRUE(found("X", "X1.5."));
+    EXPECT_FLOAT_EQ(value("X", "X.5."), 0.5f);
+    EXPECT_FLOAT_EQ(value("X", "X+2.25Y1"), 2.25f);
+}
+
+TEST(WordValue, MissingOrUnparsableWordsLeaveTheFlagFalse) {
+    EXPECT_FALSE(found("X", "X"));
+    EXPECT_FALSE(found("X", "G01"));
+    EXPECT_FLOAT_EQ(value("X", "G01"), 0.0f);
+    EXPECT_FALSE(found("X", "X1-2"));  // the minus sign does not end a number
+    EXPECT_FALSE(found("Y", "y2"));    // case-sensitive
+    EXPECT_FALSE(found("", "X1"));
+    EXPECT_FALSE(found("X", "XX1"));   // the character after the word always belongs to it
+}
+
+TEST(WordValue, OnlySmallEIsAnExponent) {
+    EXPECT_FLOAT_EQ(value("X", "X1.5e3"), 1500.0f);
+    EXPECT_FLOAT_EQ(value("X", "X1.5E3"), 1.5f);
+    EXPECT_FALSE(found("X", "X1.5e"));
+}
+
+TEST(WordValue, MultiCharacterCodesAndTerminators) {
+    EXPECT_FLOAT_EQ(value("G", "N5G02X1"), 2.0f);
+    EXPECT_FLOAT_EQ(value("X", "X12(COMMENT)"), 12.0f);
+    EXPECT_FLOAT_EQ(value("X", "X3;"), 3.0f);
+    EXPECT_FLOAT_EQ(value("X", "X-7,Y1"), -7.0f);
+    EXPECT_FLOAT_EQ(value("F", "F1500"), 1500.0f);
+    // Only the first occurrence is read.
+    EXPECT_FLOAT_EQ(value("X", "X1 X2"), 1.0f);
+}
+
+TEST(WordValue, OnlyTheFirst255CharactersCount) {
+    std::string line(254, ' ');
+    line += "X5";
+    EXPECT_FLOAT_EQ(value("X", line.c_str()), 0.0f) << "X at 255, its number beyond";
+    std::string inside(250, ' ');
+    inside += "X5";
+    EXPECT_FLOAT_EQ(value("X", inside.c_str()), 5.0f);
+}
+
+TEST(TerminatorSet, HoldsExactlyTheListedCodes) {
+    std::string terminators;
+    for (int c = 0; c < 256; ++c)
+        if (IsNumberTerminator(static_cast<unsigned char>(c))) terminators.push_back(static_cast<char>(c));
+    EXPECT_EQ(terminators, "!\"#$%&()*,/;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`{|}~");
+}
+
+TEST(SplitWords, TakesTheFirstWordOfEachLetter) {
+    SplitLine s = SplitWords("N10 G01 X1 Y2 F100", L);
+    EXPECT_EQ(s.N, "N10 ");
+    EXPECT_EQ(s.G, "G01 ");
+    EXPECT_EQ(s.X, "X1 ");
+    EXPECT_EQ(s.Y, "Y2 ");
+    EXPECT_EQ(s.rest, "F100");
+    EXPECT_EQ(s.M, "");
+
+    SplitLine g = SplitWords("GX1", L);
+    EXPECT_EQ(g.G, "GX1 ");
+    EXPECT_EQ(g.X, "");
+
+    SplitLine two = SplitWords("G90G01X1", L);
+    EXPECT_EQ(two.G, "G90 ");
+    EXPECT_EQ(two.rest, "G01");
+}
+
+TEST(SplitWords, LettersComeFromTheLettersInForce) {
+    Letters swapped;
+    swapped.X = "Y";
+    swapped.Y = "X";
+    SplitLine s = SplitWords("X1 Y2", swapped);
+    EXPECT_EQ(s.X, "Y2 ");
+    EXPECT_EQ(s.Y, "X1 ");
+    Letters noK;
+    noK.K = "";
+    EXPECT_EQ(SplitWords("K5", noK).rest, "K5");
+}
+
+TEST(OrderWords, RebuildsInTheFixedOrders) {
+    EXPECT_EQ(OrderWordsMFirst("G01 X1 N10 M3 F100", L), "N10 G01 M3 X1 F100");
+    EXPECT_EQ(OrderWordsMLast("G01 X1 N10 M3 F100", L), "N10 G01 X1 M3 F100");
+    EXPECT_EQ(OrderWordsMFirst("G00 X1", L), "G00 X1 ");
+    EXPECT_EQ(OrderWordsMFirst("R2 K1 J3 I4 Z5 Y6 X7 G02", L), "G02 X7 Y6 Z5 I4 J3 K1 R2 ");
+}
+
+TEST(OrderWords, CommentLettersAreTakenAsWords) {
+    EXPECT_EQ(OrderWordsMFirst("N10 G01 X1 (CUT PART)", L), "N10 G01 X1 RT (CUTPA)");
+}
+
+TEST(OrderWords, XWithoutYIsExchangedWithIJ) {
+    // X sorts after the absent Y word: X/Y and I/J change places.
+    EXPECT_EQ(OrderWordsMFirst("G02 X1 I2 J3", L), "G02 X1 J3 I2 ");
+    EXPECT_EQ(OrderWordsMFirst("G02 X1 Y1 I2 J3", L), "G02 X1 Y1 I2 J3 ");
+}
+
+TEST(OrderWords, ResultIsCutTo255) {
+    std::string line = "X1 (" + std::string(400, 'B');
+    std::string out = OrderWordsMFirst(line, L);
+    EXPECT_EQ(out.size(), 255u);
+    EXPECT_EQ(out.substr(0, 3), "X1 ");
+}
+
+TEST(StripChar, Modes) {
+    EXPECT_EQ(StripChar('A', ' ', " a b  c "), "abc");
+    EXPECT_EQ(StripChar('a', ' ', " a b "), "ab");
+    EXPECT_EQ(StripChar('B', '0', "00120300"), "1203");
+    EXPECT_EQ(StripChar('L', '0', "00120300"), "120300");
+    EXPECT_EQ(StripChar('r', '0', "00120300"), "001203");
+    EXPECT_EQ(StripChar('Q', '0', "00120300"), "00120300");
+    EXPECT_EQ(StripChar('B', 'x', "xxxx"), "");
+    for (char m : {'A', 'B', 'L', 'R', 'Z'}) EXPECT_EQ(StripChar(m, ' ', ""), "");
+}

@@ -39,4 +39,13 @@ private:
     bool answer_;
 };
 
+// Batch runs: messages go to standard error, questions are answered No
+// (nothing is overwritten or discarded without a user to confirm it).
+class StderrHost : public Host {
+public:
+    void Message(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    int messages = 0;
+};
+
 }  // namespace tolva

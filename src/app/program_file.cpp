@@ -147,21 +147,23 @@ std::string JoinLines(const std::vector<std::string>& lines, LineEnd style, bool
 
 TextCheck CheckText(std::string_view bytes) {
     TextCheck c;
-    std::size_t control = 0, run = 0;
+    std::size_t plain = 0, run = 0;
     for (unsigned char b : bytes) {
         if (b == '\n' || b == '\r') {
             if (run > c.longestLine) c.longestLine = run;
             run = 0;
+            ++plain;
             continue;
         }
         ++run;
         if (b == 0) ++c.nulBytes;
-        if (b < 32 && b != '\t' && b != '\f' && b != 0x1a) ++control;
+        if ((b >= 32 && b < 127) || b == '\t') ++plain;
     }
     if (run > c.longestLine) c.longestLine = run;
-    // Programs may carry a few control codes (tape leaders, DC2/DC4), never
-    // a large share of them.
-    c.binary = !bytes.empty() && control * 20 > bytes.size();
+    // A program may carry control codes and Latin-1 letters (tape leaders,
+    // DC2/DC4, comments), but it is mostly plain text; random or executable
+    // data is far below this share.
+    c.binary = !bytes.empty() && plain * 10 < bytes.size() * 7;
     return c;
 }
 

@@ -66,18 +66,53 @@ bool isDecimal(std::string_view s) {
     return i == n;
 }
 
+// Powers of ten that a long double holds exactly (5^27 < 2^64).
+constexpr int kExactPowers = 28;
+constexpr std::array<long double, kExactPowers> makePowers() {
+    std::array<long double, kExactPowers> p{};
+    long double v = 1;
+    for (int i = 0; i < kExactPowers; ++i, v *= 10) p[i] = v;
+    return p;
+}
+constexpr std::array<long double, kExactPowers> kPowers = makePowers();
+
 bool parseDecimal(std::string_view s, float& out) {
     if (!isDecimal(s)) return false;
+    // Common case: no exponent, at most 19 digits: one exact mantissa and
+    // one division by an exact power of ten.
+    std::size_t i = 0, n = s.size();
+    bool negative = false;
+    if (s[0] == '+' || s[0] == '-') negative = s[0] == '-', ++i;
+    unsigned long long mantissa = 0;
+    int digits = 0, fraction = 0;
+    bool afterPoint = false, simple = true;
+    for (; i < n; ++i) {
+        char c = s[i];
+        if (c == '.') {
+            afterPoint = true;
+            continue;
+        }
+        if (c == 'e' || digits >= 19) {
+            simple = false;
+            break;
+        }
+        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+        if (mantissa) ++digits;
+        if (afterPoint) ++fraction;
+    }
+    if (simple && fraction < kExactPowers) {
+        long double v = static_cast<long double>(mantissa) / kPowers[fraction];
+        out = static_cast<float>(negative ? -v : v);
+        return true;
+    }
     char tmp[kMaxLine + 4];
-    std::size_t n = 0;
     bool anyDigit = false;
     for (char c : s) anyDigit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
     if (!anyDigit) {  // "." or "-." reads as zero
         out = 0.0f;
         return true;
     }
-    std::memcpy(tmp, s.data(), s.size());
-    n = s.size();
+    std::memcpy(tmp, s.data(), n);
     tmp[n] = '\0';
     out = static_cast<float>(std::strtold(tmp, nullptr));
     return true;
@@ -175,12 +210,33 @@ std::string StripChar(char mode, char ch, std::string_view s) {
 WordRead WordValue(std::string_view word, std::string_view line) {
     WordRead r;
     if (word.empty()) return r;
-    Packed p(line);
-    std::string_view hay = p.view();
-    std::size_t pos = hay.find(word);
-    if (pos == std::string_view::npos) return r;
-    const char* start = p.buf + pos + word.size();
-    std::string_view num(start, numberLength(start, p.buf + p.len));
+    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
+    char numBuf[kMaxLine + 1];
+    std::string_view num;
+    if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
+        // A one-letter word is found at the same place with or without the
+        // blanks, so skip them while reading instead of packing the line.
+        const char* end = line.data() + line.size();
+        const char* p = static_cast<const char*>(std::memchr(line.data(), word[0], line.size()));
+        if (!p) return r;
+        std::size_t n = 0;
+        for (const char* q = p + 1; q < end; ++q) {
+            char c = *q;
+            if (c == ' ' || c == '\t') continue;
+            if (n > 0 && kTerminators[static_cast<unsigned char>(c)]) break;
+            numBuf[n++] = c;
+        }
+        num = std::string_view(numBuf, n);
+    } else {
+        Packed p(line);
+        std::string_view hay = p.view();
+        std::size_t pos = hay.find(word);
+        if (pos == std::string_view::npos) return r;
+        const char* start = p.buf + pos + word.size();
+        std::size_t n = numberLength(start, p.buf + p.len);
+        std::memcpy(numBuf, start, n);
+        num = std::string_view(numBuf, n);
+    }
     float v = 0.0f;
     if (parseDecimal(num, v)) {
         r.value = v;

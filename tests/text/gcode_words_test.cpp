@@ -135,3 +135,14 @@ TEST(StripChar, Modes) {
     EXPECT_EQ(StripChar('B', 'x', "xxxx"), "");
     for (char m : {'A', 'B', 'L', 'R', 'Z'}) EXPECT_EQ(StripChar(m, ' ', ""), "");
 }
+
+TEST(WordValue, ReadsAsTheNearestFloat) {
+    // The fast reading and the general one agree, also for long fractions.
+    for (const char* text : {"X0.1", "X-123.4567", "X1e-3", "X12345678901234567890.5", "X0.0000000000000000000000000001",
+                             "X3.4028235e38", "X+0.30000000000000004"}) {
+        float expect = std::strtof(text + 1, nullptr);
+        EXPECT_EQ(WordValue("X", text).value, expect) << text;
+    }
+    EXPECT_EQ(WordValue("X", "X 1 2 . 5").value, 12.5f);
+    EXPECT_EQ(WordValue("XY", "G0 X Y7").value, 7.0f);  // codes longer than a letter see the packed line
+}

@@ -1,0 +1,66 @@
+// The program document's calculations that need no window: the extents and
+// view scale after a load, the position indicator, the print headers, and
+// the command-line conversion.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/host.h"
+#include "app/program_file.h"
+#include "text/gcode_words.h"
+
+namespace tolva {
+
+// Largest and smallest X and Y of a program, in program units. The origin
+// always lies inside (all four start at 0). After a pass `xSize`/`ySize`
+// hold |largest| + |smallest|.
+struct Extents {
+    float maxX = 0, maxY = 0, minX = 0, minY = 0;
+    float xSize = 0, ySize = 0;
+};
+
+// Reads the X and Y words of every line; a line without the word counts 0.
+Extents MeasureExtents(const std::vector<std::string>& lines, const Letters& letters);
+// The same over raw program text (lines ended by CR LF, LF or CR).
+Extents MeasureExtents(std::string_view text, const Letters& letters);
+
+// The view scale for a canvas `widthPixels` wide: width / larger size * 500,
+// ties to even; 0 when both sizes are 0 (the caller keeps its scale).
+long long ScaleForExtents(const Extents& e, int widthPixels);
+
+// The highlighted block and the indicator text from editor positions.
+// `first`/`last` are 0-based line indices, `column` 0-based.
+struct BlockPosition {
+    int selStartLine = -1;  // the line before the first highlighted line
+    int selLineCount = 0;
+    std::string text;
+};
+BlockPosition ShowLineNumText(int first, int last, int column);
+
+// Header lines printed at the top of a page of the program listing; the page
+// number comes from the line index (50 lines a page), not from the printer.
+std::vector<std::string> PrintHeaderLines(int lineIndex, const std::string& date,
+                                          const std::string& time, const std::string& file);
+// Indent of every printed program line.
+inline const char* kPrintIndent = "           ";
+
+// A loaded program: its lines and how its file ended them.
+struct ProgramFile {
+    std::vector<std::string> lines;
+    LineEnd style = LineEnd::LF;
+    bool finalEnd = true;
+};
+
+// Loads a text program. A file that is mostly control bytes is refused;
+// NUL bytes and overlong lines are kept as they are, with a warning in
+// `warning`. On failure the status carries the message and `out` is empty.
+FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::string* warning = nullptr);
+// The same check without splitting: `bytes` receives the file as it is.
+FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::string* warning = nullptr);
+
+// "Line Order N G M X Y Z I J K R" over every line, in place.
+void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters);
+void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters);
+
+}  // namespace tolva

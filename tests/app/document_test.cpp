@@ -1,0 +1,126 @@
+#include "app/document.h"
+#include "app/folders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tolva;
+
+TEST(Extents, TheOriginAlwaysCounts) {
+    Extents e = MeasureExtents(std::vector<std::string>{"G00 X2 Y-1", "G01 X4 Y1", "G01 X3"}, Letters{});
+    EXPECT_FLOAT_EQ(e.xSize, 4.0f);
+    EXPECT_FLOAT_EQ(e.ySize, 2.0f);
+    EXPECT_EQ(ScaleForExtents(e, 800), 800 / 4 * 500);
+    // The raw-text pass reads the same, whatever the line ends.
+    Extents raw = MeasureExtents(std::string_view("G00 X2 Y-1\r\nG01 X4 Y1\rG01 X3"), Letters{});
+    EXPECT_EQ(raw.xSize, e.xSize);
+    EXPECT_EQ(raw.ySize, e.ySize);
+}
+
+TEST(Extents, NoWordsLeaveTheScaleAlone) {
+    Extents e = MeasureExtents(std::string_view("%\nM30\r\n"), Letters{});
+    EXPECT_EQ(ScaleForExtents(e, 800), 0);
+}
+
+TEST(Extents, ScaleRoundsHalfToEven) {
+    Extents e;
+    e.xSize = 8000;  // 1 / 8000 * 500 = 0.0625 per pixel
+    EXPECT_EQ(ScaleForExtents(e, 40), 2);   // 2.5 -> 2
+    EXPECT_EQ(ScaleForExtents(e, 56), 4);   // 3.5 -> 4
+}
+
+TEST(Extents, LettersInForceAreUsed) {
+    Letters swapped;
+    swapped.X = "Y";
+    swapped.Y = "X";
+    Extents e = MeasureExtents(std::vector<std::string>{"X5 Y-3"}, swapped);
+    EXPECT_FLOAT_EQ(e.maxX, 0.0f);
+    EXPECT_FLOAT_EQ(e.minX, -3.0f);
+    EXPECT_FLOAT_EQ(e.maxY, 5.0f);
+}
+
+TEST(Indicator, PositionTextAndBlock) {
+    // Caret at the very start of line 5 (index 4), nothing selected.
+    BlockPosition b = ShowLineNumText(4, 3, 0);
+    EXPECT_EQ(b.text, "  Pos [5:1]   Sel : [0]   ");
+    EXPECT_EQ(b.selStartLine, 3);
+    EXPECT_EQ(b.selLineCount, 0);
+    BlockPosition first = ShowLineNumText(0, 2, 3);
+    EXPECT_EQ(first.selStartLine, -1);
+    EXPECT_EQ(first.selLineCount, 3);
+}
+
+TEST(PrintHeader, PageNumberComesFromTheLineIndex) {
+    auto h = PrintHeaderLines(0, "12/7/26", "21:30:00", "/w/p.nc");
+    ASSERT_EQ(h.size(), 5u);
+    EXPECT_EQ(h[0], " ");
+    EXPECT_EQ(h[1], "           Page : 1");
+    EXPECT_EQ(h[3], "           Date : 12/7/26    Time : 21:30:00    File : /w/p.nc");
+    EXPECT_EQ(PrintHeaderLines(60, "", "", "")[1], "           Page : 2");
+    EXPECT_EQ(PrintHeaderLines(100, "", "", "")[1], "           Page : 3");
+}
+
+TEST(WordOrderPass, EveryLineIsRebuilt) {
+    std::vector<std::string> lines = {"G01 X1 N10 M3 F100", "X2 G00", ""};
+    OrderAllLinesMFirst(lines, Letters{});
+    EXPECT_EQ(lines, (std::vector<std::string>{"N10 G01 M3 X1 F100", "G00 X2 ", ""}));
+    OrderAllLinesMLast(lines, Letters{});
+    EXPECT_EQ(lines[0], "N10 G01 X1 M3 F100");
+}
+
+TEST(Folders, ProgramFolderIsSeededWithoutOverwriting) {
+    char buf[] = "/tmp/tolva-cfg-XXXXXX";
+    std::string root = ::mkdtemp(buf);
+    std::string shipped = root + "/shipped";
+    std::filesystem::create_directories(shipped);
+    std::ofstream(shipped + "/tolva.ini") << "[Labels]\nLine=G01\n";
+    std::ofstream(shipped + "/Tolvamax.Htm") << "<html></html>";
+    ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    std::filesystem::create_directories(root + "/tolva");
+    std::ofstream(root + "/tolva/Tolva.ini") << "mine";  // the user's own, other spelling
+
+    ASSERT_TRUE(PrepareProgramFolder(shipped));
+    EXPECT_EQ(ProgramFolder(), root + "/tolva");
+    EXPECT_TRUE(FileExists(root + "/tolva/Tolvamax.Htm"));
+    EXPECT_FALSE(FileExists(root + "/tolva/tolva.ini"));
+    EXPECT_EQ(FindFileNoCase(root + "/tolva", "TOLVA.INI"), root + "/tolva/Tolva.ini");
+    std::ifstream in(root + "/tolva/Tolva.ini");
+    std::string mine;
+    in >> mine;
+    EXPECT_EQ(mine, "mine");
+    std::filesystem::remove_all(root);
+}
+
+TEST(Folders, ScratchFolderIsPrivateAndRemoved) {
+    std::string s = ScratchFolder();
+    struct stat st {};
+    ASSERT_EQ(::stat(s.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(ScratchFolder(), s);
+    RemoveScratchFolder();
+    EXPECT_NE(::stat(s.c_str(), &st), 0);
+}
+
+TEST(CoreIsFreeOfQt, NoCoreFileIncludesQt) {
+    namespace fs = std::filesystem;
+    int offenders = 0;
+    for (auto& e : fs::recursive_directory_iterator(std::string(TOLVA_SOURCE_DIR) + "/src")) {
+        std::string name = e.path().filename().string();
+        if (!e.is_regular_file() || name.find("_window.") != std::string::npos ||
+            name.find("_qt.") != std::string::npos || e.path().string().ends_with("app/main.cpp"))
+            continue;
+        std::ifstream in(e.path());
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind("#include <Q", 0) == 0) {
+                ADD_FAILURE() << e.path() << " includes " << line;
+                ++offenders;
+            }
+    }
+    EXPECT_EQ(offenders, 0);
+}

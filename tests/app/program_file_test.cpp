@@ -1,0 +1,161 @@
+#include "app/document.h"
+#include "app/program_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tolva;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempDir {
+    std::string path;
+    TempDir() {
+        char buf[] = "/tmp/tolva-test-XXXXXX";
+        path = ::mkdtemp(buf);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+void writeRaw(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+std::string readRaw(const std::string& path) {
+    std::string b;
+    ReadFileBytes(path, b);
+    return b;
+}
+
+}  // namespace
+
+TEST(LineEnds, SplitAndJoinKeepEveryStyle) {
+    for (LineEnd style : {LineEnd::LF, LineEnd::CRLF, LineEnd::CR}) {
+        for (bool finalEnd : {true, false}) {
+            std::vector<std::string> lines = {"G00 X1", "", "N20 M30"};
+            std::string text = JoinLines(lines, style, finalEnd);
+            EXPECT_EQ(DetectLineEnd(text), style);
+            bool ended = !finalEnd;
+            EXPECT_EQ(SplitLines(text, &ended), lines);
+            EXPECT_EQ(ended, finalEnd);
+        }
+    }
+    EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_EQ(DetectLineEnd("no end"), LineEnd::LF);
+}
+
+TEST(LineEnds, EveryByteValueSurvivesSplitAndJoin) {
+    std::mt19937 rng(7);
+    for (LineEnd style : {LineEnd::LF, LineEnd::CRLF, LineEnd::CR}) {
+        std::vector<std::string> lines;
+        for (int l = 0; l < 50; ++l) {
+            std::string line;
+            for (int c = 0; c < 40; ++c) {
+                unsigned char b = static_cast<unsigned char>(rng() % 256);
+                if (b == '\r' || b == '\n') b = 0;
+                line.push_back(static_cast<char>(b));
+            }
+            lines.push_back(line);
+        }
+        std::string text = JoinLines(lines, style, true);
+        EXPECT_EQ(JoinLines(SplitLines(text), DetectLineEnd(text), true), text);
+    }
+}
+
+TEST(ProgramFiles, LoadAndSaveAreByteIdentical) {
+    TempDir dir;
+    for (const char* eol : {"\n", "\r\n", "\r"}) {
+        // Every byte value but the line ends, each in a comment of its own.
+        std::string bytes = "G00 X1";
+        for (int b = 0; b < 256; ++b)
+            if (b != '\r' && b != '\n')
+                bytes += eol + ("N" + std::to_string(b) + " G01 X1.5 Y2.25 (") + static_cast<char>(b) + ")";
+        bytes += std::string(eol) + "M30";
+        std::string path = dir.file("p.nc");
+        ASSERT_TRUE(WriteFileAtomic(path, bytes).ok);
+        std::string back = readRaw(path);
+        EXPECT_EQ(back, bytes);
+        ProgramFile program;
+        std::string warning;
+        ASSERT_TRUE(LoadProgramFile(path, program, &warning).ok);
+        EXPECT_EQ(JoinLines(program.lines, program.style, program.finalEnd), bytes);
+        EXPECT_NE(warning.find("NUL"), std::string::npos);
+    }
+}
+
+TEST(ProgramFiles, BadInputIsRefusedOrWarnedWithoutLoss) {
+    TempDir dir;
+    std::mt19937 rng(11);
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>(rng() % 256));
+    writeRaw(dir.file("bin.nc"), garbage);
+    ProgramFile program;
+    FileStatus st = LoadProgramFile(dir.file("bin.nc"), program);
+    EXPECT_FALSE(st.ok);
+    EXPECT_NE(st.message.find("not a text program"), std::string::npos);
+    EXPECT_TRUE(program.lines.empty());
+
+    std::string longLine(10 * 1024 * 1024, 'X');
+    writeRaw(dir.file("long.nc"), longLine);
+    std::string warning;
+    ASSERT_TRUE(LoadProgramFile(dir.file("long.nc"), program, &warning).ok);
+    ASSERT_EQ(program.lines.size(), 1u);
+    EXPECT_EQ(program.lines[0].size(), longLine.size());
+    EXPECT_NE(warning.find("255"), std::string::npos);
+
+    st = LoadProgramFile(dir.file("missing.nc"), program);
+    EXPECT_FALSE(st.ok);
+    EXPECT_NE(st.message.find("No such file"), std::string::npos);
+}
+
+TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
+    TempDir dir;
+    std::string path = dir.file("keep.nc");
+    writeRaw(path, "OLD\n");
+
+    FileStatus full = WriteFileAtomic("/dev/full", "G00 X1\n");
+    EXPECT_FALSE(full.ok);
+    EXPECT_NE(full.message.find("No space left"), std::string::npos);
+
+    // A folder that cannot take the temporary file: the old file stays.
+    if (::geteuid() != 0) {
+        ::chmod(dir.path.c_str(), 0500);
+        FileStatus st = WriteFileAtomic(path, "NEW\n");
+        ::chmod(dir.path.c_str(), 0700);
+        EXPECT_FALSE(st.ok);
+        EXPECT_EQ(readRaw(path), "OLD\n");
+        ::chmod(path.c_str(), 0400);
+        st = WriteFileAtomic(path, "NEW\n");
+        EXPECT_FALSE(st.ok);
+        EXPECT_NE(st.message.find("Permission denied"), std::string::npos);
+        EXPECT_EQ(readRaw(path), "OLD\n");
+    }
+    EXPECT_FALSE(WriteFileAtomic(dir.path, "x").ok);
+
+    // A successful write replaces the file and keeps its permissions.
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(WriteFileAtomic(path, "NEW\n").ok);
+    EXPECT_EQ(readRaw(path), "NEW\n");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // No temporary file is left beside it.
+    int files = 0;
+    for (auto& e : fs::directory_iterator(dir.path)) files += e.is_regular_file();
+    EXPECT_EQ(files, 1);
+}
+
+TEST(Names, ExtensionsAndBaseNames) {
+    EXPECT_EQ(UpperExtension("/work/part.dxf"), ".DXF");
+    EXPECT_EQ(UpperExtension("/work.d/part"), "");
+    EXPECT_EQ(BaseName("/a/b/c.nc"), "c.nc");
+    EXPECT_EQ(BaseName("c.nc"), "c.nc");
+}

@@ -1,1 +1,92 @@
-int main() { return 0; }
+// Tolva: start-up. Creates the windows in their fixed order, loads the
+// machine files, and either shows the workbench or, given a source and a
+// target file, converts without a window and exits with the result.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/folders.h"
+#include "app/host.h"
+#include "app/main_window.h"
+#include "app/program_editor_qt.h"
+#include "comm/comm_window.h"
+#include "plot/drawing_window.h"
+#include "plot/plot_window.h"
+#include "settings/machine_settings.h"
+#include "settings/setup_window.h"
+#include "tools/array_window.h"
+#include "tools/offset_window.h"
+
+namespace {
+
+bool hasDisplay() {
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* s = std::getenv(v);
+        if (s && *s) return true;
+    }
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return platform && *platform;
+}
+
+// The shipped machine files and help page: beside the binary when installed,
+// else in the source tree's data folder.
+QString shippedDataDir() {
+    QString beside = QCoreApplication::applicationDirPath() + "/data";
+    if (QFileInfo(beside).isDir()) return beside;
+    return QStringLiteral(TOLVA_DATA_DIR);
+}
+
+// A batch run reports only its own messages.
+void quietQt(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtFatalMsg) std::fprintf(stderr, "tolva: %s\n", msg.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool batch = argc >= 3;  // a source and a target: convert and end
+    if (!hasDisplay()) {
+        if (!batch) {
+            std::fprintf(stderr,
+                         "tolva: no display to show the workbench on (DISPLAY is not set).\n"
+                         "To convert without a window give a source and a target file: tolva in.nc out.nc\n");
+            return 2;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (batch) qInstallMessageHandler(quietQt);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tolva");
+    QStringList args = QApplication::arguments().mid(1);
+
+    std::string problem;
+    if (!tolva::PrepareProgramFolder(shippedDataDir().toLocal8Bit().toStdString(), &problem))
+        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+
+    tolva::MachineSettings settings(tolva::ProgramFolder());
+    TForm1 form1(settings, args);
+    if (batch) form1.SetHost(std::make_unique<tolva::StderrHost>());
+    TForm2 form2;
+    TForm3 form3(settings);
+    // The machine files load while the setup window is created, so the
+    // settings are in force before the main window is first shown.
+    form3.StartUp([&form2] { form2.FlatClick(); });
+    TForm5 form5;
+    TForm4 form4;
+    TForm8 form8;
+    TForm9 form9;
+
+    int status = 0;
+    if (batch) {
+        status = form1.CommandLineRun() ? 0 : 1;
+    } else {
+        form1.show();
+        status = app.exec();
+    }
+    tolva::RemoveScratchFolder();
+    return status;
+}

@@ -1,0 +1,706 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/app_state.h"
+#include "app/document.h"
+#include "app/folders.h"
+#include "app/program_editor_qt.h"
+#include "app/qt_host_qt.h"
+#include "plot/plot_window.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// Where the maker's pages live; opened in the system's web browser.
+const char* kManualAddress = "https://tolva.example.org/manual/Tolva-manual.pdf";
+const char* kWebAddress = "https://tolva.example.org/";
+
+QString fromBytes(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
+std::string toBytes(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// Operations that arrive with later steps are present but disabled.
+const std::function<void()> kLater;
+
+}  // namespace
+
+TForm1::TForm1(tolva::MachineSettings& settings, QStringList args, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), args_(std::move(args)), host_(std::make_unique<QtHost>(this)) {
+    Form1 = this;
+    setObjectName("Form1");
+    setWindowTitle("Tolva [V30.08 Untitled]");
+    setAcceptDrops(true);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ToolPanel = new QWidget(central);
+    ToolPanel->setObjectName("Panel1");
+    ToolPanel->setFixedHeight(57);
+    layout->addWidget(ToolPanel);
+
+    RichEdit1 = new ProgramEditor(central);
+    RichEdit1->setObjectName("RichEdit1");
+    QFont font("System");
+    font.setBold(true);
+    font.setPixelSize(12);
+    RichEdit1->setFont(font);
+    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(RichEdit1, 1);
+
+    RichEdit2 = new ProgramEditor(central);
+    RichEdit2->setObjectName("RichEdit2");
+    RichEdit2->hide();
+    Memo4 = new QPlainTextEdit(central);
+    Memo4->setObjectName("Memo4");
+    Memo4->hide();
+    FileListBox1 = new QListWidget(central);
+    FileListBox1->setObjectName("FileListBox1");
+    FileListBox1->hide();
+    setCentralWidget(central);
+    statusBar()->setObjectName("StatusBar1");
+
+    buildToolBar();
+    buildMenus();
+
+    // The editor reports every mouse press/release and key release.
+    RichEdit1->installEventFilter(this);
+    RichEdit1->viewport()->installEventFilter(this);
+    RichEdit1->viewport()->setAcceptDrops(true);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { popup_->exec(RichEdit1->mapToGlobal(p)); });
+
+    SetHintsOn(true);
+    followSettings();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = screen->geometry();
+        setGeometry(0, static_cast<int>(r.height() * 0.1), r.width() / 2, static_cast<int>(r.height() * 0.8));
+    }
+}
+
+TForm1::~TForm1() {
+    unfollowSettings();
+    if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::SetHost(std::unique_ptr<tolva::Host> host) { host_ = std::move(host); }
+
+QAction* TForm1::addItem(QMenu* menu, const QString& caption, const QString& shortcut, std::function<void()> action,
+                         const QString& hint) {
+    auto* a = new QAction(caption, this);
+    if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut));
+    a->setShortcutContext(Qt::WindowShortcut);
+    if (!hint.isEmpty()) {
+        a->setStatusTip(hint);
+        a->setToolTip(hint);
+    }
+    if (action)
+        connect(a, &QAction::triggered, this, [action] { action(); });
+    else
+        a->setEnabled(false);
+    if (menu)
+        menu->addAction(a);
+    else
+        menuBar()->addAction(a);
+    addAction(a);  // shortcuts work wherever the focus is in this window
+    actions_.append(a);
+    return a;
+}
+
+void TForm1::buildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu("&File");
+    addItem(file, "&New", "Ctrl+N", [this] { FileNewClick(); });
+    addItem(file, "&Open ...", "F4", [this] { FileOpenClick(); });
+    addItem(file, "&Save", "F2", [this] { FileSaveClick(); });
+    addItem(file, "Save &As ...", "Ctrl+F2", [this] { FileSaveAsClick(); });
+    addItem(file, "Save As DXF Circles, Arcs,Lines", "Ctrl+F3", kLater);
+    addItem(file, "Save As DXF Lines Only Simple", "", kLater);
+    addItem(file, "Save As DXF Points only ( Special )", "", kLater);
+    addItem(file, "Save + Split the File  (Special )", "", kLater);
+    addItem(file, "&Print Text", "Ctrl+P", [this] { PrintTextClick(); });
+    addItem(file, "Print &Window", "Ctrl+W", [this] {
+        QPrinter printer;
+        QPrintDialog dlg(&printer, this);
+        if (dlg.exec() != QDialog::Accepted || !Form2) return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QPixmap shot = Form2->grab();
+        QPainter p(&printer);
+        QRect page = p.viewport();
+        QSize size = shot.size().scaled(page.size(), Qt::KeepAspectRatio);
+        p.drawPixmap(QRect(page.topLeft(), size), shot);
+        p.end();
+        QApplication::restoreOverrideCursor();
+    });
+    addItem(file, "Print P&lot", "Ctrl+L", kLater);
+    addItem(file, "Print S&etup", "Ctrl+E", [this] {
+        QPrinter printer;
+        QPrintDialog dlg(&printer, this);
+        dlg.exec();
+    });
+    addItem(file, "E&xit", "", [this] { ExitClick(); });
+
+    QMenu* edit = bar->addMenu("&Edit");
+    QAction* undo = addItem(edit, "&Undo", "Ctrl+U", [this] { RichEdit1->undo(); });
+    addItem(edit, "Select All", "", [this] {
+        RichEdit1->selectAll();
+        ShowLineNum2(RichEdit1, this);
+    });
+    QAction* cut = addItem(edit, "Cu&t", "Ctrl+X", [this] { RichEdit1->cut(); });
+    QAction* copy = addItem(edit, "&Copy", "Ctrl+C", [this] { RichEdit1->copy(); });
+    QAction* paste = addItem(edit, "&Paste", "Ctrl+V", [this] { RichEdit1->paste(); });
+    QAction* del = addItem(edit, "&Delete", "Ctrl+Del", [this] { RichEdit1->removeSelectedText(); });
+    QAction* swap = addItem(edit, "&Swap", "Ctrl+S", kLater);
+    QAction* compress = addItem(edit, "Compress", "Ctrl+Alt+C", kLater);
+    addItem(edit, "Super Compress", "", kLater);
+    QAction* addNum = addItem(edit, "&Add Line Numbers", "Ctrl+Alt+N", kLater);
+    QAction* remNum = addItem(edit, "&Remove Line Numbers", "Ctrl+Alt+R", kLater);
+    QAction* g91 = addItem(edit, "Convert to Incremental G91", "", kLater);
+    QAction* g90 = addItem(edit, "Convert to Absolute     G90", "", kLater);
+    QAction* toMetric = addItem(edit, "Inch to Metric", "", kLater);
+    QAction* toInch = addItem(edit, "Metric to Inch", "", kLater);
+
+    QMenu* misc = bar->addMenu("&Misc");
+    addItem(misc, "Move starting point Forward on highlighted code", "", kLater);
+    addItem(misc, "Add Chars  to line end", "", kLater);
+    addItem(misc, "Remove Chars from line end", "", kLater);
+    addItem(misc, "Pack the file remove all spaces", "", kLater);
+    addItem(misc, "Remove Comments enclosed by labels (71-72)", "", kLater);
+    addItem(misc, "Sort Objects Acending", "Ctrl+A", kLater);
+    addItem(misc, "Sort Objects Decending", "Ctrl+D", kLater);
+    addItem(misc, "Largest Object to bottom Only", "Ctrl+B", kLater);
+    addItem(misc, "Line Order N G M X Y Z I J K R", "Ctrl+O", [this] { OrderLinesMFirstClick(); });
+    addItem(misc, "Line Order N G X Y Z I J K R M", "Ctrl+Alt+L", [this] { OrderLinesMLastClick(); });
+    addItem(misc, "Translate Using table from setup window", "Ctrl+T", [this] { TranslateRows(29, 69); },
+            "See Setup Labels line 30 on From : To");
+    addItem(misc, "Edit Translate table", "Ctrl+Alt+T", [this] { EditTranslateTableClick(); });
+    addItem(misc, "Edit current line as Decimal Ascii", "Ctrl+I", kLater);
+
+    QMenu* search = bar->addMenu("&Search");
+    addItem(search, "&Find ...", "Ctrl+F", kLater);
+    addItem(search, "Find &Next", "F3", kLater);
+    addItem(search, "&Replace ...", "Ctrl+R", kLater);
+    addItem(search, "Insert Lines", "Ctrl+Alt+I", kLater);
+
+    addItem(nullptr, "&Comm ", "F6", kLater);
+    addItem(nullptr, "Array", "", kLater);
+    addItem(nullptr, "Offset", "", kLater);
+
+    QMenu* setup = bar->addMenu("S&etup");
+    addItem(setup, "Use Another Layer", "F12", [this] { UseAnotherLayerClick(); });
+    addItem(setup, "&Use another Machine INI File", "F11", [this] { UseAnotherIniClick(); });
+    addItem(setup, "Edit or Create a New &INI File", "F10", [this] { EditIniClick(); });
+    addItem(setup, "Default Windows", "F9", [this] { DefaultWindowsClick(); });
+    addItem(setup, "Download Manual", "", [] { QDesktopServices::openUrl(QUrl(kManualAddress)); });
+    addItem(setup, "Goto Tolva Web site", "", [] { QDesktopServices::openUrl(QUrl(kWebAddress)); });
+    addItem(setup, "Hints Off", "", [this] { HintsOffClick(); });
+
+    addItem(nullptr, "&Help", "F1", [this] { HelpClick(); });
+
+    // The editor's pop-up: the same operations under their short names.
+    popup_ = new QMenu(this);
+    popup_->setObjectName("PopupMenu1");
+    const std::pair<const char*, QAction*> popupItems[] = {
+        {"Undo", undo},           {"Cut", cut},
+        {"Copy", copy},           {"Paste", paste},
+        {"Delete", del},          {"Swap", swap},
+        {"Compress", compress},   {"Add Line Numbers", addNum},
+        {"Remove Numbers", remNum}, {"Convert to  G91", g91},
+        {"Convert to  G90", g90}, {"Inch to Metric", toMetric},
+        {"Metric to Inch", toInch}};
+    for (const auto& [caption, target] : popupItems) {
+        QAction* a = popup_->addAction(caption);
+        a->setEnabled(target->isEnabled());
+        connect(target, &QAction::changed, a, [a, target] { a->setEnabled(target->isEnabled()); });
+        connect(a, &QAction::triggered, target, &QAction::trigger);
+    }
+
+    // The editor gives way to every key a menu item owns.
+    std::set<int> keys;
+    for (QAction* a : actions_)
+        for (const QKeySequence& ks : a->shortcuts())
+            if (!ks.isEmpty()) keys.insert(ks[0].toCombined());
+    RichEdit1->SetReservedKeys(keys);
+}
+
+void TForm1::buildToolBar() {
+    auto* bar = new QHBoxLayout(ToolPanel);
+    bar->setContentsMargins(4, 2, 4, 2);
+    bar->setSpacing(2);
+    auto button = [&](const QString& text, const QString& hint, std::function<void()> action) {
+        auto* b = new QToolButton(ToolPanel);
+        b->setText(text);
+        b->setToolTip(hint);
+        b->setStatusTip(hint);
+        b->setAutoRaise(true);
+        b->setMinimumSize(std::max(34, b->fontMetrics().horizontalAdvance(text) + 10), 34);
+        if (action)
+            connect(b, &QToolButton::clicked, this, [action] { action(); });
+        else
+            b->setEnabled(false);
+        bar->addWidget(b);
+        return b;
+    };
+    button("Open", "Open", [this] { FileOpenClick(); })->setObjectName("OpenButton");
+    button("Save", "Save", [this] { FileSaveClick(); })->setObjectName("SaveButton");
+    button("Save As", "Save As", [this] { FileSaveAsClick(); })->setObjectName("SaveAsButton");
+    button("Print", "Print Text", [this] { PrintTextClick(); })->setObjectName("PrintTextButton");
+    button("Plot", "Print Plot High resolution", kLater)->setObjectName("PrintPlotButton");
+    button("Cut", "Cut", [this] { RichEdit1->cut(); })->setObjectName("CutButton");
+    button("Copy", "Copy", [this] { RichEdit1->copy(); })->setObjectName("CopyButton");
+    button("Paste", "Paste", [this] { RichEdit1->paste(); })->setObjectName("PasteButton");
+    button("Del", "Delete", [this] { RichEdit1->removeSelectedText(); })->setObjectName("DeleteButton");
+    button("Cmp", " Compress the file removing duplicate lines", kLater)->setObjectName("CompressButton");
+    button("Find", "Find", kLater)->setObjectName("FindButton");
+    button("INI", " Use new INI ", [this] { UseAnotherIniClick(); })->setObjectName("IniButton");
+    button("Undo", "Undo last text edit", [this] { RichEdit1->undo(); })->setObjectName("UndoButton");
+    button("T1", "Translate using first half of table lines 30-49", [this] { TranslateRows(29, 49); })->setObjectName("T1Button");
+    button("T2", "Translate using second half of table lines 50-69", [this] { TranslateRows(49, 69); })->setObjectName("T2Button");
+    button("Send", "Send the file to a remote system", kLater)->setObjectName("SendButton");
+
+    Label1 = new QLabel("The present ini file", ToolPanel);
+    Label1->setObjectName("Label1");
+    bar->addSpacing(8);
+    bar->addWidget(Label1);
+    Gauge1 = new QProgressBar(ToolPanel);
+    Gauge1->setObjectName("Gauge1");
+    Gauge1->setRange(0, 1000);
+    Gauge1->setMaximumWidth(160);
+    Gauge1->hide();
+    bar->addWidget(Gauge1);
+    bar->addStretch(1);
+    Panel2 = new QLabel("Pos [ ] Sel [ ]", ToolPanel);
+    Panel2->setObjectName("Panel2");
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(Panel2);
+}
+
+QAction* TForm1::ActionByText(const QString& caption) const {
+    for (QAction* a : actions_)
+        if (a->text() == caption) return a;
+    return nullptr;
+}
+
+void TForm1::SetHintsOn(bool on) {
+    hintsOn_ = on;
+    if (on)
+        qApp->removeEventFilter(this);
+    else
+        qApp->installEventFilter(this);
+}
+
+// ---------------------------------------------------------------- documents
+
+const tolva::Letters& TForm1::Setaxis() {
+    letters_ = lettersInForce();
+    return letters_;
+}
+
+bool TForm1::Load_file(const QString& nameIn) {
+    QString name = nameIn.left(255);
+    Setaxis();
+    std::string path = toBytes(name);
+    if (tolva::UpperExtension(path) == ".DXF") {
+        showMessage("Opening DXF drawings is not available yet: \"" + tolva::BaseName(path) +
+                    "\" was not loaded.");
+        return false;
+    }
+    std::string bytes, warning;
+    tolva::FileStatus st = tolva::LoadProgramBytes(path, bytes, &warning);
+    if (!st.ok) {
+        // The program in the editor stays as it was.
+        showMessage(st.message);
+        return false;
+    }
+    if (Form2) Form2->FlatClick();
+    RichEdit1->setFont(editorFont());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    RichEdit1->LoadBytes(bytes);
+    if (RichEdit1->LineCount() > 0) {
+        CalcScale(RichEdit1);
+        RichEdit1->SetCaret(0);
+        tolva::App().CurrentFileName = path.substr(0, 255);
+        setCaption(QFileInfo(name).fileName());
+        openFileName_ = " ";
+    } else {
+        setCaption("Tolva - [Untitled]");
+        openFileName_.clear();
+    }
+    if (translateOnLoad()) TranslateRows(29, 69);
+    QApplication::restoreOverrideCursor();
+    if (!warning.empty()) showMessage(warning);
+    return true;
+}
+
+void TForm1::FileNewClick() {
+    DefaultWindowsClick();
+    SaveoldFile();
+    if (Form2) Form2->EnableSpinFlipFlop();
+    RichEdit1->LoadBytes({});
+    openFileName_.clear();
+    setCaption("Tolva - [Untitled]");
+}
+
+void TForm1::FileOpenClick() {
+    Panel2->hide();
+    if (Form2) Form2->EnableSpinFlipFlop();
+    SaveoldFile();
+    QString dir = openInitialDir_;
+    if (dir.isEmpty() && openInCurrentDir_) dir = QDir::currentPath();
+    QString picked = QFileDialog::getOpenFileName(
+        this, "Open", dir, "All Files (*.*);;Autocad Dxf files (*.DXF *.dxf);;Text files (*.TXT *.txt)");
+    if (!picked.isEmpty()) {
+        Load_file(picked);
+        QDir::setCurrent(QFileInfo(picked).absolutePath());
+    }
+    RichEdit1->ClearModified();
+    Panel2->show();
+    openInitialDir_.clear();
+    openInCurrentDir_ = false;
+}
+
+void TForm1::SaveoldFile() {
+    if (RichEdit1->IsModified() && RichEdit1->LineCount() >= 2) {
+        // The offset and array windows would hide the question.
+        for (const char* name : {"Form8", "Form9"})
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == name) w->hide();
+        if (host_->AskYesNo("File has been modified. Save file?")) FileSaveClick();
+    }
+}
+
+void TForm1::FileSaveClick() {
+    const std::string& current = tolva::App().CurrentFileName;
+    if (current.empty()) {
+        FileSaveAsClick();
+        return;
+    }
+    if (tolva::FileExists(current)) {
+        if (host_->AskYesNo("Overwrite " + current + " ")) SaveTheFile();
+    } else {
+        SaveTheFile();
+    }
+}
+
+bool TForm1::SaveTheFile() {
+    const std::string& current = tolva::App().CurrentFileName;
+    tolva::FileStatus st = tolva::WriteFileAtomic(current, RichEdit1->BytesView());
+    if (!st.ok) {
+        // The editor keeps its program and stays modified.
+        showMessage(st.message);
+        return false;
+    }
+    if (Form2) Form2->setWindowTitle("Saved & Archive bit set");
+    host_->Beep();
+    RichEdit1->ClearModified();
+    return true;
+}
+
+void TForm1::FileSaveAsClick() {
+    QString current = QString::fromLocal8Bit(tolva::App().CurrentFileName.c_str());
+    QString picked = QFileDialog::getSaveFileName(this, "Save As " + current, current,
+                                                  "All Files (*.*);;Dxf Files(*.dxf);;Text Files (*.txt)");
+    if (picked.isEmpty()) return;
+    std::string path = toBytes(picked);
+    if (tolva::UpperExtension(path) == ".DXF") {
+        showMessage("Saving the plot as a DXF drawing is not available yet; nothing was written.");
+        return;
+    }
+    tolva::App().CurrentFileName = path.substr(0, 255);
+    setCaption(QFileInfo(picked).fileName());
+    SaveTheFile();
+}
+
+void TForm1::PrintTextClick() {
+    QPrinter printer;
+    PrintText(printer);
+}
+
+void TForm1::PrintText(QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        showMessage("The printer could not be opened.");
+        return;
+    }
+    painter.setFont(RichEdit1->font());
+    QFontMetrics fm(painter.font(), &printer);
+    const int lineHeight = fm.lineSpacing();
+    const int pageHeight = painter.viewport().height();
+    int page = 1, headerPage = 0, y = 0;
+    auto println = [&](const std::string& text) {
+        if (y + lineHeight > pageHeight) {
+            printer.newPage();
+            ++page;
+            y = 0;
+        }
+        painter.drawText(0, y + fm.ascent(), fromBytes(text));
+        y += lineHeight;
+    };
+    const std::vector<std::string> lines = RichEdit1->Lines();
+    QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    QString time = QLocale().toString(QTime::currentTime(), QLocale::LongFormat);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (y + lineHeight > pageHeight) {
+            printer.newPage();
+            ++page;
+            y = 0;
+        }
+        if (page != headerPage) {
+            for (const auto& h : tolva::PrintHeaderLines(static_cast<int>(i), toBytes(date), toBytes(time),
+                                                         tolva::App().CurrentFileName))
+                println(h);
+            headerPage = page;
+        }
+        println(tolva::kPrintIndent + lines[i]);
+    }
+    painter.end();
+}
+
+void TForm1::CalcScale(ProgramEditor* editor) { calcScale(editor, false, true); }
+
+void TForm1::CalcScale2(ProgramEditor* editor, bool extentsOnly) { calcScale(editor, true, !extentsOnly); }
+
+void TForm1::calcScale(ProgramEditor* editor, bool keepExtents, bool setScale) {
+    if (setScale && Form2) Form2->SpinEdit1->setValue(1000);
+    tolva::Extents e = tolva::MeasureExtents(editor->BytesView(), letters_);
+    if (keepExtents) tolva::App().extents = e;
+    if (!setScale || !Form2) return;
+    long long scale = tolva::ScaleForExtents(e, Form2->CanvasWidth());
+    // The spin edit keeps the scale within its range.
+    if (scale > 0) Form2->SpinEdit1->setValue(static_cast<int>(std::min<long long>(scale, 999999)));
+}
+
+// -------------------------------------------------------------- line ops
+
+void TForm1::runOnLines(const std::function<void(std::vector<std::string>&)>& op) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::vector<std::string> lines = RichEdit1->Lines();
+    op(lines);
+    int caret = RichEdit1->SelStart();
+    RichEdit1->SetLines(lines);
+    RichEdit1->SetCaret(std::min<int>(caret, static_cast<int>(RichEdit1->BytesView().size())));
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::OrderLinesMFirstClick() {
+    Setaxis();
+    runOnLines([this](std::vector<std::string>& lines) { tolva::OrderAllLinesMFirst(lines, letters_); });
+}
+
+void TForm1::OrderLinesMLastClick() {
+    Setaxis();
+    runOnLines([this](std::vector<std::string>& lines) { tolva::OrderAllLinesMLast(lines, letters_); });
+}
+
+// ------------------------------------------------------------ indicator
+
+void TForm1::ShowLineNum2(ProgramEditor* editor, QWidget* window) {
+    int start = editor->SelStart();
+    int len = editor->SelLength();
+    int first = editor->LineOfPos(start);
+    int last = start + len - 1 < 0 ? -1 : editor->LineOfPos(start + len - 1);
+    if (start + len - 1 < 0) last = first - 1;  // caret at the very start: count 0
+    int column = start - editor->PosOfLine(first);
+    tolva::BlockPosition b = tolva::ShowLineNumText(first, last, column);
+    if (window == this) {
+        tolva::App().SelStartLine = b.selStartLine;
+        tolva::App().SelLineCount = b.selLineCount;
+        Panel2->setText(QString::fromStdString(b.text));
+    }
+}
+
+// ------------------------------------------------------------- windows
+
+void TForm1::DefaultWindowsClick() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect r = screen->geometry();
+    setGeometry(0, static_cast<int>(r.height() * 0.1), r.width() / 2, static_cast<int>(r.height() * 0.8));
+    if (Form2) {
+        Form2->setGeometry(width(), y(), width(), height());
+        Form2->setWindowState(Qt::WindowNoState);
+        if (isVisible()) Form2->show();
+    }
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "Form4") {
+            w->move(r.width() / 2 - w->width(), static_cast<int>(r.height() * 0.1) + 100);
+            w->hide();
+        }
+    setWindowState(Qt::WindowNoState);
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::HintsOffClick() { SetHintsOn(false); }
+
+void TForm1::HelpClick() {
+    std::string page = tolva::FindFileNoCase(tolva::ProgramFolder(), "Tolvamax.Htm");
+    if (!tolva::FileExists(page)) {
+        showMessage("The help page \"" + page + "\" is missing.");
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(page.c_str())));
+}
+
+void TForm1::ExitClick() {
+    saveLastIni();
+    QTimer::singleShot(1000, this, &QWidget::close);
+}
+
+// --------------------------------------------------------- command line
+
+bool TForm1::CommandLineRun() {
+    if (commandLineDone_) return false;
+    commandLineDone_ = true;
+    const int n = static_cast<int>(args_.size());
+    if (n > 2) {
+        std::string ini = toBytes(args_[2]);
+        if (tolva::FileExists(ini))
+            useMachineFile(ini);
+        else
+            showMessage("INI File Not Found ( Last INI file will be used )");
+    }
+    std::string source = toBytes(args_[0]);
+    if (!tolva::FileExists(source)) {
+        showMessage("Source File Not Found");
+        return false;
+    }
+    if (!Load_file(args_[0])) return false;
+    OrderLinesMFirstClick();
+    if (n < 2) return true;
+
+    std::string target = toBytes(args_[1]);
+    std::string targetExt = tolva::UpperExtension(target);
+    std::string sourceExt = tolva::UpperExtension(source);
+    bool ok = true;
+    if (targetExt == ".SGT") {
+        showMessage("Converting to incremental is not available yet; \"" + target + "\" was not written.");
+        return false;
+    }
+    if (targetExt == ".DXF") {
+        if (sourceExt == ".PNT")
+            showMessage("Writing DXF point files is not available yet; \"" + target + "\" was not written.");
+        else
+            showMessage("A DXF target needs a .PNT source; \"" + target + "\" was not written.");
+        ok = false;
+    } else {
+        ok = saveLinesTo(args_[1]);
+    }
+    if (Form2) Form2->setWindowTitle(args_[1]);
+    return ok;
+}
+
+bool TForm1::saveLinesTo(const QString& target) {
+    tolva::FileStatus st = tolva::WriteFileAtomic(toBytes(target), RichEdit1->BytesView());
+    if (!st.ok) showMessage(st.message);
+    return st.ok;
+}
+
+// --------------------------------------------------------------- events
+
+bool TForm1::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        if (openInitialDir_.isEmpty()) openInCurrentDir_ = true;
+        if (RichEdit1->LineCount() == 0 && !args_.isEmpty() && !commandLineDone_)
+            QTimer::singleShot(0, this, [this] {
+                if (!commandLineDone_) CommandLineRun();
+            });
+    }
+    return QMainWindow::event(e);
+}
+
+void TForm1::changeEvent(QEvent* e) { QMainWindow::changeEvent(e); }
+
+void TForm1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // Without a window manager the window may never be activated; the
+    // command-line run must not depend on it (it runs once either way).
+    if (RichEdit1->LineCount() == 0 && !args_.isEmpty() && !commandLineDone_)
+        QTimer::singleShot(0, this, [this] {
+            if (!commandLineDone_) CommandLineRun();
+        });
+}
+
+bool TForm1::eventFilter(QObject* obj, QEvent* e) {
+    if (!hintsOn_ && (e->type() == QEvent::ToolTip || e->type() == QEvent::StatusTip)) return true;
+    if (obj == RichEdit1 || obj == RichEdit1->viewport()) {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::KeyRelease:
+                // After the editor has handled it.
+                QTimer::singleShot(0, this, [this] { ShowLineNum2(RichEdit1, this); });
+                break;
+            case QEvent::DragEnter: {
+                auto* de = static_cast<QDragEnterEvent*>(e);
+                if (de->mimeData()->hasUrls()) {
+                    de->acceptProposedAction();
+                    return true;
+                }
+                break;
+            }
+            case QEvent::Drop: {
+                auto* de = static_cast<QDropEvent*>(e);
+                if (de->mimeData()->hasUrls()) {
+                    dropEvent(de);
+                    return true;
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    return QMainWindow::eventFilter(obj, e);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* e) {
+    e->acceptProposedAction();
+    FilesDropped(e->mimeData()->urls());
+}
+
+bool TForm1::FilesDropped(const QList<QUrl>& urls) {
+    if (Form2) Form2->EnableSpinFlipFlop();
+    if (urls.isEmpty()) return false;
+    return Load_file(urls.first().toLocalFile().left(257));
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    if (RichEdit1->IsModified() && RichEdit1->LineCount() >= 2 && args_.size() <= 1) {
+        if (host_->AskYesNo("File has been modified. Save file?")) FileSaveClick();
+    }
+    e->accept();
+}

@@ -1,0 +1,143 @@
+// The main window: the program editor and the place every operation starts.
+#pragma once
+
+#include <QFont>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/host.h"
+#include "text/gcode_words.h"
+
+class ProgramEditor;
+class QAction;
+class QUrl;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPrinter;
+class QProgressBar;
+class QToolButton;
+class QWidget;
+namespace tolva {
+class MachineSettings;
+}
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // `args` are the command-line parameters (source, target, machine file).
+    TForm1(tolva::MachineSettings& settings, QStringList args, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    ProgramEditor* RichEdit1;
+    ProgramEditor* RichEdit2;  // hidden scratch editor
+    QPlainTextEdit* Memo4;     // hidden: the layer list of the import
+    QListWidget* FileListBox1; // hidden, mask "*.dxf"
+    QLabel* Label1;            // machine file in use
+    QProgressBar* Gauge1;      // 0..1000, hidden unless an operation shows it
+    QLabel* Panel2;            // position indicator
+    QWidget* ToolPanel;
+
+    tolva::Host& host() { return *host_; }
+    // Batch runs report through standard error instead of message boxes.
+    void SetHost(std::unique_ptr<tolva::Host> host);
+
+    // Documents. Load_file is false when the file could not be taken (the
+    // editor then keeps its program); an empty file loads as an empty program.
+    bool Load_file(const QString& name);
+    void FileNewClick();
+    void FileOpenClick();
+    void FileSaveClick();
+    void FileSaveAsClick();
+    bool SaveTheFile();
+    void SaveoldFile();
+    void PrintTextClick();
+    // Prints the program listing on `printer` (headers, eleven-blank indent).
+    void PrintText(QPrinter& printer);
+    void CalcScale(ProgramEditor* editor);
+    void CalcScale2(ProgramEditor* editor, bool extentsOnly);
+
+    // The command-line conversion; returns true when it did what was asked.
+    // Runs at most once per application run.
+    bool CommandLineRun();
+    bool CommandLineDone() const { return commandLineDone_; }
+
+    void ShowLineNum2(ProgramEditor* editor, QWidget* window);
+    // Files dropped on the window: the first one is loaded.
+    bool FilesDropped(const QList<QUrl>& urls);
+    void DefaultWindowsClick();
+    void HintsOffClick();
+    void HelpClick();
+    void ExitClick();
+    void OrderLinesMFirstClick();
+    void OrderLinesMLastClick();
+
+    // Letters and codes in force, refreshed from the machine's label table.
+    const tolva::Letters& Setaxis();
+
+    QAction* ActionByText(const QString& caption) const;
+    QMenu* PopupMenu() const { return popup_; }
+    bool HintsOn() const { return hintsOn_; }
+    void SetHintsOn(bool on);
+    QString CaptionNow() const { return windowTitle(); }
+    QString OpenDialogFileName() const { return openFileName_; }
+
+    // Translate every line with the table rows first..last (29..69 for the
+    // menu item, 29..49 and 49..69 for the T1 and T2 buttons).
+    void TranslateRows(int first, int last);
+    void EditTranslateTableClick();
+    void UseAnotherLayerClick();
+    void UseAnotherIniClick();
+    void EditIniClick();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    void buildMenus();
+    void calcScale(ProgramEditor* editor, bool keepExtents, bool setScale);
+    void buildToolBar();
+    QAction* addItem(QMenu* menu, const QString& caption, const QString& shortcut,
+                     std::function<void()> action, const QString& hint = {});
+    void runOnLines(const std::function<void(std::vector<std::string>&)>& op);
+    void setCaption(const QString& c) { setWindowTitle(c); }
+    bool saveLinesTo(const QString& target);
+    void showMessage(const std::string& text) { host_->Message(text); }
+
+    // What the main window reads of the machine settings at the moment of use.
+    tolva::Letters lettersInForce();
+    QFont editorFont() const;
+    QString initialDirSetting() const;
+    bool translateOnLoad() const;
+    QString machineIndicator() const;
+    void saveLastIni();
+    void followSettings();
+    void unfollowSettings();
+    void useMachineFile(const std::string& path);
+
+    tolva::MachineSettings& settings_;
+    QStringList args_;
+    std::unique_ptr<tolva::Host> host_;
+    tolva::Letters letters_;
+    QMenu* popup_ = nullptr;
+    QList<QAction*> actions_;
+    bool commandLineDone_ = false;
+    int settingsListener_ = 0;
+    bool hintsOn_ = true;
+    bool openInCurrentDir_ = false;
+    QString openInitialDir_;
+    QString openFileName_;
+};
+
+extern TForm1* Form1;

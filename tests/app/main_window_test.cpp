@@ -1,0 +1,291 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/folders.h"
+#include "app/program_editor_qt.h"
+#include "app/program_file.h"
+#include "plot/plot_window.h"
+#include "settings/machine_settings.h"
+
+namespace {
+
+struct Fixture : ::testing::Test {
+    std::string dir;
+    std::unique_ptr<tolva::MachineSettings> settings;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    tolva::RecordingHost* host = nullptr;
+
+    void SetUp() override {
+        char buf[] = "/tmp/tolva-mw-XXXXXX";
+        dir = ::mkdtemp(buf);
+        settings = std::make_unique<tolva::MachineSettings>(dir);
+        // The mill's letters, as a machine file would give them.
+        const char* letters[][2] = {{"12", "N"}, {"13", "R"}, {"14", "I"}, {"15", "J"},
+                                    {"16", "K"}, {"17", "X"}, {"18", "Y"}, {"19", "Z"}};
+        for (auto& l : letters) settings->SetCell(1, std::stoi(l[0]), l[1]);
+        form1 = std::make_unique<TForm1>(*settings, QStringList{});
+        form2 = std::make_unique<TForm2>();
+        form2->Image1->setFixedWidth(800);
+        reply(false);
+        tolva::App() = tolva::AppState{};
+    }
+    void TearDown() override {
+        form1.reset();
+        form2.reset();
+        std::filesystem::remove_all(dir);
+    }
+    void reply(bool yes) {
+        auto h = std::make_unique<tolva::RecordingHost>(yes);
+        host = h.get();
+        form1->SetHost(std::move(h));
+    }
+    std::string file(const std::string& name, const std::string& bytes) {
+        std::string p = dir + "/" + name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+    std::string read(const std::string& p) {
+        std::string b;
+        tolva::ReadFileBytes(p, b);
+        return b;
+    }
+    ProgramEditor* editor() { return form1->RichEdit1; }
+    // Typing at the end of the program (an undoable edit, unlike append()).
+    void type(const char* text) {
+        editor()->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+        editor()->SendScintilla(QsciScintilla::SCI_ADDTEXT, std::strlen(text), text);
+    }
+};
+
+}  // namespace
+
+TEST_F(Fixture, StartsWithItsControlsAndCaption) {
+    EXPECT_EQ(form1->windowTitle(), "Tolva [V30.08 Untitled]");
+    EXPECT_EQ(form1->Panel2->text(), "Pos [ ] Sel [ ]");
+    EXPECT_EQ(form1->Label1->text(), "The present ini file");
+    EXPECT_EQ(form1->Gauge1->maximum(), 1000);
+    EXPECT_TRUE(form1->Gauge1->isHidden());
+    EXPECT_EQ(form1->ToolPanel->height(), 57);
+    for (const char* name : {"RichEdit1", "RichEdit2", "Memo4", "FileListBox1", "Panel2", "Gauge1", "Label1"})
+        EXPECT_NE(form1->findChild<QWidget*>(name), nullptr) << name;
+    EXPECT_TRUE(form1->RichEdit2->isHidden());
+    EXPECT_EQ(form2->windowTitle(), "Plot ");
+    EXPECT_EQ(form2->SpinEdit1->maximum(), 999999);
+}
+
+TEST_F(Fixture, MenuItemsCarryTheirShortcuts) {
+    const std::pair<const char*, const char*> items[] = {
+        {"&New", "Ctrl+N"},       {"&Open ...", "F4"},        {"&Save", "F2"},
+        {"Save &As ...", "Ctrl+F2"}, {"Save As DXF Circles, Arcs,Lines", "Ctrl+F3"},
+        {"&Print Text", "Ctrl+P"}, {"Print &Window", "Ctrl+W"}, {"Print P&lot", "Ctrl+L"},
+        {"Print S&etup", "Ctrl+E"}, {"&Undo", "Ctrl+U"},      {"&Delete", "Ctrl+Del"},
+        {"&Swap", "Ctrl+S"},      {"Compress", "Ctrl+Alt+C"}, {"&Add Line Numbers", "Ctrl+Alt+N"},
+        {"Sort Objects Acending", "Ctrl+A"}, {"Line Order N G M X Y Z I J K R", "Ctrl+O"},
+        {"Line Order N G X Y Z I J K R M", "Ctrl+Alt+L"}, {"Translate Using table from setup window", "Ctrl+T"},
+        {"Edit Translate table", "Ctrl+Alt+T"}, {"Edit current line as Decimal Ascii", "Ctrl+I"},
+        {"&Find ...", "Ctrl+F"},  {"Find &Next", "F3"},        {"&Replace ...", "Ctrl+R"},
+        {"Insert Lines", "Ctrl+Alt+I"}, {"&Comm ", "F6"},      {"Use Another Layer", "F12"},
+        {"&Use another Machine INI File", "F11"}, {"Edit or Create a New &INI File", "F10"},
+        {"Default Windows", "F9"}, {"&Help", "F1"},          {"E&xit", ""},
+        {"Hints Off", ""},        {"Super Compress", ""},      {"Convert to Absolute     G90", ""}};
+    for (const auto& [caption, keys] : items) {
+        QAction* a = form1->ActionByText(caption);
+        ASSERT_NE(a, nullptr) << caption;
+        EXPECT_EQ(a->shortcut(), QKeySequence(keys)) << caption;
+    }
+    // Operations of later steps are there but disabled.
+    EXPECT_FALSE(form1->ActionByText("Compress")->isEnabled());
+    EXPECT_TRUE(form1->ActionByText("Line Order N G M X Y Z I J K R")->isEnabled());
+    QStringList popup;
+    for (QAction* a : form1->PopupMenu()->actions()) popup << a->text();
+    EXPECT_EQ(popup, QStringList({"Undo", "Cut", "Copy", "Paste", "Delete", "Swap", "Compress", "Add Line Numbers",
+                                  "Remove Numbers", "Convert to  G91", "Convert to  G90", "Inch to Metric",
+                                  "Metric to Inch"}));
+}
+
+TEST_F(Fixture, MenuShortcutsWinOverTheEditorsKeys) {
+    form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    editor()->LoadBytes("G01 X1 N10 M3\n");
+    editor()->setFocus();
+    QTest::keyClick(editor(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(editor()->Bytes(), "N10 G01 M3 X1 \n");
+    QTest::keyClick(editor(), Qt::Key_U, Qt::ControlModifier);  // the editor's undo
+    EXPECT_EQ(editor()->Bytes(), "G01 X1 N10 M3\n");
+    // F2 saves: with no file name it would open the dialog, so give one.
+    tolva::App().CurrentFileName = dir + "/f2.nc";
+    QTest::keyClick(editor(), Qt::Key_F2);
+    EXPECT_EQ(read(dir + "/f2.nc"), "G01 X1 N10 M3\n");
+}
+
+TEST_F(Fixture, LoadSetsCaptionNameAndScale) {
+    std::string p = file("part.nc", "G00 X2 Y-1\r\nG01 X4 Y1\r\n");
+    ASSERT_TRUE(form1->Load_file(QString::fromStdString(p)));
+    EXPECT_EQ(form1->windowTitle(), "part.nc");
+    EXPECT_EQ(tolva::App().CurrentFileName, p);
+    EXPECT_EQ(form1->OpenDialogFileName(), " ");
+    EXPECT_EQ(form2->SpinEdit1->value(), form2->CanvasWidth() / 4 * 500 > 999999 ? 999999
+                                                                                  : form2->CanvasWidth() / 4 * 500);
+    EXPECT_EQ(editor()->LineEndStyle(), tolva::LineEnd::CRLF);
+    EXPECT_EQ(editor()->LineCount(), 2);
+    // Saved as loaded, byte for byte.
+    tolva::App().CurrentFileName = dir + "/copy.nc";
+    ASSERT_TRUE(form1->SaveTheFile());
+    EXPECT_EQ(read(dir + "/copy.nc"), read(p));
+    EXPECT_EQ(form2->windowTitle(), "Saved & Archive bit set");
+    EXPECT_EQ(host->beeps, 1);
+}
+
+TEST_F(Fixture, EmptyFilesAndProgramsWithoutWords) {
+    form1->Load_file(QString::fromStdString(file("empty.nc", "")));
+    EXPECT_EQ(form1->windowTitle(), "Tolva - [Untitled]");
+    EXPECT_EQ(form1->OpenDialogFileName(), "");
+    form1->Load_file(QString::fromStdString(file("words.nc", "%\nM30\n")));
+    EXPECT_EQ(form2->SpinEdit1->value(), 1000);
+}
+
+TEST_F(Fixture, BadFilesLeaveTheProgramAlone) {
+    form1->Load_file(QString::fromStdString(file("good.nc", "G00 X1\nG01 X2\n")));
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
+    EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("bin.nc", garbage))));
+    EXPECT_FALSE(form1->Load_file(QString::fromStdString(dir + "/missing.nc")));
+    EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("drawing.DxF", "0\nEOF\n"))));
+    EXPECT_EQ(editor()->Bytes(), "G00 X1\nG01 X2\n");
+    EXPECT_EQ(form1->windowTitle(), "good.nc");
+    ASSERT_EQ(host->messages.size(), 3u);
+    EXPECT_NE(host->messages[0].find("not a text program"), std::string::npos);
+    EXPECT_NE(host->messages[2].find("DXF"), std::string::npos);
+
+    // NUL bytes load and save as they are, with a word of warning.
+    std::string withNul("G01 X1\n(\0\0)\n", 12);
+    ASSERT_TRUE(form1->Load_file(QString::fromStdString(file("nul.nc", withNul))));
+    EXPECT_EQ(editor()->Bytes(), withNul);
+    EXPECT_NE(host->messages.back().find("NUL"), std::string::npos);
+}
+
+TEST_F(Fixture, FailedSavesKeepTheOldFileAndTheModifiedFlag) {
+    std::string target = file("ro.nc", "OLD\n");
+    form1->Load_file(QString::fromStdString(file("new.nc", "G00 X1\nG01 X2\n")));
+    type("G01 X3\n");
+    ASSERT_TRUE(editor()->IsModified());
+    tolva::App().CurrentFileName = "/dev/full";
+    EXPECT_FALSE(form1->SaveTheFile());
+    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_NE(host->messages.back().find("No space left"), std::string::npos);
+    tolva::App().CurrentFileName = dir + "/no/such/folder/x.nc";
+    EXPECT_FALSE(form1->SaveTheFile());
+    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_EQ(read(target), "OLD\n");
+}
+
+TEST_F(Fixture, NewThenSaveOffersToOverwriteTheLastFile) {
+    std::string a = file("A.nc", "G00 X1\nG01 X2\n");
+    form1->Load_file(QString::fromStdString(a));
+    reply(true);
+    form1->FileNewClick();
+    EXPECT_EQ(form1->windowTitle(), "Tolva - [Untitled]");
+    type("N1 G01 X9\n");
+    form1->FileSaveClick();
+    ASSERT_FALSE(host->questions.empty());
+    EXPECT_EQ(host->questions.back(), "Overwrite " + a + " ");
+    EXPECT_EQ(read(a), "N1 G01 X9\n");
+}
+
+TEST_F(Fixture, SaveQuestionOnlyForModifiedProgramsOfTwoLines) {
+    type("G00 X1\n");
+    form1->SaveoldFile();
+    EXPECT_TRUE(host->questions.empty());
+    type("G01 X2\n");
+    form1->SaveoldFile();
+    ASSERT_EQ(host->questions.size(), 1u);
+    EXPECT_EQ(host->questions[0], "File has been modified. Save file?");
+    form1->close();
+    EXPECT_EQ(host->questions.size(), 2u);
+}
+
+TEST_F(Fixture, IndicatorFollowsTheCaret) {
+    editor()->LoadBytes("L1\nL2\nL3\nL4\nL5\nL6\n");
+    editor()->SetCaret(editor()->PosOfLine(4));
+    form1->ShowLineNum2(editor(), form1.get());
+    EXPECT_EQ(form1->Panel2->text(), "  Pos [5:1]   Sel : [0]   ");
+    EXPECT_EQ(tolva::App().SelStartLine, 3);
+    EXPECT_EQ(tolva::App().SelLineCount, 0);
+    editor()->setSelection(1, 1, 3, 1);  // from line 2, column 2 into line 4
+    form1->ShowLineNum2(editor(), form1.get());
+    EXPECT_EQ(form1->Panel2->text(), "  Pos [2:2]   Sel : [3]   ");
+    EXPECT_EQ(tolva::App().SelStartLine, 0);
+}
+
+TEST_F(Fixture, DroppingFilesLoadsOnlyTheFirst) {
+    std::string first = file("first.nc", "G00 X1\n");
+    std::string second = file("second.nc", "G00 X2\n");
+    form1->FilesDropped(
+        {QUrl::fromLocalFile(QString::fromStdString(first)), QUrl::fromLocalFile(QString::fromStdString(second))});
+    EXPECT_EQ(editor()->Bytes(), "G00 X1\n");
+    EXPECT_EQ(form1->windowTitle(), "first.nc");
+}
+
+TEST_F(Fixture, PrintedListingCarriesPageHeaders) {
+    std::string text;
+    for (int i = 0; i < 120; ++i) text += "N" + std::to_string(i) + " G01 X" + std::to_string(i) + "\n";
+    form1->Load_file(QString::fromStdString(file("list.nc", text)));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QString pdf = QString::fromStdString(dir + "/listing.pdf");
+    printer.setOutputFileName(pdf);
+    form1->PrintText(printer);
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    if (!p.waitForFinished(20000) || p.exitCode() != 0) GTEST_SKIP() << "pdftotext not available";
+    QString out = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("Page : 1"));
+    EXPECT_TRUE(out.contains("File : " + QString::fromStdString(dir) + "/list.nc"));
+    EXPECT_TRUE(out.contains("N0 G01 X0"));
+    EXPECT_TRUE(out.contains("N119 G01 X119"));
+    // A second page starts with a header whose number comes from its first line.
+    EXPECT_GE(out.count("Page : "), 2);
+}
+
+TEST_F(Fixture, TranslateCommandsRewriteEveryLineAsOneEdit) {
+    settings->SetCell(0, 29, "G01");
+    settings->SetCell(1, 29, "G1");
+    settings->SetCell(0, 49, "X");
+    settings->SetCell(1, 49, "XX");
+    editor()->LoadBytes("G01 X1 G01\r\nN2 G01 Y2\r\n");
+    form1->ActionByText("Translate Using table from setup window")->trigger();
+    EXPECT_EQ(editor()->Bytes(), "G1 XX1 G01\r\nN2 G1 Y2\r\n");
+    form1->TranslateRows(29, 49);  // T1
+    form1->TranslateRows(49, 69);  // T2: row 49 belongs to both
+    EXPECT_EQ(editor()->Bytes(), "G1 XXXX1 G1\r\nN2 G1 Y2\r\n");
+    editor()->undo();
+    EXPECT_EQ(editor()->Bytes(), "G1 XXX1 G1\r\nN2 G1 Y2\r\n");
+}
+
+TEST_F(Fixture, TranslateOnLoadWhenSet) {
+    settings->SetCell(0, 30, "M6");
+    settings->SetCell(1, 30, "M06");
+    settings->SetFlag("TranslateLoad", true);
+    form1->Load_file(QString::fromStdString(file("t.nc", "T1 M6\n")));
+    EXPECT_EQ(editor()->Bytes(), "T1 M06\n");
+}

@@ -1,0 +1,100 @@
+// The surface the backplot draws on, in pixels of the plot bitmap (x across,
+// y down). The pen's colour, width and position are kept here, so every
+// surface behaves alike; a surface only paints lines, clears and shows.
+// The plot window paints on its image; tests record the segments.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tolva {
+
+// 0xRRGGBB.
+using Colour = std::uint32_t;
+constexpr Colour kRed = 0xFF0000;    // cutting moves
+constexpr Colour kBlue = 0x0000FF;   // moves after a cut-off
+constexpr Colour kBlack = 0x000000;  // the highlighted block
+constexpr Colour kGreen = 0x008000;
+constexpr Colour kWhite = 0xFFFFFF;
+
+struct Pixel {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(Pixel a, Pixel b) { return a.x == b.x && a.y == b.y; }
+    friend bool operator!=(Pixel a, Pixel b) { return !(a == b); }
+};
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    void SetPenColour(Colour c) { colour_ = c; }
+    Colour PenColour() const { return colour_; }
+    void SetPenWidth(int w) { width_ = w < 1 ? 1 : w; }
+    int PenWidth() const { return width_; }
+    Pixel PenPosition() const { return pos_; }
+
+    void MoveTo(Pixel p) { pos_ = p; }
+    // Paints from the pen position to p with the current pen; the pen ends at p.
+    void LineTo(Pixel p) {
+        PaintLine(pos_, p, colour_, width_);
+        pos_ = p;
+    }
+    // Whole surface to white. The pen keeps its place and settings.
+    void Clear() { PaintClear(); }
+    // Shows what has been painted so far (single-stepped arcs grow visibly).
+    void Refresh() { Show(); }
+
+protected:
+    virtual void PaintLine(Pixel from, Pixel to, Colour colour, int width) = 0;
+    virtual void PaintClear() = 0;
+    virtual void Show() {}
+
+private:
+    Colour colour_ = kBlack;
+    int width_ = 1;
+    Pixel pos_;
+};
+
+// Draws nothing: for runs that want only the totals (and for benchmarks).
+class NullCanvas final : public Canvas {
+protected:
+    void PaintLine(Pixel, Pixel, Colour, int) override {}
+    void PaintClear() override {}
+};
+
+// Keeps every painted segment since the last clear, for asserting drawn
+// geometry exactly.
+class RecordingCanvas final : public Canvas {
+public:
+    struct Segment {
+        Pixel from, to;
+        Colour colour;
+        int width;
+    };
+    const std::vector<Segment>& Segments() const { return segments_; }
+    int Clears() const { return clears_; }
+    int Refreshes() const { return refreshes_; }
+    // Refreshes counted before each segment: refreshesBefore[i] for segment i.
+    const std::vector<int>& RefreshesBefore() const { return refreshesBefore_; }
+
+protected:
+    void PaintLine(Pixel from, Pixel to, Colour colour, int width) override {
+        segments_.push_back({from, to, colour, width});
+        refreshesBefore_.push_back(refreshes_);
+    }
+    void PaintClear() override {
+        segments_.clear();
+        refreshesBefore_.clear();
+        ++clears_;
+    }
+    void Show() override { ++refreshes_; }
+
+private:
+    std::vector<Segment> segments_;
+    std::vector<int> refreshesBefore_;
+    int clears_ = 0;
+    int refreshes_ = 0;
+};
+
+}  // namespace tolva

@@ -1,0 +1,133 @@
+// From the interpreter's scaled 3-D points to pixels on the plot canvas: the
+// view scale and program-zero origin, the three view rotations, line drawing
+// (`LINE3d`), arc stepping in the three planes and the axis indicator.
+//
+// Inputs are scaled units (program units times `ViewScale`, axis signs
+// applied). With the view angles all 0 the program's X runs down the screen
+// and Y across: pixel = (OriginX + Y, OriginY + X), rounded ties-to-even.
+#pragma once
+
+#include "plot/canvas.h"
+#include "plot/dxf_sink.h"
+#include "plot/plot_state.h"
+
+namespace tolva {
+
+// The settings the projection reads at the moment of use.
+struct ProjectionSettings {
+    int PlotResSpinEdit = 1;     // arc resolution 1..20: chord about p pixels (p/(6-p) below 5)
+    bool WriteBlueLine = false;  // DXF export also writes moves drawn after a cut-off
+};
+
+// What the plot window shows of the canvas, for keeping the view centre fixed
+// when the scale changes. Pixels.
+struct VisibleArea {
+    int ClientWidth = 0;   // scroll box client area
+    int ClientHeight = 0;
+    int ScrollX = 0;       // scroll positions
+    int ScrollY = 0;
+    int PanelHeight = 0;   // toolbar panel above the scroll box
+};
+
+// The angular range an arc is stepped over, in radians of the stepping angle
+// (the plot angle minus a quarter turn), from < to, and the radius used.
+struct ArcSweep {
+    long double from = 0.0L;
+    long double to = 0.0L;
+    long double r = 0.0L;
+};
+
+// Normalises an angle pair (A, B) as the arc routines receive them. A sweep
+// always runs upwards from `from` to `to`; `to` is moved on by a turn when
+// below `from`. A full circle is one whole turn starting and ending at the
+// arc's start point: A for a clockwise sweep, B for a counter-clockwise one.
+// When the caller does not say so, a pair that comes out equal is taken as a
+// full circle too. A radius of 0 becomes 0.0001.
+ArcSweep FixAngles(float A, float B, float r, bool clockwise, bool fullCircle);
+
+// Angular step in radians for a radius in pixels, at resolution p (1..20).
+long double GetIncrement(float r, int p);
+
+class Projection {
+public:
+    Projection(PlotState& state, Canvas& canvas) : state_(state), canvas_(canvas) {}
+
+    ProjectionSettings Settings;
+    // The open DXF export, or null. Lines-only exports take the drawn segments here.
+    DxfSink* Dxf = nullptr;
+
+    // View angles in degrees, -180..180: rotation about Y (first viewpoint
+    // angle), about X (second), about Z. Each change marks the cached sines stale.
+    void SetViewAngles(int spinEdit3, int spinEdit4, int zAxisSpinEdit);
+    int ViewAngleA() const { return a_; }
+    int ViewAngleB() const { return b_; }
+    int ViewAngleC() const { return c_; }
+
+    // Pixel of a scaled point under the current view and origin.
+    Pixel Project(float X, float Y, float Z);
+
+    // Draws from the pen position to the projected point. Lines on the first
+    // program line (CurLine < 1) are never drawn and never enter the extents.
+    // A point that is not finite is skipped entirely. A point that lands on the
+    // pixel the pen is already on draws nothing.
+    void LINE3d(float X, float Y, float Z);
+
+    long double GetIncrement(float r) const { return tolva::GetIncrement(r, Settings.PlotResSpinEdit); }
+
+    // Arc stepping. Centre in the plane's two coordinates, `linearEnd` the end
+    // value of the third axis (reached evenly with the angle, from the current
+    // position: a helix when it changes). A and B are plot angles (radians);
+    // callers pass (start, end) for a clockwise XY or XZ arc and (end, start)
+    // for a counter-clockwise one. `clockwise` selects the stepping direction,
+    // `fullCircle` makes the sweep one whole turn whatever A and B are.
+    // Adds the arc length to TotalDist. With `continuous` false the canvas is
+    // refreshed before every segment.
+    // XY: centre (X, Y), linear axis Z.
+    void arkIJ(bool continuous, bool clockwise, bool fullCircle, float cx, float cy,
+               float linearEnd, float A, float B, float r);
+    // XZ: centre (X, Z), linear axis Y.
+    void arkIK(bool continuous, bool clockwise, bool fullCircle, float cx, float cz,
+               float linearEnd, float A, float B, float r);
+    // YZ: centre (Y, Z), linear axis X.
+    void arkJK(bool continuous, bool clockwise, bool fullCircle, float cy, float cz,
+               float linearEnd, float A, float B, float r);
+
+    // The axis indicator near the bottom-left corner of a canvas `canvasHeight`
+    // pixels high: 25-pixel legs along X (red), Y (green) and Z (blue), turned
+    // with the view. It neither enters the extents nor reaches a DXF export,
+    // and leaves the pen colour, width, origin and CurLine as it found them.
+    void Drawxyz(int canvasHeight);
+
+    // Takes a new view scale spin value (pixels per program unit x 1000).
+    // Unless the old scale was exactly 1.0 or is unchanged, or "Previous" has
+    // just restored an origin, the origin moves so that the centre of the
+    // visible area stays on the same program point.
+    void TakeViewScale(int spinValue, const VisibleArea& area);
+
+    // "Previous" of the zoom box: origin and scale value saved by the last box.
+    int PreviousOriginX = 100;
+    int PreviousOriginY = 460;
+    int PreviousScaleValue = 100000;
+    bool PreviousRestored = false;  // the next scale change is a restore
+
+    // End of the last segment of a lines-only DXF export, scaled units. It is
+    // carried over from one plot to the next.
+    float LastDxfX = 0.0f, LastDxfY = 0.0f, LastDxfZ = 0.0f;
+
+private:
+    enum class ArcPlane { XY, XZ, YZ };
+    void stepArc(ArcPlane plane, bool continuous, bool clockwise, bool fullCircle, float c1,
+                 float c2, float linearEnd, float A, float B, float r);
+    void arcPoint(ArcPlane plane, long double c1, long double c2, long double r,
+                  long double theta, long double linear);
+    void refreshRotation();
+
+    PlotState& state_;
+    Canvas& canvas_;
+    int a_ = 0, b_ = 0, c_ = 0;
+    bool viewDirty_ = true;
+    long double sinA_ = 0, cosA_ = 1, sinB_ = 0, cosB_ = 1, sinC_ = 0, cosC_ = 1;
+    bool indicator_ = false;  // drawing the axis indicator
+};
+
+}  // namespace tolva

@@ -1,0 +1,164 @@
+#include "text/geometry.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "text/number_format.h"
+
+namespace tolva {
+namespace {
+
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+constexpr long double kTwoPi = 2.0L * kPi;
+
+// Two-argument arc tangent of (n, d) built the way every angle here is
+// built: a zero d becomes `zeroD`, and the quadrant tests look at that
+// replaced d. Result in (-pi/2, 3pi/2].
+long double quadrantAngle(long double n, long double d, long double zeroD) {
+    if (d == 0.0L) d = zeroD;
+    long double a = -std::atan(n / d);
+    if (n > 0.0L && d <= 0.0L) a += kPi;
+    if (n <= 0.0L && d < 0.0L) a += kPi;
+    return a;
+}
+
+// The chord angle of the arc-centre routines, in (0, 2pi].
+long double chordAngle(long double n, long double d) {
+    long double theta = kTwoPi - quadrantAngle(n, d, 1e-8L);
+    if (theta > kTwoPi) theta -= kTwoPi;
+    return theta;
+}
+
+struct CentreGeometry {
+    long double theta;  // chord angle
+    long double beta;   // angle between the chord and the radius at the start
+    bool samePoint;
+};
+
+CentreGeometry centreGeometry(long double n, long double d, long double q1, long double q2,
+                              long double q3, long double q4, long double radius) {
+    const long double dx = q3 - q1, dy = q4 - q2;
+    const long double half = std::fabs(std::sqrt(dx * dx + dy * dy) / 2.0L);
+    const long double leg = std::sqrt(std::fabs(radius * radius - half * half));
+    const long double beta = half > 0.0L ? std::fabs(std::atan(leg / half)) : 0.0L;
+    return {chordAngle(n, d), beta, q1 == q3 && q2 == q4};
+}
+
+// Offsets R*(sin phi, cos phi) along the chord convention, with the side
+// rule shared by XY, XZ and the scaled form. `longWay` picks the other centre
+// (the arc of more than half a turn); it means nothing for a full circle.
+ArcCentre chordSideCentre(bool clockwise, long double q1, long double q2, long double q3,
+                          long double q4, long double R, bool longWay) {
+    const long double r = std::fabs(R);
+    const CentreGeometry g = centreGeometry(q3 - q1, q4 - q2, q1, q2, q3, q4, r);
+    bool plus = clockwise;
+    if (longWay && !g.samePoint) plus = !plus;
+    const long double phi = plus ? g.theta + g.beta : g.theta - g.beta;
+    long double u = r * std::sin(phi), v = r * std::cos(phi);
+    if (g.samePoint) std::swap(u, v);
+    return {static_cast<float>(u), static_cast<float>(v), static_cast<float>(g.theta)};
+}
+
+bool readNumber(std::string_view text, long double& out) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    long double v = 0.0L;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+float Hypot2(long double a, long double b) {
+    return static_cast<float>(std::sqrt(a * a + b * b));
+}
+
+float LegLength(long double a, long double b) {
+    return static_cast<float>(std::sqrt(std::fabs(a * a - b * b)));
+}
+
+float VectorAngle(long double p1, long double p2, long double p3, long double p4) {
+    return static_cast<float>(quadrantAngle(p1 - p3, p2 - p4, 1e-10L));
+}
+
+float Calc_VectorIJ(long double X1, long double Y1, long double X2, long double Y2) {
+    long double a = quadrantAngle(X2 - X1, Y2 - Y1, 1e-8L);
+    if (a < kTwoPi) a = kTwoPi - a;
+    if (a > kTwoPi) a -= kTwoPi;
+    return static_cast<float>(a);
+}
+
+ArcCentre ArcCentreXY(bool clockwise, long double q1, long double q2, long double q3,
+                      long double q4, long double R) {
+    return chordSideCentre(clockwise, q1, q2, q3, q4, R, R < 0.0L);
+}
+
+ArcCentre ArcCentreXZ(bool clockwise, long double q1, long double q2, long double q3,
+                      long double q4, long double R) {
+    // Swept like XY with (X, Z) for (X, Y); the sign of R carries no meaning.
+    return chordSideCentre(clockwise, q1, q2, q3, q4, R, false);
+}
+
+ArcCentre ArcCentreYZ(bool clockwise, long double q1, long double q2, long double q3,
+                      long double q4, long double R) {
+    // Here the chord angle is measured from +Y towards +Z, and a clockwise-drawn
+    // arc turns towards -Y from +Z, so the centre lies left of the chord.
+    const long double r = std::fabs(R);
+    const CentreGeometry g = centreGeometry(q4 - q2, q3 - q1, q1, q2, q3, q4, r);
+    const long double phi = clockwise ? g.theta + g.beta : g.theta - g.beta;
+    long double u = r * std::cos(phi), v = r * std::sin(phi);
+    if (g.samePoint) std::swap(u, v);
+    return {static_cast<float>(u), static_cast<float>(v), static_cast<float>(g.theta)};
+}
+
+ScaledArcCentre ArcCentreScaled(bool clockwise, long double q1, long double q2, long double q3,
+                                long double q4, long double R, long double fX, long double fY) {
+    ScaledArcCentre out;
+    out.centre = chordSideCentre(clockwise, q1, q2, q3, q4, R, R < 0.0L);
+    if (fX == 0.0L || fY == 0.0L) {
+        out.centre.u = out.centre.v = 0.0f;
+        return out;
+    }
+    out.centre.u = static_cast<float>(out.centre.u * std::fabs(fX));
+    out.centre.v = static_cast<float>(out.centre.v * std::fabs(fY));
+    out.written = true;
+    return out;
+}
+
+BulgeArcResult BulgeArc(std::string_view x1t, std::string_view y1t, std::string_view x2t,
+                        std::string_view y2t, long double bulge, bool clockwise, long double fX,
+                        long double fY, int decimalPlaces) {
+    BulgeArcResult out;
+    long double x1, y1, x2, y2;
+    if (!readNumber(x1t, x1) || !readNumber(y1t, y1) || !readNumber(x2t, x2) ||
+        !readNumber(y2t, y2) || !std::isfinite(bulge))
+        return out;
+    const long double included = std::fabs(4.0L * std::atan(bulge));
+    if (included == 0.0L) return out;  // a straight segment has no radius
+    const long double chord = Hypot2(y2 - y1, x2 - x1);
+    // chord / sin A * sin((pi - A) / 2) in the form that stays exact at a
+    // half circle, where sin A is 0.
+    long double r = chord / (2.0L * std::sin(included / 2.0L));
+    if (std::fabs(bulge) > 1.0L) r = -r;
+    out.ok = true;
+    out.Radius = static_cast<float>(r);
+    out.RadiusText = CoordinateText(out.Radius, decimalPlaces);
+
+    if (fX == 0.0L || fY == 0.0L) return out;
+    // A mirrored axis turns the drawing's direction over.
+    const bool opposite = (fX < 0.0L) != (fY < 0.0L);
+    const bool direction = opposite ? clockwise : !clockwise;
+    const ScaledArcCentre c = ArcCentreScaled(direction, x1, y1, x2, y2, out.Radius, fX, fY);
+    out.centreComputed = c.written;
+    out.CentreX = static_cast<float>(x1 + c.centre.u);
+    out.CentreY = static_cast<float>(y1 + c.centre.v);
+    out.CentreXText = CoordinateText(out.CentreX, decimalPlaces);
+    out.CentreYText = CoordinateText(out.CentreY, decimalPlaces);
+    return out;
+}
+
+}  // namespace tolva

@@ -1,0 +1,49 @@
+// Shared pieces of the plot tests.
+#pragma once
+
+#include <vector>
+
+#include "plot/canvas.h"
+#include "plot/dxf_sink.h"
+#include "plot/plot_state.h"
+#include "plot/projection.h"
+
+namespace tolva::test {
+
+// Records what a DXF export would be given.
+class RecordingDxf final : public DxfSink {
+public:
+    struct Line {
+        float x1, y1, z1, x2, y2, z2;
+    };
+    std::vector<Line> lines;
+    int arcs = 0, circles = 0;
+    void DxfBody(float x1, float y1, float z1, float x2, float y2, float z2) override {
+        lines.push_back({x1, y1, z1, x2, y2, z2});
+    }
+    void DxfBodyArc(float, float, float, float, float, float) override { ++arcs; }
+    void DxfBodyCircle(float, float, float, float) override { ++circles; }
+};
+
+// A projection on a recording canvas, past the first program line, with the
+// pen at program zero.
+struct PlotBench {
+    PlotState state;
+    RecordingCanvas canvas;
+    Projection projection{state, canvas};
+
+    PlotBench() {
+        state.CurLine = 1;
+        canvas.MoveTo({state.OriginX, state.OriginY});
+    }
+    // Every point of a lines-only DXF export, to see the exact 3-D points drawn.
+    RecordingDxf dxf;
+    void TapPoints() {
+        state.DxfExportOn = true;
+        state.DxfLinesOnly = true;
+        canvas.SetPenColour(kRed);
+        projection.Dxf = &dxf;
+    }
+};
+
+}  // namespace tolva::test

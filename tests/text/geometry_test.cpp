@@ -1,0 +1,172 @@
+#include "text/geometry.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace tolva;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kEps = 1e-5;
+
+}  // namespace
+
+TEST(Lengths, HypotenuseAndOtherLeg) {
+    EXPECT_FLOAT_EQ(Hypot2(3, 4), 5.0f);
+    EXPECT_FLOAT_EQ(LegLength(5, 4), 3.0f);
+    EXPECT_FLOAT_EQ(LegLength(4, 5), 3.0f);
+}
+
+TEST(VectorAngle, PointsOfTheCompass) {
+    EXPECT_NEAR(VectorAngle(0, 1, 0, 0), 0.0, kEps);
+    EXPECT_NEAR(VectorAngle(1, 0, 0, 0), -kPi / 2, kEps);  // zero difference taken as 1e-10
+    EXPECT_NEAR(VectorAngle(0, -1, 0, 0), kPi, kEps);
+    EXPECT_NEAR(VectorAngle(-1, 0, 0, 0), kPi / 2, kEps);
+}
+
+TEST(VectorAngle, PointIsCentrePlusRadiusAlongTheAngle) {
+    const double cx = 3, cy = -2, r = 7;
+    for (int deg = -170; deg <= 180; deg += 10) {
+        const double t = deg * kPi / 180;
+        const double px = cx + r * std::cos(t), py = cy + r * std::sin(t);
+        const double phi = VectorAngle(px, py, cx, cy);
+        EXPECT_GT(phi, -kPi / 2 - kEps);
+        EXPECT_LE(phi, 3 * kPi / 2 + kEps);
+        EXPECT_NEAR(cx - r * std::sin(phi), px, 1e-4) << deg;
+        EXPECT_NEAR(cy + r * std::cos(phi), py, 1e-4) << deg;
+    }
+}
+
+TEST(CalcVectorIJ, DirectionFromYTowardsXInOneTurn) {
+    EXPECT_NEAR(Calc_VectorIJ(0, 0, 0, 1), 2 * kPi, kEps);
+    EXPECT_NEAR(Calc_VectorIJ(0, 0, 1, 0), kPi / 2, kEps);
+    EXPECT_NEAR(Calc_VectorIJ(0, 0, 0, -1), kPi, kEps);
+    EXPECT_NEAR(Calc_VectorIJ(0, 0, -1, 0), 3 * kPi / 2, kEps);
+    EXPECT_NEAR(Calc_VectorIJ(5, 5, 6, 6), kPi / 4, kEps);
+}
+
+TEST(ArcCentreXY, HalfCircleCentreIsTheChordMidpointEitherWay) {
+    for (bool cw : {true, false}) {
+        const ArcCentre c = ArcCentreXY(cw, 0, 0, 2, 0, 1);
+        EXPECT_NEAR(c.u, 1.0, kEps);
+        EXPECT_NEAR(c.v, 0.0, kEps);
+        EXPECT_NEAR(c.theta, kPi / 2, kEps);
+    }
+}
+
+TEST(ArcCentreXY, DirectionPicksTheSideAndNegativeRadiusTheOtherOne) {
+    ArcCentre c = ArcCentreXY(true, 0, 0, 1, 1, 1);
+    EXPECT_NEAR(c.u, 1.0, kEps);
+    EXPECT_NEAR(c.v, 0.0, kEps);
+    c = ArcCentreXY(false, 0, 0, 1, 1, 1);
+    EXPECT_NEAR(c.u, 0.0, kEps);
+    EXPECT_NEAR(c.v, 1.0, kEps);
+    c = ArcCentreXY(true, 0, 0, 1, 1, -1);
+    EXPECT_NEAR(c.u, 0.0, kEps);
+    EXPECT_NEAR(c.v, 1.0, kEps);
+    c = ArcCentreXY(false, 0, 0, 1, 1, -1);
+    EXPECT_NEAR(c.u, 1.0, kEps);
+    EXPECT_NEAR(c.v, 0.0, kEps);
+}
+
+TEST(ArcCentreXY, RadiusShorterThanHalfTheChordStillGivesACentre) {
+    const ArcCentre c = ArcCentreXY(true, 0, 0, 4, 0, 1);
+    EXPECT_TRUE(std::isfinite(c.u));
+    EXPECT_TRUE(std::isfinite(c.v));
+    EXPECT_NEAR(std::hypot(c.u, c.v), 1.0, kEps);  // |R| from the start
+    // Leg sqrt(half^2 - R^2) = sqrt(3): the radius leaves the chord at atan(sqrt(3)/2).
+    EXPECT_NEAR(std::atan2(std::fabs(c.v), c.u), std::atan(std::sqrt(3.0) / 2), kEps);
+}
+
+TEST(ArcCentre, FullCircleReturnsTheOffsetsExchanged) {
+    ArcCentre c = ArcCentreXY(true, 3, 3, 3, 3, 2);
+    EXPECT_NEAR(c.u, 2.0, kEps);
+    EXPECT_NEAR(c.v, 0.0, kEps);
+    // A negative radius has no other side to pick on a full circle.
+    c = ArcCentreXY(true, 3, 3, 3, 3, -2);
+    EXPECT_NEAR(c.u, 2.0, kEps);
+    EXPECT_NEAR(c.v, 0.0, kEps);
+    for (ArcCentre p : {ArcCentreXZ(true, 3, 3, 3, 3, 2), ArcCentreYZ(false, 3, 3, 3, 3, 2)})
+        EXPECT_NEAR(std::hypot(p.u, p.v), 2.0, kEps);
+}
+
+// Radius arcs in XZ and YZ; the sweeps the plot draws from these centres are
+// checked in tests/plot/radius_arc_test.cpp.
+TEST(ArcCentrePlanes, XZIsSweptLikeXYWithZForY) {
+    ArcCentre c = ArcCentreXZ(true, 0, 0, 1, 1, 1);
+    EXPECT_NEAR(c.u, 1.0, kEps);  // not (-1, 0): the start minus the offset
+    EXPECT_NEAR(c.v, 0.0, kEps);
+    c = ArcCentreXZ(false, 0, 0, 1, 1, 1);
+    EXPECT_NEAR(c.u, 0.0, kEps);
+    EXPECT_NEAR(c.v, 1.0, kEps);
+}
+
+TEST(ArcCentrePlanes, YZClockwiseDrawnCentreIsLeftOfTheChord) {
+    ArcCentre c = ArcCentreYZ(true, 0, 0, 1, 1, 1);
+    EXPECT_NEAR(c.u, 0.0, kEps);
+    EXPECT_NEAR(c.v, 1.0, kEps);
+    c = ArcCentreYZ(false, 0, 0, 1, 1, 1);
+    EXPECT_NEAR(c.u, 1.0, kEps);
+    EXPECT_NEAR(c.v, 0.0, kEps);
+}
+
+TEST(ArcCentreScaled, ScalesByFactorMagnitudesAndSkipsAZeroFactor) {
+    ScaledArcCentre s = ArcCentreScaled(true, 0, 0, 1, 1, 1, -2, 3);
+    ASSERT_TRUE(s.written);
+    EXPECT_NEAR(s.centre.u, 2.0, kEps);
+    EXPECT_NEAR(s.centre.v, 0.0, kEps);
+    s = ArcCentreScaled(true, 0, 0, 1, 1, -1, 2, -3);
+    EXPECT_NEAR(s.centre.u, 0.0, kEps);
+    EXPECT_NEAR(s.centre.v, 3.0, kEps);
+    EXPECT_FALSE(ArcCentreScaled(true, 0, 0, 1, 1, 1, 0, 1).written);
+    EXPECT_FALSE(ArcCentreScaled(true, 0, 0, 1, 1, 1, 1, 0).written);
+}
+
+TEST(BulgeArc, BulgeOfOneIsAHalfCircleEitherWay) {
+    for (double b : {1.0, -1.0}) {
+        const BulgeArcResult r = BulgeArc("0.000", "0.000", "2.000", "0.000", b, true, 1, 1, 3);
+        ASSERT_TRUE(r.ok);
+        EXPECT_FLOAT_EQ(r.Radius, 1.0f);
+        EXPECT_EQ(r.RadiusText, "1.000");
+        ASSERT_TRUE(r.centreComputed);
+        EXPECT_EQ(r.CentreXText, "1.000");
+        EXPECT_EQ(r.CentreYText, "0.000");
+    }
+}
+
+TEST(BulgeArc, QuarterArcSideFollowsDirectionAndMirroring) {
+    const double quarter = std::tan(kPi / 8);  // 90 degrees included
+    BulgeArcResult r = BulgeArc("0", "0", "1", "1", quarter, true, 1, 1, 4);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.RadiusText, "1.0000");
+    EXPECT_EQ(r.CentreXText, "0.0000");
+    EXPECT_EQ(r.CentreYText, "1.0000");
+    // One mirrored axis: the given direction is used as it is.
+    r = BulgeArc("0", "0", "1", "1", quarter, true, -1, 1, 4);
+    EXPECT_EQ(r.CentreXText, "1.0000");
+    EXPECT_EQ(r.CentreYText, "0.0000");
+}
+
+TEST(BulgeArc, MoreThanHalfACircleGetsANegativeRadiusAndTheFarCentre) {
+    const double threeQuarters = std::tan(3 * kPi / 8);  // 270 degrees included
+    const BulgeArcResult r = BulgeArc("0", "0", "1", "1", threeQuarters, true, 1, 1, 3);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.RadiusText, "-1.000");
+    EXPECT_EQ(r.CentreXText, "1.000");
+    EXPECT_EQ(r.CentreYText, "0.000");
+}
+
+TEST(BulgeArc, NoCentreForAZeroScaleAndNothingForBadInput) {
+    BulgeArcResult r = BulgeArc("0", "0", "2", "0", 1, true, 0, 1, 3);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.RadiusText, "1.000");
+    EXPECT_FALSE(r.centreComputed);
+    EXPECT_FALSE(BulgeArc("0", "0", "2", "0", 0, true, 1, 1, 3).ok);  // straight
+    EXPECT_FALSE(BulgeArc("x", "0", "2", "0", 1, true, 1, 1, 3).ok);
+    EXPECT_FALSE(BulgeArc("0", "0", "2", "0", std::nan(""), true, 1, 1, 3).ok);
+    // Exponent form, as large coordinates are written, reads back.
+    r = BulgeArc("1.000000E+008", "0", "1.000000E+008", "2", 1, true, 1, 1, 0);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.RadiusText, "1");
+}

@@ -35,6 +35,7 @@
 #include "app/program_editor_qt.h"
 #include "app/qt_host_qt.h"
 #include "plot/plot_window.h"
+#include "settings/setup_window.h"
 
 TForm1* Form1 = nullptr;
 
@@ -551,6 +552,7 @@ void TForm1::DefaultWindowsClick() {
         Form2->setWindowState(Qt::WindowNoState);
         if (isVisible()) Form2->show();
     }
+    if (Form3) Form3->setGeometry(QRect(QPoint(Form3->x(), 0), Form3->DefaultSize()));
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "Form4") {
             w->move(r.width() / 2 - w->width(), static_cast<int>(r.height() * 0.1) + 100);

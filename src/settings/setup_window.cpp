@@ -339,14 +339,18 @@ void TForm3::showAll() {
     setWindowTitle(toQ(settings_.SetupCaption()));
 }
 
-void TForm3::StartUp(const std::function<void()>& pressFlat) {
+QSize TForm3::DefaultSize() const {
     auto height = [this](std::string_view group) {
         auto it = groups_.find(group);
         return it == groups_.end() ? 0 : it->second->sizeHint().height();
     };
     QGroupBox* dir = groups_.at("  Initial Working Directory ");
-    resize(dir->sizeHint().width() + 20, height("  Initial Working Directory ") + height(" Punched Tape ") +
-                                             height(" Baud ") + labelGroup_->sizeHint().height() + 100);
+    return QSize(dir->sizeHint().width() + 20, height("  Initial Working Directory ") + height(" Punched Tape ") +
+                                                   height(" Baud ") + labelGroup_->sizeHint().height() + 100);
+}
+
+void TForm3::StartUp(const std::function<void()>& pressFlat) {
+    resize(DefaultSize());
     settings_.StartUp(pressFlat);
     showAll();
 }

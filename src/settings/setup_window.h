@@ -39,6 +39,10 @@ public:
 
     // "Edit Translate table": shown in its normal state, the grid aqua and
     // focused; the next click on the grid makes it white again.
+    // As wide as the working-directory group plus 20, as high as the
+    // working-directory, tape, baud and table groups plus 100.
+    QSize DefaultSize() const;
+
     void ShowTranslateTableAqua();
     bool GridIsAqua() const { return gridAqua_; }
 

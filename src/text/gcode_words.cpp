@@ -122,9 +122,15 @@ bool parseDecimal(std::string_view s, float& out) {
 // it with one blank appended; empty when the letter is absent.
 std::size_t takeWord(char* buf, std::size_t& len, std::string_view letter, char* word) {
     if (letter.empty() || len == 0) return 0;
-    std::string_view hay(buf, len);
-    std::size_t pos = hay.find(letter);
-    if (pos == std::string_view::npos) return 0;
+    std::size_t pos;
+    if (letter.size() == 1) {
+        const void* hit = std::memchr(buf, letter[0], len);
+        if (!hit) return 0;
+        pos = static_cast<std::size_t>(static_cast<const char*>(hit) - buf);
+    } else {
+        pos = std::string_view(buf, len).find(letter);
+        if (pos == std::string_view::npos) return 0;
+    }
     const char* start = buf + pos + letter.size();
     std::size_t wlen = letter.size() + numberLength(start, buf + len);
     std::memcpy(word, buf + pos, wlen);

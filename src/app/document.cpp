@@ -82,6 +82,12 @@ FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::st
         return FileStatus::Fail("\"" + BaseName(path) +
                                 "\" is not a text program (it is mostly control codes); it was not opened.");
     }
+    if (check.longestLine > kMaxEditorLine) {
+        bytes.clear();
+        return FileStatus::Fail("\"" + BaseName(path) + "\" has a line of " + std::to_string(check.longestLine) +
+                                " characters; a program line may have at most " + std::to_string(kMaxEditorLine) +
+                                ". It was not opened.");
+    }
     if (warning) {
         warning->clear();
         if (check.nulBytes)

@@ -52,7 +52,12 @@ struct ProgramFile {
     bool finalEnd = true;
 };
 
-// Loads a text program. A file that is mostly control bytes is refused;
+// The longest line the editor takes: laying out a line of megabytes stalls
+// the window for seconds, and no control reads such a program.
+constexpr std::size_t kMaxEditorLine = 100000;
+
+// Loads a text program. A file that is mostly control bytes, or that has a
+// line longer than kMaxEditorLine, is refused;
 // NUL bytes and overlong lines are kept as they are, with a warning in
 // `warning`. On failure the status carries the message and `out` is empty.
 FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::string* warning = nullptr);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/folders.h"
+#include "app/ascii_window.h"
 #include "app/host.h"
 #include "app/main_window.h"
 #include "app/program_editor_qt.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
     form3.StartUp([&form2] { form2.FlatClick(); });
     TForm5 form5;
     TForm4 form4;
+    TForm7 form7(form1, settings);
     TForm8 form8;
     TForm9 form9;
 

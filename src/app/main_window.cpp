@@ -33,6 +33,9 @@
 #include "app/document.h"
 #include "app/folders.h"
 #include "app/program_editor_qt.h"
+#include "app/ascii_window.h"
+#include "app/edit_ops_window.h"
+#include "app/find_window.h"
 #include "app/qt_host_qt.h"
 #include "plot/plot_window.h"
 #include "settings/setup_window.h"
@@ -182,8 +185,8 @@ void TForm1::buildMenus() {
     QAction* paste = addItem(edit, "&Paste", "Ctrl+V", [this] { RichEdit1->paste(); });
     QAction* del = addItem(edit, "&Delete", "Ctrl+Del", [this] { RichEdit1->removeSelectedText(); });
     QAction* swap = addItem(edit, "&Swap", "Ctrl+S", kLater);
-    QAction* compress = addItem(edit, "Compress", "Ctrl+Alt+C", kLater);
-    addItem(edit, "Super Compress", "", kLater);
+    QAction* compress = addItem(edit, "Compress", "Ctrl+Alt+C", [this] { CompressClick(*this, settings_, 0); });
+    addItem(edit, "Super Compress", "", [this] { CompressClick(*this, settings_, 1); });
     QAction* addNum = addItem(edit, "&Add Line Numbers", "Ctrl+Alt+N", kLater);
     QAction* remNum = addItem(edit, "&Remove Line Numbers", "Ctrl+Alt+R", kLater);
     QAction* g91 = addItem(edit, "Convert to Incremental G91", "", kLater);
@@ -205,13 +208,17 @@ void TForm1::buildMenus() {
     addItem(misc, "Translate Using table from setup window", "Ctrl+T", [this] { TranslateRows(29, 69); },
             "See Setup Labels line 30 on From : To");
     addItem(misc, "Edit Translate table", "Ctrl+Alt+T", [this] { EditTranslateTableClick(); });
-    addItem(misc, "Edit current line as Decimal Ascii", "Ctrl+I", kLater);
+    addItem(misc, "Edit current line as Decimal Ascii", "Ctrl+I", [] {
+        if (Form7) Form7->ShowWithLine();
+    });
 
     QMenu* search = bar->addMenu("&Search");
-    addItem(search, "&Find ...", "Ctrl+F", kLater);
-    addItem(search, "Find &Next", "F3", kLater);
-    addItem(search, "&Replace ...", "Ctrl+R", kLater);
-    addItem(search, "Insert Lines", "Ctrl+Alt+I", kLater);
+    addItem(search, "&Find ...", "Ctrl+F", [this] { FindClick(*this); });
+    addItem(search, "Find &Next", "F3", [this] { FindNextClick(*this); });
+    addItem(search, "&Replace ...", "Ctrl+R", [this] { ReplaceClick(*this); });
+    addItem(search, "Insert Lines", "Ctrl+Alt+I", [] {
+        if (Form7) Form7->ShowWithLine();
+    });
 
     addItem(nullptr, "&Comm ", "F6", kLater);
     addItem(nullptr, "Array", "", kLater);
@@ -281,8 +288,8 @@ void TForm1::buildToolBar() {
     button("Copy", "Copy", [this] { RichEdit1->copy(); })->setObjectName("CopyButton");
     button("Paste", "Paste", [this] { RichEdit1->paste(); })->setObjectName("PasteButton");
     button("Del", "Delete", [this] { RichEdit1->removeSelectedText(); })->setObjectName("DeleteButton");
-    button("Cmp", " Compress the file removing duplicate lines", kLater)->setObjectName("CompressButton");
-    button("Find", "Find", kLater)->setObjectName("FindButton");
+    button("Cmp", " Compress the file removing duplicate lines", [this] { CompressClick(*this, settings_, 0); })->setObjectName("CompressButton");
+    button("Find", "Find", [this] { FindClick(*this); })->setObjectName("FindButton");
     button("INI", " Use new INI ", [this] { UseAnotherIniClick(); })->setObjectName("IniButton");
     button("Undo", "Undo last text edit", [this] { RichEdit1->undo(); })->setObjectName("UndoButton");
     button("T1", "Translate using first half of table lines 30-49", [this] { TranslateRows(29, 49); })->setObjectName("T1Button");
@@ -503,24 +510,20 @@ void TForm1::calcScale(ProgramEditor* editor, bool keepExtents, bool setScale) {
 
 // -------------------------------------------------------------- line ops
 
-void TForm1::runOnLines(const std::function<void(std::vector<std::string>&)>& op) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    std::vector<std::string> lines = RichEdit1->Lines();
-    op(lines);
-    int caret = RichEdit1->SelStart();
-    RichEdit1->SetLines(lines);
-    RichEdit1->SetCaret(std::min<int>(caret, static_cast<int>(RichEdit1->BytesView().size())));
-    QApplication::restoreOverrideCursor();
-}
-
 void TForm1::OrderLinesMFirstClick() {
     Setaxis();
-    runOnLines([this](std::vector<std::string>& lines) { tolva::OrderAllLinesMFirst(lines, letters_); });
+    EditProgramLines(*this, [this](std::vector<std::string>& lines, tolva::Host&) {
+        tolva::OrderAllLinesMFirst(lines, letters_);
+        return true;
+    });
 }
 
 void TForm1::OrderLinesMLastClick() {
     Setaxis();
-    runOnLines([this](std::vector<std::string>& lines) { tolva::OrderAllLinesMLast(lines, letters_); });
+    EditProgramLines(*this, [this](std::vector<std::string>& lines, tolva::Host&) {
+        tolva::OrderAllLinesMLast(lines, letters_);
+        return true;
+    });
 }
 
 // ------------------------------------------------------------ indicator
@@ -533,6 +536,7 @@ void TForm1::ShowLineNum2(ProgramEditor* editor, QWidget* window) {
     if (start + len - 1 < 0) last = first - 1;  // caret at the very start: count 0
     int column = start - editor->PosOfLine(first);
     tolva::BlockPosition b = tolva::ShowLineNumText(first, last, column);
+    if (Form7) Form7->hide();
     if (window == this) {
         tolva::App().SelStartLine = b.selStartLine;
         tolva::App().SelLineCount = b.selLineCount;

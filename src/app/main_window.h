@@ -110,7 +110,6 @@ private:
     void buildToolBar();
     QAction* addItem(QMenu* menu, const QString& caption, const QString& shortcut,
                      std::function<void()> action, const QString& hint = {});
-    void runOnLines(const std::function<void(std::vector<std::string>&)>& op);
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool saveLinesTo(const QString& target);
     void showMessage(const std::string& text) { host_->Message(text); }

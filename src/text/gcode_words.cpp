@@ -261,13 +261,17 @@ WordRead WordValue(std::string_view word, std::string_view line) {
     return r;
 }
 
-SplitLine SplitWords(std::string_view line, const Letters& letters) {
+void SplitWords(std::string_view line, const Letters& letters, SplitLine& s) {
     Words w;
     split(line, letters, w);
-    SplitLine s;
     std::string* dst[10] = {&s.G, &s.M, &s.N, &s.X, &s.Y, &s.Z, &s.R, &s.I, &s.J, &s.K};
     for (int i = 0; i < 10; ++i) dst[i]->assign(w.text[i], w.len[i]);
     s.rest.assign(w.rest, w.restLen);
+}
+
+SplitLine SplitWords(std::string_view line, const Letters& letters) {
+    SplitLine s;
+    SplitWords(line, letters, s);
     return s;
 }
 

@@ -45,6 +45,8 @@ struct SplitLine {
     std::string G, M, N, X, Y, Z, I, J, R, K, rest;
 };
 SplitLine SplitWords(std::string_view line, const Letters& letters);
+// The same into `out`, reusing its strings' storage (whole-program passes).
+void SplitWords(std::string_view line, const Letters& letters, SplitLine& out);
 
 // Word order N G M X Y Z I J K R rest, and N G X Y Z I J K R M rest. When
 // the X word's first character sorts after the Y word's (an absent word

@@ -103,13 +103,20 @@ TEST(ProgramFiles, BadInputIsRefusedOrWarnedWithoutLoss) {
     EXPECT_NE(st.message.find("not a text program"), std::string::npos);
     EXPECT_TRUE(program.lines.empty());
 
-    std::string longLine(10 * 1024 * 1024, 'X');
+    std::string longLine(300, 'X');
     writeRaw(dir.file("long.nc"), longLine);
     std::string warning;
     ASSERT_TRUE(LoadProgramFile(dir.file("long.nc"), program, &warning).ok);
     ASSERT_EQ(program.lines.size(), 1u);
     EXPECT_EQ(program.lines[0].size(), longLine.size());
     EXPECT_NE(warning.find("255"), std::string::npos);
+
+    // A line of 10 MB would stall the editor: refused with a reason.
+    writeRaw(dir.file("huge.nc"), "G00 X1\n" + std::string(10 * 1024 * 1024, 'X') + "\n");
+    st = LoadProgramFile(dir.file("huge.nc"), program);
+    EXPECT_FALSE(st.ok);
+    EXPECT_NE(st.message.find("10485760"), std::string::npos);
+    EXPECT_TRUE(program.lines.empty());
 
     st = LoadProgramFile(dir.file("missing.nc"), program);
     EXPECT_FALSE(st.ok);

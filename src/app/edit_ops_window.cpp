@@ -1,0 +1,76 @@
+#include "app/edit_ops_window.h"
+
+#include <QApplication>
+#include <QProgressBar>
+
+#include <algorithm>
+
+#include "app/main_window.h"
+#include "app/program_editor_qt.h"
+#include "settings/machine_settings.h"
+#include "text/compress.h"
+
+namespace {
+
+// The main window's host, with the progress shown on Gauge1. A message puts
+// the normal cursor back first, as a box under the hourglass would confuse.
+class GaugeHost : public tolva::Host {
+public:
+    explicit GaugeHost(TForm1& form1) : form1_(form1) {}
+    void Message(const std::string& text) override {
+        restoreCursor();
+        form1_.host().Message(text);
+    }
+    bool AskYesNo(const std::string& text) override {
+        restoreCursor();
+        return form1_.host().AskYesNo(text);
+    }
+    void Beep() override { form1_.host().Beep(); }
+    void Progress(int permille) override {
+        if (permille < 0) {
+            form1_.Gauge1->hide();
+            return;
+        }
+        form1_.Gauge1->setValue(std::clamp(permille, 0, 1000));
+        form1_.Gauge1->show();
+    }
+    // Repaints only: a key typed now would be lost when the lines go back.
+    void ProcessEvents() override { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+    void WaitCursor() {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        waiting_ = true;
+    }
+    void restoreCursor() {
+        if (waiting_) QApplication::restoreOverrideCursor();
+        waiting_ = false;
+    }
+
+private:
+    TForm1& form1_;
+    bool waiting_ = false;
+};
+
+}  // namespace
+
+void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::string>&, tolva::Host&)>& op) {
+    GaugeHost host(form1);
+    host.WaitCursor();
+    ProgramEditor& editor = *form1.RichEdit1;
+    std::vector<std::string> lines = editor.Lines();
+    const int caret = editor.SelStart();
+    if (op(lines, host)) {
+        editor.SetLines(lines);
+        editor.SetCaret(std::min<int>(caret, static_cast<int>(editor.BytesView().size())));
+    }
+    host.Progress(-1);
+    host.restoreCursor();
+}
+
+void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag, tolva::PlotState* plot) {
+    const tolva::AxisCodes codes = settings.Setaxis();
+    EditProgramLines(form1, [&](std::vector<std::string>& lines, tolva::Host& host) {
+        tolva::CompressResult r = tolva::CompressProgram(flag ? 1 : 0, lines, codes, host, plot);
+        return r.ok && r.changed;
+    });
+    form1.RichEdit1->show();
+}

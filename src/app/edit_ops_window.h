@@ -1,0 +1,28 @@
+// Whole-program operations of the main window's menus that live outside the
+// main window file: they read the editor's lines, run the core on them and
+// write the result back as one undoable edit.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/host.h"
+
+class TForm1;
+namespace tolva {
+class MachineSettings;
+struct PlotState;
+}
+
+// Runs `op` on the main editor's lines with the hourglass cursor and the
+// progress on Gauge1 (through the host handed to `op`). When `op` returns
+// true the lines go back into the editor as one undoable edit and the caret
+// is put back where it was (or at the end of a shorter text).
+void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::string>&, tolva::Host&)>& op);
+
+// "Compress", its pop-up twin and the tool button "Cmp" (`flag` 0), and
+// "Super Compress" (`flag` 1). An incremental program is refused with the
+// incremental message. `plot`, when given, receives the distance-mode switch
+// and the line counter of the pass.
+void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag, tolva::PlotState* plot = nullptr);

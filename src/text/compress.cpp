@@ -1,0 +1,259 @@
+#include "text/compress.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tolva {
+namespace {
+
+const std::string kG = "G", kM = "M";
+
+// Progress and event processing every this many lines.
+constexpr std::size_t kProgressStep = 16384;
+
+bool hasPosition(const SplitLine& w) { return !w.X.empty() || !w.Y.empty() || !w.Z.empty(); }
+bool hasCentreOrRest(const SplitLine& w) {
+    return !w.I.empty() || !w.J.empty() || !w.R.empty() || !w.K.empty() || !w.rest.empty();
+}
+
+// Walks the characters of up to three strings, skipping blanks.
+struct NoBlanks {
+    const std::string_view* parts;
+    int count, part = 0;
+    std::size_t pos = 0;
+    // The next non-blank character, or -1 at the end.
+    int next() {
+        while (part < count) {
+            std::string_view s = parts[part];
+            while (pos < s.size()) {
+                char c = s[pos++];
+                if (c != ' ') return static_cast<unsigned char>(c);
+            }
+            ++part;
+            pos = 0;
+        }
+        return -1;
+    }
+};
+
+bool equalWithoutBlanks(const std::string_view* a, int na, const std::string_view* b, int nb) {
+    NoBlanks x{a, na}, y{b, nb};
+    for (;;) {
+        int c = x.next(), d = y.next();
+        if (c != d) return false;
+        if (c < 0) return true;
+    }
+}
+
+bool samePosition(const SplitLine& a, const SplitLine& b) {
+    const std::string_view pa[] = {a.X, a.Y, a.Z}, pb[] = {b.X, b.Y, b.Z};
+    return equalWithoutBlanks(pa, 3, pb, 3);
+}
+
+bool sameLine(std::string_view a, std::string_view b) { return equalWithoutBlanks(&a, 1, &b, 1); }
+
+bool blankLine(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+
+// Rebuilds `line` from `w` in the order G M N X Y Z I J R K rest, leaving out
+// the word `skip` points at.
+void rebuild(const SplitLine& w, const std::string* skip, std::string& line) {
+    const std::string* order[] = {&w.G, &w.M, &w.N, &w.X, &w.Y, &w.Z, &w.I, &w.J, &w.R, &w.K, &w.rest};
+    line.clear();
+    for (const std::string* part : order)
+        if (part != skip) line += *part;
+    if (line.size() > kMaxLine) line.resize(kMaxLine);
+}
+
+bool contains(std::string_view hay, std::string_view code) {
+    return !code.empty() && hay.find(code) != std::string_view::npos;
+}
+
+// Whether `letter` (a single character, or empty: never found) can be a word
+// of the line: the words come from its first 255 characters.
+bool mayHold(std::string_view line, const std::string& letter) {
+    if (letter.empty()) return false;
+    if (letter.size() != 1) return true;
+    std::size_t n = std::min(line.size(), kMaxLine);
+    return std::memchr(line.data(), letter[0], n) != nullptr;
+}
+
+// The G word of a line as SplitWords takes it (G is the first letter taken
+// out, so nothing removed before can change it), without its blank.
+std::size_t gWord(std::string_view line, char* word) {
+    std::size_t n = std::min(line.size(), kMaxLine), len = 0, i = 0;
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (i < n && line[i] != 'G') ++i;
+    if (i == n) return 0;
+    word[len++] = 'G';
+    bool first = true;
+    for (++i; i < n; ++i) {
+        char c = line[i];
+        if (blank(c)) continue;
+        if (!first && IsNumberTerminator(static_cast<unsigned char>(c))) break;
+        word[len++] = c;
+        first = false;
+    }
+    return len;
+}
+
+}  // namespace
+
+void IncMessageErr(Host& host) { host.Message(kIncMessageErrText); }
+
+bool ContainsCode(const std::vector<std::string>& lines, std::string_view code) {
+    if (code.empty()) return false;
+    for (const auto& line : lines)
+        if (line.find(code) != std::string::npos) return true;
+    return false;
+}
+
+CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host* host,
+                         PlotState* plot) {
+    CompressResult result;
+    const Letters& letters = codes.letters;
+    const std::string& arcCw = codes.Code(LabelRow::ArcCw);
+    const std::string& arcCcw = codes.Code(LabelRow::ArcCcw);
+    const std::string& incremental = codes.Code(LabelRow::Incremental);
+
+    // The pass deletes line i and steps back, which on a vector would be
+    // quadratic. Instead lines[0..w) are the lines before line i (final once
+    // the pass has left them) and lines[k] is line i, lines[k+1] line i+1.
+    const std::size_t n = lines.size();
+    std::size_t w = 0, k = 0;
+    SplitLine A, B;
+    bool nextSplit = false;  // B holds the words of lines[k] as it now stands
+    std::string remembered;  // super mode: X, Y, Z words of the last plain position
+    remembered.reserve(3 * (kMaxLine + 1));
+    std::string scratch;  // a rebuilt line; swapped in, so capacities are reused
+    std::size_t nextProgress = kProgressStep;
+
+    while (k < n) {
+        std::string& cur = lines[k];
+        if (plot && contains(cur, incremental)) plot->AbsMode = false;
+
+        const bool hasNext = k + 1 < n;
+        const bool nextLong = hasNext && lines[k + 1].size() > kMaxLine;
+        // Plain Compress splits only when the position rules can apply: a
+        // line with an M, I, J or K word is never dropped for its position,
+        // and one with a G word only after an arc.
+        bool split = super != 0 || !hasNext;
+        if (!split && !nextLong) {
+            std::string_view next = lines[k + 1];
+            if (!mayHold(next, kM) && !mayHold(next, letters.I) && !mayHold(next, letters.J) &&
+                !mayHold(next, letters.K)) {
+                split = true;
+                if (mayHold(next, kG)) {
+                    char g[kMaxLine + 1];
+                    std::string_view word(g, gWord(cur, g));
+                    split = contains(word, arcCw) || contains(word, arcCcw);
+                }
+            }
+        }
+        if (split) {
+            if (nextSplit)
+                std::swap(A, B);
+            else
+                SplitWords(cur, letters, A);
+            if (hasNext)
+                SplitWords(lines[k + 1], letters, B);
+            else
+                B = SplitLine{};
+        }
+        bool bCurrent = split;  // B describes lines[k+1]
+
+        if (super && hasNext) {
+            std::string& next = lines[k + 1];
+            const bool aPlain = !hasCentreOrRest(A) && hasPosition(A);
+            if (aPlain) {
+                remembered.clear();
+                remembered.append(A.X).append(A.Y).append(A.Z);
+            } else if (hasPosition(A)) {
+                remembered.clear();
+            }
+            if (!nextLong && !remembered.empty() && !hasCentreOrRest(B) && hasPosition(B) &&
+                B.X.size() + B.Y.size() + B.Z.size() == remembered.size() &&
+                remembered.compare(0, B.X.size(), B.X) == 0 &&
+                remembered.compare(B.X.size(), B.Y.size(), B.Y) == 0 &&
+                remembered.compare(B.X.size() + B.Y.size(), B.Z.size(), B.Z) == 0) {
+                next.clear();
+                bCurrent = false;  // B keeps the words the line had
+                result.changed = true;
+            }
+            if (!nextLong) {
+                const std::string* pairs[][2] = {{&A.X, &B.X}, {&A.Y, &B.Y}, {&A.Z, &B.Z}};
+                for (auto& p : pairs) {
+                    if (*p[0] != *p[1]) continue;
+                    rebuild(B, p[1], scratch);
+                    if (scratch == next && bCurrent) continue;  // same text, same words
+                    if (scratch != next) result.changed = true;
+                    next.swap(scratch);
+                    SplitWords(next, letters, B);
+                    bCurrent = true;
+                }
+            }
+        }
+
+        if (split && hasNext && !nextLong) {
+            std::string& next = lines[k + 1];
+            bool drop = false;
+            if (B.G.empty() && B.M.empty() && B.Z.empty() && B.I.empty() && B.J.empty() && B.K.empty() &&
+                B.rest.empty() && samePosition(A, B))
+                drop = true;
+            if (!drop && (contains(A.G, arcCw) || contains(A.G, arcCcw)) && B.I.empty() && B.J.empty() &&
+                B.K.empty() && B.M.empty() && samePosition(A, B))
+                drop = true;
+            if (drop && !next.empty()) {
+                next.clear();
+                result.changed = true;
+                bCurrent = false;
+            }
+        }
+        if (hasNext && !lines[k + 1].empty() && sameLine(cur, lines[k + 1])) {
+            lines[k + 1].clear();
+            result.changed = true;
+            bCurrent = false;
+        }
+
+        if (blankLine(cur)) {
+            result.changed = true;
+            ++k;
+            if (w > 0) {
+                // Line i+1 moves up into place i and is compared with its new successor.
+                nextSplit = bCurrent;
+            } else {
+                // The first line went: what was line i+1 becomes line 0 and the
+                // scan goes on after it.
+                if (k < n) {
+                    if (w != k) lines[w] = std::move(lines[k]);
+                    ++w;
+                    ++k;
+                }
+                nextSplit = false;
+            }
+        } else {
+            if (w != k) lines[w] = std::move(lines[k]);
+            ++w;
+            ++k;
+            nextSplit = bCurrent;
+        }
+        if (host && k >= nextProgress) {
+            nextProgress = k + kProgressStep;
+            host->Progress(static_cast<int>(static_cast<double>(k) * 1000.0 / static_cast<double>(n)));
+            host->ProcessEvents();
+        }
+    }
+    lines.resize(w);
+    if (plot) plot->CurLine = static_cast<int>(w);
+    return result;
+}
+
+CompressResult CompressProgram(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host& host,
+                               PlotState* plot) {
+    if (ContainsCode(lines, codes.Code(LabelRow::Incremental))) {
+        IncMessageErr(host);
+        return {false, kIncMessageErrText, false};
+    }
+    return RemoveDup(super, lines, codes, &host, plot);
+}
+
+}  // namespace tolva

@@ -64,7 +64,9 @@ bool readNumber(std::string_view text, long double& out) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return false;
-    long double v = 0.0L;
+    // The texts are our own coordinates (at most 7 significant digits), which
+    // a double holds exactly enough; the long double reading is far slower.
+    double v = 0.0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
     out = v;

@@ -1,0 +1,50 @@
+// Line-by-line reading of a DXF file, without a copy per line.
+//
+// A line ends at CR LF, LF or CR. A line longer than 255 characters is cut to
+// its first 255 (the rest is passed over). The view Next() gives stays valid
+// until the next call. A file that holds NUL bytes in its first block is not
+// a DXF text file and is refused at Open(), so neither a binary DXF nor a
+// sparse or garbage file is scanned to its end.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/program_file.h"
+
+namespace tolva {
+
+class DxfLineSource {
+public:
+    DxfLineSource() = default;
+    ~DxfLineSource();
+    DxfLineSource(const DxfLineSource&) = delete;
+    DxfLineSource& operator=(const DxfLineSource&) = delete;
+
+    // Opens `path`. Fails, with a message naming the file, when it cannot be
+    // opened, is empty or is not text.
+    FileStatus Open(const std::string& path);
+    // Back to the first line.
+    void Rewind();
+    // The next line; false at the end of the file.
+    bool Next(std::string_view& line);
+    // 1-based number of the line Next() gave last.
+    long long LineNumber() const { return lineNumber_; }
+    long long Size() const { return size_; }
+
+private:
+    bool fill();
+
+    std::FILE* file_ = nullptr;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0, len_ = 0;
+    bool pendingCR_ = false;  // the last line ended in CR: a following LF belongs to it
+    bool eof_ = false;
+    std::string carry_;       // a line that runs over the end of the buffer
+    long long lineNumber_ = 0;
+    long long size_ = 0;
+};
+
+}  // namespace tolva

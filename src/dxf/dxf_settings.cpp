@@ -1,0 +1,85 @@
+#include "dxf/dxf_settings.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "settings/machine_settings.h"
+
+namespace tolva {
+namespace {
+
+float realOr(const MachineSettings& s, std::string_view name, float fallback) {
+    float v;
+    return ReadDxfReal(s.Text(name), v) ? v : fallback;
+}
+
+// An integer field: a real with its fraction dropped, `fallback` otherwise.
+int integerOr(const MachineSettings& s, std::string_view name, int fallback, int lo, int hi) {
+    float v;
+    if (!ReadDxfReal(s.Text(name), v)) return fallback;
+    const float t = std::trunc(v);
+    if (t < static_cast<float>(lo)) return lo;
+    if (t > static_cast<float>(hi)) return hi;
+    return static_cast<int>(t);
+}
+
+}  // namespace
+
+bool ReadDxfReal(std::string_view text, float& out) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    double v = 0.0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    const float f = static_cast<float>(v);
+    if (!std::isfinite(f)) return false;
+    out = f;
+    return true;
+}
+
+DxfImportSettings ReadDxfImportSettings(const MachineSettings& s) {
+    DxfImportSettings d;
+    d.leadIn = realOr(s, "LeadInEdit", 0.5f);
+    d.xScale = realOr(s, "Xscale", 1.0f);
+    d.yScale = realOr(s, "Yscale", 1.0f);
+    d.zScale = realOr(s, "Zscale", 1.0f);
+    if (s.Flag("XmultCheckBox")) d.xScale = -d.xScale;
+    if (s.Flag("YmultCheckBox")) d.yScale = -d.yScale;
+    if (s.Flag("ZmultCheckBox")) d.zScale = -d.zScale;
+    d.zOffset = realOr(s, "ZoffsetEdit", 0.0f);
+    d.decimals = integerOr(s, "DpEdit", 3, 0, 18);
+    d.layer = s.Text("EditLayer");
+    // More points than this only stall the import; a chord of an ellipse of
+    // 100000 points is far below any machine's resolution.
+    d.ellipsePoints = integerOr(s, "EllipseEdit", 360, 1, 100000);
+
+    d.includeZ = s.Flag("IncludeZCheckBox");
+    d.autosketch = s.Flag("Autosketch");
+    d.ashlar = s.Flag("Ashlar");
+    d.corel = s.Flag("Corel");
+    d.designCad = s.Flag("DesignCad");
+    d.rMode = s.Flag("RCheckbox");
+    d.bridgeport = s.Flag("Bridgeport") && !d.rMode;
+    d.ijFourQuad = s.Flag("IJFOURQUAD") || d.rMode;
+    d.swapYZ = s.Flag("SwapYZ");
+    d.swapXY = s.Flag("SwapXY");
+    d.lineLeadIn = s.Flag("CircleCheckBox");
+    d.arcLeadIn = s.Flag("ArcleadinCheckBox");
+    d.lineInArcOut = s.Flag("LineArcleadinCheckBox");
+    d.arcInLineOut = s.Flag("ArcinLineOutCheckBox");
+    d.editLineOnly = s.Flag("EditOnlyCheckBox");
+
+    LabelTable table = s.Labels();
+    d.codes = MakeAxisCodes(table, d.swapXY, d.swapYZ);
+    return d;
+}
+
+void ApplyRadiusInterlock(MachineSettings& s) {
+    if (!s.Flag("RCheckbox")) return;
+    s.SetFlag("Bridgeport", false);
+    s.SetFlag("IJFOURQUAD", true);
+}
+
+}  // namespace tolva

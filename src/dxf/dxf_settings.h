@@ -1,0 +1,65 @@
+// The settings a DXF import takes once, when it starts.
+//
+// Filled from the machine settings in force; text fields that do not read as
+// numbers take their fixed defaults. Scales are after their "* -1" boxes, so
+// they are the DXF plane factors the DXF export reads afterwards. Coordinates
+// and factors are 32-bit floats, as everything the reader computes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "settings/label_table.h"
+
+namespace tolva {
+
+class MachineSettings;
+
+struct DxfImportSettings {
+    // Length of straight circle lead-ins, radius of half-circle ones
+    // (drawing units).
+    float leadIn = 0.5f;
+    // Factors of machine X (from drawing Y), machine Y (from drawing X) and Z.
+    float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f;
+    float zOffset = 0.0f;  // added to every drawing Z before scaling
+    int decimals = 3;      // of every coordinate written
+    std::string layer;     // "*" reads every layer; otherwise exact, case-sensitive
+    int ellipsePoints = 360;
+
+    bool includeZ = false;
+    // CAD-writer variants: how group-code lines are spelt.
+    bool autosketch = false, ashlar = false, corel = false, designCad = false;
+    // Arc output.
+    bool rMode = false, bridgeport = false, ijFourQuad = false, swapYZ = false, swapXY = false;
+    // Circle lead-in styles (at most one is on).
+    bool lineLeadIn = false;      // straight in, straight out
+    bool arcLeadIn = false;       // half circle in, half circle out
+    bool lineInArcOut = false;
+    bool arcInLineOut = false;
+    bool editLineOnly = false;    // approach line only
+
+    // Codes and letters in force (blanks removed, axis swaps applied).
+    AxisCodes codes;
+
+    bool AnyLeadIn() const {
+        return lineLeadIn || arcLeadIn || lineInArcOut || arcInLineOut || editLineOnly;
+    }
+};
+
+// Reads the import settings. R mode implies four-quadrant circles and no
+// incremental centres (see ApplyRadiusInterlock); the result already has that
+// effect even when the caller has not applied the interlock to `settings`.
+DxfImportSettings ReadDxfImportSettings(const MachineSettings& settings);
+
+// With "R instead of I J K" on, an import turns "Incremental Type I J" off and
+// "Make I J Circles 4 Quadrants" on, and both stay so afterwards. Run before an
+// import, on the settings the user sees.
+void ApplyRadiusInterlock(MachineSettings& settings);
+
+// Reads a real from a settings field or a DXF value line: leading and
+// trailing blanks and tabs allowed, an optional "+", the period as decimal
+// point, an optional exponent. False for anything else, and for values
+// outside the range of a 32-bit float.
+bool ReadDxfReal(std::string_view text, float& out);
+
+}  // namespace tolva

@@ -1,0 +1,283 @@
+#include "dxf/segment_writer.h"
+
+#include <cmath>
+
+#include "text/number_format.h"
+
+namespace tolva {
+namespace {
+
+constexpr long double kDegree = 0.01745329252L;  // radians per degree, as the import has always used
+
+// Division that gives 0 instead of an infinity for a zero scale factor.
+long double over(long double a, long double b) { return b == 0.0L ? 0.0L : a / b; }
+
+}  // namespace
+
+SegmentWriter::SegmentWriter(const DxfImportSettings& settings)
+    : includeZ(settings.includeZ), s_(settings) {
+    out_.reserve(1 << 16);
+}
+
+std::string SegmentWriter::Coordinate(long double value) const {
+    return CoordinateText(static_cast<float>(value), s_.decimals);
+}
+
+std::vector<std::string> SegmentWriter::Lines() const {
+    std::vector<std::string> lines;
+    lines.reserve(lines_);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < out_.size(); ++i)
+        if (out_[i] == '\n') {
+            lines.emplace_back(out_, start, i - start);
+            start = i + 1;
+        }
+    return lines;
+}
+
+void SegmentWriter::word(const std::string& letter, std::string_view value) {
+    out_ += letter;
+    out_ += value;
+}
+
+void SegmentWriter::endLine() {
+    out_ += '\n';
+    ++lines_;
+    NothingWritten = false;
+}
+
+void SegmentWriter::ADDLINE(std::string_view X, std::string_view Y, std::string_view Z) {
+    const Letters& l = s_.codes.letters;
+    out_ += s_.codes.Code(LabelRow::Line);
+    out_ += ' ';
+    word(l.X, X);
+    out_ += ' ';
+    word(l.Y, Y);
+    out_ += ' ';
+    if (includeZ) word(l.Z, Z);
+    endLine();
+}
+
+void SegmentWriter::arcLine(int direction, std::string_view X, std::string_view Y,
+                            std::string_view Z, const std::string& c1Letter, std::string_view c1,
+                            const std::string& c2Letter, std::string_view c2, std::string_view R,
+                            std::string_view extra) {
+    const Letters& l = s_.codes.letters;
+    out_ += s_.codes.Code(direction == 2 ? LabelRow::ArcCw : LabelRow::ArcCcw);
+    out_ += ' ';
+    word(l.X, X);
+    out_ += ' ';
+    word(l.Y, Y);
+    out_ += ' ';
+    if (includeZ) word(l.Z, Z);
+    out_ += ' ';
+    word(c1Letter, c1);
+    out_ += ' ';
+    word(c2Letter, c2);
+    out_ += ' ';
+    if (s_.rMode) word(l.R, R);
+    out_ += ' ';
+    out_ += extra;
+    endLine();
+}
+
+// Row 89 ("MaxR") caps the radius written in R mode; a negative R (more than
+// half a turn) is never capped.
+std::string SegmentWriter::clampedR(std::string_view R) const {
+    float cap = 0.0f, value = 0.0f;
+    if (s_.rMode && ReadDxfReal(s_.codes.Code(LabelRow::MaxR), cap) && cap > 0.0f &&
+        ReadDxfReal(R, value) && value > cap)
+        return Coordinate(cap);
+    return std::string(R);
+}
+
+void SegmentWriter::AddArcIJ(std::string_view X, std::string_view Y, std::string_view Z,
+                             std::string_view I, std::string_view J, std::string_view R,
+                             std::string_view extra, int direction) {
+    const std::string r = clampedR(R);
+    if (s_.swapYZ) direction = direction == 2 ? 3 : (direction == 3 ? 2 : direction);
+    arcLine(direction, X, Y, Z, s_.codes.letters.I, I, s_.codes.letters.J, J, r, extra);
+}
+
+void SegmentWriter::AddArcIK(std::string_view X, std::string_view Y, std::string_view Z,
+                             std::string_view I, std::string_view K, std::string_view R,
+                             std::string_view extra, int direction) {
+    arcLine(direction, X, Y, Z, s_.codes.letters.I, I, s_.codes.letters.K, K, R, extra);
+}
+
+void SegmentWriter::AddArcJK(std::string_view X, std::string_view Y, std::string_view Z,
+                             std::string_view J, std::string_view K, std::string_view R,
+                             std::string_view extra, int direction) {
+    arcLine(direction, X, Y, Z, s_.codes.letters.J, J, s_.codes.letters.K, K, R, extra);
+}
+
+// The R word of a DXF arc is its radius in machine units: the drawing radius
+// times the plane's two factors (their geometric mean, which is the common
+// factor when both axes are scaled alike).
+float SegmentWriter::radiusWord(float r, float f1, float f2) const {
+    return static_cast<float>(r * std::sqrt(std::fabs(static_cast<long double>(f1) * f2)));
+}
+
+void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a,
+                                  float b) {
+    NothingWritten = false;
+    // DesignCad writes arcs seen from below with extrusion (0, 0, -1) and
+    // means them mirrored.
+    const bool mirrored = s_.designCad && planeCode == -3;
+    const long double m = mirrored ? -1.0L : 1.0L;
+    const float yc = static_cast<float>(Yc * m);
+    centreX = Coordinate(Xc);
+    centreY = Coordinate(yc);
+    centreZ = Coordinate(Zc);
+
+    const long double ar = a * kDegree, br = b * kDegree;
+    const long double fX = s_.xScale, fY = s_.yScale;
+    // Machine X follows the drawing's Y, hence sine for X and cosine for Y.
+    const std::string sx = Coordinate(Xc + r * fX * std::sin(ar));
+    const std::string sy = Coordinate(yc + r * fY * m * std::cos(ar));
+    const std::string ex = Coordinate(Xc + r * fX * std::sin(br));
+    const std::string ey = Coordinate(yc + r * fY * m * std::cos(br));
+
+    // More than half a turn takes a negative R. The sweep is counted the way
+    // a DXF arc runs, counter-clockwise from a to b, so 100 to 50 degrees is
+    // 310 degrees; equal angles are a full circle, written with a plain R.
+    long double sweep = std::fmod(static_cast<long double>(b) - a, 360.0L);
+    if (sweep < 0.0L) sweep += 360.0L;
+    float R = radiusWord(r, s_.xScale, s_.yScale);
+    if (sweep > 180.0L) R = -R;
+
+    ADDLINE(sx, sy, centreZ);
+    const int direction = (s_.swapYZ || mirrored) ? 2 : 3;
+    AddArcIJ(ex, ey, centreZ, centreX, centreY, Coordinate(R), "", direction);
+}
+
+void SegmentWriter::BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, float r, float a,
+                                  float b) {
+    NothingWritten = false;
+    const long double m = planeCode == 1 ? -1.0L : 1.0L;
+    const long double fX = s_.xScale, fY = s_.yScale, fZ = s_.zScale, zo = s_.zOffset;
+    // Back from the reader's exchange: machine X from the drawing X, machine
+    // Y from the drawing Z, Z from the drawing Y.
+    const float x = static_cast<float>((over(Yc, fY) + UcsX - UcsY) * fX * m);
+    const float y = static_cast<float>((over(Zc + zo, fZ) + UcsZ - UcsX) * fY * m);
+    const float z = static_cast<float>((over(Xc, fX) + UcsY - UcsZ) * fZ - zo);
+    centreX = Coordinate(x);
+    centreY = Coordinate(y);
+    centreZ = Coordinate(z);
+
+    const long double ar = a * kDegree, br = b * kDegree;
+    const std::string sx = Coordinate(x + r * fX * m * std::cos(ar));
+    const std::string sz = Coordinate(z + r * fZ * std::sin(ar));
+    const std::string ex = Coordinate(x + r * fX * m * std::cos(br));
+    const std::string ez = Coordinate(z + r * fZ * std::sin(br));
+    const std::string R = Coordinate(radiusWord(r, s_.xScale, s_.zScale));
+    if (planeCode == 1) {
+        ADDLINE(sx, centreY, sz);
+        AddArcIK(ex, centreY, ez, centreX, centreZ, R, "", 3);
+    } else {
+        ADDLINE(ex, centreY, ez);
+        AddArcIK(sx, centreY, sz, centreX, centreZ, R, "", 3);
+    }
+}
+
+void SegmentWriter::BuildDXFArcJK(int planeCode, float Xc, float Yc, float Zc, float r, float a,
+                                  float b) {
+    NothingWritten = false;
+    const long double fX = s_.xScale, fY = s_.yScale, fZ = s_.zScale, zo = s_.zOffset;
+    const float x = static_cast<float>((-over(Zc + zo, fZ) + UcsZ - UcsY) * fX);
+    const float y = static_cast<float>((over(Yc, fY) + UcsX - UcsX) * fY);
+    const float z = static_cast<float>((over(Xc, fX) + UcsY - UcsZ) * fZ - zo);
+    centreX = Coordinate(x);
+    centreY = Coordinate(y);
+    centreZ = Coordinate(z);
+
+    const long double ar = a * kDegree, br = b * kDegree;
+    const std::string sy = Coordinate(y + r * fY * std::cos(ar));
+    const std::string sz = Coordinate(z + r * fZ * std::sin(ar));
+    const std::string ey = Coordinate(y + r * fY * std::cos(br));
+    const std::string ez = Coordinate(z + r * fZ * std::sin(br));
+    const std::string R = Coordinate(radiusWord(r, s_.yScale, s_.zScale));
+    if (planeCode == 2) {
+        ADDLINE(centreX, sy, sz);
+        AddArcJK(centreX, ey, ez, centreY, centreZ, R, "", 2);
+    } else {
+        ADDLINE(centreX, ey, ez);
+        AddArcJK(centreX, sy, sz, centreY, centreZ, R, "", 2);
+    }
+}
+
+void SegmentWriter::EllipseIJ(float Xc, float Yc, float Zc, float s, float e, float A, float B,
+                              float theta) {
+    const int n = s_.ellipsePoints;
+    const long double step = std::fabs(static_cast<long double>(e) - s) / n;
+    const long double c = std::cos(static_cast<long double>(theta));
+    const long double sn = std::sin(static_cast<long double>(theta));
+    const std::string z = Coordinate(Zc);
+    auto at = [&](long double t, std::string& X, std::string& Y) {
+        const long double x = B * std::cos(t), y = A * std::sin(t);
+        X = Coordinate(x * c - y * sn + Xc);
+        Y = Coordinate(x * sn + y * c + Yc);
+    };
+    // Counted, not summed: a float parameter stepped by a tiny step could
+    // stall or give one piece too many.
+    std::string firstX, firstY, X, Y;
+    at(s, firstX, firstY);
+    X = firstX;
+    Y = firstY;
+    for (int i = 1; i <= n; ++i) {
+        ADDLINE(X, Y, z);
+        if (i < n) {
+            at(s + i * step, X, Y);
+            ADDLINE(X, Y, z);
+        } else {
+            ADDLINE(firstX, firstY, z);
+        }
+    }
+}
+
+void SegmentWriter::LeadInIJ(float r, float Zc, float y, float Xc) {
+    const long double fX = s_.xScale;
+    const long double L = s_.leadIn;
+    const long double inner = L > std::fabs(r) ? Xc : Xc + (r - L) * fX;
+    centreY = Coordinate(y);
+    centreZ = Coordinate(Zc);
+    ADDLINE(Coordinate(inner), centreY, centreZ);
+    ADDLINE(Coordinate(Xc + r * fX), centreY, centreZ);
+}
+
+void SegmentWriter::LeadoutIJ(float r, float Zc, float y, float Xc) {
+    const long double fX = s_.xScale;
+    const long double L = s_.leadIn;
+    const long double inner = L > std::fabs(r) ? Xc : Xc + (r - L) * fX;
+    centreY = Coordinate(y);
+    centreZ = Coordinate(Zc);
+    ADDLINE(Coordinate(Xc + r * fX), centreY, centreZ);
+    ADDLINE(Coordinate(inner), centreY, centreZ);
+}
+
+void SegmentWriter::CircleXY(int planeCode, float Xc, float Yc, float Zc, float r) {
+    const float d = (s_.designCad && planeCode == -3) ? -1.0f : 1.0f;
+    // Half-circle lead: radius L, or half the circle's radius when two L do
+    // not fit inside it (the half circle then starts at the centre). Its
+    // centre lies on the machine X axis through the circle's centre, placed
+    // in scaled units so that the half circle ends exactly on the circle's
+    // start point (centre X + r * X scale) whatever the X scale.
+    const float L = s_.leadIn;
+    const float ra = 2.0f * L > std::fabs(r) ? r / 2.0f : L;
+    const float Xa = static_cast<float>(Xc + (std::fabs(static_cast<long double>(r)) - ra) * s_.xScale);
+
+    if (s_.lineLeadIn || s_.lineInArcOut) LeadInIJ(r, Zc, d * Yc, Xc);
+    if (s_.arcLeadIn || s_.arcInLineOut) BuildDXFArcIJ(planeCode, Xa, Yc, Zc, ra, 270, 90);
+    if (s_.ijFourQuad) {
+        BuildDXFArcIJ(planeCode, Xc, Yc, Zc, r, 90, 180);
+        BuildDXFArcIJ(planeCode, Xc, Yc, Zc, r, 180, 270);
+        BuildDXFArcIJ(planeCode, Xc, Yc, Zc, r, 270, 360);
+        BuildDXFArcIJ(planeCode, Xc, Yc, Zc, r, 360, 90);
+    } else {
+        BuildDXFArcIJ(planeCode, Xc, Yc, Zc, r, 90, 90);
+    }
+    if (s_.lineLeadIn || s_.arcInLineOut) LeadoutIJ(r, Zc, d * Yc, Xc);
+    if (s_.arcLeadIn || s_.lineInArcOut) BuildDXFArcIJ(planeCode, Xa, Yc, Zc, ra, 90, 270);
+}
+
+}  // namespace tolva

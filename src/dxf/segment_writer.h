@@ -1,0 +1,94 @@
+// The writers of the DXF import: every element read from a drawing becomes a
+// pair of program lines (a start line and an end line) in the SegmentFile
+// "DXF1.$$$"; path assembly relies on that pairing.
+//
+// Axes: machine X follows the drawing's Y and machine Y the drawing's X (the
+// plot draws machine Y to the right and machine X down the screen). Points
+// handed to the writers are machine coordinates, already scaled, as
+// coordinate texts or 32-bit reals; radii are drawing units.
+//
+// Line forms (one blank between parts, an empty part keeps its blank):
+//   straight:  <row 1> X.. Y.. Z..
+//   XY arc:    <row 2|3> X.. Y.. Z.. I.. J.. R.. <extra>
+//   XZ arc:    <row 2|3> X.. Y.. Z.. I.. K.. R.. <extra>
+//   YZ arc:    <row 2|3> X.. Y.. Z.. J.. K.. R.. <extra>
+// The Z word is empty without "Z Included", the R word without "R instead of
+// I J K". Centres are absolute machine coordinates.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dxf/dxf_settings.h"
+
+namespace tolva {
+
+class SegmentWriter {
+public:
+    explicit SegmentWriter(const DxfImportSettings& settings);
+
+    // "Z Included" as the writers see it now; the reader turns it off for a
+    // lightweight polyline and on while it reads an ellipse.
+    bool includeZ;
+    // Set until the first line is written.
+    bool NothingWritten = true;
+    // The current arc's centre: machine X, machine Y and Z as coordinate text.
+    std::string centreX, centreY, centreZ;
+    // The drawing's UCS origin; the XZ and YZ builders undo it.
+    float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
+
+    // A number as the import writes it: 7 significant digits, the import's
+    // decimals.
+    std::string Coordinate(long double value) const;
+
+    void ADDLINE(std::string_view X, std::string_view Y, std::string_view Z);
+    // direction: 2 for label row 2 (Arc Cw), 3 for row 3 (Arc Ccw).
+    void AddArcIJ(std::string_view X, std::string_view Y, std::string_view Z, std::string_view I,
+                  std::string_view J, std::string_view R, std::string_view extra, int direction);
+    void AddArcIK(std::string_view X, std::string_view Y, std::string_view Z, std::string_view I,
+                  std::string_view K, std::string_view R, std::string_view extra, int direction);
+    void AddArcJK(std::string_view X, std::string_view Y, std::string_view Z, std::string_view J,
+                  std::string_view K, std::string_view R, std::string_view extra, int direction);
+
+    // A DXF arc or circle (centre in machine coordinates, radius in drawing
+    // units, angles in degrees counter-clockwise from the drawing's X axis)
+    // as a start line and an arc line. `planeCode` is the reader's code:
+    // -3, 0, 3 or 50 for IJ; 1 or -1 for IK; 2 or -2 for JK.
+    void BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
+    void BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
+    void BuildDXFArcJK(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
+
+    // An ellipse as "Ellipse Points" straight pieces: parameters s..e and the
+    // axis angle in radians, major radius A, minor radius B (machine units).
+    // The last piece always returns to the first point.
+    void EllipseIJ(float Xc, float Yc, float Zc, float s, float e, float A, float B, float theta);
+
+    // Circle lead-ins: the straight entry and exit pieces between the inner
+    // point and the circle's start point (centre X + r * X scale, y).
+    void LeadInIJ(float r, float Zc, float y, float Xc);
+    void LeadoutIJ(float r, float Zc, float y, float Xc);
+    // A circle in the machine XY plane with the lead-in style and quadrant
+    // option of the settings.
+    void CircleXY(int planeCode, float Xc, float Yc, float Zc, float r);
+
+    // The SegmentFile so far: lines each ended by LF.
+    const std::string& Text() const { return out_; }
+    std::size_t LineCount() const { return lines_; }
+    std::vector<std::string> Lines() const;
+
+private:
+    void arcLine(int direction, std::string_view X, std::string_view Y, std::string_view Z,
+                 const std::string& c1Letter, std::string_view c1, const std::string& c2Letter,
+                 std::string_view c2, std::string_view R, std::string_view extra);
+    void word(const std::string& letter, std::string_view value);
+    void endLine();
+    float radiusWord(float r, float f1, float f2) const;
+    std::string clampedR(std::string_view R) const;
+
+    const DxfImportSettings& s_;
+    std::string out_;
+    std::size_t lines_ = 0;
+};
+
+}  // namespace tolva

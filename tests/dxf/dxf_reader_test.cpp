@@ -1,0 +1,276 @@
+// Reading drawings into the SegmentFile: fixtures of the CAD writers' forms,
+// the entity handlers, layers, UCS and scales.
+#include "dxf/dxf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "dxf_test_support.h"
+
+using namespace tolva;
+using namespace tolva::test;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+DxfReadResult ReadFile(const std::string& path, const DxfImportSettings& s, const DxfScratch& scratch) {
+    return ReadDxfEntities(path, s, scratch.path());
+}
+
+Lines Read(const std::string& drawing, const DxfImportSettings& s) {
+    DxfScratch scratch;
+    DxfReadResult r = ReadFile(scratch.write("in.dxf", drawing), s, scratch);
+    EXPECT_EQ(r.status, DxfReadStatus::Read) << r.message;
+    return r.segmentLines;
+}
+
+const std::string kLine = "0|LINE|8|0|10|1.0|20|2.0|30|0.0|11|3.0|21|4.0|31|0.0";
+
+}  // namespace
+
+TEST(DxfFixtures, R12FileGivesLineArcAndCircleOfLayer0AndWritesTheSegmentFile) {
+    DxfScratch scratch;
+    DxfReadResult r = ReadFile(TestData("r12_basic.dxf"), PlainSettings("0"), scratch);
+    ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
+    const Lines expected = {
+        "G01 X2.0000 Y1.0000 ", "G01 X4.0000 Y3.0000 ",                    // LINE (1,2)-(3,4)
+        "G01 X0.0000 Y1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  ",  // ARC 0..90 degrees
+        "G01 X2.0000 Y0.0000 ", "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ",  // CIRCLE r 2
+    };
+    EXPECT_EQ(r.segmentLines, expected);
+    EXPECT_EQ(r.segmentFile, scratch.file("DXF1.$$$"));
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(r.segmentFile, bytes).ok);
+    EXPECT_EQ(SplitLines(bytes), expected);
+    const Lines layers = {LayerListHead()[0], LayerListHead()[1], LayerListHead()[2], "Try Layer : 0",
+                          "Try Layer : CUT"};
+    EXPECT_EQ(r.layers, layers);
+}
+
+TEST(DxfFixtures, LibreCadStyleCodesNeedAutoSketch) {
+    DxfImportSettings s = PlainSettings("*");
+    s.autosketch = true;
+    DxfScratch scratch;
+    DxfReadResult r = ReadFile(TestData("librecad_style.dxf"), s, scratch);
+    ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
+    const Lines expected = {
+        "G01 X2.0000 Y1.0000 ", "G01 X4.0000 Y3.0000 ",
+        "G01 X21.0000 Y10.0000 ", "G03 X21.0000 Y10.0000  I20.0000 J10.0000  ",
+        // ARC 210..90 degrees: the value line "210" is a start angle, not an extrusion.
+        "G01 X-1.0000 Y-1.7321 ", "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ",
+    };
+    EXPECT_EQ(r.segmentLines, expected);
+
+    // Without the variant no layer line is ever found.
+    DxfReadResult plain = ReadFile(TestData("librecad_style.dxf"), PlainSettings("*"), scratch);
+    EXPECT_EQ(plain.status, DxfReadStatus::VariantHint);
+    EXPECT_EQ(plain.message, " No Usable Data found in dxf file  Check or Uncheck AutoSketch1");
+    EXPECT_TRUE(plain.segmentFile.empty());
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("DXF1.$$$")));
+}
+
+TEST(DxfFixtures, LwPolylineWithWidthBeforeTheFirstVertexKeepsEveryVertex) {
+    DxfImportSettings s = PlainSettings("CUT");
+    DxfScratch scratch;
+    DxfReadResult r = ReadFile(TestData("r2000_lwpolyline.dxf"), s, scratch);
+    ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
+    const Lines expected = {
+        // closed: (0,0) (10,0) bulge 1 (10,10), back to (0,0)
+        "G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y10.0000 ",
+        "G01 X0.0000 Y10.0000 ", "G03 X10.0000 Y10.0000  I5.0000 J10.0000  ",
+        "G01 X10.0000 Y10.0000 ", "G01 X0.0000 Y0.0000 ",
+        // quarter arc (1,0) to (0,1) about the origin
+        "G01 X0.0000 Y1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  ",
+        // width "42" is a value, not a bulge; the vertex at drawing X 42 stays a vertex
+        "G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y42.0000 ",
+    };
+    EXPECT_EQ(r.segmentLines, expected);
+}
+
+TEST(DxfFixtures, UcsOriginFromTheHeaderMovesThePoints) {
+    DxfScratch scratch;
+    DxfReadResult r = ReadFile(TestData("ucsorg.dxf"), PlainSettings("0"), scratch);
+    ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
+    EXPECT_EQ(r.segmentLines, (Lines{"G01 X0.0000 Y2.0000 ", "G01 X5.0000 Y2.0000 "}));
+    EXPECT_FLOAT_EQ(r.UcsX, 10.0f);
+}
+
+TEST(DxfScales, XTimesMinusOneScaleAndZOffsetAreApplied) {
+    DxfImportSettings s = PlainSettings();
+    s.xScale = -1;
+    EXPECT_EQ(Read(Drawing(kLine), s), (Lines{"G01 X-2.0000 Y1.0000 ", "G01 X-4.0000 Y3.0000 "}));
+    s = PlainSettings("*", 3);
+    s.includeZ = true;
+    s.zOffset = 1;
+    s.zScale = 2;
+    s.yScale = 10;
+    EXPECT_EQ(Read(Drawing(kLine), s), (Lines{"G01 X2.000 Y10.000 Z2.000", "G01 X4.000 Y30.000 Z2.000"}));
+}
+
+TEST(DxfScales, BulgeArcCentreIsScaledOnceAndMirrorKeepsTheCentre) {
+    const std::string quarter =
+        "0|LWPOLYLINE|8|0|90|2|70|0|10|1|20|0|42|0.41421356|10|0|20|1";
+    DxfImportSettings s = PlainSettings();
+    s.xScale = s.yScale = 25.4f;
+    s.rMode = true;
+    EXPECT_EQ(Read(Drawing(quarter), s),
+              (Lines{"G01 X0.0000 Y25.4000 ", "G03 X25.4000 Y0.0000  I0.0000 J0.0000 R25.4000 "}));
+    // One mirrored axis: the centre is still the mirrored origin.
+    s = PlainSettings();
+    s.xScale = -1;
+    EXPECT_EQ(Read(Drawing(quarter), s),
+              (Lines{"G01 X0.0000 Y1.0000 ", "G03 X-1.0000 Y0.0000  I0.0000 J0.0000  "}));
+}
+
+TEST(DxfLayers, OnlyTheChosenLayerIsReadAndNamesAreCaseSensitive) {
+    const std::string two = "0|LINE|8|FLAMECUT|10|0|20|0|30|0|11|1|21|0|31|0|"
+                            "0|LINE|8|0|10|5|20|5|30|0|11|6|21|6|31|0";
+    DxfScratch scratch;
+    const std::string path = scratch.write("in.dxf", Drawing(two));
+    EXPECT_EQ(ReadFile(path, PlainSettings("*"), scratch).segmentLines.size(), 4u);
+    EXPECT_EQ(ReadFile(path, PlainSettings("0"), scratch).segmentLines,
+              (Lines{"G01 X5.0000 Y5.0000 ", "G01 X6.0000 Y6.0000 "}));
+    DxfReadResult none = ReadFile(path, PlainSettings("flamecut"), scratch);
+    EXPECT_EQ(none.status, DxfReadStatus::NoUsableData);
+    EXPECT_EQ(none.message, " No Usable Data found in dxf file ");
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("DXF1.$$$")));
+}
+
+TEST(DxfLayers, LayerListNamesEachRunOfLayersOnce) {
+    std::string pairs;
+    auto line = [](const std::string& layer) { return "0|LINE|8|" + layer + "|10|0|20|0|30|0|11|1|21|1|31|0|"; };
+    for (int i = 0; i < 10; ++i) pairs += line("A");
+    pairs += line("B") + line("A");
+    pairs += "0|LWPOLYLINE|8|C|90|2|70|0|10|0|20|0|10|1|20|1";
+    DxfScratch scratch;
+    DxfReadResult r = ReadFile(scratch.write("in.dxf", Drawing(pairs)), PlainSettings("Z"), scratch);
+    EXPECT_EQ(r.status, DxfReadStatus::NoUsableData);
+    const Lines tail(r.layers.begin() + 3, r.layers.end());
+    EXPECT_EQ(tail, (Lines{"Try Layer : A", "Try Layer : B", "Try Layer : A", "Try Layer : C"}));
+}
+
+TEST(DxfEntities, OpenPolylineGivesTwoSegmentsClosedThree) {
+    auto poly = [](int flags) {
+        return "0|POLYLINE|8|0|66|1|10|0|20|0|30|0|70|" + std::to_string(flags) +
+               "|0|VERTEX|8|0|10|0|20|0|30|0|0|VERTEX|8|0|10|1|20|0|30|0|0|VERTEX|8|0|10|1|20|1|30|0|0|SEQEND|8|0";
+    };
+    EXPECT_EQ(Read(Drawing(poly(0)), PlainSettings()),
+              (Lines{"G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y1.0000 ", "G01 X0.0000 Y1.0000 ",
+                     "G01 X1.0000 Y1.0000 "}));
+    const Lines closed = Read(Drawing(poly(1)), PlainSettings());
+    ASSERT_EQ(closed.size(), 6u);
+    EXPECT_EQ(closed[4], "G01 X1.0000 Y1.0000 ");
+    EXPECT_EQ(closed[5], "G01 X0.0000 Y0.0000 ");
+}
+
+TEST(DxfEntities, PolylineVertexBulgeGivesAnArcOfItsDirection) {
+    auto poly = [](const std::string& bulge) {
+        return "0|POLYLINE|8|0|66|1|10|0|20|0|30|0|70|0|0|VERTEX|8|0|10|0|20|0|30|0|42|" + bulge +
+               "|0|VERTEX|8|0|10|2|20|0|30|0|0|SEQEND|8|0";
+    };
+    EXPECT_EQ(Read(Drawing(poly("1")), PlainSettings()),
+              (Lines{"G01 X0.0000 Y0.0000 ", "G03 X0.0000 Y2.0000  I0.0000 J1.0000  "}));
+    EXPECT_EQ(Read(Drawing(poly("-1")), PlainSettings())[1], "G02 X0.0000 Y2.0000  I0.0000 J1.0000  ");
+}
+
+TEST(DxfEntities, LwPolylineBulgeSignSelectsTheArcLabel) {
+    auto lw = [](const std::string& bulge) {
+        return "0|LWPOLYLINE|8|0|90|2|70|0|10|0|20|0|42|" + bulge + "|10|2|20|0";
+    };
+    EXPECT_EQ(Read(Drawing(lw("1")), PlainSettings()),
+              (Lines{"G01 X0.0000 Y0.0000 ", "G03 X0.0000 Y2.0000  I0.0000 J1.0000  "}));
+    EXPECT_EQ(Read(Drawing(lw("-1")), PlainSettings())[1], "G02 X0.0000 Y2.0000  I0.0000 J1.0000  ");
+    // The same arc with the Y/Z exchange carries the other label.
+    DxfImportSettings s = PlainSettings();
+    s.swapYZ = true;
+    EXPECT_EQ(Read(Drawing(lw("1")), s)[1].substr(0, 3), "G02");
+}
+
+TEST(DxfEntities, LwPolylineBulgeOnAMiddleVertexWritesNoEmptyPiece) {
+    const std::string lw = "0|LWPOLYLINE|8|0|90|3|70|0|10|0|20|0|10|2|20|0|42|1|10|4|20|0";
+    EXPECT_EQ(Read(Drawing(lw), PlainSettings()),
+              (Lines{"G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y2.0000 ", "G01 X0.0000 Y2.0000 ",
+                     "G03 X0.0000 Y4.0000  I0.0000 J3.0000  "}));
+}
+
+TEST(DxfEntities, SolidAndTraceRunThroughCorners1243) {
+    const std::string corners = "|8|0|10|0|20|0|30|0|11|1|21|0|31|0|12|0|22|1|32|0|13|1|23|1|33|0";
+    const Lines expected = {"G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y1.0000 ", "G01 X0.0000 Y1.0000 ",
+                            "G01 X1.0000 Y1.0000 ", "G01 X1.0000 Y0.0000 ", "G01 X1.0000 Y1.0000 ",
+                            "G01 X1.0000 Y0.0000 ", "G01 X0.0000 Y0.0000 "};
+    EXPECT_EQ(Read(Drawing("0|SOLID" + corners), PlainSettings()), expected);
+    EXPECT_EQ(Read(Drawing("0|TRACE" + corners), PlainSettings()), expected);
+}
+
+TEST(DxfEntities, ArcExtrusionSelectsThePlane) {
+    auto arc = [](const std::string& extrusion) {
+        return "0|ARC|8|0|10|0|20|0|30|0|40|1|210|" + extrusion + "|50|0|51|90";
+    };
+    const Lines xy = {"G01 X0.0000 Y1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  "};
+    EXPECT_EQ(Read(Drawing(arc("0|220|0|230|1")), PlainSettings()), xy);
+    EXPECT_EQ(Read(Drawing(arc("0|220|0|230|-1")), PlainSettings()), xy);
+    DxfImportSettings dc = PlainSettings();
+    dc.designCad = true;
+    EXPECT_EQ(Read(Drawing(arc("0|220|0|230|-1")), dc),
+              (Lines{"G01 X0.0000 Y-1.0000 ", "G02 X1.0000 Y0.0000  I0.0000 J0.0000  "}));
+    // Extrusion along drawing X: the XZ plane, I and K words.
+    const Lines xz = Read(Drawing(arc("1|220|0|230|0")), PlainSettings());
+    ASSERT_EQ(xz.size(), 2u);
+    EXPECT_NE(xz[1].find(" I"), std::string::npos);
+    EXPECT_NE(xz[1].find(" K"), std::string::npos);
+    // Oblique: nothing.
+    DxfScratch scratch;
+    EXPECT_EQ(ReadFile(scratch.write("in.dxf", Drawing(arc("0.6|220|0|230|0.8"))), PlainSettings(), scratch).status,
+              DxfReadStatus::NoUsableData);
+}
+
+TEST(DxfEntities, ScaledExtrusionStillSelectsThePlane) {
+    const std::string arc = "0|ARC|8|0|10|0|20|0|30|0|40|1|210|0|220|0|230|1|50|0|51|90";
+    DxfImportSettings s = PlainSettings();
+    s.xScale = s.yScale = s.zScale = 25.4f;
+    const Lines l = Read(Drawing(arc), s);
+    EXPECT_EQ(l, (Lines{"G01 X0.0000 Y25.4000 ", "G03 X25.4000 Y0.0000  I0.0000 J0.0000  "}));
+}
+
+TEST(DxfEntities, EllipseIsAClosedChainThroughTheAxisEnds) {
+    const std::string e = "0|ELLIPSE|8|0|10|0|20|0|30|0|11|2|21|0|31|0|40|0.5|41|0|42|6.283185307";
+    DxfImportSettings s = PlainSettings("*", 3);
+    s.ellipsePoints = 4;
+    EXPECT_EQ(Read(Drawing(e), s),
+              (Lines{"G01 X1.000 Y0.000 ", "G01 X0.000 Y2.000 ", "G01 X0.000 Y2.000 ", "G01 X-1.000 Y0.000 ",
+                     "G01 X-1.000 Y0.000 ", "G01 X0.000 Y-2.000 ", "G01 X0.000 Y-2.000 ", "G01 X1.000 Y0.000 "}));
+    // A major axis in the second quadrant of the drawing keeps its direction.
+    const std::string tilted = "0|ELLIPSE|8|0|10|0|20|0|30|0|11|-1|21|1|31|0|40|0.5|41|0|42|6.283185307";
+    const Lines t = Read(Drawing(tilted), s);
+    ASSERT_EQ(t.size(), 8u);
+    EXPECT_EQ(t[1], "G01 X1.000 Y-1.000 ");  // drawing (-1, 1): machine X 1, Y -1
+}
+
+TEST(DxfEntities, ValueLineLineStartsALineHandler) {
+    const std::string text = "0|TEXT|8|0|10|0|20|0|30|0|1|LINE|8|0|10|7|20|8|30|0|11|9|21|9|31|0";
+    EXPECT_EQ(Read(Drawing(text), PlainSettings()), (Lines{"G01 X8.0000 Y7.0000 ", "G01 X9.0000 Y9.0000 "}));
+}
+
+TEST(DxfVariants, CorelCopyGetsZeroZAndIsRemoved) {
+    // Corel files have four-character codes and no 30/31 groups.
+    std::string d = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n  10\n1\n  20\n2\n  11\n3\n  21\n4\n  0\nENDSEC\n";
+    DxfImportSettings s = PlainSettings();
+    s.corel = true;
+    s.includeZ = true;
+    DxfScratch scratch;
+    DxfReadResult r = ReadFile(scratch.write("in.dxf", d), s, scratch);
+    ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
+    EXPECT_EQ(r.segmentLines, (Lines{"G01 X2.0000 Y1.0000 Z0.0000", "G01 X4.0000 Y3.0000 Z0.0000"}));
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("NewDXF.$$$")));
+}
+
+TEST(DxfVariants, GroupTagsOfEachVariant) {
+    EXPECT_EQ(MakeDxfGroupTags(false, false, false)[1], "  8");
+    EXPECT_EQ(MakeDxfGroupTags(true, false, false)[0], "   0");
+    EXPECT_EQ(MakeDxfGroupTags(false, true, false)[13], "220");
+    // Corel over AutoSketch: row 0 stays AutoSketch's, the rest Corel's.
+    const DxfGroupTags both = MakeDxfGroupTags(false, true, true);
+    EXPECT_EQ(both[0], "0");
+    EXPECT_EQ(both[1], "  8");
+    EXPECT_EQ(both[2], "  10");
+    EXPECT_EQ(both[13], " 220");
+}

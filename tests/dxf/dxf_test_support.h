@@ -1,0 +1,96 @@
+// Helpers of the DXF import tests: settings with a plain G-code machine, a
+// private scratch folder, and drawings written from code/value pairs.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/program_file.h"
+#include "dxf/dxf_reader.h"
+#include "dxf/dxf_settings.h"
+#include "settings/label_table.h"
+
+namespace tolva::test {
+
+class DxfScratch {
+public:
+    DxfScratch() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tolva-dxf-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~DxfScratch() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string write(const std::string& name, const std::string& bytes) const {
+        WriteFileAtomic(file(name), bytes);
+        return file(name);
+    }
+    // Names of the files in the folder.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename());
+        return out;
+    }
+
+private:
+    std::string path_;
+};
+
+// A machine that writes plain G-code: G01, G02, G03, letters N R I J K X Y Z.
+inline LabelTable PlainLabels() {
+    LabelTable t;
+    const char* codes[] = {"%", "G01", "G02", "G03", "G41", "G42", "G90", "G91", "M03", "M05",
+                           "M30", "(LEAD)", "N", "R", "I", "J", "K", "X", "Y", "Z", "G17", "G18", "G19"};
+    for (int r = 0; r < 23; ++r) t.SetCell(1, r, codes[r]);
+    t.SetCell(1, LabelRow::Rapid, "G 00");
+    return t;
+}
+
+inline DxfImportSettings PlainSettings(const std::string& layer = "*", int decimals = 4) {
+    DxfImportSettings s;
+    s.layer = layer;
+    s.decimals = decimals;
+    LabelTable t = PlainLabels();
+    s.codes = MakeAxisCodes(t, false, false);
+    return s;
+}
+
+inline void SetCode(DxfImportSettings& s, int row, const std::string& code) {
+    LabelTable t = PlainLabels();
+    for (int r = 0; r < kLabelRows; ++r) t.SetCell(1, r, s.codes.codes[r]);
+    t.SetCell(1, row, code);
+    s.codes = MakeAxisCodes(t, s.swapXY, s.swapYZ);
+}
+
+// "0|LINE|8|0|10|1|..." as R12 writes it: codes right-aligned in three
+// columns (or as given when `autosketch`), inside an ENTITIES section.
+inline std::string Drawing(const std::string& pairs, bool autosketch = false,
+                           const std::string& header = "") {
+    std::ostringstream out;
+    auto code = [&](const std::string& c) {
+        if (autosketch || c.size() >= 3) return c;
+        return std::string(3 - c.size(), ' ') + c;
+    };
+    out << code("0") << "\nSECTION\n" << code("2") << "\nHEADER\n" << header << code("0") << "\nENDSEC\n"
+        << code("0") << "\nSECTION\n" << code("2") << "\nENTITIES\n";
+    std::stringstream in(pairs);
+    std::string c, v;
+    while (std::getline(in, c, '|')) {
+        std::getline(in, v, '|');
+        out << code(c) << "\n" << v << "\n";
+    }
+    out << code("0") << "\nENDSEC\n" << code("0") << "\nEOF\n";
+    return out.str();
+}
+
+inline std::string TestData(const std::string& name) {
+    return std::string(TOLVA_TEST_DATA) + "/dxf/" + name;
+}
+
+}  // namespace tolva::test

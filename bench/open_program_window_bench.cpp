@@ -24,7 +24,7 @@ static void BM_OpenProgram(benchmark::State& state) {
     const char* letters[] = {"N", "R", "I", "J", "K", "X", "Y", "Z"};
     for (int i = 0; i < 8; ++i) settings.SetCell(1, 12 + i, letters[i]);
     TForm1 form1(settings, {});
-    TForm2 form2;
+    TForm2 form2(settings);
     QString name = QString::fromStdString(gPath);
     for (auto _ : state) {
         form1.Load_file(name);

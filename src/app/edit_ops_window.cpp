@@ -1,5 +1,7 @@
 #include "app/edit_ops_window.h"
 
+#include "plot/plot_window.h"
+
 #include <QApplication>
 #include <QProgressBar>
 
@@ -58,12 +60,15 @@ void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::s
     ProgramEditor& editor = *form1.RichEdit1;
     std::vector<std::string> lines = editor.Lines();
     const int caret = editor.SelStart();
-    if (op(lines, host)) {
+    const bool changed = op(lines, host);
+    if (changed) {
         editor.SetLines(lines);
         editor.SetCaret(std::min<int>(caret, static_cast<int>(editor.BytesView().size())));
     }
     host.Progress(-1);
     host.restoreCursor();
+    // Every change of the program is drawn afresh.
+    if (changed && Form2) Form2->Redraw();
 }
 
 void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag, tolva::PlotState* plot) {

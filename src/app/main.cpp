@@ -2,6 +2,7 @@
 // machine files, and either shows the workbench or, given a source and a
 // target file, converts without a window and exits with the result.
 #include <QApplication>
+#include <QLineEdit>
 #include <QDir>
 #include <QFileInfo>
 
@@ -71,7 +72,19 @@ int main(int argc, char** argv) {
     tolva::MachineSettings settings(tolva::ProgramFolder());
     TForm1 form1(settings, args);
     if (batch) form1.SetHost(std::make_unique<tolva::StderrHost>());
-    TForm2 form2;
+    TForm2 form2(settings);
+    // The recall file keeps the plot window's speeds; a load gives the slide
+    // amount and, at start, the remembered speeds.
+    settings.SetRecallCollector([&form2](tolva::Recall& r) {
+        r.f2Edit1 = form2.CutSpeedEdit->text().toLocal8Bit().left(255).toStdString();
+        r.f2Edit2 = form2.RapidSpeedEdit->text().toLocal8Bit().left(255).toStdString();
+    });
+    settings.Subscribe([&form2, &settings](const tolva::SettingsChange& c) {
+        if (c.kind != tolva::SettingsChange::Loaded) return;
+        form2.SlideEdit1->setText(QString::fromStdString(settings.SlideAmountText()));
+        form2.CutSpeedEdit->setText(QString::fromLocal8Bit(settings.RecallData().f2Edit1.c_str()));
+        form2.RapidSpeedEdit->setText(QString::fromLocal8Bit(settings.RecallData().f2Edit2.c_str()));
+    });
     TForm3 form3(settings);
     // The machine files load while the setup window is created, so the
     // settings are in force before the main window is first shown.
@@ -87,6 +100,8 @@ int main(int argc, char** argv) {
         status = form1.CommandLineRun() ? 0 : 1;
     } else {
         form1.show();
+        // The plot window opens beside the editor, as Default Windows places it.
+        form1.DefaultWindowsClick();
         status = app.exec();
     }
     tolva::RemoveScratchFolder();

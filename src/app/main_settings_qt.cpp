@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/edit_ops_window.h"
 #include "app/program_editor_qt.h"
+#include "plot/plot_window.h"
 #include "settings/machine_settings.h"
 #include "settings/setup_window.h"
 #include "app/folders.h"
@@ -58,17 +60,14 @@ void TForm1::unfollowSettings() {
 }
 
 void TForm1::TranslateRows(int first, int last) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     RichEdit1->hide();
-    std::vector<std::string> lines = RichEdit1->Lines();
-    for (auto& line : lines)
-        if (line.size() > tolva::kMaxLine) line.resize(tolva::kMaxLine);
-    tolva::TranslateLines(settings_.Labels(), first, last, lines);
-    int caret = RichEdit1->SelStart();
-    RichEdit1->SetLines(lines);
-    RichEdit1->SetCaret(caret);
+    EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host&) {
+        for (auto& line : lines)
+            if (line.size() > tolva::kMaxLine) line.resize(tolva::kMaxLine);
+        tolva::TranslateLines(settings_.Labels(), first, last, lines);
+        return true;
+    });
     RichEdit1->show();
-    QApplication::restoreOverrideCursor();
 }
 
 namespace {
@@ -102,6 +101,7 @@ void TForm1::UseAnotherIniClick() {
                                                   "INI files (*.ini *.INI);;All Files (*.*)");
     tolva::FileStatus st = settings_.UseMachineFile(picked.toLocal8Bit().toStdString());
     if (!st.ok) showMessage(st.message);
+    if (Form2) Form2->Redraw();
 }
 
 void TForm1::EditIniClick() {

@@ -557,6 +557,7 @@ void TForm1::DefaultWindowsClick() {
         if (isVisible()) Form2->show();
     }
     if (Form3) Form3->setGeometry(QRect(QPoint(Form3->x(), 0), Form3->DefaultSize()));
+    if (Form2) Form2->PlotAll(RichEdit1, true, true, 460, 100);
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "Form4") {
             w->move(r.width() / 2 - w->width(), static_cast<int>(r.height() * 0.1) + 100);

@@ -1,35 +1,188 @@
-// The plot window. Until the backplot lands it holds the controls other
-// windows already read or drive: the view scale, the speed fields, the
-// modifier buttons and the canvas area whose width sets the scale.
+// The plot window `TForm2` ("Plot "): the canvas in a scroll box, the toolbar
+// with the view controls and totals, and the menus Window, Draw, Grid, Pan
+// and Print. It drives the core interpreter (plot/interpreter.h) and shows
+// what it draws; every redraw re-reads the whole program.
+//
+// Pixels of the canvas: x across, y down. With the view angles at 0 the
+// program's X runs down the screen and Y across.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/qt_host_qt.h"
+#include "plot/image_canvas_qt.h"
+#include "plot/interpreter.h"
+#include "plot/plot_state.h"
+
+class ProgramEditor;
+class QAction;
+class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QScrollArea;
+class QScrollBar;
 class QSpinBox;
-class QLabel;
+class QTimer;
+class QToolButton;
 
-class TForm2 : public QMainWindow {
+namespace tolva {
+class MachineSettings;
+}
+
+class TForm2 : public QMainWindow, private tolva::PlotView {
     Q_OBJECT
 public:
+    // Reads the settings through `settings` at the moment of use.
+    explicit TForm2(tolva::MachineSettings& settings, QWidget* parent = nullptr);
+    // Without settings: default letters, empty codes, every setting off.
+    // Kept until every caller passes the settings.
     explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
+    void SetSettings(tolva::MachineSettings* settings);
 
-    QSpinBox* SpinEdit1;      // view scale, 1..999999; ViewScale = value / 1000
-    QLineEdit* CutSpeedEdit;  // "Cut Speed", units per minute
-    QLineEdit* RapidSpeedEdit;
-    QScrollArea* ScrollBox1;
-    QLabel* Image1;
+    // ---- Toolbar (Panel1).
+    QWidget* Panel1;
+    QSpinBox* SpinEdit1;       // view scale 1..999999; ViewScale = value / 1000
+    QSpinBox* SpinEdit3;       // rotation about Y, degrees
+    QSpinBox* SpinEdit4;       // rotation about X
+    QSpinBox* ZAxisSpinEdit;   // rotation about Z
+    QScrollBar* ScrollBar1;    // coarse angles, in steps of "Inc Angle"
+    QScrollBar* ScrollBar2;
+    QScrollBar* ScrollBar3;
+    QLineEdit* SlideEdit1;     // slide amount / spin degrees (modifiers)
+    QLineEdit* X_Edit1;        // scale factor (modifiers)
+    QLineEdit* CutSpeedEdit;   // objectName "F2Edit1": units per minute
+    QLineEdit* RapidSpeedEdit; // objectName "F2Edit2"
+    QLabel* Label1;            // cursor read-out: horizontal (program Y)
+    QLabel* Label2;            // cursor read-out: vertical (program X)
+    QLabel* Bigx;              // "Max " X extent
+    QLabel* Bigy;
+    QLabel* Area;
+    QLabel* Label14;           // "Cut" heading
+    QLabel* Label15;           // "Rapid"
+    QLabel* Label16;           // "Total"
+    QLabel* CutTimeLabel;      // the label under "Cut": "Time ..."
+    QLabel* RapidTimeLabel;    // under "Rapid": " + ..."
+    QLabel* TotalTimeLabel;    // under "Total": " = ..."
     QPushButton* FlatButton;
+    QPushButton* ZoomPlus;
+    QPushButton* ZoomMinus;
+    QPushButton* SpeedButton10;  // "Plot to Cursor"
     QPushButton* SpinButton;
     QPushButton* FlipButton;
     QPushButton* FlopButton;
+    QScrollArea* ScrollBox1;
+    PlotImage* Image1;
+    QTimer* Timer1;            // single-step clock (right button held)
+    QTimer* Timer2;            // 200 ms delayed full redraw
+
+    // ---- Menus.
+    QAction* Zoom1;            // Window > Zoom (Ctrl+Z)
+    QAction* Previous1;        // Window > Previous (Ctrl+L)
+
+    // ---- The plot.
+    tolva::PlotState& State() { return state_; }
+    tolva::Interpreter& Interp() { return interp_; }
+    tolva::ImageCanvas& Canvas() { return canvas_; }
+
+    // Interprets every line of `editor` onto the canvas. With `setOrigin`,
+    // program zero goes to pixel (x, y); with `clear`, a fresh plot. A call
+    // made while a plot runs (from pending events) stops that plot and runs
+    // afterwards. Pending events run every 1000 lines; Esc stops the plot.
+    void PlotAll(ProgramEditor* editor, bool setOrigin, bool clear, int y, int x);
+    // PlotAll of the main editor with clear, origin unchanged.
+    void Redraw();
+    bool Plotting() const { return plotting_; }
+    int RedrawCount() const { return redraws_; }
 
     // Width in pixels of the canvas the program is drawn on.
     int CanvasWidth() const;
     void EnableSpinFlipFlop();
     void FlatClick();
+
+    // ---- Events (public so the other windows and tests can drive them).
+    void SpinEdit1Change();
+    void ViewAngleChange();
+    void ScrollBar1Change();
+    void ScrollBar2Change();
+    void ScrollBar3Change();
+    void Timer1Timer();
+    void Timer2Timer();
+    void ZoomPlusClick();
+    void ZoomMinusClick();
+    void PresetScale(int value);
+    void ZoomClick();
+    void PreviousClick();
+    void PanClick(int dx, int dy);  // Pan menu: origin += (dx, dy)
+    void SpeedButton10Click();
+    void Image1MouseDown(Qt::MouseButton button, int x, int y);
+    void Image1MouseMove(int x, int y);
+    void Image1MouseUp(Qt::MouseButton button, int x, int y);
+    // Keys of every control of this window come here first (key preview).
+    // True when the key was consumed.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers mods);
+
+    // The rectangle of the last press: press point and current point.
+    QPoint PressPoint() const { return {pressX_, pressY_}; }
+    QPoint CurrentPoint() const { return {curX_, curY_}; }
+    bool ZoomBoxMode() const { return zoomBox_; }
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    // tolva::PlotView
+    int ViewScaleValue() override;
+    tolva::VisibleArea Visible() override;
+    int CanvasHeight() override;
+    std::string CutSpeedText() override;
+    std::string RapidSpeedText() override;
+    void SetSingleStepInterval(int ms) override;
+    void DisableSpinFlipFlop() override;
+    void ShowSummary(const tolva::PlotSummary& s) override;
+    void FollowEditor(int line, long long offset) override;
+    void ShowProgress() override;
+
+    void build();
+    void buildMenus();
+    int angleStep() const;
+    void syncFromApp();
+    ProgramEditor* mainEditor() const;
+    void restartRedraw();
+
+    struct Request {
+        ProgramEditor* editor;
+        bool setOrigin, clear;
+        int y, x;
+    };
+    void runPlot(const Request& r);
+
+    tolva::MachineSettings* settings_ = nullptr;
+    tolva::PlotState state_;
+    tolva::ImageCanvas canvas_;
+    tolva::Interpreter interp_;
+    QtHost pump_;
+    QElapsedTimer sinceRepaint_;
+
+    bool plotting_ = false;
+    std::optional<Request> pending_;
+    int redraws_ = 0;
+
+    bool zoomBox_ = false;
+    bool zoomDrag_ = false;
+    int clicks_ = 0;
+    int pressX_ = 0, pressY_ = 0, curX_ = 0, curY_ = 0;
+
+    // What a single-step run reads: the main editor's text when it started.
+    std::string stepBytes_;
+    std::unique_ptr<tolva::ByteLines> stepLines_;
 };
 
 extern TForm2* Form2;

@@ -23,7 +23,10 @@ int toPixel(long double v) {
     if (!(v == v)) return 0;
     if (v > kPixelLimit) v = kPixelLimit;
     if (v < -kPixelLimit) v = -kPixelLimit;
-    return static_cast<int>(std::nearbyint(v));
+    // Ties to even in the default rounding mode; lrint on a double is one
+    // instruction where nearbyint on a long double is a library call that
+    // saves and restores the floating-point environment (it dominated a plot).
+    return static_cast<int>(std::lrint(static_cast<double>(v)));
 }
 
 int clampOrigin(long long v) {
@@ -123,8 +126,13 @@ void Projection::LINE3d(float X, float Y, float Z) {
 
 void Projection::arcPoint(ArcPlane plane, long double c1, long double c2, long double r,
                           long double theta, long double linear) {
-    const float u = static_cast<float>(c1 - r * std::cos(theta));
-    const float v = static_cast<float>(c2 - r * std::sin(theta));
+    arcPointCS(plane, c1, c2, r, std::cos(theta), std::sin(theta), linear);
+}
+
+void Projection::arcPointCS(ArcPlane plane, long double c1, long double c2, long double r,
+                            long double cosT, long double sinT, long double linear) {
+    const float u = static_cast<float>(c1 - r * cosT);
+    const float v = static_cast<float>(c2 - r * sinT);
     const float w = static_cast<float>(linear);
     switch (plane) {
         case ArcPlane::XY: LINE3d(u, v, w); break;
@@ -155,26 +163,30 @@ void Projection::stepArc(ArcPlane plane, bool continuous, bool clockwise, bool f
     const long double dz = steps > 0.0L ? (linearEnd - linearStart) / steps : 0.0L;
 
     // Angles are taken as from + i*step rather than summed, so a long arc
-    // does not drift and a tiny step still advances.
-    if (!clockwise) {
-        for (long long i = 0;; ++i) {
-            const long double theta = s.from + i * step;
-            if (theta > s.to) break;
-            if (!continuous) canvas_.Refresh();
-            arcPoint(plane, c1, c2, s.r, theta, linearStart + i * dz);
+    // does not drift and a tiny step still advances. Their cosine and sine
+    // come from turning the previous pair by the step (four products instead
+    // of two transcendental calls per point), taken afresh every kResync
+    // points so the rounding never accumulates.
+    constexpr long long kResync = 64;
+    const long double cosStep = std::cos(step), sinStep = std::sin(step);
+    const long double dir = clockwise ? -1.0L : 1.0L;
+    const long double first = clockwise ? s.to : s.from;
+    long double c = 0.0L, sn = 0.0L;
+    for (long long i = 0;; ++i) {
+        const long double theta = first + dir * i * step;
+        if (clockwise ? theta < s.from : theta > s.to) break;
+        if (i % kResync == 0) {
+            c = std::cos(theta);
+            sn = std::sin(theta);
         }
         if (!continuous) canvas_.Refresh();
-        arcPoint(plane, c1, c2, s.r, s.to, linearEnd);
-    } else {
-        for (long long i = 0;; ++i) {
-            const long double theta = s.to - i * step;
-            if (theta < s.from) break;
-            if (!continuous) canvas_.Refresh();
-            arcPoint(plane, c1, c2, s.r, theta, linearStart + i * dz);
-        }
-        if (!continuous) canvas_.Refresh();
-        arcPoint(plane, c1, c2, s.r, s.from, linearEnd);
+        arcPointCS(plane, c1, c2, s.r, c, sn, linearStart + i * dz);
+        const long double nc = c * cosStep - dir * sn * sinStep;
+        sn = sn * cosStep + dir * c * sinStep;
+        c = nc;
     }
+    if (!continuous) canvas_.Refresh();
+    arcPoint(plane, c1, c2, s.r, clockwise ? s.from : s.to, linearEnd);
 }
 
 void Projection::arkIJ(bool continuous, bool clockwise, bool fullCircle, float cx, float cy,

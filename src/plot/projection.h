@@ -78,7 +78,10 @@ public:
     // value of the third axis (reached evenly with the angle, from the current
     // position: a helix when it changes). A and B are plot angles (radians);
     // callers pass (start, end) for a clockwise XY or XZ arc and (end, start)
-    // for a counter-clockwise one. `clockwise` selects the stepping direction,
+    // for a counter-clockwise one; a YZ arc comes as (start, end) when drawn
+    // counter-clockwise and is stepped with `clockwise` = the drawn
+    // counter-clockwise flag, so every sweep runs from the start point to the
+    // end point. `clockwise` selects the stepping direction,
     // `fullCircle` makes the sweep one whole turn whatever A and B are.
     // Adds the arc length to TotalDist. With `continuous` false the canvas is
     // refreshed before every segment.
@@ -120,6 +123,9 @@ private:
                  float c2, float linearEnd, float A, float B, float r);
     void arcPoint(ArcPlane plane, long double c1, long double c2, long double r,
                   long double theta, long double linear);
+    // The same point from the cosine and sine of its angle.
+    void arcPointCS(ArcPlane plane, long double c1, long double c2, long double r, long double cosT,
+                    long double sinT, long double linear);
     void refreshRotation();
 
     PlotState& state_;

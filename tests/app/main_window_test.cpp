@@ -44,7 +44,7 @@ struct Fixture : ::testing::Test {
                                     {"16", "K"}, {"17", "X"}, {"18", "Y"}, {"19", "Z"}};
         for (auto& l : letters) settings->SetCell(1, std::stoi(l[0]), l[1]);
         form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        form2 = std::make_unique<TForm2>();
+        form2 = std::make_unique<TForm2>(*settings);
         form2->Image1->setFixedWidth(800);
         reply(false);
         tolva::App() = tolva::AppState{};

@@ -1,0 +1,148 @@
+// PlotAll over a generated 1,000,000-line program: 70% straight moves, 25%
+// arcs with centres, 5% rapids, cut on/off every 50 lines, fitted to a
+// 1000-pixel view. Interpretation alone (null canvas) and the whole redraw
+// onto the plot window's QImage canvas, from the document's bytes as the
+// window reads them (copy, line index, interpretation, drawing).
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "app/host.h"
+#include "plot/image_canvas_qt.h"
+#include "plot/interpreter.h"
+#include "plot/program_lines.h"
+#include "settings/machine_settings.h"
+
+namespace {
+
+constexpr int kLines = 1000000;
+constexpr double kSize = 100.0;      // program units
+constexpr int kScaleValue = 10000;   // 10 pixels per unit: 1000 pixels
+
+std::string MakeProgram() {
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::string out;
+    out.reserve(kLines * 30);
+    double x = 50, y = 50;
+    char buf[128];
+    auto clampIn = [](double v) { return std::min(kSize - 5, std::max(5.0, v)); };
+    out += "G00 X50.000 Y50.000\n";
+    for (int i = 1; i < kLines; ++i) {
+        if (i % 50 == 0) {
+            out += (i / 50) % 2 ? "M05\n" : "M03\n";
+            continue;
+        }
+        const double p = u(rng);
+        if (p < 0.70) {
+            x = clampIn(x + (u(rng) - 0.5) * 4);
+            y = clampIn(y + (u(rng) - 0.5) * 4);
+            std::snprintf(buf, sizeof buf, "G01 X%.3f Y%.3f\n", x, y);
+        } else if (p < 0.95) {
+            // Absolute centre near the current point, end on the same circle.
+            const double r = 0.5 + u(rng) * 2.5, a = u(rng) * 6.283185, b = a + (u(rng) - 0.5) * 3;
+            const double cx = clampIn(x - r * std::cos(a)), cy = clampIn(y - r * std::sin(a));
+            const double rr = std::hypot(x - cx, y - cy);
+            x = cx + rr * std::cos(b);
+            y = cy + rr * std::sin(b);
+            std::snprintf(buf, sizeof buf, "%s X%.3f Y%.3f I%.3f J%.3f\n", u(rng) < 0.5 ? "G02" : "G03", x, y,
+                          cx, cy);
+        } else {
+            x = 5 + u(rng) * (kSize - 10);
+            y = 5 + u(rng) * (kSize - 10);
+            std::snprintf(buf, sizeof buf, "G00 X%.3f Y%.3f\n", x, y);
+        }
+        out += buf;
+    }
+    return out;
+}
+
+const std::string& Program() {
+    static const std::string p = MakeProgram();
+    return p;
+}
+
+void Mill(tolva::MachineSettings& m) {
+    using namespace tolva::LabelRow;
+    const std::pair<int, const char*> cells[] = {
+        {ArcCw, "G02"},   {ArcCcw, "G03"},  {Absolute, "G90"}, {Incremental, "G91"}, {BeginBlock, "M03"},
+        {EndBlock, "M05"}, {RLetter, "R"},  {ILetter, "I"},    {JLetter, "J"},       {KLetter, "K"},
+        {XLetter, "X"},   {YLetter, "Y"},   {ZLetter, "Z"},    {XYPlane, "G17"},     {XZPlane, "G18"},
+        {YZPlane, "G19"}, {StopA, "("},
+    };
+    for (auto [row, code] : cells) m.SetCell(1, row, code);
+    m.SetText("Edit5", "125");
+}
+
+struct ScaleView : tolva::PlotView {
+    int ViewScaleValue() override { return kScaleValue; }
+};
+
+long MaxRssKb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+template <class CanvasT>
+void Run(benchmark::State& st, CanvasT& canvas) {
+    const std::string& text = Program();
+    tolva::MachineSettings settings("/nonexistent");
+    Mill(settings);
+    tolva::PlotState state;
+    ScaleView view;
+    tolva::Interpreter interp(state, canvas, &settings, &view);
+    tolva::RecordingHost host;
+    const long before = MaxRssKb();
+    for (auto _ : st) {
+        // As the plot window does: copy the document, index its lines, plot.
+        const std::string bytes(text);
+        tolva::ByteLines lines(bytes);
+        lines.MainEditor = true;
+        interp.MainLineCount = lines.Count();
+        interp.PlotAll(lines, true, true, 0, 0, host);
+        benchmark::DoNotOptimize(state.TotalDist);
+    }
+    st.counters["lines/s"] = benchmark::Counter(double(kLines) * st.iterations(), benchmark::Counter::kIsRate);
+    st.counters["text_MB"] = text.size() / 1e6;
+    st.counters["peak_rss_MB"] = MaxRssKb() / 1e3;
+    st.counters["rss_growth_MB"] = (MaxRssKb() - before) / 1e3;
+}
+
+void BM_PlotAllNullCanvas(benchmark::State& st) {
+    tolva::NullCanvas canvas;
+    Run(st, canvas);
+}
+
+void BM_PlotAllImageCanvas(benchmark::State& st) {
+    tolva::ImageCanvas canvas(1000);
+    Run(st, canvas);
+}
+
+}  // namespace
+
+BENCHMARK(BM_PlotAllNullCanvas)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(false);
+BENCHMARK(BM_PlotAllImageCanvas)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(false);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    std::fprintf(stderr, "program: %d lines, %.1f MB; peak RSS after generating: %.1f MB\n", kLines,
+                 Program().size() / 1e6, MaxRssKb() / 1e3);
+    if (const char* dump = std::getenv("TOLVA_PLOT_BENCH_DUMP")) {
+        if (FILE* f = std::fopen(dump, "wb")) {
+            std::fwrite(Program().data(), 1, Program().size(), f);
+            std::fclose(f);
+        }
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,131 @@
+#include "plot/image_canvas_qt.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace tolva {
+namespace {
+
+// Clips the segment to the rectangle [lo, hi] x [lo2, hi2] (Liang-Barsky in
+// double: the ends may lie up to a billion pixels away). False when nothing
+// of it is inside.
+bool clipSegment(long long& x0, long long& y0, long long& x1, long long& y1, double xlo, double xhi,
+                 double ylo, double yhi) {
+    const double dx = double(x1 - x0), dy = double(y1 - y0);
+    double t0 = 0.0, t1 = 1.0;
+    auto clip = [&](double p, double q) {
+        if (p == 0.0) return q >= 0.0;
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > t1) return false;
+            if (r > t0) t0 = r;
+        } else {
+            if (r < t0) return false;
+            if (r < t1) t1 = r;
+        }
+        return true;
+    };
+    if (!clip(-dx, double(x0) - xlo) || !clip(dx, xhi - double(x0)) || !clip(-dy, double(y0) - ylo) ||
+        !clip(dy, yhi - double(y0)))
+        return false;
+    const double ox = double(x0), oy = double(y0);
+    x0 = std::llround(ox + t0 * dx), y0 = std::llround(oy + t0 * dy);
+    x1 = std::llround(ox + t1 * dx), y1 = std::llround(oy + t1 * dy);
+    return true;
+}
+
+}  // namespace
+
+ImageCanvas::ImageCanvas(int side) : image_(side < 1 ? 1 : side, side < 1 ? 1 : side, QImage::Format_RGB32) {
+    image_.fill(Qt::white);
+}
+
+void ImageCanvas::PaintClear() { image_.fill(Qt::white); }
+
+void ImageCanvas::Show() {
+    if (onShow) onShow();
+}
+
+void ImageCanvas::PaintLine(Pixel from, Pixel to, Colour colour, int width) {
+    const QRgb c = qRgb((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+    if (width <= 1) {
+        thinLine(from.x, from.y, to.x, to.y, c);
+        return;
+    }
+    // Far-off ends are brought near the image first.
+    long long x0 = from.x, y0 = from.y, x1 = to.x, y1 = to.y;
+    const int m = width + 2;
+    if (!clipSegment(x0, y0, x1, y1, -m, image_.width() + m, -m, image_.height() + m)) return;
+    QPainter p(&image_);
+    p.setPen(QPen(QColor(c), width, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(x0, y0), QPointF(x1, y1));
+}
+
+void ImageCanvas::thinLine(long long x0, long long y0, long long x1, long long y1, QRgb c) {
+    const int w = image_.width(), h = image_.height();
+    if (x0 < 0 || y0 < 0 || x1 < 0 || y1 < 0 || x0 >= w || x1 >= w || y0 >= h || y1 >= h) {
+        if (!clipSegment(x0, y0, x1, y1, 0, w - 1, 0, h - 1)) return;
+        // The clipped end pixel is inside the image and must be painted too.
+        if (x0 == x1 && y0 == y1) {
+            reinterpret_cast<QRgb*>(image_.scanLine(int(y0)))[x0] = c;
+            return;
+        }
+    }
+    auto* bits = reinterpret_cast<QRgb*>(image_.bits());
+    const qsizetype stride = image_.bytesPerLine() / 4;
+    const long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    long long err = dx + dy;
+    // The end pixel is left out, as a pen's line-to does.
+    while (x0 != x1 || y0 != y1) {
+        if (x0 >= 0 && y0 >= 0 && x0 < w && y0 < h) bits[y0 * stride + x0] = c;
+        const long long e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
+    }
+}
+
+void ImageCanvas::InvertRect(int x1, int y1, int x2, int y2) {
+    QPainter p(&image_);
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))));
+}
+
+}  // namespace tolva
+
+PlotImage::PlotImage(tolva::ImageCanvas& canvas, QWidget* parent) : QWidget(parent), canvas_(canvas) {
+    setObjectName("Image1");
+    setFixedSize(canvas.Image().size());
+    setMouseTracking(true);
+    setCursor(Qt::CrossCursor);
+    setToolTip("Esc  To quit a long plot");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PlotImage::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    p.drawImage(0, 0, canvas_.Image());
+}
+
+void PlotImage::mousePressEvent(QMouseEvent* e) {
+    if (onPress) onPress(e);
+}
+void PlotImage::mouseMoveEvent(QMouseEvent* e) {
+    if (onMove) onMove(e);
+}
+void PlotImage::mouseReleaseEvent(QMouseEvent* e) {
+    if (onRelease) onRelease(e);
+}

@@ -1,0 +1,450 @@
+#include "plot/interpreter.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "settings/machine_settings.h"
+#include "text/geometry.h"
+#include "text/number_format.h"
+
+namespace tolva {
+namespace {
+
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+constexpr long double kRadToDeg = 180.0L / kPi;
+
+// A speed field as a real: blanks around it allowed, nothing else.
+bool readReal(std::string_view t, long double& out) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    if (t.empty()) return false;
+    long double v = 0;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
+// A word whose value is not a finite number is taken as absent.
+void finiteOnly(WordRead& w) {
+    if (w.found && !std::isfinite(w.value)) {
+        w.found = false;
+        w.value = 0.0f;
+    }
+}
+
+}  // namespace
+
+Interpreter::Interpreter(PlotState& state, Canvas& canvas, MachineSettings* settings, PlotView* view)
+    : state_(state), canvas_(canvas), projection_(state, canvas), settings_(settings),
+      view_(view ? view : &noView_) {}
+
+bool Interpreter::has(int row, std::string_view line) const {
+    const std::string& code = codes_.codes[row];
+    // An empty label never matches.
+    return !code.empty() && line.find(code) != std::string_view::npos;
+}
+
+void Interpreter::readSettings() {
+    if (!settings_) {
+        settings2_ = {};
+        projection_.Settings = {};
+        return;
+    }
+    const MachineSettings& s = *settings_;
+    settings2_.Bridgeport = s.Flag("Bridgeport");
+    settings2_.IncludeZCheckBox = s.Flag("IncludeZCheckBox");
+    settings2_.Xdiv2 = s.Flag("Xdiv2");
+    settings2_.Idiv2 = s.Flag("Idiv2");
+    settings2_.ShowXYZCheckBox = s.Flag("ShowXYZCheckBox");
+    projection_.Settings.PlotResSpinEdit = s.Int("PlotResSpinEdit");
+    projection_.Settings.WriteBlueLine = s.Flag("WriteBlueLine");
+}
+
+void Interpreter::Setaxis() {
+    if (settings_) {
+        codes_ = settings_->Setaxis();
+    } else {
+        codes_ = AxisCodes{};
+    }
+    state_.XSign = codes_.xSign;
+    state_.YSign = codes_.ySign;
+    state_.ZSign = codes_.zSign;
+    view_->SetSingleStepInterval(codes_.singleStepMs);
+    readSettings();
+}
+
+void Interpreter::SetupPlot(bool resetPlane) {
+    state_.AbortPlot = false;
+    canvas_.SetPenWidth(1);
+    Setaxis();
+    if (resetPlane) state_.Plane = 1;
+    state_.FollowOffset = 0;
+    state_.CurLine = 0;
+    projection_.TakeViewScale(view_->ViewScaleValue(), view_->Visible());
+    canvas_.Clear();
+    state_.AbsMode = true;
+    state_.MaxX = state_.MinX = state_.MaxY = state_.MinY = 0.0f;
+    state_.Words = PlotWords{};
+    state_.DefaultI = state_.DefaultJ = state_.DefaultK = state_.DefaultR = 0.0f;
+    state_.PrevX = state_.PrevY = state_.PrevZ = 0.0f;
+    state_.ArcCw = state_.ArcCcw = false;
+    state_.FullCircle = false;
+    state_.TotalDist = state_.RapidDist = state_.LastMark = 0.0f;
+    state_.CutOffTotal = 0.0f;
+    state_.Cutting = false;
+    state_.ObjectStartLine = 0;
+    state_.Largest = {0.0f, MainLineCount - 1, 0};
+    state_.Smallest = {2147483648.0f, MainLineCount - 1, 0};
+    if (settings2_.ShowXYZCheckBox) projection_.Drawxyz(view_->CanvasHeight());
+    canvas_.MoveTo({state_.OriginX, state_.OriginY});
+}
+
+void Interpreter::ZeroIOrJ(PlotWords& w) {
+    if (w.J.found && !w.I.found) w.I = {0.0f, true};
+    if (w.I.found && !w.J.found) w.J = {0.0f, true};
+}
+
+void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
+    PlotState& s = state_;
+    // 1. The line, cut to 255 characters.
+    std::string_view line = text.Line(s.CurLine);
+    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
+
+    // 2. Stop markers end the readable part of the line.
+    for (int row : {LabelRow::StopA, LabelRow::StopB, LabelRow::StopC}) {
+        const std::string& code = codes_.codes[row];
+        if (code.empty()) continue;
+        const std::size_t p = line.find(code);
+        if (p != std::string_view::npos) line = line.substr(0, p);
+    }
+
+    // 3. Plane; the last match wins.
+    if (has(LabelRow::XYPlane, line)) s.Plane = 1;
+    if (has(LabelRow::XZPlane, line)) s.Plane = 2;
+    if (has(LabelRow::YZPlane, line)) s.Plane = 3;
+
+    // 4. The highlighted block of the main editor.
+    if (text.MainEditor && s.SelLineCount > 1) {
+        if (s.SelStartLine < s.CurLine && s.CurLine <= s.SelStartLine + s.SelLineCount) {
+            canvas_.SetPenColour(kBlack);
+            canvas_.SetPenWidth(2);
+        }
+        if (s.CurLine == s.SelStartLine + s.SelLineCount + 1) {
+            canvas_.SetPenColour(kRed);
+            canvas_.SetPenWidth(1);
+        }
+    }
+
+    // 5. Cut state: the pen colour is modal.
+    const bool cutOn = has(LabelRow::BeginBlock, line);
+    const bool cutOff = has(LabelRow::EndBlock, line);
+    if (cutOn) canvas_.SetPenColour(kRed);
+    if (cutOff) canvas_.SetPenColour(kBlue);
+
+    // 6, 7. Coordinate mode and arc direction.
+    if (has(LabelRow::Absolute, line)) s.AbsMode = true;
+    if (has(LabelRow::Incremental, line)) s.AbsMode = false;
+    const bool cwCode = has(LabelRow::ArcCw, line);
+    const bool ccwCode = has(LabelRow::ArcCcw, line);
+    if (cwCode) {
+        s.ArcCw = true;
+        s.ArcCcw = false;
+    }
+    if (ccwCode) {
+        s.ArcCw = false;
+        s.ArcCcw = true;
+    }
+
+    // 8. Words.
+    const Letters& L = codes_.letters;
+    PlotWords& w = s.Words;
+    w.G = WordValue("G", line);
+    w.I = WordValue(L.I, line);
+    w.J = WordValue(L.J, line);
+    w.R = WordValue(L.R, line);
+    w.K = WordValue(L.K, line);
+    w.X = WordValue(L.X, line);
+    w.Y = WordValue(L.Y, line);
+    w.Z = WordValue(L.Z, line);
+    for (WordRead* r : {&w.I, &w.J, &w.R, &w.K, &w.X, &w.Y, &w.Z}) finiteOnly(*r);
+
+    // 9. In plane XY a lone I or J gets its partner as 0.
+    if (s.Plane == 1) ZeroIOrJ(w);
+
+    // 10. A G word without an arc code cancels arc mode.
+    if (w.G.found && !cwCode && !ccwCode) s.ArcCw = s.ArcCcw = false;
+
+    // 11. Drawn direction: planes XZ and YZ draw the modal direction exchanged.
+    const bool drawnCw = s.Plane == 1 ? s.ArcCw : s.ArcCcw;
+    const bool drawnCcw = s.Plane == 1 ? s.ArcCcw : s.ArcCw;
+
+    // 12. A 3-D arc: the modifiers that work in XY only are switched off.
+    if (settings2_.IncludeZCheckBox && w.K.found && (w.I.found || w.J.found) &&
+        (w.X.found || w.Y.found || w.Z.found))
+        view_->DisableSpinFlipFlop();
+
+    // 13. Signs and scale, in extended precision, stored as 32-bit.
+    const long double k = s.ViewScale;
+    auto scale = [k](WordRead& r, int sign) { r.value = static_cast<float>(r.value * sign * k); };
+    scale(w.I, s.XSign);
+    scale(w.X, s.XSign);
+    scale(w.J, s.YSign);
+    scale(w.Y, s.YSign);
+    scale(w.K, s.ZSign);
+    scale(w.Z, s.ZSign);
+    scale(w.R, 1);
+
+    // 14. Lathe diameters.
+    if (settings2_.Xdiv2) w.X.value = static_cast<float>(w.X.value / 2.0L);
+    if (settings2_.Idiv2) w.I.value = static_cast<float>(w.I.value / 2.0L);
+
+    // 15. Incremental words become absolute.
+    auto add = [](WordRead& r, long double v) { r.value = static_cast<float>(r.value + v); };
+    if (!s.AbsMode) {
+        ZeroIOrJ(w);
+        add(w.I, s.PrevX);
+        add(w.X, s.PrevX);
+        add(w.J, s.PrevY);
+        add(w.Y, s.PrevY);
+        add(w.K, s.PrevZ);
+        add(w.Z, s.PrevZ);
+    }
+
+    // 16. Centre words relative to the start point.
+    if (!(settings2_.Bridgeport && s.AbsMode)) {
+        if (w.I.found) add(w.I, -static_cast<long double>(s.PrevX));
+        if (w.J.found) add(w.J, -static_cast<long double>(s.PrevY));
+        if (w.K.found) add(w.K, -static_cast<long double>(s.PrevZ));
+    }
+    // Scaling may overflow a huge word: it is then absent too.
+    for (WordRead* r : {&w.I, &w.J, &w.R, &w.K, &w.X, &w.Y, &w.Z}) finiteOnly(*r);
+
+    // 17. Missing words.
+    if (!w.I.found) w.I.value = s.DefaultI;
+    if (!w.J.found) w.J.value = s.DefaultJ;
+    if (!w.K.found) w.K.value = s.DefaultK;
+    if (!w.R.found) w.R.value = s.DefaultR;
+    if (!w.X.found) w.X.value = s.PrevX;
+    if (!w.Y.found) w.Y.value = s.PrevY;
+    if (!w.Z.found) w.Z.value = s.PrevZ;
+
+    // 18. Radius arcs: only on a line that carries an arc code.
+    if (w.R.found && (cwCode || ccwCode)) {
+        const float R = w.R.value;
+        if (s.Plane == 1) {
+            const ArcCentre c = ArcCentreXY(drawnCw, s.PrevX, s.PrevY, w.X.value, w.Y.value, R);
+            w.I = {c.u, true};
+            w.J = {c.v, true};
+            w.K.found = false;
+        } else if (s.Plane == 2) {
+            const ArcCentre c = ArcCentreXZ(drawnCw, s.PrevX, s.PrevZ, w.X.value, w.Z.value, R);
+            w.I = {c.u, true};
+            w.K = {c.v, true};
+            w.J.found = false;
+        } else {
+            const ArcCentre c = ArcCentreYZ(drawnCw, s.PrevY, s.PrevZ, w.Y.value, w.Z.value, R);
+            w.J = {c.u, true};
+            w.K = {c.v, true};
+            w.I.found = false;
+        }
+    }
+
+    const bool anyDirection = drawnCw || drawnCcw;
+    const bool dxfEntities = s.DxfExportOn && !s.DxfLinesOnly && dxf_ &&
+                             (projection_.Settings.WriteBlueLine || canvas_.PenColour() == kRed);
+    // 19. Arc, straight move, or nothing.
+    if (w.I.found || w.J.found || w.K.found) {
+        // 20.1 Centre.
+        s.CentreX = static_cast<float>(static_cast<long double>(s.PrevX) + w.I.value);
+        s.CentreY = static_cast<float>(static_cast<long double>(s.PrevY) + w.J.value);
+        s.CentreZ = static_cast<float>(static_cast<long double>(s.PrevZ) + w.K.value);
+        const bool skipXY = (!w.I.found || !w.J.found) && settings2_.IncludeZCheckBox;
+        // 20.2 - 20.4 Angles and radius; the last plane present wins.
+        if (!skipXY) {
+            s.StartAngle = VectorAngle(s.PrevX, s.PrevY, s.CentreX, s.CentreY);
+            s.EndAngle = VectorAngle(w.X.value, w.Y.value, s.CentreX, s.CentreY);
+            s.Radius = Hypot2(w.I.value, w.J.value);
+        }
+        if (w.I.found && w.K.found) {
+            s.StartAngle = VectorAngle(s.PrevX, s.PrevZ, s.CentreX, s.CentreZ);
+            s.EndAngle = VectorAngle(w.X.value, w.Z.value, s.CentreX, s.CentreZ);
+            s.Radius = Hypot2(w.I.value, w.K.value);
+        }
+        if (w.J.found && w.K.found) {
+            s.StartAngle = VectorAngle(s.PrevY, s.PrevZ, s.CentreY, s.CentreZ);
+            s.EndAngle = VectorAngle(w.Y.value, w.Z.value, s.CentreY, s.CentreZ);
+            s.Radius = Hypot2(w.J.value, w.K.value);
+        }
+        // 20.5 A full circle is decided here, once, and carried into the
+        // stepping: the two angles cannot be compared again after rounding.
+        s.FullCircle = s.StartAngle == s.EndAngle;
+        if (s.FullCircle) s.EndAngle = static_cast<float>(s.EndAngle + 2.0L * kPi);
+        // 20.6
+        if (s.StartAngle < 0.0f || s.EndAngle < 0.0f) {
+            s.StartAngle = static_cast<float>(s.StartAngle + 2.0L * kPi);
+            s.EndAngle = static_cast<float>(s.EndAngle + 2.0L * kPi);
+        }
+        const float sa = s.StartAngle, ea = s.EndAngle, r = s.Radius;
+        // 20.7 - 20.9 The XY arc and its DXF entity.
+        if (!skipXY) {
+            if (dxfEntities) {
+                const long double span =
+                    std::nearbyint(std::fabs(static_cast<long double>(sa) - ea) * kRadToDeg);
+                const float cx = static_cast<float>(s.CentreX / k), cy = static_cast<float>(s.CentreY / k);
+                const float z = static_cast<float>(w.Z.value / k), rr = static_cast<float>(r / k);
+                if (span != 360.0L && anyDirection) {
+                    const float a1 = static_cast<float>(sa * kRadToDeg), a2 = static_cast<float>(ea * kRadToDeg);
+                    if (drawnCcw)
+                        dxf_->DxfBodyArc(cx, cy, z, rr, a1, a2);
+                    else
+                        dxf_->DxfBodyArc(cx, cy, z, rr, a2, a1);
+                } else if (span == 360.0L) {
+                    dxf_->DxfBodyCircle(cx, cy, z, rr);
+                }
+            }
+            if (anyDirection)
+                projection_.arkIJ(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreY, w.Z.value,
+                                  drawnCw ? sa : ea, drawnCw ? ea : sa, r);
+        }
+        // 20.10 The XZ arc, the Y axis linear.
+        if (w.I.found && w.K.found && anyDirection)
+            projection_.arkIK(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreZ, w.Y.value,
+                              drawnCw ? sa : ea, drawnCw ? ea : sa, r);
+        // 20.11 The YZ arc, the X axis linear. Its angles come in the other
+        // order (start first when counter-clockwise); the sweep then runs from
+        // the start point to the end point only when stepped the other way
+        // round, so the stepping direction is the drawn counter-clockwise flag.
+        if (w.J.found && w.K.found && anyDirection)
+            projection_.arkJK(continuous, drawnCcw, s.FullCircle, s.CentreY, s.CentreZ, w.X.value,
+                              drawnCcw ? sa : ea, drawnCcw ? ea : sa, r);
+    } else if (w.X.found || w.Y.found || w.Z.found) {
+        // 21. Straight move.
+        projection_.LINE3d(w.X.value, w.Y.value, w.Z.value);
+        if (dxfEntities)
+            dxf_->DxfBody(static_cast<float>(s.PrevX / k), static_cast<float>(s.PrevY / k),
+                          static_cast<float>(s.PrevZ / k), static_cast<float>(w.X.value / k),
+                          static_cast<float>(w.Y.value / k), static_cast<float>(w.Z.value / k));
+        const long double dx = w.X.found ? static_cast<long double>(w.X.value) - s.PrevX : 0.0L;
+        const long double dy = w.Y.found ? static_cast<long double>(w.Y.value) - s.PrevY : 0.0L;
+        const long double dz = w.Z.found ? static_cast<long double>(w.Z.value) - s.PrevZ : 0.0L;
+        s.TotalDist = static_cast<float>(s.TotalDist + std::sqrt(dx * dx + dy * dy + dz * dz));
+    }
+
+    // 22. The end point is the new position.
+    s.PrevX = w.X.value;
+    s.PrevY = w.Y.value;
+    s.PrevZ = w.Z.value;
+
+    // 23.
+    Bigobject(cutOn, cutOff);
+
+    // 24. Summary at the main editor's last line.
+    if (s.CurLine >= MainLineCount - 1) {
+        view_->ShowSummary(Summary(view_->CutSpeedText(), view_->RapidSpeedText()));
+        canvas_.SetPenColour(kRed);
+        canvas_.SetPenWidth(1);
+    }
+}
+
+void Interpreter::Bigobject(bool cutOn, bool cutOff) {
+    PlotState& s = state_;
+    if (cutOn) {
+        canvas_.SetPenColour(kRed);
+        s.ObjectStartLine = s.CurLine;
+        // A cut-on while already cutting (a repeated code that changes the
+        // speed) starts no new gap: LastMark then holds a length, not a
+        // position, and a gap taken from it would be meaningless.
+        if (!s.Cutting) {
+            const float g = static_cast<float>(static_cast<long double>(s.TotalDist) - s.LastMark);
+            s.RapidDist = static_cast<float>(static_cast<long double>(s.RapidDist) + g);
+            s.LastMark = g;
+        }
+        s.Cutting = true;
+    }
+    if (cutOff) {
+        const float L = static_cast<float>(static_cast<long double>(s.TotalDist) - s.LastMark - s.CutOffTotal);
+        if (L > s.Largest.Length) s.Largest = {L, s.ObjectStartLine, s.CurLine};
+        if (L < s.Smallest.Length) s.Smallest = {L, s.ObjectStartLine, s.CurLine};
+        s.CutOffTotal = s.TotalDist;
+        s.LastMark = s.TotalDist;
+        s.Cutting = false;
+    }
+}
+
+PlotSummary Interpreter::Summary(const std::string& cutSpeedText, const std::string& rapidSpeedText) const {
+    const PlotState& s = state_;
+    long double cutSpeed = 1.0L, rapidSpeed = 2.0L;
+    if (!readReal(cutSpeedText, cutSpeed)) cutSpeed = 1.0L;
+    if (!readReal(rapidSpeedText, rapidSpeed)) rapidSpeed = 2.0L;
+    if (cutSpeed == 0.0L) cutSpeed = 1.0L;
+    if (rapidSpeed == 0.0L) rapidSpeed = 1.0L;
+    const long double k = s.ViewScale;
+    const long double cut = (static_cast<long double>(s.TotalDist) - s.RapidDist) / k;
+    const long double rapid = s.RapidDist / k;
+    const int dp = s.DecimalPlaces;
+    auto fmt = [dp](long double v) { return FixedText(v, dp, 8); };
+    PlotSummary out;
+    out.Caption = "Cut " + fmt(cut) + "  Rapid " + fmt(rapid) + "  Total Distance " + fmt(s.TotalDist / k);
+    out.CutTime = "Time " + fmt(cut / cutSpeed);
+    out.RapidTime = " + " + fmt(rapid / rapidSpeed);
+    out.TotalTime = " = " + fmt(cut / cutSpeed + rapid / rapidSpeed);
+    const long double xExt = (std::fabs(static_cast<long double>(s.MaxX)) + std::fabs(static_cast<long double>(s.MinX))) / k;
+    const long double yExt = (std::fabs(static_cast<long double>(s.MaxY)) + std::fabs(static_cast<long double>(s.MinY))) / k;
+    out.Bigx = "Max " + FixedText(xExt, 1, 8);
+    out.Bigy = "Max " + FixedText(yExt, 1, 8);
+    out.Area = "Area " + std::to_string(RoundHalfEven(xExt) * RoundHalfEven(yExt));
+    return out;
+}
+
+Interpreter::PlotEnd Interpreter::PlotAll(const ProgramLines& text, bool setOrigin, bool clear, int y,
+                                          int x, Host& host) {
+    if (setOrigin) {
+        state_.OriginY = y;
+        state_.OriginX = x;
+    }
+    if (clear) SetupPlot(true);
+    const int n = text.Count();
+    for (int i = 0; i < n; ++i) {
+        state_.CurLine = i;
+        if (i % 1000 == 0) {
+            view_->ShowProgress();
+            host.ProcessEvents();
+        }
+        SinglestepPlot(text, true);
+        if (state_.AbortPlot) {
+            SetupPlot(true);
+            return PlotEnd::Aborted;
+        }
+    }
+    return PlotEnd::Finished;
+}
+
+void Interpreter::ShowCursor(const ProgramLines& text) {
+    std::string_view line = text.Line(state_.CurLine);
+    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
+    state_.FollowOffset += static_cast<long long>(line.size()) + 2;
+    view_->FollowEditor(state_.CurLine, state_.FollowOffset);
+}
+
+void Interpreter::SingleStepAline(const ProgramLines& text) {
+    if (state_.CurLine == 0) SetupPlot(true);
+    ShowCursor(text);
+    SinglestepPlot(text, false);
+    ++state_.CurLine;
+    if (state_.CurLine > text.Count() - 1) state_.CurLine = 0;
+}
+
+void Interpreter::PlotToCursor(const ProgramLines& text) {
+    state_.CurLine = 0;
+    SetupPlot(true);
+    const int n = text.Count();
+    for (int i = 0; i < n && i <= state_.SelStartLine; ++i) {
+        state_.CurLine = i;
+        ShowCursor(text);
+        SinglestepPlot(text, false);
+    }
+}
+
+}  // namespace tolva

@@ -1,0 +1,141 @@
+// The backplot interpreter: reads a part program one line at a time and draws
+// its tool path through a Projection onto a Canvas, keeping the modal state
+// and totals of PlotState.
+//
+// What a line means comes from the machine's label table (codes found by
+// plain case-sensitive substring search in the line as typed) and the address
+// letters in force, both taken by `Setaxis` at the start of every plot. All
+// geometry is in scaled units (program units x ViewScale, axis signs applied);
+// the program's X runs down the screen and Y across.
+//
+// Failure: there are none to report. Unreadable or non-finite words are
+// absent; a point that is not finite is never drawn.
+#pragma once
+
+#include <string>
+
+#include "app/host.h"
+#include "plot/canvas.h"
+#include "plot/dxf_sink.h"
+#include "plot/plot_state.h"
+#include "plot/program_lines.h"
+#include "plot/projection.h"
+#include "settings/label_table.h"
+
+namespace tolva {
+
+class MachineSettings;
+
+// The settings the interpreter reads, taken at the start of every plot and
+// every single step.
+struct InterpreterSettings {
+    bool Bridgeport = false;        // absolute I J K are offsets from the start
+    bool IncludeZCheckBox = false;  // arcs with K; XY arcs need both I and J
+    bool Xdiv2 = false;             // lathe: X words are diameters
+    bool Idiv2 = false;             // lathe: I words are diameters
+    bool ShowXYZCheckBox = false;   // draw the axis indicator
+};
+
+// The window texts written when the plot reaches the main editor's last line.
+struct PlotSummary {
+    std::string Caption;    // "Cut ...  Rapid ...  Total Distance ..."
+    std::string CutTime;    // "Time " + cut / cut speed
+    std::string RapidTime;  // " + " + rapid / rapid speed
+    std::string TotalTime;  // " = " + sum
+    std::string Bigx;       // "Max " + X extent, 1 decimal
+    std::string Bigy;
+    std::string Area;       // "Area " + rounded X extent x rounded Y extent
+};
+
+// What the interpreter needs of the plot window. Every member has a harmless
+// default, so a bare PlotView serves runs without a window.
+class PlotView {
+public:
+    virtual ~PlotView() = default;
+    virtual int ViewScaleValue() { return 1000; }     // "View Scale": pixels per unit x 1000
+    virtual VisibleArea Visible() { return {}; }      // for keeping the view centre on a scale change
+    virtual int CanvasHeight() { return 1000; }       // pixels, for the axis indicator
+    virtual std::string CutSpeedText() { return "1.00"; }    // units per minute
+    virtual std::string RapidSpeedText() { return "2.00"; }
+    virtual void SetSingleStepInterval(int ms) {}     // `Setaxis`: 55..1000 ms
+    virtual void DisableSpinFlipFlop() {}             // a line with K and I or J, Z included
+    virtual void ShowSummary(const PlotSummary& s) {} // at the main editor's last line
+    // `ShowCursor`: the editor follows the plot. `line` is the line about to
+    // be interpreted, `offset` the running character offset (each line's
+    // length plus 2, the CR LF count of a text list).
+    virtual void FollowEditor(int line, long long offset) {}
+    // Called every 1000 lines of a long plot, before pending events run.
+    virtual void ShowProgress() {}
+};
+
+class Interpreter {
+public:
+    // `settings` may be null: default letters X Y Z I J K R N, every code
+    // empty, signs +1, every setting off.
+    Interpreter(PlotState& state, Canvas& canvas, MachineSettings* settings, PlotView* view = nullptr);
+
+    PlotState& State() { return state_; }
+    Projection& View() { return projection_; }
+    Canvas& Surface() { return canvas_; }
+    void SetView(PlotView* view) { view_ = view ? view : &noView_; }
+    void SetSettings(MachineSettings* settings) { settings_ = settings; }
+    // The open DXF export riding on the plot, or null.
+    void SetDxf(DxfSink* dxf) { dxf_ = dxf; projection_.Dxf = dxf; }
+
+    // Line count of the main editor: the summary is written at its last
+    // line and the object records start from it. Set by the caller.
+    int MainLineCount = 0;
+
+    // Copies the codes in force from the label table, the signs and the
+    // single-step interval, and takes the other settings the plot reads.
+    void Setaxis();
+    const AxisCodes& Codes() const { return codes_; }
+    const InterpreterSettings& Settings() const { return settings2_; }
+
+    // Starts a plot from line 0: modal state, totals, extents and objects
+    // reset, view scale taken, canvas cleared, pen at program zero.
+    void SetupPlot(bool resetPlane);
+
+    // Interprets line CurLine of `text` and draws it. With `continuous` false
+    // the canvas is shown after every arc segment.
+    void SinglestepPlot(const ProgramLines& text, bool continuous);
+
+    enum class PlotEnd { Finished, Aborted };
+    // Every line of `text` from 0. With `setOrigin`, program zero goes to
+    // pixel (x, y) first; with `clear`, SetupPlot(true) starts a fresh plot.
+    // Pending events run (host.ProcessEvents) every 1000 lines, line 0
+    // included. AbortPlot set by then stops the plot after the current line
+    // and leaves a cleared canvas.
+    PlotEnd PlotAll(const ProgramLines& text, bool setOrigin, bool clear, int y, int x, Host& host);
+
+    // One step of single-step mode over the main editor's text.
+    void SingleStepAline(const ProgramLines& text);
+    // The editor follows the plot: see PlotView::FollowEditor.
+    void ShowCursor(const ProgramLines& text);
+    // "Plot to Cursor": a fresh plot of lines 0..SelStartLine, single-step
+    // drawing. A negative SelStartLine (caret in the first line) plots nothing.
+    void PlotToCursor(const ProgramLines& text);
+
+    // Cut-on/cut-off accounting after each line.
+    void Bigobject(bool cutOn, bool cutOff);
+    static void ZeroIOrJ(PlotWords& w);
+
+    // The summary texts for the current totals and speed texts.
+    PlotSummary Summary(const std::string& cutSpeed, const std::string& rapidSpeed) const;
+
+private:
+    bool has(int row, std::string_view line) const;
+    void readSettings();
+
+    PlotState& state_;
+    Canvas& canvas_;
+    Projection projection_;
+    MachineSettings* settings_;
+    PlotView noView_;
+    PlotView* view_;
+    DxfSink* dxf_ = nullptr;
+    AxisCodes codes_;
+    InterpreterSettings settings2_;
+};
+
+}  // namespace tolva

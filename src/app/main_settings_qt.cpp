@@ -109,3 +109,7 @@ void TForm1::EditIniClick() {
     hideComm();
     if (Form3) showInNormalState(Form3);
 }
+
+tolva::DxfImportResult TForm1::importDrawing(const std::string& path) {
+    return tolva::ImportDxf(path, settings_, host_.get());
+}

@@ -338,11 +338,7 @@ bool TForm1::Load_file(const QString& nameIn) {
     QString name = nameIn.left(255);
     Setaxis();
     std::string path = toBytes(name);
-    if (tolva::UpperExtension(path) == ".DXF") {
-        showMessage("Opening DXF drawings is not available yet: \"" + tolva::BaseName(path) +
-                    "\" was not loaded.");
-        return false;
-    }
+    if (tolva::UpperExtension(path) == ".DXF") return loadDrawing(name);
     std::string bytes, warning;
     tolva::FileStatus st = tolva::LoadProgramBytes(path, bytes, &warning);
     if (!st.ok) {
@@ -367,6 +363,65 @@ bool TForm1::Load_file(const QString& nameIn) {
     if (translateOnLoad()) TranslateRows(29, 69);
     QApplication::restoreOverrideCursor();
     if (!warning.empty()) showMessage(warning);
+    return true;
+}
+
+bool TForm1::loadDrawing(const QString& name) {
+    const std::string path = toBytes(name);
+    if (!tolva::FileExists(path)) {
+        showMessage("Cannot open file \"" + path + "\": No such file or directory");
+        return false;
+    }
+    if (Form2) Form2->FlatClick();
+    RichEdit1->setFont(editorFont());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Gauge1->setValue(0);
+    Gauge1->show();
+    const QString caption = windowTitle();
+    setCaption("Reading Dxf");
+    tolva::DxfImportResult r = importDrawing(path);
+    Gauge1->hide();
+    setCaption(caption);
+    QApplication::restoreOverrideCursor();
+    QStringList layers;
+    for (const auto& l : r.layers) layers << QString::fromLocal8Bit(l.c_str());
+    Memo4->setPlainText(layers.join('\n'));
+    if (r.kind == tolva::DxfImportResult::NoUsableData) {
+        // Nothing of the chosen layer: show what the drawing has and take the
+        // user to the layer setting. The editor is left empty.
+        Memo4->show();
+        showMessage(r.message);
+        UseAnotherLayerClick();
+        Memo4->clear();
+        Memo4->hide();
+        RichEdit1->LoadBytes({});
+        setCaption("Tolva - [Untitled]");
+        openFileName_.clear();
+        return false;
+    }
+    if (r.kind != tolva::DxfImportResult::Program) {
+        // The program in the editor stays as it was.
+        showMessage(r.message);
+        return false;
+    }
+    RichEdit1->LoadBytes(tolva::JoinLines(r.lines, tolva::LineEnd::LF, true));
+    if (settings_.Flag("ExecuteInsert") && Form7) {
+        Form7->show();
+        CompressClick(*this, settings_, 0);
+        Form7->FindAndInsertClick();
+        Form7->hide();
+    }
+    if (settings_.Flag("SwapXY")) OrderLinesMLastClick();
+    // The program is saved next to the drawing, under its name without ".DXF".
+    const std::string target = path.substr(0, path.size() - 4);
+    if (RichEdit1->LineCount() > 0) {
+        CalcScale(RichEdit1);
+        RichEdit1->SetCaret(0);
+        tolva::App().CurrentFileName = target.substr(0, 255);
+        setCaption(QString::fromLocal8Bit(tolva::BaseName(target).c_str()));
+        openFileName_ = " ";
+    }
+    if (translateOnLoad()) TranslateRows(29, 69);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/host.h"
+#include "dxf/dxf_import.h"
 #include "text/gcode_words.h"
 
 class ProgramEditor;
@@ -107,6 +108,8 @@ protected:
 private:
     void buildMenus();
     void calcScale(ProgramEditor* editor, bool keepExtents, bool setScale);
+    bool loadDrawing(const QString& name);
+    tolva::DxfImportResult importDrawing(const std::string& path);
     void buildToolBar();
     QAction* addItem(QMenu* menu, const QString& caption, const QString& shortcut,
                      std::function<void()> action, const QString& hint = {});

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The real binary turns a drawing into a program without a window.
+set -u
+tolva=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config TMPDIR=$work/tmp
+mkdir -p "$TMPDIR"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+fail=0
+check() { if ! eval "$2"; then echo "FAIL: $1" >&2; fail=1; fi; }
+
+# One LINE from drawing (0,0) to (0,10): the nine-line program.
+"$tolva" "$data/e2e/line.dxf" "$work/line.nc" "$data/e2e/plain_mill.ini" 2>"$work/err"
+check "drawing converts" "[ $? -eq 0 ]"
+check "nine-line program" "cmp -s '$work/line.nc' '$data/e2e/line_expected.nc'"
+check "nothing said on success" "[ ! -s '$work/err' ]"
+check "no scratch folder left" "! ls '$TMPDIR' | grep -q '^tolva-'"
+
+# Nothing on the chosen layer: the no-data message and a failed run.
+"$tolva" "$data/e2e/line.dxf" "$work/none.nc" "$data/e2e/other_layer.ini" 2>"$work/err"
+check "no-data run fails" "[ $? -ne 0 ]"
+check "no-data message" "grep -q 'No Usable Data found in dxf file' '$work/err'"
+check "no-data writes nothing" "[ ! -e '$work/none.nc' ]"
+
+# The shipped example with the shipped mill file gives a program (a fresh
+# program folder: the runs above made a machine file elsewhere the last used).
+XDG_CONFIG_HOME=$work/config2 "$tolva" "$data/../../data/examples/plate.dxf" "$work/plate.nc" 2>"$work/err"
+check "example converts" "[ $? -eq 0 ] && grep -q '^M30' '$work/plate.nc'"
+check "example arcs" "[ \$(grep -c '^G03' '$work/plate.nc') -eq 6 ]"
+
+# Garbage named .dxf: a clear message, no program.
+head -c 3000 /dev/urandom > "$work/junk.dxf"
+"$tolva" "$work/junk.dxf" "$work/junk.nc" 2>"$work/err"
+check "garbage drawing fails" "[ $? -ne 0 ] && [ -s '$work/err' ] && [ ! -e '$work/junk.nc' ]"
+exit $fail

@@ -44,6 +44,9 @@ bool PrepareProgramFolder(const std::string& shippedDir, std::string* message) {
 }
 
 const std::string& ScratchFolder() {
+    // A folder removed under a running program (a cleaner, a user) is made
+    // again, so the next import works; the one in progress reports its error.
+    if (!gScratch.empty() && ::mkdir(gScratch.c_str(), 0700) == 0) return gScratch;
     if (gScratch.empty()) {
         const char* tmp = std::getenv("TMPDIR");
         std::string base = (tmp && *tmp) ? tmp : "/tmp";

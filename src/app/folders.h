@@ -18,7 +18,8 @@ std::string ProgramFolder();
 // false with a message when the folder cannot be made.
 bool PrepareProgramFolder(const std::string& shippedDir, std::string* message = nullptr);
 
-// The scratch folder of this run, created on first use.
+// The scratch folder of this run, created on first use and made again if it
+// has been removed since.
 const std::string& ScratchFolder();
 // Removes the scratch folder and everything in it.
 void RemoveScratchFolder();

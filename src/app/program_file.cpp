@@ -68,7 +68,18 @@ FileStatus ReadFileBytes(const std::string& path, std::string& bytes) {
     return {};
 }
 
-FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes) {
+namespace {
+FileStatus writeReplacing(const std::string& path, std::string_view bytes, bool durable);
+}
+
+FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes) { return writeReplacing(path, bytes, true); }
+
+FileStatus WriteScratchFile(const std::string& path, std::string_view bytes) {
+    return writeReplacing(path, bytes, false);
+}
+
+namespace {
+FileStatus writeReplacing(const std::string& path, std::string_view bytes, bool durable) {
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return FileStatus::Fail(reason("Cannot write file", path, EISDIR));
@@ -94,7 +105,7 @@ FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes) {
     ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644);
     int err = 0;
     bool ok = writeAll(fd, bytes, err);
-    if (ok && ::fsync(fd) != 0) ok = false, err = errno;
+    if (ok && durable && ::fsync(fd) != 0) ok = false, err = errno;
     if (::close(fd) != 0 && ok) ok = false, err = errno;
     if (ok && ::rename(name.data(), path.c_str()) != 0) ok = false, err = errno;
     if (!ok) {
@@ -103,6 +114,8 @@ FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes) {
     }
     return {};
 }
+
+}  // namespace
 
 LineEnd DetectLineEnd(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -31,6 +31,10 @@ FileStatus ReadFileBytes(const std::string& path, std::string& bytes);
 // the message gives the system's reason.
 FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes);
 
+// Writes a scratch file of this run: replaced in one step like the above,
+// but not forced to disk (it does not outlive the run).
+FileStatus WriteScratchFile(const std::string& path, std::string_view bytes);
+
 // The line-end style of a text: the first line end found decides; LF when
 // there is none.
 LineEnd DetectLineEnd(std::string_view bytes);

@@ -47,7 +47,7 @@ FileStatus SetupMyFile(const std::string& folder, std::vector<std::string>& inpu
 }
 
 FileStatus WritePassOutput(const std::string& folder, const std::vector<std::string>& lines) {
-    return WriteFileAtomic(PassFilePath(folder, PassFile::NewFile), JoinLines(lines, LineEnd::LF, true));
+    return WriteScratchFile(PassFilePath(folder, PassFile::NewFile), JoinLines(lines, LineEnd::LF, true));
 }
 
 FileStatus DeleteMyFile(const std::string& folder, const std::string& name) {

@@ -102,6 +102,9 @@ TEST(Folders, ScratchFolderIsPrivateAndRemoved) {
     ASSERT_EQ(::stat(s.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(ScratchFolder(), s);
+    std::filesystem::remove_all(s);  // removed under the running program
+    EXPECT_EQ(ScratchFolder(), s);
+    EXPECT_EQ(::stat(s.c_str(), &st), 0);
     RemoveScratchFolder();
     EXPECT_NE(::stat(s.c_str(), &st), 0);
 }

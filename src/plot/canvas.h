@@ -40,6 +40,12 @@ public:
         PaintLine(pos_, p, colour_, width_);
         pos_ = p;
     }
+    // LineTo to each of `points` in turn, in one call to the surface.
+    void PolylineTo(const Pixel* points, int n) {
+        if (n <= 0) return;
+        PaintPolyline(pos_, points, n, colour_, width_);
+        pos_ = points[n - 1];
+    }
     // Whole surface to white. The pen keeps its place and settings.
     void Clear() { PaintClear(); }
     // Shows what has been painted so far (single-stepped arcs grow visibly).
@@ -49,6 +55,13 @@ protected:
     virtual void PaintLine(Pixel from, Pixel to, Colour colour, int width) = 0;
     virtual void PaintClear() = 0;
     virtual void Show() {}
+    // From `from` through each point, as PaintLine on each segment would.
+    virtual void PaintPolyline(Pixel from, const Pixel* points, int n, Colour colour, int width) {
+        for (int i = 0; i < n; ++i) {
+            PaintLine(from, points[i], colour, width);
+            from = points[i];
+        }
+    }
 
 private:
     Colour colour_ = kBlack;
@@ -60,6 +73,7 @@ private:
 class NullCanvas final : public Canvas {
 protected:
     void PaintLine(Pixel, Pixel, Colour, int) override {}
+    void PaintPolyline(Pixel, const Pixel*, int, Colour, int) override {}
     void PaintClear() override {}
 };
 

@@ -65,6 +65,18 @@ void ImageCanvas::PaintLine(Pixel from, Pixel to, Colour colour, int width) {
     p.drawLine(QPointF(x0, y0), QPointF(x1, y1));
 }
 
+void ImageCanvas::PaintPolyline(Pixel from, const Pixel* points, int n, Colour colour, int width) {
+    if (width > 1) {
+        Canvas::PaintPolyline(from, points, n, colour, width);
+        return;
+    }
+    const QRgb c = qRgb((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+    for (int i = 0; i < n; ++i) {
+        thinLine(from.x, from.y, points[i].x, points[i].y, c);
+        from = points[i];
+    }
+}
+
 void ImageCanvas::thinLine(long long x0, long long y0, long long x1, long long y1, QRgb c) {
     const int w = image_.width(), h = image_.height();
     if (x0 < 0 || y0 < 0 || x1 < 0 || y1 < 0 || x0 >= w || x1 >= w || y0 >= h || y1 >= h) {

@@ -32,6 +32,7 @@ public:
 
 protected:
     void PaintLine(Pixel from, Pixel to, Colour colour, int width) override;
+    void PaintPolyline(Pixel from, const Pixel* points, int n, Colour colour, int width) override;
     void PaintClear() override;
     void Show() override;
 

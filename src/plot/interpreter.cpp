@@ -38,12 +38,27 @@ void finiteOnly(WordRead& w) {
 
 Interpreter::Interpreter(PlotState& state, Canvas& canvas, MachineSettings* settings, PlotView* view)
     : state_(state), canvas_(canvas), projection_(state, canvas), settings_(settings),
-      view_(view ? view : &noView_) {}
+      view_(view ? view : &noView_) {
+    takeCodes();
+}
 
-bool Interpreter::has(int row, std::string_view line) const {
-    const std::string& code = codes_.codes[row];
-    // An empty label never matches.
-    return !code.empty() && line.find(code) != std::string_view::npos;
+namespace {
+// The label rows every line is searched for, each a slot of LineCodes.
+constexpr int kSearchedRows[] = {LabelRow::XYPlane,    LabelRow::XZPlane,  LabelRow::YZPlane,
+                                 LabelRow::BeginBlock, LabelRow::EndBlock, LabelRow::Absolute,
+                                 LabelRow::Incremental, LabelRow::ArcCw,   LabelRow::ArcCcw};
+constexpr std::uint32_t slotOf(int row) {
+    for (std::uint32_t i = 0; i < std::size(kSearchedRows); ++i)
+        if (kSearchedRows[i] == row) return 1u << i;
+    return 0;
+}
+}  // namespace
+
+void Interpreter::takeCodes() {
+    for (std::size_t i = 0; i < std::size(kSearchedRows); ++i)
+        lineCodes_.Set(static_cast<int>(i), codes_.codes[kSearchedRows[i]]);
+    const Letters& L = codes_.letters;
+    words_ = WordReader{"G", L.I, L.J, L.R, L.K, L.X, L.Y, L.Z};
 }
 
 void Interpreter::readSettings() {
@@ -71,6 +86,7 @@ void Interpreter::Setaxis() {
     state_.XSign = codes_.xSign;
     state_.YSign = codes_.ySign;
     state_.ZSign = codes_.zSign;
+    takeCodes();
     view_->SetSingleStepInterval(codes_.singleStepMs);
     readSettings();
 }
@@ -120,10 +136,14 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
         if (p != std::string_view::npos) line = line.substr(0, p);
     }
 
+    // Every label code of steps 3 to 7 (and Bigobject), searched at once.
+    const std::uint32_t found = lineCodes_.Find(line);
+    auto has = [found](int row) { return (found & slotOf(row)) != 0; };
+
     // 3. Plane; the last match wins.
-    if (has(LabelRow::XYPlane, line)) s.Plane = 1;
-    if (has(LabelRow::XZPlane, line)) s.Plane = 2;
-    if (has(LabelRow::YZPlane, line)) s.Plane = 3;
+    if (has(LabelRow::XYPlane)) s.Plane = 1;
+    if (has(LabelRow::XZPlane)) s.Plane = 2;
+    if (has(LabelRow::YZPlane)) s.Plane = 3;
 
     // 4. The highlighted block of the main editor.
     if (text.MainEditor && s.SelLineCount > 1) {
@@ -138,16 +158,16 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
     }
 
     // 5. Cut state: the pen colour is modal.
-    const bool cutOn = has(LabelRow::BeginBlock, line);
-    const bool cutOff = has(LabelRow::EndBlock, line);
+    const bool cutOn = has(LabelRow::BeginBlock);
+    const bool cutOff = has(LabelRow::EndBlock);
     if (cutOn) canvas_.SetPenColour(kRed);
     if (cutOff) canvas_.SetPenColour(kBlue);
 
     // 6, 7. Coordinate mode and arc direction.
-    if (has(LabelRow::Absolute, line)) s.AbsMode = true;
-    if (has(LabelRow::Incremental, line)) s.AbsMode = false;
-    const bool cwCode = has(LabelRow::ArcCw, line);
-    const bool ccwCode = has(LabelRow::ArcCcw, line);
+    if (has(LabelRow::Absolute)) s.AbsMode = true;
+    if (has(LabelRow::Incremental)) s.AbsMode = false;
+    const bool cwCode = has(LabelRow::ArcCw);
+    const bool ccwCode = has(LabelRow::ArcCcw);
     if (cwCode) {
         s.ArcCw = true;
         s.ArcCcw = false;
@@ -158,16 +178,17 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
     }
 
     // 8. Words.
-    const Letters& L = codes_.letters;
     PlotWords& w = s.Words;
-    w.G = WordValue("G", line);
-    w.I = WordValue(L.I, line);
-    w.J = WordValue(L.J, line);
-    w.R = WordValue(L.R, line);
-    w.K = WordValue(L.K, line);
-    w.X = WordValue(L.X, line);
-    w.Y = WordValue(L.Y, line);
-    w.Z = WordValue(L.Z, line);
+    WordRead read[8];
+    words_.Read(line, read);
+    w.G = read[0];
+    w.I = read[1];
+    w.J = read[2];
+    w.R = read[3];
+    w.K = read[4];
+    w.X = read[5];
+    w.Y = read[6];
+    w.Z = read[7];
     for (WordRead* r : {&w.I, &w.J, &w.R, &w.K, &w.X, &w.Y, &w.Z}) finiteOnly(*r);
 
     // 9. In plane XY a lone I or J gets its partner as 0.

@@ -16,11 +16,13 @@
 
 #include "app/host.h"
 #include "plot/canvas.h"
+#include "plot/line_codes.h"
 #include "plot/dxf_sink.h"
 #include "plot/plot_state.h"
 #include "plot/program_lines.h"
 #include "plot/projection.h"
 #include "settings/label_table.h"
+#include "text/gcode_words.h"
 
 namespace tolva {
 
@@ -124,8 +126,8 @@ public:
     PlotSummary Summary(const std::string& cutSpeed, const std::string& rapidSpeed) const;
 
 private:
-    bool has(int row, std::string_view line) const;
     void readSettings();
+    void takeCodes();
 
     PlotState& state_;
     Canvas& canvas_;
@@ -135,6 +137,10 @@ private:
     PlotView* view_;
     DxfSink* dxf_ = nullptr;
     AxisCodes codes_;
+    // Taken from codes_ by Setaxis: the codes every line is searched for, and
+    // the words every line is read for (G I J R K X Y Z, in that order).
+    LineCodes lineCodes_;
+    WordReader words_;
     InterpreterSettings settings2_;
 };
 

@@ -34,16 +34,29 @@ private:
 
 // Lines of a document's bytes, split at CR LF, LF or CR; a final line end
 // starts no new line (as the editor counts lines). The bytes are not copied:
-// they must outlive this object and stay unchanged. Costs one offset per line.
+// they must outlive this object and stay unchanged. Only every 256th line
+// start is kept (a plot of a million lines needs no index as large as a
+// third of its text): reading lines in order, or the same line again, costs
+// the line's length; any other line costs at most 255 lines' scan. Not for
+// use from two threads at once (it remembers the line last read).
 class ByteLines final : public ProgramLines {
 public:
     explicit ByteLines(std::string_view bytes);
-    int Count() const override { return static_cast<int>(starts_.size()); }
+    int Count() const override { return count_; }
     std::string_view Line(int i) const override;
 
 private:
+    static constexpr int kEvery = 256;
+    // End of the line starting at `start` (its CR or LF, or the end).
+    std::size_t endOf(std::size_t start) const;
+    // Start of the line after the one ending at `end`.
+    std::size_t nextStart(std::size_t end) const;
+
     std::string_view bytes_;
-    std::vector<std::size_t> starts_;
+    int count_ = 0;
+    std::vector<std::size_t> checkpoints_;  // start of line k * kEvery
+    mutable int lastLine_ = -1;
+    mutable std::size_t lastStart_ = 0, lastEnd_ = 0;
 };
 
 }  // namespace tolva

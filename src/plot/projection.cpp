@@ -1,5 +1,6 @@
 #include "plot/projection.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/number_format.h"
@@ -33,6 +34,29 @@ int clampOrigin(long long v) {
     if (v > 1000000000LL) return 1000000000;
     if (v < -1000000000LL) return -1000000000;
     return static_cast<int>(v);
+}
+
+// float(c1 - r cos(theta)) and float(c2 - r sin(theta)), both evaluated in
+// extended precision: taken from double arithmetic when the error bound e
+// (far above the real error) cannot change either float, else computed in
+// extended precision. Rounding to float is monotone, so equal floats at both
+// ends of [value - e, value + e] are the float of every value in between.
+void arcFloats(long double c1, long double c2, long double r, long double theta, float& u, float& v) {
+    const double t = static_cast<double>(theta);
+    if (std::fabs(t) < 1.0e6) {
+        const double cd = static_cast<double>(c1), c2d = static_cast<double>(c2), rd = static_cast<double>(r);
+        const double ud = cd - rd * std::cos(t), vd = c2d - rd * std::sin(t);
+        const double e = std::ldexp(std::fabs(cd) + std::fabs(c2d) + std::fabs(rd) * (2.0 + std::fabs(t)), -48);
+        const float u1 = static_cast<float>(ud - e), u2 = static_cast<float>(ud + e);
+        const float v1 = static_cast<float>(vd - e), v2 = static_cast<float>(vd + e);
+        if (u1 == u2 && v1 == v2) {
+            u = u1;
+            v = v1;
+            return;
+        }
+    }
+    u = static_cast<float>(c1 - r * std::cos(theta));
+    v = static_cast<float>(c2 - r * std::sin(theta));
 }
 
 }  // namespace
@@ -126,19 +150,40 @@ void Projection::LINE3d(float X, float Y, float Z) {
 
 void Projection::arcPoint(ArcPlane plane, long double c1, long double c2, long double r,
                           long double theta, long double linear) {
-    arcPointCS(plane, c1, c2, r, std::cos(theta), std::sin(theta), linear);
-}
-
-void Projection::arcPointCS(ArcPlane plane, long double c1, long double c2, long double r,
-                            long double cosT, long double sinT, long double linear) {
-    const float u = static_cast<float>(c1 - r * cosT);
-    const float v = static_cast<float>(c2 - r * sinT);
+    float u, v;
+    arcFloats(c1, c2, r, theta, u, v);
     const float w = static_cast<float>(linear);
     switch (plane) {
         case ArcPlane::XY: LINE3d(u, v, w); break;
         case ArcPlane::XZ: LINE3d(u, w, v); break;
         case ArcPlane::YZ: LINE3d(w, u, v); break;
     }
+}
+
+long double Projection::ArcSteps::Angle(long long i) const { return first + dir * i * step; }
+
+bool Projection::ArcSteps::Inside(long long i) const {
+    const long double t = Angle(i);
+    return clockwise ? !(t < from) : !(t > to);
+}
+
+long long Projection::ArcSteps::Count() const {
+    // Point i lies at first + dir*i*step, in order, while it stays inside
+    // [from, to]; the angles are monotone in i, so count from an estimate.
+    // A pair more than a turn apart leaves no room even for point 0.
+    if (!Inside(0)) return 0;
+    long double est = std::floor((to - from) / step);
+    if (!(est >= 0.0L)) est = 0.0L;
+    if (est > kMaxArcSteps + 2) est = kMaxArcSteps + 2;
+    long long last = static_cast<long long>(est);
+    while (last > 0 && !Inside(last)) --last;
+    while (Inside(last + 1)) ++last;
+    return last + 1;
+}
+
+void Projection::exactPoint(const ArcSteps& a, long long i) {
+    ++ExactArcPoints;
+    arcPoint(a.plane, a.c1, a.c2, a.r, a.Angle(i), a.linearStart + i * a.dz);
 }
 
 void Projection::stepArc(ArcPlane plane, bool continuous, bool clockwise, bool fullCircle,
@@ -162,31 +207,233 @@ void Projection::stepArc(ArcPlane plane, bool continuous, bool clockwise, bool f
                                                             : state_.PrevX;
     const long double dz = steps > 0.0L ? (linearEnd - linearStart) / steps : 0.0L;
 
-    // Angles are taken as from + i*step rather than summed, so a long arc
-    // does not drift and a tiny step still advances. Their cosine and sine
-    // come from turning the previous pair by the step (four products instead
-    // of two transcendental calls per point), taken afresh every kResync
-    // points so the rounding never accumulates.
-    constexpr long long kResync = 64;
-    const long double cosStep = std::cos(step), sinStep = std::sin(step);
-    const long double dir = clockwise ? -1.0L : 1.0L;
-    const long double first = clockwise ? s.to : s.from;
-    long double c = 0.0L, sn = 0.0L;
-    for (long long i = 0;; ++i) {
-        const long double theta = first + dir * i * step;
-        if (clockwise ? theta < s.from : theta > s.to) break;
-        if (i % kResync == 0) {
-            c = std::cos(theta);
-            sn = std::sin(theta);
+    // Point i at angle first + dir*i*step, taken afresh for every point (no
+    // running sum, so a long arc does not drift and a tiny step still
+    // advances), its linear axis at linearStart + i*dz.
+    ArcSteps a;
+    a.plane = plane;
+    a.clockwise = clockwise;
+    a.c1 = c1;
+    a.c2 = c2;
+    a.r = s.r;
+    a.from = s.from;
+    a.to = s.to;
+    a.first = clockwise ? s.to : s.from;
+    a.dir = clockwise ? -1.0L : 1.0L;
+    a.step = step;
+    a.linearStart = linearStart;
+    a.dz = dz;
+    const long long n = a.Count();
+    if (!continuous || !fastArc(a, n)) {
+        for (long long i = 0; i < n; ++i) {
+            if (!continuous) canvas_.Refresh();
+            exactPoint(a, i);
         }
-        if (!continuous) canvas_.Refresh();
-        arcPointCS(plane, c1, c2, s.r, c, sn, linearStart + i * dz);
-        const long double nc = c * cosStep - dir * sn * sinStep;
-        sn = sn * cosStep + dir * c * sinStep;
-        c = nc;
     }
     if (!continuous) canvas_.Refresh();
     arcPoint(plane, c1, c2, s.r, clockwise ? s.from : s.to, linearEnd);
+}
+
+namespace {
+
+// f = k0 + kc*cos(theta) + ks*sin(theta) + ki*i for point i at angle theta.
+struct ArcForm {
+    double k0 = 0, kc = 0, ks = 0, ki = 0;
+};
+
+ArcForm combine(double w1, const ArcForm& f1, double w2, const ArcForm& f2, double w3, const ArcForm& f3,
+                double offset) {
+    return {offset + w1 * f1.k0 + w2 * f2.k0 + w3 * f3.k0, w1 * f1.kc + w2 * f2.kc + w3 * f3.kc,
+            w1 * f1.ks + w2 * f2.ks + w3 * f3.ks, w1 * f1.ki + w2 * f2.ki + w3 * f3.ki};
+}
+
+// Nearest integer, ties to even, for |v| < 2^51 (the default rounding mode
+// does the work: adding 1.5 * 2^52 leaves no fraction bits).
+inline double nearestInt(double v) {
+    constexpr double kShift = 6755399441055744.0;
+    return (v + kShift) - kShift;
+}
+
+// Points of an arc evaluated in blocks of kBlock from the cosine and sine at
+// the block's first point: f(b + k) = L[k] + ki*b + cos(b)*P[k] + sin(b)*Q[k].
+constexpr int kBlock = 8;
+// The block's cosine and sine are turned on by a block's angle, and taken
+// afresh from the library every kResyncBlocks blocks.
+constexpr int kResyncBlocks = 16;
+
+struct FormTable {
+    double L[kBlock] = {}, P[kBlock] = {}, Q[kBlock] = {}, ki = 0;
+    void Build(const ArcForm& f, const double* C, const double* S) {
+        for (int k = 0; k < kBlock; ++k) {
+            L[k] = f.k0 + f.ki * k;
+            P[k] = f.kc * C[k] + f.ks * S[k];
+            Q[k] = f.ks * C[k] - f.kc * S[k];
+        }
+        ki = f.ki;
+    }
+    double At(int k, double cb, double sb, double base) const { return L[k] + base + cb * P[k] + sb * Q[k]; }
+};
+
+}  // namespace
+
+// The arc's points decide exactly what the specified stepping decides, but
+// without its per-point cost: the cosine and sine of each point come from a
+// short table and the point's pixel is computed in double. Every decision
+// the stepping makes per point (which pixel, whether it differs from the pen,
+// whether it moves an extent) is taken here only when it is certain, that is
+// when the double value lies farther from the deciding boundary than the sum
+// of (a) the float rounding of the coordinates the stepping would hand to
+// LINE3d and (b) a generous bound on the error of the double arithmetic.
+// Any point that is not certain goes through exactPoint, the stepping itself.
+// A point that is certain to land on the pen's pixel without moving an extent
+// draws nothing in the stepping either, and is skipped. The drawn segments,
+// the extents and every total are therefore those of the stepping; the test
+// ArcStepping.FastStepsDrawExactlyWhatTheSteppingDraws compares them.
+bool Projection::fastArc(const ArcSteps& a, long long n) {
+    // Lines-only DXF export takes every point; the axis indicator draws no arcs.
+    if ((state_.DxfExportOn && state_.DxfLinesOnly && Dxf) || indicator_) return false;
+    // Nothing on the first program line is drawn or measured.
+    if (state_.CurLine < 1) return true;
+    if (n < 2 * kBlock) return false;  // a few points: the stepping is as quick
+
+    const double c1 = static_cast<double>(a.c1), c2 = static_cast<double>(a.c2), r = static_cast<double>(a.r);
+    const double lin0 = static_cast<double>(a.linearStart), dz = static_cast<double>(a.dz);
+    const double linLast = lin0 + dz * static_cast<double>(n - 1);
+    // Bounds of the three coordinates over the arc, for the rounding margins.
+    const double mU = std::fabs(c1) + r, mV = std::fabs(c2) + r;
+    const double mW = std::max(std::fabs(lin0), std::fabs(linLast));
+    const double ox = state_.OriginX, oy = state_.OriginY;
+    constexpr double kMaxCoordinate = 1.0e6;  // pixels; beyond, floats are too coarse to gain anything
+    if (!(mU < kMaxCoordinate && mV < kMaxCoordinate && mW < kMaxCoordinate) || std::fabs(ox) > 1.0e8 ||
+        std::fabs(oy) > 1.0e8)
+        return false;
+
+    // The in-plane coordinates U, V and the linear axis W, and X Y Z from them.
+    const ArcForm U{c1, -r, 0, 0}, V{c2, 0, -r, 0}, W{lin0, 0, 0, dz};
+    const ArcForm* X = &U;
+    const ArcForm* Y = &V;
+    const ArcForm* Z = &W;
+    double mX = mU, mY = mV, mZ = mW;
+    if (a.plane == ArcPlane::XZ) Y = &W, Z = &V, mY = mW, mZ = mV;
+    if (a.plane == ArcPlane::YZ) X = &W, Y = &U, Z = &V, mX = mW, mY = mU, mZ = mV;
+
+    // The view: vertical pixel OriginY + X3, horizontal OriginX + Y3.
+    if (viewDirty_) refreshRotation();
+    double m[2][3] = {{1, 0, 0}, {0, 1, 0}};
+    if (a_ != 0 || b_ != 0 || c_ != 0) {
+        const double sA = sinA_, cA = cosA_, sB = sinB_, cB = cosB_, sC = sinC_, cC = cosC_;
+        m[0][0] = cA * cC - sA * sB * sC, m[0][1] = -cB * sC, m[0][2] = sA * cC + cA * sB * sC;
+        m[1][0] = cA * sC + sA * sB * cC, m[1][1] = cB * cC, m[1][2] = sA * sC - cA * sB * cC;
+    }
+    const ArcForm qv = combine(m[0][0], *X, m[0][1], *Y, m[0][2], *Z, oy);
+    const ArcForm qh = combine(m[1][0], *X, m[1][1], *Y, m[1][2], *Z, ox);
+
+    // (b): far above the real error of tables, turns and sums (about 1e-13
+    // of the magnitudes).
+    const double err = std::ldexp(mX + mY + mZ + std::fabs(ox) + std::fabs(oy) + 1.0, -36);
+    // (a): a float is within half a unit in the last place, 2^-24 relative.
+    auto margin = [&](const double* row) {
+        return std::ldexp(std::fabs(row[0]) * mX + std::fabs(row[1]) * mY + std::fabs(row[2]) * mZ, -24) *
+                   (1.0 + 1.0e-6) + err + 1.0e-30;
+    };
+    const double tolV = margin(m[0]), tolH = margin(m[1]);
+    if (tolV > 0.01 || tolH > 0.01) return false;
+
+    // Extents: skipped when the arc's whole box lies inside them; they only
+    // grow, so that stays true for the whole arc.
+    auto span = [&](const ArcForm* f, double& lo, double& hi) {
+        if (f == &W) {
+            lo = std::min(lin0, linLast), hi = std::max(lin0, linLast);
+        } else {
+            const double c = f->k0;
+            lo = c - r, hi = c + r;
+        }
+    };
+    double xLo, xHi, yLo, yHi;
+    span(X, xLo, xHi);
+    span(Y, yLo, yHi);
+    const bool checkExtents = !(xHi + err < state_.MaxX && xLo - err > state_.MinX && yHi + err < state_.MaxY &&
+                                yLo - err > state_.MinY);
+
+    // Cosine and sine of k steps, signed with the direction.
+    const double h = static_cast<double>(a.step), dir = static_cast<double>(a.dir);
+    double C[kBlock + 1], S[kBlock + 1];
+    C[0] = 1.0, S[0] = 0.0;
+    C[1] = std::cos(h), S[1] = dir * std::sin(h);
+    for (int k = 1; k < kBlock; ++k) {
+        C[k + 1] = C[k] * C[1] - S[k] * S[1];
+        S[k + 1] = S[k] * C[1] + C[k] * S[1];
+    }
+    FormTable tv, th, tx, ty;
+    tv.Build(qv, C, S);
+    th.Build(qh, C, S);
+    if (checkExtents) {
+        tx.Build(*X, C, S);
+        ty.Build(*Y, C, S);
+    }
+
+    // A point is certain of its pixel when it lies this far inside it.
+    const double limH = 0.5 - tolH, limV = 0.5 - tolV;
+    // Certain to leave the extents alone: strictly inside these.
+    double exLo = 0, exHi = 0, eyLo = 0, eyHi = 0;
+    auto takeExtents = [&] {
+        exLo = state_.MinX + err, exHi = state_.MaxX - err;
+        eyLo = state_.MinY + err, eyHi = state_.MaxY - err;
+    };
+    takeExtents();
+
+    // The pen's pixel as the stepping would have it after each point; the
+    // pixels it moves to in a block are painted together after the block.
+    Pixel pen = canvas_.PenPosition();
+    double ph = pen.x, pv = pen.y;
+    Pixel moves[kBlock];
+    int count = 0;
+    auto paint = [&] {
+        if (count) canvas_.PolylineTo(moves, count);
+        count = 0;
+    };
+    auto exact = [&](long long i) {
+        paint();
+        exactPoint(a, i);
+        takeExtents();
+        pen = canvas_.PenPosition();
+        ph = pen.x, pv = pen.y;
+    };
+
+    double cb = 0, sb = 0;
+    for (long long b = 0, block = 0; b < n; b += kBlock, ++block) {
+        if (block % kResyncBlocks == 0) {
+            const double t = static_cast<double>(a.Angle(b));
+            cb = std::cos(t), sb = std::sin(t);
+        }
+        const double bd = static_cast<double>(b);
+        const double baseV = tv.ki * bd, baseH = th.ki * bd;
+        const int kEnd = n - b < kBlock ? static_cast<int>(n - b) : kBlock;
+        for (int k = 0; k < kEnd; ++k) {
+            if (checkExtents) {
+                const double x = tx.At(k, cb, sb, tx.ki * bd), y = ty.At(k, cb, sb, ty.ki * bd);
+                if (!(x < exHi && x > exLo && y < eyHi && y > eyLo)) {
+                    exact(b + k);
+                    continue;
+                }
+            }
+            const double v = tv.At(k, cb, sb, baseV), hz = th.At(k, cb, sb, baseH);
+            const double nh = nearestInt(hz), nv = nearestInt(v);
+            // Non-short-circuit: the common case takes no branch.
+            if (!((std::fabs(hz - nh) < limH) & (std::fabs(v - nv) < limV))) [[unlikely]] {
+                exact(b + k);
+                continue;
+            }
+            moves[count] = Pixel{static_cast<int>(nh), static_cast<int>(nv)};
+            count += (nh != ph) | (nv != pv);
+            ph = nh, pv = nv;
+        }
+        paint();
+        const double nc = cb * C[kBlock] - sb * S[kBlock];
+        sb = sb * C[kBlock] + cb * S[kBlock];
+        cb = nc;
+    }
+    return true;
 }
 
 void Projection::arkIJ(bool continuous, bool clockwise, bool fullCircle, float cx, float cy,

@@ -117,15 +117,33 @@ public:
     // carried over from one plot to the next.
     float LastDxfX = 0.0f, LastDxfY = 0.0f, LastDxfZ = 0.0f;
 
+    // Arc points handed to LINE3d one at a time so far; the fast stepping
+    // decides the others in bulk, certain of the same result.
+    long long ExactArcPoints = 0;
+
 private:
     enum class ArcPlane { XY, XZ, YZ };
+    // The points of one stepped arc: point i at angle first + dir*i*step
+    // (stepping angle, radians), inside [from, to]; in-plane coordinates
+    // (c1 - r cos, c2 - r sin), linear axis linearStart + i*dz. Scaled units.
+    struct ArcSteps {
+        ArcPlane plane = ArcPlane::XY;
+        bool clockwise = false;
+        long double c1 = 0, c2 = 0, r = 0, from = 0, to = 0, first = 0, dir = 1, step = 0;
+        long double linearStart = 0, dz = 0;
+        long double Angle(long long i) const;
+        bool Inside(long long i) const;
+        long long Count() const;  // points before the end point
+    };
     void stepArc(ArcPlane plane, bool continuous, bool clockwise, bool fullCircle, float c1,
                  float c2, float linearEnd, float A, float B, float r);
     void arcPoint(ArcPlane plane, long double c1, long double c2, long double r,
                   long double theta, long double linear);
-    // The same point from the cosine and sine of its angle.
-    void arcPointCS(ArcPlane plane, long double c1, long double c2, long double r, long double cosT,
-                    long double sinT, long double linear);
+    // Point i of the arc through LINE3d, as the stepping computes it.
+    void exactPoint(const ArcSteps& a, long long i);
+    // Draws points 0..n-1 with the effect of exactPoint on each, faster;
+    // false when it does not apply (nothing drawn then).
+    bool fastArc(const ArcSteps& a, long long n);
     void refreshRotation();
 
     PlotState& state_;

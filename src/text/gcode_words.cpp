@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <bit>
 #include <cstring>
 
 namespace tolva {
@@ -213,52 +214,99 @@ std::string StripChar(char mode, char ch, std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
-WordRead WordValue(std::string_view word, std::string_view line) {
+namespace {
+
+// The number whose text starts at `p`: blanks and tabs are skipped, the
+// first other character always belongs to it, the next terminator ends it.
+// Repairs, in order, when it does not parse: ".5" -> "0.5", "-.5" -> "-0.5",
+// "1.5." -> "1.5".
+WordRead readNumber(const char* p, const char* end) {
     WordRead r;
-    if (word.empty()) return r;
-    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
-    char numBuf[kMaxLine + 1];
-    std::string_view num;
-    if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
-        // A one-letter word is found at the same place with or without the
-        // blanks, so skip them while reading instead of packing the line.
-        const char* end = line.data() + line.size();
-        const char* p = static_cast<const char*>(std::memchr(line.data(), word[0], line.size()));
-        if (!p) return r;
-        std::size_t n = 0;
-        for (const char* q = p + 1; q < end; ++q) {
-            char c = *q;
-            if (c == ' ' || c == '\t') continue;
-            if (n > 0 && kTerminators[static_cast<unsigned char>(c)]) break;
-            numBuf[n++] = c;
-        }
-        num = std::string_view(numBuf, n);
-    } else {
-        Packed p(line);
-        std::string_view hay = p.view();
-        std::size_t pos = hay.find(word);
-        if (pos == std::string_view::npos) return r;
-        const char* start = p.buf + pos + word.size();
-        std::size_t n = numberLength(start, p.buf + p.len);
-        std::memcpy(numBuf, start, n);
-        num = std::string_view(numBuf, n);
+    char num[kMaxLine + 3];
+    std::size_t n = 0;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c == ' ' || c == '\t') continue;
+        if (n > 0 && kTerminators[static_cast<unsigned char>(c)]) break;
+        num[n++] = c;
     }
     float v = 0.0f;
-    if (parseDecimal(num, v)) {
+    if (parseDecimal(std::string_view(num, n), v)) {
         r.value = v;
         r.found = true;
         return r;
     }
-    // Repairs, in order: ".5" -> "0.5", "-.5" -> "-0.5", "1.5." -> "1.5".
-    std::string fixed(num);
-    if (!fixed.empty() && fixed[0] == '.') fixed.insert(0, 1, '0');
-    if (fixed.size() >= 2 && fixed[0] == '-' && fixed[1] == '.') fixed.insert(1, 1, '0');
-    if (!fixed.empty() && fixed.back() == '.') fixed.pop_back();
-    if (parseDecimal(fixed, v)) {
+    // num has room for the two characters a repair may insert.
+    if (n > 0 && num[0] == '.') {
+        std::memmove(num + 1, num, n);
+        num[0] = '0';
+        ++n;
+    }
+    if (n >= 2 && num[0] == '-' && num[1] == '.') {
+        std::memmove(num + 2, num + 1, n - 1);
+        num[1] = '0';
+        ++n;
+    }
+    if (n > 0 && num[n - 1] == '.') --n;
+    if (parseDecimal(std::string_view(num, n), v)) {
         r.value = v;
         r.found = true;
     }
     return r;
+}
+
+}  // namespace
+
+WordRead WordValue(std::string_view word, std::string_view line) {
+    if (word.empty()) return {};
+    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
+    if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
+        // A one-letter word is found at the same place with or without the
+        // blanks, so skip them while reading instead of packing the line.
+        const char* p = static_cast<const char*>(std::memchr(line.data(), word[0], line.size()));
+        if (!p) return {};
+        return readNumber(p + 1, line.data() + line.size());
+    }
+    Packed p(line);
+    const std::size_t pos = p.view().find(word);
+    if (pos == std::string_view::npos) return {};
+    return readNumber(p.buf + pos + word.size(), p.buf + p.len);
+}
+
+WordReader::WordReader(std::initializer_list<std::string_view> words) {
+    for (std::string_view w : words) {
+        if (count_ == kMaxWords) break;
+        const std::size_t k = count_++;
+        words_[k] = std::string(w);
+        if (w.size() == 1 && w[0] != ' ' && w[0] != '\t') {
+            byChar_[static_cast<unsigned char>(w[0])] |= static_cast<std::uint16_t>(1u << k);
+            oneChar_ |= static_cast<std::uint16_t>(1u << k);
+        } else if (!w.empty())
+            general_ |= static_cast<std::uint16_t>(1u << k);
+    }
+}
+
+void WordReader::Read(std::string_view line, WordRead* out) const {
+    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
+    const char* d = line.data();
+    const char* end = d + line.size();
+    // First place of every one-letter word, in one pass.
+    const char* at[kMaxWords] = {};
+    unsigned wanted = oneChar_;
+    for (const char* p = d; p < end && wanted; ++p) {
+        unsigned hit = byChar_[static_cast<unsigned char>(*p)] & wanted;
+        if (!hit) continue;
+        wanted &= ~hit;
+        for (; hit; hit &= hit - 1) at[std::countr_zero(hit)] = p;
+    }
+    for (std::size_t k = 0; k < count_; ++k) {
+        if (general_ >> k & 1u)
+            out[k] = WordValue(words_[k], line);
+        else if (at[k])
+            out[k] = readNumber(at[k] + 1, end);
+        else
+            out[k] = WordRead{};
+    }
 }
 
 void SplitWords(std::string_view line, const Letters& letters, SplitLine& s) {

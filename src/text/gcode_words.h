@@ -8,6 +8,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -38,6 +40,28 @@ struct WordRead {
 // false when the word is absent or its number does not parse even after the
 // repairs (leading ".", "-.", trailing "."); the value is then 0.
 WordRead WordValue(std::string_view word, std::string_view line);
+
+// Several words of a line read together, for whole-program passes that ask
+// every line for the same words: Read gives out[k] exactly as
+// WordValue(words[k], line) would, but finds all one-character words in a
+// single scan of the line. At most kMaxWords words; longer codes (and a blank
+// or tab as a word) are read through WordValue.
+class WordReader {
+public:
+    static constexpr std::size_t kMaxWords = 16;
+    WordReader() = default;
+    WordReader(std::initializer_list<std::string_view> words);
+    std::size_t Count() const { return count_; }
+    // `out` has room for Count() results.
+    void Read(std::string_view line, WordRead* out) const;
+
+private:
+    std::array<std::string, kMaxWords> words_;
+    std::size_t count_ = 0;
+    std::array<std::uint16_t, 256> byChar_{};  // one-character words by character, a bit per word
+    std::uint16_t oneChar_ = 0;                // words found by the scan
+    std::uint16_t general_ = 0;                // words read through WordValue
+};
 
 // The eleven parts of a line: each word is empty or the whole word plus one
 // blank; `rest` is what remains, without a blank added.

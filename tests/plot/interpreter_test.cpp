@@ -2,6 +2,7 @@
 // PlotState out. Pixel (100 + Y, 460 + X) is program point (X, Y) at the
 // default origin and View Scale 1000; the program's X runs down the screen.
 #include <cmath>
+#include <random>
 #include <gtest/gtest.h>
 
 #include "interpreter_rig.h"
@@ -553,6 +554,63 @@ TEST(InterpreterBadInput, AMillionEmptyLines) {
     lines.push_back("G01 X1");
     EXPECT_EQ(r.Plot(lines), Interpreter::PlotEnd::Finished);
     EXPECT_EQ(r.canvas.Segments().size(), 1u);
+}
+
+TEST(InterpreterBadInput, NothingNonFiniteReachesTheCanvasWhenArcsAreSteppedFast) {
+    // Without a lines-only export the arcs take the fast stepping.
+    InterpreterRig r;
+    const std::string longLine = "G01 X1 Y1 " + std::string(100000, 'X');
+    r.Plot({"", "G01 X1e999 Y5", "X-nan Ynan", "G02 X10 Y0 R0", "G02 X10 Y0 I0 J0", "G03 X3 Y4 I0 J0",
+            longLine, "G02 X0 Y0 I1e6 J0", "G03 X0 Y0 I1e30 J0", "G02 X1e30 Y0 I-1e30 J5", "G01 X2 Y2",
+            "G02 X2 Y2 I3 J0"});
+    for (const float v : {r.state.MaxX, r.state.MinX, r.state.MaxY, r.state.MinY, r.state.TotalDist,
+                          r.state.PrevX, r.state.PrevY})
+        EXPECT_TRUE(std::isfinite(v));
+    for (const auto& s : r.canvas.Segments()) {
+        EXPECT_LE(std::abs(static_cast<long long>(s.to.x)), 1000000000LL);
+        EXPECT_LE(std::abs(static_cast<long long>(s.to.y)), 1000000000LL);
+    }
+    // The last full circle of radius 3 around (5, 2) ends where it started.
+    EXPECT_EQ(r.canvas.Segments().back().to, r.At(2, 2));
+    EXPECT_FALSE(r.view.summaries.empty());
+}
+
+TEST(InterpreterBadInput, AMillionEmptyLinesAndAHugeLineFromTheDocumentBytes) {
+    // As the plot window reads a document: its bytes split into lines.
+    InterpreterRig r;
+    std::string bytes(1000000, '\n');
+    bytes += "G01 X1\n" + std::string(100000, '9') + "\nG01 X2 Y1";
+    ByteLines text(bytes);
+    ASSERT_EQ(text.Count(), 1000003);
+    text.MainEditor = true;
+    r.interp.MainLineCount = text.Count();
+    EXPECT_EQ(r.interp.PlotAll(text, false, true, 0, 0, r.host), Interpreter::PlotEnd::Finished);
+    ASSERT_EQ(r.canvas.Segments().size(), 2u);
+    EXPECT_EQ(r.canvas.Segments().back().to, r.At(2, 1));
+}
+
+TEST(InterpreterBadInput, ByteLinesReadInAnyOrder) {
+    // More lines than one index step, every line-end style, read in order,
+    // backwards and at random: always the line the plain split gives.
+    std::mt19937 rng(3);
+    std::string bytes;
+    std::vector<std::string> want;
+    for (int i = 0; i < 2000; ++i) {
+        want.push_back(std::string(rng() % 5, 'a' + i % 26) + std::to_string(i));
+        bytes += want.back();
+        const int end = static_cast<int>(rng() % 3);
+        bytes += end == 0 ? "\n" : end == 1 ? "\r\n" : "\r";
+    }
+    ByteLines text(bytes);
+    ASSERT_EQ(text.Count(), 2000);
+    for (int i = 0; i < 2000; ++i) ASSERT_EQ(text.Line(i), want[i]) << i;
+    for (int i = 1999; i >= 0; --i) ASSERT_EQ(text.Line(i), want[i]) << i;
+    for (int n = 0; n < 3000; ++n) {
+        const int i = static_cast<int>(rng() % 2000);
+        ASSERT_EQ(text.Line(i), want[i]) << i;
+    }
+    EXPECT_EQ(text.Line(-1), "");
+    EXPECT_EQ(text.Line(2000), "");
 }
 
 TEST(InterpreterBadInput, ByteLinesSplitLikeTheEditor) {

@@ -1,5 +1,7 @@
 #include "text/gcode_words.h"
 
+#include <cstring>
+#include <random>
 #include <gtest/gtest.h>
 
 using namespace tolva;
@@ -145,4 +147,40 @@ TEST(WordValue, ReadsAsTheNearestFloat) {
     }
     EXPECT_EQ(WordValue("X", "X 1 2 . 5").value, 12.5f);
     EXPECT_EQ(WordValue("XY", "G0 X Y7").value, 7.0f);  // codes longer than a letter see the packed line
+}
+
+TEST(WordReader, GivesWhatWordValueGivesForEveryWord) {
+    // Random lines over the characters that matter: letters in and out of
+    // the word set, both exponent cases, signs, periods, blanks, tabs,
+    // terminators and bytes above 127; longer than 255 now and then.
+    const std::string alphabet = "GIJRKXYZxeE0123456789..--+  \t();,/N*\x80\xff";
+    const WordReader reader{"G", "I", "J", "R", "K", "X", "Y", "Z", "XY", "", " ", "e", "G0"};
+    const std::string_view words[] = {"G", "I", "J", "R", "K", "X", "Y", "Z", "XY", "", " ", "e", "G0"};
+    ASSERT_EQ(reader.Count(), std::size(words));
+    std::mt19937 rng(7);
+    for (int n = 0; n < 20000; ++n) {
+        const std::size_t len = rng() % (n % 50 == 0 ? 400 : 40);
+        std::string line;
+        for (std::size_t i = 0; i < len; ++i) line += alphabet[rng() % alphabet.size()];
+        WordRead got[WordReader::kMaxWords];
+        reader.Read(line, got);
+        for (std::size_t k = 0; k < std::size(words); ++k) {
+            const WordRead want = WordValue(words[k], line);
+            ASSERT_EQ(got[k].found, want.found) << "word '" << words[k] << "' in '" << line << "'";
+            ASSERT_EQ(std::memcmp(&got[k].value, &want.value, sizeof(float)), 0)
+                << "word '" << words[k] << "' in '" << line << "'";
+        }
+    }
+}
+
+TEST(WordReader, ReadsEachWordAtItsFirstOccurrence) {
+    const WordReader reader{"X", "Y", "I"};
+    WordRead r[3];
+    reader.Read("G01 X 1.5 Y-.5 X9 (I7)", r);
+    EXPECT_EQ(r[0].value, 1.5f);
+    EXPECT_EQ(r[1].value, -0.5f);
+    EXPECT_TRUE(r[2].found);  // inside the comment: the stop markers are the caller's business
+    EXPECT_EQ(r[2].value, 7.0f);
+    reader.Read("G01", r);
+    EXPECT_FALSE(r[0].found || r[1].found || r[2].found);
 }

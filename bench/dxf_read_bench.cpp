@@ -1,9 +1,17 @@
 // Reading a generated drawing of 100,000 entities into the SegmentFile.
 // The drawing is left in the temporary folder as "tolva_dxf_bench.dxf" so
 // that other readers can be timed on the same file.
+//
+// Two options besides Google Benchmark's own (bench/dxf_compare.sh uses them):
+//   --write-drawing=PATH  writes the generated drawing to PATH and exits;
+//   --drawing=PATH        times the reader on PATH instead of generating.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/program_file.h"
 #include "dxf/dxf_reader.h"
@@ -24,17 +32,22 @@ tolva::DxfImportSettings Settings() {
     return s;
 }
 
+std::string gDrawing;  // --drawing: a given file instead of the generated one
+
 void BM_ReadDxf(benchmark::State& state) {
     const auto dir = std::filesystem::temp_directory_path();
-    const std::string path = (dir / "tolva_dxf_bench.dxf").string();
+    std::string path = gDrawing;
     const std::string scratch = (dir / "tolva_dxf_bench_scratch").string();
     std::filesystem::create_directories(scratch);
-    tolva::WriteFileAtomic(path, bench::GenerateDxf(static_cast<std::size_t>(state.range(0))));
+    if (path.empty()) {
+        path = (dir / "tolva_dxf_bench.dxf").string();
+        tolva::WriteFileAtomic(path, bench::GenerateDxf(static_cast<std::size_t>(state.range(0))));
+    }
     const tolva::DxfImportSettings s = Settings();
     std::size_t lines = 0;
     for (auto _ : state) {
         tolva::DxfReadResult r = tolva::ReadDxfEntities(path, s, scratch);
-        lines = r.segmentLines.size();
+        lines = r.segmentLineCount;
         benchmark::DoNotOptimize(lines);
     }
     state.counters["segment_lines"] = static_cast<double>(lines);
@@ -45,4 +58,24 @@ BENCHMARK(BM_ReadDxf)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--write-drawing=", 16) == 0) {
+            const tolva::FileStatus st = tolva::WriteFileAtomic(argv[i] + 16, bench::GenerateDxf(100000));
+            if (!st.ok) std::fprintf(stderr, "%s\n", st.message.c_str());
+            return st.ok ? 0 : 1;
+        }
+        if (std::strncmp(argv[i], "--drawing=", 10) == 0) {
+            gDrawing = argv[i] + 10;
+            continue;
+        }
+        args.push_back(argv[i]);
+    }
+    int n = static_cast<int>(args.size());
+    benchmark::Initialize(&n, args.data());
+    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "text/gcode_words.h"
 
 namespace tolva {
 namespace {
@@ -56,7 +55,7 @@ bool DxfLineSource::fill() {
     return len_ > 0;
 }
 
-bool DxfLineSource::Next(std::string_view& line) {
+bool DxfLineSource::nextSlow(std::string_view& line) {
     carry_.clear();
     bool spanned = false;
     for (;;) {
@@ -93,6 +92,21 @@ bool DxfLineSource::Next(std::string_view& line) {
         if (carry_.size() < kMaxLine) carry_.append(begin, std::min(n, kMaxLine - carry_.size()));
         line = carry_;
         return true;
+    }
+}
+
+bool DxfLineSource::RestContains(std::string_view needle, const std::function<void()>& perBlock) {
+    if (needle.empty()) return true;
+    // The last needle.size() - 1 bytes of a block are kept, so an occurrence
+    // across two blocks is found too.
+    std::string window;
+    for (;;) {
+        window.append(buffer_.data() + pos_, len_ - pos_);
+        pos_ = len_;
+        if (window.find(needle) != std::string::npos) return true;
+        if (window.size() >= needle.size()) window.erase(0, window.size() - (needle.size() - 1));
+        if (!fill()) return false;
+        if (perBlock) perBlock();
     }
 }
 

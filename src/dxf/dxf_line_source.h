@@ -8,11 +8,13 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/program_file.h"
+#include "text/gcode_words.h"
 
 namespace tolva {
 
@@ -28,14 +30,41 @@ public:
     FileStatus Open(const std::string& path);
     // Back to the first line.
     void Rewind();
-    // The next line; false at the end of the file.
-    bool Next(std::string_view& line);
+    // The next line; false at the end of the file. Inline for the common
+    // case of a whole line inside the block; the rest is nextSlow().
+    bool Next(std::string_view& line) {
+        if (pendingCR_ && pos_ < len_) {
+            pendingCR_ = false;
+            if (buffer_[pos_] == '\n') ++pos_;
+        }
+        if (!pendingCR_) {
+            const char* begin = buffer_.data() + pos_;
+            const char* end = buffer_.data() + len_;
+            for (const char* p = begin; p != end; ++p) {
+                if (*p == '\n' || *p == '\r') {
+                    const std::size_t n = static_cast<std::size_t>(p - begin);
+                    pos_ += n + 1;
+                    pendingCR_ = *p == '\r';
+                    ++lineNumber_;
+                    line = std::string_view(begin, n < kMaxLine ? n : kMaxLine);
+                    return true;
+                }
+            }
+        }
+        return nextSlow(line);
+    }
+    // Whether `needle` occurs anywhere from here to the end of the file, as
+    // bytes (not only as a whole line). Reads to the end: Rewind() after it.
+    // `perBlock`, when given, runs after every block read (1 MB), so a
+    // window can stay responsive over a huge file.
+    bool RestContains(std::string_view needle, const std::function<void()>& perBlock = {});
     // 1-based number of the line Next() gave last.
     long long LineNumber() const { return lineNumber_; }
     long long Size() const { return size_; }
 
 private:
     bool fill();
+    bool nextSlow(std::string_view& line);
 
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;

@@ -46,6 +46,40 @@ std::string searchTag(std::string_view s) {
 
 enum class Found { Point, Bulge, NoPoint, End };
 
+// ReadDxfReal for the plain decimal form of nearly every DXF value
+// ("-123.456789"): up to 19 digits make an exact integer m and e decimals; when
+// m <= 2^53 and e <= 22 both m and 10^e are exact doubles, so m / 10^e is the
+// correctly rounded double, the very double from_chars gives, and so the same
+// float. Anything else (exponents, long mantissas, odd forms) goes to
+// ReadDxfReal itself.
+bool readValue(std::string_view text, float& out) {
+    static constexpr double kTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p != end && (*p == ' ' || *p == '\t')) ++p;
+    while (end != p && (end[-1] == ' ' || end[-1] == '\t')) --end;
+    if (p != end && *p == '+') ++p;
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    unsigned long long m = 0;
+    int digits = 0, decimals = 0;
+    const char* intStart = p;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p, ++digits) m = m * 10 + static_cast<unsigned>(*p - '0');
+    bool plain = p != intStart;
+    if (plain && p != end && *p == '.') {
+        const char* fracStart = ++p;
+        for (; p != end && *p >= '0' && *p <= '9'; ++p, ++digits) m = m * 10 + static_cast<unsigned>(*p - '0');
+        decimals = static_cast<int>(p - fracStart);
+        plain = decimals > 0;
+    }
+    if (!plain || p != end || digits > 19 || m > (1ull << 53) || decimals > 22) return ReadDxfReal(text, out);
+    const double v = static_cast<double>(m) / kTen[decimals];
+    out = static_cast<float>(negative ? -v : v);
+    return true;
+}
+
 class Reader {
 public:
     Reader(const DxfImportSettings& s, DxfLineSource& src, Host* host)
@@ -76,7 +110,7 @@ private:
     }
     bool readReal(float& v) {
         if (!line()) return false;
-        if (ReadDxfReal(cur_, v)) return true;
+        if (readValue(cur_, v)) return true;
         fail();
         return false;
     }
@@ -180,8 +214,8 @@ DxfReadResult Reader::Run() {
         r.message = kNoUsableData;
     } else {
         r.status = DxfReadStatus::Read;
-        r.segmentLines = w_.Lines();
-        r.segmentFile = w_.Text();  // the caller writes it out
+        r.segmentLineCount = w_.LineCount();
+        r.segmentText = w_.TakeText();  // the caller writes it out
     }
     return r;
 }
@@ -189,6 +223,16 @@ DxfReadResult Reader::Run() {
 // $UCSORG in the header moves the drawing's origin. Without it the file is
 // read again from its start.
 void Reader::GETUCSORG() {
+    // Most drawings have no $UCSORG: a byte search proves that far faster
+    // than the line-by-line scan, which only runs when the text is there.
+    const auto events = [this] {
+        if (host_) host_->ProcessEvents();
+    };
+    if (!src_.RestContains("$UCSORG", events)) {
+        src_.Rewind();
+        return;
+    }
+    src_.Rewind();
     if (!until("$UCSORG")) {
         if (failed_) return;
         src_.Rewind();
@@ -318,7 +362,7 @@ bool Reader::READJustYXZ(std::string_view tagIn, int decimals, float v[3]) {
         if (!readReal(v[i])) return false;
         // The values pass through their text form, 7 significant digits.
         float back;
-        if (ReadDxfReal(FixedText(v[i], decimals, 7), back)) v[i] = back;
+        if (readValue(FixedText(v[i], decimals, 7), back)) v[i] = back;
     }
     return true;
 }
@@ -512,7 +556,7 @@ bool Reader::readCentreAndRadius(float& xc, float& yc, float& zc, float& r) {
     w_.centreX = pt_[0];
     w_.centreY = pt_[1];
     w_.centreZ = pt_[2];
-    if (!ReadDxfReal(pt_[0], xc) || !ReadDxfReal(pt_[1], yc) || !ReadDxfReal(pt_[2], zc)) return false;
+    if (!readValue(pt_[0], xc) || !readValue(pt_[1], yc) || !readValue(pt_[2], zc)) return false;
     return until(tags_[T40]) && readReal(r);
 }
 
@@ -557,7 +601,7 @@ void Reader::doEllipse() {
         w_.centreX = pt_[0];
         w_.centreY = pt_[1];
         w_.centreZ = pt_[2];
-        ok = ReadDxfReal(pt_[0], xc) && ReadDxfReal(pt_[1], yc) && ReadDxfReal(pt_[2], zc) &&
+        ok = readValue(pt_[0], xc) && readValue(pt_[1], yc) && readValue(pt_[2], zc) &&
              READJustYXZ(" 11", 7, axis) && READJustYXZ(" 40", 7, shape);
     }
     includeZ_ = savedZ;
@@ -579,6 +623,8 @@ std::string removeFile(const std::string& path) {
 }
 
 }  // namespace
+
+std::vector<std::string> DxfReadResult::SegmentLines() const { return SplitSegmentText(segmentText); }
 
 DxfGroupTags MakeDxfGroupTags(bool ashlar, bool autosketch, bool corel) {
     DxfGroupTags t = {"  0", "  8", " 10", " 20", " 21", " 30", " 31", " 40",
@@ -664,8 +710,8 @@ DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& 
         // flush to disk, is enough.
         FileStatus st;
         if (std::FILE* f = std::fopen(segmentPath.c_str(), "wb")) {
-            const bool ok = std::fwrite(result.segmentFile.data(), 1, result.segmentFile.size(), f) ==
-                            result.segmentFile.size();
+            const bool ok = std::fwrite(result.segmentText.data(), 1, result.segmentText.size(), f) ==
+                            result.segmentText.size();
             if (std::fclose(f) != 0 || !ok) st = FileStatus::Fail("Cannot write " + segmentPath);
         } else {
             st = FileStatus::Fail("Cannot create " + segmentPath);
@@ -674,8 +720,8 @@ DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& 
             removeFile(segmentPath);
             result.status = DxfReadStatus::Failed;
             result.message = st.message;
-            result.segmentLines.clear();
-            result.segmentFile.clear();
+            result.segmentText.clear();
+            result.segmentLineCount = 0;
             return result;
         }
         result.segmentFile = segmentPath;

@@ -23,7 +23,7 @@ class Host;
 class MachineSettings;
 
 enum class DxfReadStatus {
-    Read,           // elements were written; `segmentLines` holds them
+    Read,           // elements were written; `segmentText` holds them
     NoUsableData,   // read to the end, nothing of the layer written
     VariantHint,    // no layer line found: the group codes do not match the variant
     NoEntities,     // the file has no ENTITIES section
@@ -34,8 +34,13 @@ struct DxfReadResult {
     DxfReadStatus status = DxfReadStatus::Failed;
     // What to show in the error box; empty when `status` is Read.
     std::string message;
-    // The SegmentFile's lines, in pairs (start line, end line).
-    std::vector<std::string> segmentLines;
+    // The SegmentFile's text: its lines in pairs (start line, end line),
+    // each ended by LF, exactly as written to `segmentFile`.
+    std::string segmentText;
+    std::size_t segmentLineCount = 0;
+    // `segmentText` cut into lines (a copy per line: for tests and small
+    // drawings, not for the import's own passes, which read the file).
+    std::vector<std::string> SegmentLines() const;
     // Where the SegmentFile was written ("DXF1.$$$" in the scratch folder);
     // empty unless `status` is Read. Nothing is left behind otherwise.
     std::string segmentFile;

@@ -9,6 +9,35 @@ namespace {
 
 constexpr long double kDegree = 0.01745329252L;  // radians per degree, as the import has always used
 
+// sin and cos of x radians, for the arc end points. Long double sin and cos
+// reduce any argument beyond pi/4 with a multi-precision routine, the
+// costliest step of writing an arc; angles of a drawing are a few turns at
+// most, so they are reduced here by the nearest multiple of pi/2 in two parts
+// (the first a double, so k times it is exact), and only |r| <= pi/4 goes to
+// sincos. The results agree with the library's to a unit or so in the last
+// place of long double, some 40 bits below the 32-bit floats the coordinates
+// are rounded to. Larger arguments keep the library's own reduction.
+void sinCos(long double x, long double& s, long double& c) {
+    constexpr long double kTwoOverPi = 0.636619772367581343075535053490057448L;
+    constexpr long double kPiOver2Hi = 1.5707963267948966;  // pi/2 rounded to a double
+    constexpr long double kPiOver2Lo = 6.12323399573676588613032966e-17L;  // pi/2 - kPiOver2Hi
+    if (!(std::fabs(x) < 1024.0L)) {
+        s = std::sin(x);
+        c = std::cos(x);
+        return;
+    }
+    const long double k = std::nearbyint(x * kTwoOverPi);
+    const long double r = (x - k * kPiOver2Hi) - k * kPiOver2Lo;
+    long double rs, rc;
+    ::sincosl(r, &rs, &rc);
+    switch (static_cast<long long>(k) & 3) {
+        case 0: s = rs; c = rc; break;
+        case 1: s = rc; c = -rs; break;
+        case 2: s = -rs; c = -rc; break;
+        default: s = -rc; c = rs; break;
+    }
+}
+
 // Division that gives 0 instead of an infinity for a zero scale factor.
 long double over(long double a, long double b) { return b == 0.0L ? 0.0L : a / b; }
 
@@ -23,16 +52,21 @@ std::string SegmentWriter::Coordinate(long double value) const {
     return CoordinateText(static_cast<float>(value), s_.decimals);
 }
 
-std::vector<std::string> SegmentWriter::Lines() const {
+std::vector<std::string> SplitSegmentText(std::string_view text) {
     std::vector<std::string> lines;
-    lines.reserve(lines_);
     std::size_t start = 0;
-    for (std::size_t i = 0; i < out_.size(); ++i)
-        if (out_[i] == '\n') {
-            lines.emplace_back(out_, start, i - start);
-            start = i + 1;
-        }
+    for (std::size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', start)) {
+        lines.emplace_back(text.substr(start, i - start));
+        start = i + 1;
+    }
     return lines;
+}
+
+std::string SegmentWriter::TakeText() {
+    std::string text = std::move(out_);
+    out_.clear();
+    lines_ = 0;
+    return text;
 }
 
 void SegmentWriter::word(const std::string& letter, std::string_view value) {
@@ -132,11 +166,14 @@ void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, f
 
     const long double ar = a * kDegree, br = b * kDegree;
     const long double fX = s_.xScale, fY = s_.yScale;
+    long double sinA, cosA, sinB, cosB;
+    sinCos(ar, sinA, cosA);
+    sinCos(br, sinB, cosB);
     // Machine X follows the drawing's Y, hence sine for X and cosine for Y.
-    const std::string sx = Coordinate(Xc + r * fX * std::sin(ar));
-    const std::string sy = Coordinate(yc + r * fY * m * std::cos(ar));
-    const std::string ex = Coordinate(Xc + r * fX * std::sin(br));
-    const std::string ey = Coordinate(yc + r * fY * m * std::cos(br));
+    const std::string sx = Coordinate(Xc + r * fX * sinA);
+    const std::string sy = Coordinate(yc + r * fY * m * cosA);
+    const std::string ex = Coordinate(Xc + r * fX * sinB);
+    const std::string ey = Coordinate(yc + r * fY * m * cosB);
 
     // More than half a turn takes a negative R. The sweep is counted the way
     // a DXF arc runs, counter-clockwise from a to b, so 100 to 50 degrees is

@@ -24,6 +24,9 @@
 
 namespace tolva {
 
+// SegmentFile text (lines each ended by LF) cut into its lines.
+std::vector<std::string> SplitSegmentText(std::string_view text);
+
 class SegmentWriter {
 public:
     explicit SegmentWriter(const DxfImportSettings& settings);
@@ -75,7 +78,9 @@ public:
     // The SegmentFile so far: lines each ended by LF.
     const std::string& Text() const { return out_; }
     std::size_t LineCount() const { return lines_; }
-    std::vector<std::string> Lines() const;
+    std::vector<std::string> Lines() const { return SplitSegmentText(out_); }
+    // Hands the text over; the writer is empty afterwards.
+    std::string TakeText();
 
 private:
     void arcLine(int direction, std::string_view X, std::string_view Y, std::string_view Z,

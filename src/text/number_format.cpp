@@ -35,50 +35,87 @@ std::string exponentForm(long double value, int precision) {
 constexpr long double kPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
                                    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
 
+// At most a sign, 9 integer digits, the point and 9 decimals.
+constexpr int kFastTextSize = 24;
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // The common case without printf (whose long double conversion dominates a
 // DXF import): at most 9 decimals and 9 significant digits, no exponent
-// form. The value is scaled to the rounding digit in long double, where the
-// error stays below 1e-11 of a unit of that digit; a result that lands that
-// close to a tie, or whose rounding carries into a new leading digit, is
-// left to the exact printf path. False when not handled.
-bool fastFixed(long double value, int decimals, int precision, std::string& out) {
-    if (decimals > 9 || precision > 9) return false;
-    const long double a = std::fabs(value);
-    if (!(a < kPow10[precision]) || a < 1e-9L) return false;
+// form. The magnitude is scaled to the rounding digit; a result whose
+// rounding carries into a new leading digit is left to the exact printf
+// path, and so is a tie or near-tie: `tieBand` is how close to one half the
+// scaled fraction may come before the arithmetic is not trusted to decide.
+// `Real` is double only for values that are exactly 32-bit floats: then
+// a * 10^d (24 + 21 significant bits for d <= 9) is exact in double, the
+// fraction is exact, and only a true tie (band 0) needs printf; the long
+// double form keeps the error below 1e-11 of a unit of the rounding digit.
+// Writes the text to `out` (kFastTextSize bytes) and gives its length; 0 when
+// not handled.
+template <class Real>
+int fastFixed(Real a, bool negative, int decimals, int precision, Real tieBand, char* out) {
+    if (decimals > 9 || precision > 9) return 0;
+    if (!(a < static_cast<Real>(kPow10[precision])) || static_cast<long double>(a) < 1e-9L) return 0;
     int exp10 = 0;  // floor(log10(a)), before rounding
-    if (a >= 1.0L) {
-        while (exp10 + 1 <= precision && a >= kPow10[exp10 + 1]) ++exp10;
+    if (a >= 1) {
+        while (exp10 + 1 <= precision && a >= static_cast<Real>(kPow10[exp10 + 1])) ++exp10;
     } else {
         exp10 = -1;
-        while (exp10 > -10 && a * kPow10[-exp10] < 1.0L) --exp10;
+        while (exp10 > -10 && a * static_cast<Real>(kPow10[-exp10]) < 1) --exp10;
     }
     const int sig = precision - 1 - exp10;
     const int d = sig < decimals ? sig : decimals;
-    if (d < 0) return false;
-    // scaled < 10^18 fits the integer; near-ties take the exact path above.
-    const long double scaled = a * kPow10[d];
+    if (d < 0) return 0;
+    // scaled < 10^18 fits the integer.
+    const Real scaled = a * static_cast<Real>(kPow10[d]);
     unsigned long long n = static_cast<unsigned long long>(scaled);
-    const long double frac = scaled - static_cast<long double>(n);
-    if (std::fabs(frac - 0.5L) < 1e-9L) return false;
-    if (frac > 0.5L) ++n;
-    if (static_cast<long double>(n) >= kPow10[precision]) return false;
+    const Real frac = scaled - static_cast<Real>(n);
+    const Real off = frac - static_cast<Real>(0.5);
+    if ((off < 0 ? -off : off) <= tieBand) return 0;
+    if (off > 0) ++n;
+    if (static_cast<long double>(n) >= kPow10[precision]) return 0;
     const bool zero = n == 0;
-    char digits[32];
-    int len = 0;
-    do {
-        digits[len++] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n);
-    while (len <= d) digits[len++] = '0';  // at least one digit before the point
-    out.clear();
-    if (value < 0 && !zero) out.push_back('-');
-    for (int i = len - 1; i >= d; --i) out.push_back(digits[i]);
-    if (decimals > 0) {
-        out.push_back('.');
-        for (int i = d - 1; i >= 0; --i) out.push_back(digits[i]);
-        out.append(static_cast<std::size_t>(decimals - d), '0');
+    // Written from the end backwards: the padding zeros, the d rounded
+    // decimals, the point, the integer digits (at least one), the sign.
+    char* const last = out + kFastTextSize;
+    char* p = last;
+    for (int i = d; i < decimals; ++i) *--p = '0';
+    int i = 0;
+    for (; i + 2 <= d; i += 2) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
+        n /= 100;
     }
-    return true;
+    if (i < d) {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    if (decimals > 0) *--p = '.';
+    while (n >= 100) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
+        n /= 100;
+    }
+    if (n >= 10) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * n, 2);
+    } else {
+        *--p = static_cast<char>('0' + n);
+    }
+    if (negative && !zero) *--p = '-';
+    const int len = static_cast<int>(last - p);
+    std::memmove(out, p, static_cast<std::size_t>(len));
+    return len;
+}
+
+int fastFixed(long double value, int decimals, int precision, char* out) {
+    const long double a = std::fabs(value);
+    if (static_cast<long double>(static_cast<float>(a)) == a)
+        return fastFixed<double>(static_cast<double>(a), value < 0, decimals, precision, 0.0, out);
+    return fastFixed<long double>(a, value < 0, decimals, precision, 1e-9L, out);
 }
 
 }  // namespace
@@ -88,7 +125,10 @@ std::string FixedText(long double value, int decimals, int precision) {
     if (decimals > 18) decimals = 18;
     if (precision < 1) precision = 1;
     if (!std::isfinite(value)) return value != value ? "NAN" : (value < 0 ? "-INF" : "INF");
-    if (std::string fast; value != 0 && fastFixed(value, decimals, precision, fast)) return fast;
+    if (value != 0) {
+        char fast[kFastTextSize];
+        if (const int len = fastFixed(value, decimals, precision, fast)) return std::string(fast, static_cast<std::size_t>(len));
+    }
     char buf[128];
     if (value == 0) {
         std::string zero = "0";

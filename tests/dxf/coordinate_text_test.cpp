@@ -52,3 +52,29 @@ TEST(CoordinateTextFast, AgreesWithThePrintfRuleOnFloatsAndTies) {
     EXPECT_EQ(tolva::CoordinateText(12345.678L, 4), "12345.6800");
     EXPECT_EQ(tolva::CoordinateText(9999999.6L, 4), "1.000000E+007");
 }
+
+// Values that are not 32-bit floats take the long double path; floats just
+// beside a tie (one unit in the last place either way) must round as exact
+// decimal arithmetic does, not as a tolerance guesses.
+TEST(CoordinateTextFast, AgreesWithThePrintfRuleBesideTiesAndOffFloats) {
+    std::mt19937 rng(777);
+    std::uniform_real_distribution<double> mag(-6.0, 6.5);
+    for (int i = 0; i < 50000; ++i) {
+        const double v = (rng() & 1 ? -1 : 1) * std::pow(10.0, mag(rng));
+        const int decimals = static_cast<int>(rng() % 10);
+        const std::string ref = Reference(v, decimals);
+        if (ref.empty()) continue;
+        ASSERT_EQ(tolva::CoordinateText(v, decimals), ref) << v << " " << decimals;
+    }
+    for (int i = 0; i < 50000; ++i) {
+        const int decimals = static_cast<int>(rng() % 6);
+        const double unit = std::pow(10.0, -decimals);
+        const double tie = (static_cast<double>(rng() % 2000000) + 0.5) * unit / (1 + rng() % 8);
+        const float at = static_cast<float>(tie);
+        for (float v : {at, std::nextafter(at, 0.0f), std::nextafter(at, 1e30f), -at}) {
+            const std::string ref = Reference(v, decimals);
+            if (ref.empty()) continue;
+            ASSERT_EQ(tolva::CoordinateText(v, decimals), ref) << static_cast<double>(v) << " " << decimals;
+        }
+    }
+}

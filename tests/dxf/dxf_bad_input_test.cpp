@@ -65,7 +65,7 @@ TEST(DxfBadInput, ValueThatIsNotANumberNamesItsLine) {
         // 10 lines of sections, then 0 LINE 8 0 10 1 20 <bad>: line 18.
         EXPECT_NE(r.message.find("Line 18 of the DXF file"), std::string::npos) << r.message;
         EXPECT_NE(r.message.find(std::string("\"") + bad + "\""), std::string::npos) << r.message;
-        EXPECT_TRUE(r.segmentLines.empty());
+        EXPECT_TRUE(r.SegmentLines().empty());
         ExpectNoScratchFiles(scratch);
     }
 }
@@ -84,7 +84,7 @@ TEST(DxfBadInput, TruncatedFilesEndEveryScan) {
     for (std::size_t n = 1; n < whole.size(); n += 3) {
         DxfReadResult r = ReadBytes(scratch, whole.substr(0, n));
         if (r.status == DxfReadStatus::Read) {
-            EXPECT_EQ(r.segmentLines.size() % 2, 0u) << n;
+            EXPECT_EQ(r.SegmentLines().size() % 2, 0u) << n;
         } else {
             EXPECT_FALSE(r.message.empty()) << n;
         }
@@ -92,7 +92,7 @@ TEST(DxfBadInput, TruncatedFilesEndEveryScan) {
     // The whole file reads: 1 + 3 + 2 + 1 + 1 + 360 + 4 segments.
     DxfReadResult r = ReadBytes(scratch, whole);
     ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
-    EXPECT_EQ(r.segmentLines.size(), 2u * (1 + 3 + 2 + 1 + 1 + 360 + 4));
+    EXPECT_EQ(r.SegmentLines().size(), 2u * (1 + 3 + 2 + 1 + 1 + 360 + 4));
 }
 
 TEST(DxfBadInput, LineOfTenMegabytesIsCutAndPassedOver) {
@@ -101,7 +101,7 @@ TEST(DxfBadInput, LineOfTenMegabytesIsCutAndPassedOver) {
     DxfScratch scratch;
     DxfReadResult r = ReadBytes(scratch, d);
     ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
-    EXPECT_EQ(r.segmentLines.size(), 2u);
+    EXPECT_EQ(r.SegmentLines().size(), 2u);
 }
 
 TEST(DxfBadInput, SparseFileOfTwoGigabytesIsRefusedAtOnce) {
@@ -124,6 +124,6 @@ TEST(DxfBadInput, EntityCountBeyondTheVerticesStopsAtTheEntityEnd) {
     DxfScratch scratch;
     DxfReadResult r = ReadBytes(scratch, d);
     ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
-    EXPECT_EQ(r.segmentLines, (std::vector<std::string>{"G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y1.0000 ",
+    EXPECT_EQ(r.SegmentLines(), (std::vector<std::string>{"G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y1.0000 ",
                                                         "G01 X5.0000 Y5.0000 ", "G01 X6.0000 Y6.0000 "}));
 }

@@ -20,7 +20,7 @@ Lines Read(const std::string& drawing, const DxfImportSettings& s) {
     DxfScratch scratch;
     DxfReadResult r = ReadFile(scratch.write("in.dxf", drawing), s, scratch);
     EXPECT_EQ(r.status, DxfReadStatus::Read) << r.message;
-    return r.segmentLines;
+    return r.SegmentLines();
 }
 
 const std::string kLine = "0|LINE|8|0|10|1.0|20|2.0|30|0.0|11|3.0|21|4.0|31|0.0";
@@ -36,7 +36,7 @@ TEST(DxfFixtures, R12FileGivesLineArcAndCircleOfLayer0AndWritesTheSegmentFile) {
         "G01 X0.0000 Y1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  ",  // ARC 0..90 degrees
         "G01 X2.0000 Y0.0000 ", "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ",  // CIRCLE r 2
     };
-    EXPECT_EQ(r.segmentLines, expected);
+    EXPECT_EQ(r.SegmentLines(), expected);
     EXPECT_EQ(r.segmentFile, scratch.file("DXF1.$$$"));
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(r.segmentFile, bytes).ok);
@@ -58,7 +58,7 @@ TEST(DxfFixtures, LibreCadStyleCodesNeedAutoSketch) {
         // ARC 210..90 degrees: the value line "210" is a start angle, not an extrusion.
         "G01 X-1.0000 Y-1.7321 ", "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ",
     };
-    EXPECT_EQ(r.segmentLines, expected);
+    EXPECT_EQ(r.SegmentLines(), expected);
 
     // Without the variant no layer line is ever found.
     DxfReadResult plain = ReadFile(TestData("librecad_style.dxf"), PlainSettings("*"), scratch);
@@ -83,14 +83,14 @@ TEST(DxfFixtures, LwPolylineWithWidthBeforeTheFirstVertexKeepsEveryVertex) {
         // width "42" is a value, not a bulge; the vertex at drawing X 42 stays a vertex
         "G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y42.0000 ",
     };
-    EXPECT_EQ(r.segmentLines, expected);
+    EXPECT_EQ(r.SegmentLines(), expected);
 }
 
 TEST(DxfFixtures, UcsOriginFromTheHeaderMovesThePoints) {
     DxfScratch scratch;
     DxfReadResult r = ReadFile(TestData("ucsorg.dxf"), PlainSettings("0"), scratch);
     ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
-    EXPECT_EQ(r.segmentLines, (Lines{"G01 X0.0000 Y2.0000 ", "G01 X5.0000 Y2.0000 "}));
+    EXPECT_EQ(r.SegmentLines(), (Lines{"G01 X0.0000 Y2.0000 ", "G01 X5.0000 Y2.0000 "}));
     EXPECT_FLOAT_EQ(r.UcsX, 10.0f);
 }
 
@@ -126,8 +126,8 @@ TEST(DxfLayers, OnlyTheChosenLayerIsReadAndNamesAreCaseSensitive) {
                             "0|LINE|8|0|10|5|20|5|30|0|11|6|21|6|31|0";
     DxfScratch scratch;
     const std::string path = scratch.write("in.dxf", Drawing(two));
-    EXPECT_EQ(ReadFile(path, PlainSettings("*"), scratch).segmentLines.size(), 4u);
-    EXPECT_EQ(ReadFile(path, PlainSettings("0"), scratch).segmentLines,
+    EXPECT_EQ(ReadFile(path, PlainSettings("*"), scratch).SegmentLines().size(), 4u);
+    EXPECT_EQ(ReadFile(path, PlainSettings("0"), scratch).SegmentLines(),
               (Lines{"G01 X5.0000 Y5.0000 ", "G01 X6.0000 Y6.0000 "}));
     DxfReadResult none = ReadFile(path, PlainSettings("flamecut"), scratch);
     EXPECT_EQ(none.status, DxfReadStatus::NoUsableData);
@@ -259,7 +259,7 @@ TEST(DxfVariants, CorelCopyGetsZeroZAndIsRemoved) {
     DxfScratch scratch;
     DxfReadResult r = ReadFile(scratch.write("in.dxf", d), s, scratch);
     ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
-    EXPECT_EQ(r.segmentLines, (Lines{"G01 X2.0000 Y1.0000 Z0.0000", "G01 X4.0000 Y3.0000 Z0.0000"}));
+    EXPECT_EQ(r.SegmentLines(), (Lines{"G01 X2.0000 Y1.0000 Z0.0000", "G01 X4.0000 Y3.0000 Z0.0000"}));
     EXPECT_FALSE(std::filesystem::exists(scratch.file("NewDXF.$$$")));
 }
 
@@ -273,4 +273,27 @@ TEST(DxfVariants, GroupTagsOfEachVariant) {
     EXPECT_EQ(both[1], "  8");
     EXPECT_EQ(both[2], "  10");
     EXPECT_EQ(both[13], " 220");
+}
+
+// Values are read by a short path for the plain decimal form and by the full
+// reader otherwise; either way a value means the same number.
+TEST(DxfEntities, EveryFormOfAValueReadsAsTheSameNumber) {
+    const Lines plain = Read(Drawing("0|LINE|8|0|10|1.5|20|-2.25|30|0.0|11|30.0|21|0.0|31|0.0"), PlainSettings("*"));
+    const char* forms[][4] = {
+        {"+1.5", "-2.250", "3e1", "-0"},
+        {" 1.50 ", "\t-2.25", "30.", "0"},
+        {"1.5000000000000000000001", "-2.25e0", "030", "-0.000"},
+        {"15e-1", "-225E-2", "30.000000000000000000000000", "+0.0"},
+    };
+    for (const auto& f : forms) {
+        const std::string d = std::string("0|LINE|8|0|10|") + f[0] + "|20|" + f[1] + "|30|0.0|11|" + f[2] +
+                              "|21|" + f[3] + "|31|0.0";
+        EXPECT_EQ(Read(Drawing(d), PlainSettings("*")), plain) << f[0] << " " << f[1] << " " << f[2] << " " << f[3];
+    }
+    // A first value that is not a number names its line (".5" and "5." read).
+    DxfScratch scratch;
+    const DxfReadResult bad = ReadFile(
+        scratch.write("bad.dxf", Drawing("0|LINE|8|0|10|.5|20|5.|30|0.0|11|1-2|21|0|31|0")), PlainSettings("*"), scratch);
+    EXPECT_EQ(bad.status, DxfReadStatus::Failed);
+    EXPECT_NE(bad.message.find("holds \"1-2\""), std::string::npos) << bad.message;
 }

@@ -42,8 +42,8 @@ TEST(LibreCadLibrary, EveryDrawingReadsWithLayerStar) {
         }
         if (r.status == DxfReadStatus::Read) {
             ++withLines;
-            EXPECT_FALSE(r.segmentLines.empty());
-            EXPECT_EQ(r.segmentLines.size() % 2, 0u) << e.path();
+            EXPECT_FALSE(r.SegmentLines().empty());
+            EXPECT_EQ(r.SegmentLines().size() % 2, 0u) << e.path();
         } else {
             ++noData;
             EXPECT_EQ(r.status, DxfReadStatus::NoUsableData) << e.path() << ": " << r.message;

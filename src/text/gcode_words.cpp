@@ -1,6 +1,7 @@
 #include "text/gcode_words.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <bit>
 #include <cstring>
@@ -150,10 +151,60 @@ struct Words {
 };
 enum { wG, wM, wN, wX, wY, wZ, wR, wI, wJ, wK };
 
+// One-letter codes (the usual case): the first occurrence of each letter is
+// found with memchr, and taking a word marks its characters instead of
+// moving the rest of the line. Skipping marked characters reads the line
+// exactly as if each word had been cut out before the next letter is sought.
+bool splitSingleLetters(const Packed& p, const std::string* const letters[10], Words& w) {
+    unsigned char code[10];
+    for (int i = 0; i < 10; ++i) {
+        if (letters[i]->size() > 1 || (letters[i]->size() == 1 && (*letters[i])[0] == '\0')) return false;
+        code[i] = letters[i]->empty() ? 0 : static_cast<unsigned char>((*letters[i])[0]);
+    }
+    bool taken[kMaxLine + 1];
+    const std::size_t n = p.len;
+    std::memset(taken, 0, n);
+    for (int k = 0; k < 10; ++k) {
+        w.len[k] = 0;
+        if (!code[k]) continue;
+        std::size_t pos = 0;
+        for (;;) {
+            const void* hit = std::memchr(p.buf + pos, code[k], n - pos);
+            if (!hit) {
+                pos = n;
+                break;
+            }
+            pos = static_cast<std::size_t>(static_cast<const char*>(hit) - p.buf);
+            if (!taken[pos]) break;
+            ++pos;
+        }
+        if (pos >= n) continue;
+        char* out = w.text[k];
+        std::size_t len = 0;
+        out[len++] = p.buf[pos];
+        taken[pos] = true;
+        bool firstChar = true;
+        for (std::size_t q = pos + 1; q < n; ++q) {
+            if (taken[q]) continue;
+            if (!firstChar && kTerminators[static_cast<unsigned char>(p.buf[q])]) break;
+            out[len++] = p.buf[q];
+            taken[q] = true;
+            firstChar = false;
+        }
+        out[len++] = ' ';
+        w.len[k] = len;
+    }
+    w.restLen = 0;
+    for (std::size_t q = 0; q < n; ++q)
+        if (!taken[q]) w.rest[w.restLen++] = p.buf[q];
+    return true;
+}
+
 void split(std::string_view line, const Letters& L, Words& w) {
     Packed p(line);
     static const std::string kG = "G", kM = "M";
     const std::string* letters[10] = {&kG, &kM, &L.N, &L.X, &L.Y, &L.Z, &L.R, &L.I, &L.J, &L.K};
+    if (splitSingleLetters(p, letters, w)) return;
     for (int i = 0; i < 10; ++i) w.len[i] = takeWord(p.buf, p.len, *letters[i], w.text[i]);
     std::memcpy(w.rest, p.buf, p.len);
     w.restLen = p.len;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <gtest/gtest.h>
 
 using namespace tolva;
@@ -183,4 +184,52 @@ TEST(WordReader, ReadsEachWordAtItsFirstOccurrence) {
     EXPECT_EQ(r[2].value, 7.0f);
     reader.Read("G01", r);
     EXPECT_FALSE(r[0].found || r[1].found || r[2].found);
+}
+
+namespace {
+
+// The splitting rule as written: take each letter's first word out of what
+// is left of the line, one letter after the other.
+SplitLine splitByCutting(std::string line, const Letters& L) {
+    std::string packed;
+    for (char c : line.substr(0, 255))
+        if (c != ' ' && c != '\t') packed.push_back(c);
+    SplitLine s;
+    static const std::string G = "G", M = "M";
+    const std::pair<const std::string*, std::string*> order[] = {
+        {&G, &s.G}, {&M, &s.M}, {&L.N, &s.N}, {&L.X, &s.X}, {&L.Y, &s.Y},
+        {&L.Z, &s.Z},                {&L.R, &s.R},                 {&L.I, &s.I}, {&L.J, &s.J}, {&L.K, &s.K}};
+    for (const auto& [letter, out] : order) {
+        if (letter->empty()) continue;
+        std::size_t pos = packed.find(*letter);
+        if (pos == std::string::npos) continue;
+        std::size_t end = pos + letter->size();
+        if (end < packed.size()) ++end;
+        while (end < packed.size() && !IsNumberTerminator(static_cast<unsigned char>(packed[end]))) ++end;
+        *out = packed.substr(pos, end - pos) + " ";
+        packed.erase(pos, end - pos);
+    }
+    s.rest = packed;
+    return s;
+}
+
+}  // namespace
+
+TEST(SplitWords, AgreesWithCuttingWordsOutOneByOne) {
+    std::mt19937 rng(5);
+    const std::string alphabet = "GMNXYZRIJKgx0123456789.-+ ()eE;%\t";
+    Letters plain, swapped, sparse;
+    swapped.X = "Y", swapped.Y = "X", swapped.I = "J", swapped.J = "I";
+    sparse.K = "", sparse.R = "";
+    for (int n = 0; n < 20000; ++n) {
+        std::string line;
+        const int len = static_cast<int>(rng() % (n % 50 == 0 ? 300 : 30));
+        for (int i = 0; i < len; ++i) line.push_back(alphabet[rng() % alphabet.size()]);
+        for (const Letters* L : {&plain, &swapped, &sparse}) {
+            SplitLine a = SplitWords(line, *L), b = splitByCutting(line, *L);
+            ASSERT_EQ(std::tie(a.G, a.M, a.N, a.X, a.Y, a.Z, a.R, a.I, a.J, a.K, a.rest),
+                      std::tie(b.G, b.M, b.N, b.X, b.Y, b.Z, b.R, b.I, b.J, b.K, b.rest))
+                << "line: " << line;
+        }
+    }
 }

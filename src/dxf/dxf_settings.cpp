@@ -1,5 +1,7 @@
 #include "dxf/dxf_settings.h"
 
+#include "text/number_format.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -26,13 +28,8 @@ int integerOr(const MachineSettings& s, std::string_view name, int fallback, int
 }  // namespace
 
 bool ReadDxfReal(std::string_view text, float& out) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
     double v = 0.0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    if (!ReadPlainReal(text, v)) return false;
     const float f = static_cast<float>(v);
     if (!std::isfinite(f)) return false;
     out = f;

@@ -59,16 +59,11 @@ ArcCentre chordSideCentre(bool clockwise, long double q1, long double q2, long d
     return {static_cast<float>(u), static_cast<float>(v), static_cast<float>(g.theta)};
 }
 
+// The texts are our own coordinates (at most 7 significant digits), which a
+// double holds exactly enough; the long double reading is far slower.
 bool readNumber(std::string_view text, long double& out) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    // The texts are our own coordinates (at most 7 significant digits), which
-    // a double holds exactly enough; the long double reading is far slower.
     double v = 0.0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    if (!ReadPlainReal(text, v)) return false;
     out = v;
     return true;
 }

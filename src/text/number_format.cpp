@@ -1,5 +1,6 @@
 #include "text/number_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -159,6 +160,18 @@ std::string FixedText(long double value, int decimals, int precision) {
     if (decimals > 0 && dot == std::string::npos) s.push_back('.');
     s.append(static_cast<std::size_t>(decimals - have), '0');
     return unsignedZero(s);
+}
+
+bool ReadPlainReal(std::string_view text, double& out) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    double v = 0.0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    out = v;
+    return true;
 }
 
 long long RoundHalfEven(long double value) {

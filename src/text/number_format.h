@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tolva {
 
@@ -20,6 +21,12 @@ std::string FixedText(long double value, int decimals, int precision);
 inline std::string CoordinateText(long double value, int decimals) {
     return FixedText(value, decimals, 7);
 }
+
+// Reads a real written as text by us or by a settings field: blanks and
+// tabs around it allowed, an optional "+", the period as decimal point, an
+// optional exponent. False for anything else and for values that are not
+// finite.
+bool ReadPlainReal(std::string_view text, double& out);
 
 // Integer rounding of the system: ties go to the even neighbour.
 long long RoundHalfEven(long double value);

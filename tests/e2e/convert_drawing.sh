@@ -1,15 +1,6 @@
 #!/usr/bin/env bash
 # The real binary turns a drawing into a program without a window.
-set -u
-tolva=$1
-data=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config TMPDIR=$work/tmp
-mkdir -p "$TMPDIR"
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1" >&2; fail=1; fi; }
+source "$(dirname "$0")/common.bash"
 
 # One LINE from drawing (0,0) to (0,10): the nine-line program.
 "$tolva" "$data/e2e/line.dxf" "$work/line.nc" "$data/e2e/plain_mill.ini" 2>"$work/err"

@@ -1,15 +1,7 @@
 #!/usr/bin/env bash
 # The real binary converts a text program without a window: word order
 # rebuilt, line ends kept, exit status telling success or failure.
-set -u
-tolva=$1
-data=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1" >&2; fail=1; fi; }
+source "$(dirname "$0")/common.bash"
 
 # A plain conversion with a machine file of plain letters.
 "$tolva" "$data/e2e/order_in.nc" "$work/out.nc" "$data/e2e/letters.ini" 2>"$work/err"

@@ -429,7 +429,8 @@ void TForm3::PrintFormClick() {
 }
 
 void TForm3::HelpClick() {
-    for (const char* name : {"Tolva.HLP", "tolva.html", "tolva.htm"}) {
+    // The shipped help is the HTML page; a "Tolva.HLP" of the user's own comes first.
+    for (const char* name : {"Tolva.HLP", "Tolvamax.Htm", "tolva.html", "tolva.htm"}) {
         std::string path = tolva::FindFileNoCase(settings_.ProgramFolder(), name);
         if (tolva::FileExists(path)) {
             QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));

@@ -120,7 +120,11 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
     // the pass has left them) and lines[k] is line i, lines[k+1] line i+1.
     const std::size_t n = lines.size();
     std::size_t w = 0, k = 0;
-    SplitLine A, B;
+    // The words of line i and of line i+1. Moving to the next line hands
+    // line i+1's words over by swapping the two pointers, not the strings.
+    SplitLine wordsA, wordsB;
+    SplitLine* pa = &wordsA;
+    SplitLine* pb = &wordsB;
     bool nextSplit = false;  // B holds the words of lines[k] as it now stands
     std::string remembered;  // super mode: X, Y, Z words of the last plain position
     remembered.reserve(3 * (kMaxLine + 1));
@@ -151,14 +155,18 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
         }
         if (split) {
             if (nextSplit)
-                std::swap(A, B);
+                std::swap(pa, pb);
             else
-                SplitWords(cur, letters, A);
+                SplitWords(cur, letters, *pa);
             if (hasNext)
-                SplitWords(lines[k + 1], letters, B);
+                SplitWords(lines[k + 1], letters, *pb);
             else
-                B = SplitLine{};
+                for (std::string* w : {&pb->G, &pb->M, &pb->N, &pb->X, &pb->Y, &pb->Z, &pb->I, &pb->J, &pb->R, &pb->K,
+                                       &pb->rest})
+                    w->clear();
         }
+        SplitLine& A = *pa;
+        SplitLine& B = *pb;
         bool bCurrent = split;  // B describes lines[k+1]
 
         if (super && hasNext) {

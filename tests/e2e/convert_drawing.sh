@@ -9,6 +9,30 @@ check "nine-line program" "cmp -s '$work/line.nc' '$data/e2e/line_expected.nc'"
 check "nothing said on success" "[ ! -s '$work/err' ]"
 check "no scratch folder left" "! ls '$TMPDIR' | grep -q '^tolva-'"
 
+# Machine files that differ from the plain one in a single setting.
+variant() { sed "s/^\[Dxf\]\$/[Dxf]\n$1/" "$data/e2e/plain_mill.ini" > "$work/$2"; }
+variant "" plain.ini
+printf '[Options]\nBridgeport IJ=1\n' | cat "$data/e2e/plain_mill.ini" - > "$work/bridgeport.ini"
+variant "VectorCheckBox=1" linecomp.ini
+variant "Corel=1" corel.ini
+run() { XDG_CONFIG_HOME=$work/config-$3 "$tolva" "$data/e2e/$1" "$work/$3.nc" "$work/$2" 2>>"$work/err"; }
+
+# Arc centres: absolute by default, offsets from the start with "Incremental Type I J".
+run arc.dxf plain.ini arc-absolute
+run arc.dxf bridgeport.ini arc-incremental
+check "absolute centre" "grep -qx 'G03 X1.0000 Y0.0000 I0.0000 J0.0000 ' '$work/arc-absolute.nc'"
+check "incremental centre" "grep -qx 'G03 X1.0000 Y0.0000 I0.0000 J-1.0000 ' '$work/arc-incremental.nc'"
+
+# "Line comp" drops the middle of three collinear pieces.
+run collinear.dxf plain.ini collinear-kept
+run collinear.dxf linecomp.ini collinear-dropped
+check "all pieces without line comp" "grep -q '^G01 X10.0000 ' '$work/collinear-kept.nc'"
+check "collinear piece dropped" "! grep -q '^G01 X10.0000 ' '$work/collinear-dropped.nc' && grep -q '^G01 X15.0000 ' '$work/collinear-dropped.nc'"
+
+# A Corel-style file without Z groups reads through the pre-pass.
+run corel.dxf corel.ini corel
+check "corel pre-pass" "cmp -s '$work/corel.nc' '$data/e2e/line_expected.nc'"
+
 # Nothing on the chosen layer: the no-data message and a failed run.
 "$tolva" "$data/e2e/line.dxf" "$work/none.nc" "$data/e2e/other_layer.ini" 2>"$work/err"
 check "no-data run fails" "[ $? -ne 0 ]"

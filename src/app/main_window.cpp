@@ -350,17 +350,7 @@ bool TForm1::Load_file(const QString& nameIn) {
     RichEdit1->setFont(editorFont());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     RichEdit1->LoadBytes(bytes);
-    if (RichEdit1->LineCount() > 0) {
-        CalcScale(RichEdit1);
-        RichEdit1->SetCaret(0);
-        tolva::App().CurrentFileName = path.substr(0, 255);
-        setCaption(QFileInfo(name).fileName());
-        openFileName_ = " ";
-    } else {
-        setCaption("Tolva - [Untitled]");
-        openFileName_.clear();
-    }
-    if (translateOnLoad()) TranslateRows(29, 69);
+    finishLoad(path);
     QApplication::restoreOverrideCursor();
     if (!warning.empty()) showMessage(warning);
     return true;
@@ -413,16 +403,22 @@ bool TForm1::loadDrawing(const QString& name) {
     }
     if (settings_.Flag("SwapXY")) OrderLinesMLastClick();
     // The program is saved next to the drawing, under its name without ".DXF".
-    const std::string target = path.substr(0, path.size() - 4);
+    finishLoad(path.substr(0, path.size() - 4));
+    return true;
+}
+
+void TForm1::finishLoad(const std::string& name) {
     if (RichEdit1->LineCount() > 0) {
         CalcScale(RichEdit1);
         RichEdit1->SetCaret(0);
-        tolva::App().CurrentFileName = target.substr(0, 255);
-        setCaption(QString::fromLocal8Bit(tolva::BaseName(target).c_str()));
+        tolva::App().CurrentFileName = name.substr(0, 255);
+        setCaption(QString::fromLocal8Bit(tolva::BaseName(name).c_str()));
         openFileName_ = " ";
+    } else {
+        setCaption("Tolva - [Untitled]");
+        openFileName_.clear();
     }
     if (translateOnLoad()) TranslateRows(29, 69);
-    return true;
 }
 
 void TForm1::FileNewClick() {
@@ -699,8 +695,6 @@ bool TForm1::event(QEvent* e) {
     }
     return QMainWindow::event(e);
 }
-
-void TForm1::changeEvent(QEvent* e) { QMainWindow::changeEvent(e); }
 
 void TForm1::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);

@@ -85,7 +85,6 @@ public:
     QMenu* PopupMenu() const { return popup_; }
     bool HintsOn() const { return hintsOn_; }
     void SetHintsOn(bool on);
-    QString CaptionNow() const { return windowTitle(); }
     QString OpenDialogFileName() const { return openFileName_; }
 
     // Translate every line with the table rows first..last (29..69 for the
@@ -98,7 +97,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* obj, QEvent* e) override;
@@ -109,6 +107,8 @@ private:
     void buildMenus();
     void calcScale(ProgramEditor* editor, bool keepExtents, bool setScale);
     bool loadDrawing(const QString& name);
+    // After a load: scale, caret, current file name, caption, translate-on-load.
+    void finishLoad(const std::string& name);
     tolva::DxfImportResult importDrawing(const std::string& path);
     void buildToolBar();
     QAction* addItem(QMenu* menu, const QString& caption, const QString& shortcut,

@@ -12,17 +12,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-struct P3 {
-    double x, y, z;
-};
-
 // The exact points handed to the projection, in order (through a lines-only
 // export at view scale 1).
-std::vector<P3> drawnPoints(const PlotBench& b) {
-    std::vector<P3> out;
-    for (const auto& l : b.dxf.lines) out.push_back({l.x2, l.y2, l.z2});
-    return out;
-}
+std::vector<test::RecordingDxf::Point> drawnPoints(const PlotBench& b) { return b.dxf.EndPoints(); }
 
 }  // namespace
 
@@ -42,7 +34,7 @@ TEST(ArcStepping, CounterClockwiseQuarterRunsFromStartToEnd) {
     EXPECT_NEAR(pts.front().y, 100, 1e-3);
     EXPECT_NEAR(pts.back().x, -100, 1e-3);
     EXPECT_NEAR(pts.back().y, 0, 1e-3);
-    for (const P3& p : pts) EXPECT_NEAR(std::hypot(p.x, p.y), 100, 1e-3);
+    for (const test::RecordingDxf::Point& p : pts) EXPECT_NEAR(std::hypot(p.x, p.y), 100, 1e-3);
     // The first point is where the pen already is: 16 segments on the canvas.
     EXPECT_EQ(b.canvas.Segments().size(), 16u);
     EXPECT_NEAR(b.state.TotalDist, kPi / 2 * 99.9999, 1e-3);
@@ -93,7 +85,7 @@ TEST(ArcStepping, EveryFullCircleIsOneWholeTurnInEitherDirection) {
             EXPECT_NEAR(pts.back().x, 0, 1e-3);
             EXPECT_NEAR(pts.back().y, 0, 1e-3);
             double far = 0;
-            for (const P3& p : pts) far = std::max(far, std::hypot(p.x, p.y));
+            for (const test::RecordingDxf::Point& p : pts) far = std::max(far, std::hypot(p.x, p.y));
             EXPECT_NEAR(far, 2 * r, 0.5);  // it reaches the opposite side
         }
     }

@@ -22,14 +22,7 @@ void ExpectSeg(const Seg& s, Pixel from, Pixel to, Colour c, int width = 1) {
     EXPECT_EQ(s.width, width);
 }
 
-struct P3 {
-    double x, y, z;
-};
-std::vector<P3> Points(const InterpreterRig& r) {
-    std::vector<P3> out;
-    for (const auto& l : r.dxf.lines) out.push_back({l.x2, l.y2, l.z2});
-    return out;
-}
+std::vector<test::RecordingDxf::Point> Points(const InterpreterRig& r) { return r.dxf.EndPoints(); }
 
 }  // namespace
 
@@ -292,7 +285,7 @@ TEST(InterpreterArcs, RadiusArcsInEveryPlaneEndOnTheProgrammedPoint) {
     struct Case {
         const char* plane;
         const char* move;
-        P3 end;
+        test::RecordingDxf::Point end;
     };
     const Case cases[] = {
         {"G17", "X30 Y40 R30", {30, 40, 0}},

@@ -18,6 +18,15 @@ public:
     };
     std::vector<Line> lines;
     int arcs = 0, circles = 0;
+    // The end points handed over, in order: the exact 3-D points drawn.
+    struct Point {
+        double x, y, z;
+    };
+    std::vector<Point> EndPoints() const {
+        std::vector<Point> out;
+        for (const auto& l : lines) out.push_back({l.x2, l.y2, l.z2});
+        return out;
+    }
     void DxfBody(float x1, float y1, float z1, float x2, float y2, float z2) override {
         lines.push_back({x1, y1, z1, x2, y2, z2});
     }

@@ -78,6 +78,9 @@ void Mill(tolva::MachineSettings& m) {
     };
     for (auto [row, code] : cells) m.SetCell(1, row, code);
     m.SetText("Edit5", "125");
+    // TOLVA_PLOT_RES=20 takes the arcs in 20-pixel chords: what is left is
+    // the interpretation of the lines.
+    if (const char* res = std::getenv("TOLVA_PLOT_RES")) m.SetInt("PlotResSpinEdit", std::atoi(res));
 }
 
 struct ScaleView : tolva::PlotView {

@@ -53,7 +53,7 @@ void ImageCanvas::Show() {
 void ImageCanvas::PaintLine(Pixel from, Pixel to, Colour colour, int width) {
     const QRgb c = qRgb((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
     if (width <= 1) {
-        thinLine(from.x, from.y, to.x, to.y, c);
+        thinLine(bits(), from.x, from.y, to.x, to.y, c);
         return;
     }
     // Far-off ends are brought near the image first.
@@ -71,30 +71,51 @@ void ImageCanvas::PaintPolyline(Pixel from, const Pixel* points, int n, Colour c
         return;
     }
     const QRgb c = qRgb((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+    const Bits im = bits();
     for (int i = 0; i < n; ++i) {
-        thinLine(from.x, from.y, points[i].x, points[i].y, c);
-        from = points[i];
+        const Pixel to = points[i];
+        // Most segments of a stepped arc lead to a neighbouring pixel: only
+        // their first pixel is painted.
+        const unsigned dx = static_cast<unsigned>(to.x - from.x + 1), dy = static_cast<unsigned>(to.y - from.y + 1);
+        if (dx <= 2 && dy <= 2 && static_cast<unsigned>(from.x) < static_cast<unsigned>(im.w) &&
+            static_cast<unsigned>(from.y) < static_cast<unsigned>(im.h) && static_cast<unsigned>(to.x) < static_cast<unsigned>(im.w) &&
+            static_cast<unsigned>(to.y) < static_cast<unsigned>(im.h)) {
+            if (to != from) im.data[from.y * im.stride + from.x] = c;
+        } else {
+            thinLine(im, from.x, from.y, to.x, to.y, c);
+        }
+        from = to;
     }
 }
 
-void ImageCanvas::thinLine(long long x0, long long y0, long long x1, long long y1, QRgb c) {
-    const int w = image_.width(), h = image_.height();
+ImageCanvas::Bits ImageCanvas::bits() {
+    // bits() on a shared image makes it the canvas's own: asked once per call, not per pixel.
+    return {reinterpret_cast<QRgb*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(), image_.height()};
+}
+
+void ImageCanvas::thinLine(const Bits& im, long long x0, long long y0, long long x1, long long y1, QRgb c) {
+    const int w = im.w, h = im.h;
+    bool paintEnd = false;
     if (x0 < 0 || y0 < 0 || x1 < 0 || y1 < 0 || x0 >= w || x1 >= w || y0 >= h || y1 >= h) {
+        const long long ex = x1, ey = y1;
         if (!clipSegment(x0, y0, x1, y1, 0, w - 1, 0, h - 1)) return;
-        // The clipped end pixel is inside the image and must be painted too.
+        // Where the line leaves the image, its last pixel inside is not the
+        // end pixel and is painted too.
+        paintEnd = x1 != ex || y1 != ey;
         if (x0 == x1 && y0 == y1) {
-            reinterpret_cast<QRgb*>(image_.scanLine(int(y0)))[x0] = c;
+            im.data[y0 * im.stride + x0] = c;
             return;
         }
     }
-    auto* bits = reinterpret_cast<QRgb*>(image_.bits());
-    const qsizetype stride = image_.bytesPerLine() / 4;
+    // Both ends are inside now, so is every pixel between them.
+    QRgb* const bits = im.data;
+    const qsizetype stride = im.stride;
     const long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     long long err = dx + dy;
     // The end pixel is left out, as a pen's line-to does.
     while (x0 != x1 || y0 != y1) {
-        if (x0 >= 0 && y0 >= 0 && x0 < w && y0 < h) bits[y0 * stride + x0] = c;
+        bits[y0 * stride + x0] = c;
         const long long e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -105,6 +126,7 @@ void ImageCanvas::thinLine(long long x0, long long y0, long long x1, long long y
             y0 += sy;
         }
     }
+    if (paintEnd) bits[y1 * stride + x1] = c;
 }
 
 void ImageCanvas::InvertRect(int x1, int y1, int x2, int y2) {

@@ -37,7 +37,13 @@ protected:
     void Show() override;
 
 private:
-    void thinLine(long long x0, long long y0, long long x1, long long y1, QRgb c);
+    struct Bits {
+        QRgb* data;
+        qsizetype stride;  // pixels per row
+        int w, h;
+    };
+    Bits bits();
+    static void thinLine(const Bits& im, long long x0, long long y0, long long x1, long long y1, QRgb c);
     QImage image_;
 };
 

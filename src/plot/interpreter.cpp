@@ -52,6 +52,9 @@ constexpr std::uint32_t slotOf(int row) {
         if (kSearchedRows[i] == row) return 1u << i;
     return 0;
 }
+// A row's slot bit as a constant, not looked up for every line.
+template <int Row>
+constexpr std::uint32_t kSlot = slotOf(Row);
 }  // namespace
 
 void Interpreter::takeCodes() {
@@ -138,12 +141,12 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
 
     // Every label code of steps 3 to 7 (and Bigobject), searched at once.
     const std::uint32_t found = lineCodes_.Find(line);
-    auto has = [found](int row) { return (found & slotOf(row)) != 0; };
+    auto has = [found](std::uint32_t slot) { return (found & slot) != 0; };
 
     // 3. Plane; the last match wins.
-    if (has(LabelRow::XYPlane)) s.Plane = 1;
-    if (has(LabelRow::XZPlane)) s.Plane = 2;
-    if (has(LabelRow::YZPlane)) s.Plane = 3;
+    if (has(kSlot<LabelRow::XYPlane>)) s.Plane = 1;
+    if (has(kSlot<LabelRow::XZPlane>)) s.Plane = 2;
+    if (has(kSlot<LabelRow::YZPlane>)) s.Plane = 3;
 
     // 4. The highlighted block of the main editor.
     if (text.MainEditor && s.SelLineCount > 1) {
@@ -158,16 +161,16 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
     }
 
     // 5. Cut state: the pen colour is modal.
-    const bool cutOn = has(LabelRow::BeginBlock);
-    const bool cutOff = has(LabelRow::EndBlock);
+    const bool cutOn = has(kSlot<LabelRow::BeginBlock>);
+    const bool cutOff = has(kSlot<LabelRow::EndBlock>);
     if (cutOn) canvas_.SetPenColour(kRed);
     if (cutOff) canvas_.SetPenColour(kBlue);
 
     // 6, 7. Coordinate mode and arc direction.
-    if (has(LabelRow::Absolute)) s.AbsMode = true;
-    if (has(LabelRow::Incremental)) s.AbsMode = false;
-    const bool cwCode = has(LabelRow::ArcCw);
-    const bool ccwCode = has(LabelRow::ArcCcw);
+    if (has(kSlot<LabelRow::Absolute>)) s.AbsMode = true;
+    if (has(kSlot<LabelRow::Incremental>)) s.AbsMode = false;
+    const bool cwCode = has(kSlot<LabelRow::ArcCw>);
+    const bool ccwCode = has(kSlot<LabelRow::ArcCcw>);
     if (cwCode) {
         s.ArcCw = true;
         s.ArcCcw = false;

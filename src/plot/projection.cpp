@@ -259,7 +259,7 @@ inline double nearestInt(double v) {
 constexpr int kBlock = 8;
 // The block's cosine and sine are turned on by a block's angle, and taken
 // afresh from the library every kResyncBlocks blocks.
-constexpr int kResyncBlocks = 16;
+constexpr int kResyncBlocks = 32;
 
 struct FormTable {
     double L[kBlock] = {}, P[kBlock] = {}, Q[kBlock] = {}, ki = 0;
@@ -273,6 +273,121 @@ struct FormTable {
     }
     double At(int k, double cb, double sb, double base) const { return L[k] + base + cb * P[k] + sb * Q[k]; }
 };
+
+// Whole blocks at a time: the vertical and horizontal pixel values of a
+// block's eight points in four-wide vectors, their nearest pixels, whether
+// every one of them is certain, and which of them move the pen.
+// (Only inlined helpers pass these by value: no calling convention is involved.)
+#pragma GCC diagnostic ignored "-Wpsabi"
+typedef double Vec4 __attribute__((vector_size(32)));
+typedef long long Mask4 __attribute__((vector_size(32)));
+
+struct BlockRun {
+    alignas(32) double Lv[kBlock], Pv[kBlock], Qv[kBlock], Lh[kBlock], Ph[kBlock], Qh[kBlock];
+    double kiV = 0, kiH = 0, limV = 0, limH = 0, C = 1, S = 0;  // C, S: cosine and sine of a block's turn
+    void Take(const FormTable& tv, const FormTable& th, double lv, double lh, double c, double s) {
+        for (int k = 0; k < kBlock; ++k) {
+            Lv[k] = tv.L[k], Pv[k] = tv.P[k], Qv[k] = tv.Q[k];
+            Lh[k] = th.L[k], Ph[k] = th.P[k], Qh[k] = th.Q[k];
+        }
+        kiV = tv.ki, kiH = th.ki, limV = lv, limH = lh, C = c, S = s;
+    }
+};
+
+inline Vec4 load4(const double* p) {
+    Vec4 v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+inline Vec4 splat(double x) { return Vec4{x, x, x, x}; }
+inline Vec4 nearest4(Vec4 v) {
+    const Vec4 shift = splat(6755399441055744.0);
+    return (v + shift) - shift;
+}
+inline Mask4 within(Vec4 d, double lim) {
+    // |d| < lim, the sign bit cleared in place of a branch.
+    return (Vec4)((Mask4)d & 0x7FFFFFFFFFFFFFFFLL) < splat(lim);
+}
+// {last of `before`, a0, a1, a2}
+inline Vec4 shiftIn(Vec4 a, Vec4 before) { return __builtin_shuffle(a, before, Mask4{7, 0, 1, 2}); }
+inline int lanes(Mask4 m) {
+    return static_cast<int>((m[0] & 1) | (m[1] & 2) | (m[2] & 4) | (m[3] & 8));
+}
+
+typedef int Int4 __attribute__((vector_size(16)));
+[[gnu::always_inline]] inline void append(Vec4 h, Vec4 v, int bits, Pixel* moves, int& count) {
+    const Int4 x = __builtin_convertvector(h, Int4), y = __builtin_convertvector(v, Int4);
+    moves[count] = Pixel{x[0], y[0]};
+    count += bits & 1;
+    moves[count] = Pixel{x[1], y[1]};
+    count += (bits >> 1) & 1;
+    moves[count] = Pixel{x[2], y[2]};
+    count += (bits >> 2) & 1;
+    moves[count] = Pixel{x[3], y[3]};
+    count += (bits >> 3) & 1;
+}
+
+// Runs up to `blocks` whole blocks from block start `b`, the pen's pixel
+// (ph, pv) and the block's cosine and sine (cb, sb), appending the pixels
+// the pen moves to. Stops before the first block holding a point that is
+// not certain. Returns the blocks done; cb, sb, ph, pv are left for the next.
+[[gnu::always_inline]] inline int runBlocksBody(const BlockRun& t, long long b, int blocks, double& cbOut,
+                                                double& sbOut, double& phOut, double& pvOut, Pixel* moves,
+                                                int& countOut) {
+    // Locals, so that the stores of the moves cannot be taken to change them.
+    double cb = cbOut, sb = sbOut, ph = phOut, pv = pvOut;
+    int count = countOut;
+    const Vec4 Lv0 = load4(t.Lv), Lv1 = load4(t.Lv + 4), Pv0 = load4(t.Pv), Pv1 = load4(t.Pv + 4);
+    const Vec4 Qv0 = load4(t.Qv), Qv1 = load4(t.Qv + 4), Lh0 = load4(t.Lh), Lh1 = load4(t.Lh + 4);
+    const Vec4 Ph0 = load4(t.Ph), Ph1 = load4(t.Ph + 4), Qh0 = load4(t.Qh), Qh1 = load4(t.Qh + 4);
+    int done = 0;
+    for (; done < blocks; ++done, b += kBlock) {
+        const double bd = static_cast<double>(b);
+        const Vec4 c = splat(cb), s = splat(sb), baseV = splat(t.kiV * bd), baseH = splat(t.kiH * bd);
+        const Vec4 v0 = Lv0 + baseV + c * Pv0 + s * Qv0, v1 = Lv1 + baseV + c * Pv1 + s * Qv1;
+        const Vec4 h0 = Lh0 + baseH + c * Ph0 + s * Qh0, h1 = Lh1 + baseH + c * Ph1 + s * Qh1;
+        const Vec4 nv0 = nearest4(v0), nv1 = nearest4(v1), nh0 = nearest4(h0), nh1 = nearest4(h1);
+        const Mask4 sure = within(v0 - nv0, t.limV) & within(v1 - nv1, t.limV) & within(h0 - nh0, t.limH) &
+                           within(h1 - nh1, t.limH);
+        if (!(sure[0] & sure[1] & sure[2] & sure[3])) break;
+        // A point moves the pen when its pixel differs from the one before.
+        const Vec4 pen_h = splat(ph), pen_v = splat(pv);
+        const Mask4 m0 = (nh0 != shiftIn(nh0, pen_h)) | (nv0 != shiftIn(nv0, pen_v));
+        const Mask4 m1 = (nh1 != shiftIn(nh1, nh0)) | (nv1 != shiftIn(nv1, nv0));
+        // Every point is written and the count moves on past those that move
+        // the pen: no branch on how many there are.
+        append(nh0, nv0, lanes(m0), moves, count);
+        append(nh1, nv1, lanes(m1), moves, count);
+        ph = nh1[3], pv = nv1[3];
+        const double nc = cb * t.C - sb * t.S;
+        sb = sb * t.C + cb * t.S;
+        cb = nc;
+    }
+    cbOut = cb, sbOut = sb, phOut = ph, pvOut = pv, countOut = count;
+    return done;
+}
+
+int runBlocksPortable(const BlockRun& t, long long b, int blocks, double& cb, double& sb, double& ph, double& pv,
+                      Pixel* moves, int& count) {
+    return runBlocksBody(t, b, blocks, cb, sb, ph, pv, moves, count);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+[[gnu::target("avx2,fma")]] int runBlocksAvx2(const BlockRun& t, long long b, int blocks, double& cb,
+                                               double& sb, double& ph, double& pv, Pixel* moves, int& count) {
+    return runBlocksBody(t, b, blocks, cb, sb, ph, pv, moves, count);
+}
+#endif
+
+using RunBlocks = int (*)(const BlockRun&, long long, int, double&, double&, double&, double&, Pixel*, int&);
+RunBlocks pickRunBlocks() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return runBlocksAvx2;
+#endif
+    return runBlocksPortable;
+}
+const RunBlocks runBlocks = pickRunBlocks();
 
 }  // namespace
 
@@ -386,7 +501,7 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
     // pixels it moves to in a block are painted together after the block.
     Pixel pen = canvas_.PenPosition();
     double ph = pen.x, pv = pen.y;
-    Pixel moves[kBlock];
+    Pixel moves[kResyncBlocks * kBlock];
     int count = 0;
     auto paint = [&] {
         if (count) canvas_.PolylineTo(moves, count);
@@ -400,11 +515,29 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
         ph = pen.x, pv = pen.y;
     };
 
+    BlockRun run;
+    run.Take(tv, th, limV, limH, C[kBlock], S[kBlock]);
+    const long long fullBlocks = n / kBlock;
+
     double cb = 0, sb = 0;
     for (long long b = 0, block = 0; b < n; b += kBlock, ++block) {
         if (block % kResyncBlocks == 0) {
             const double t = static_cast<double>(a.Angle(b));
             cb = std::cos(t), sb = std::sin(t);
+        }
+        if (!checkExtents) {
+            // Whole blocks up to the next resync, as long as every point is certain.
+            const long long want = std::min<long long>(kResyncBlocks - block % kResyncBlocks, fullBlocks - block);
+            if (want > 0) {
+                const int done = runBlocks(run, b, static_cast<int>(want), cb, sb, ph, pv, moves, count);
+                paint();
+                b += done * kBlock, block += done;
+                if (b >= n) break;
+                if (done == want) {
+                    b -= kBlock, --block;  // the loop steps on; cb, sb are already the next block's
+                    continue;
+                }
+            }
         }
         const double bd = static_cast<double>(b);
         const double baseV = tv.ki * bd, baseH = th.ki * bd;

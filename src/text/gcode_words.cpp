@@ -271,8 +271,46 @@ namespace {
 // first other character always belongs to it, the next terminator ends it.
 // Repairs, in order, when it does not parse: ".5" -> "0.5", "-.5" -> "-0.5",
 // "1.5." -> "1.5".
+// The common number, read in place: [+-] digits [. digits] with blanks
+// anywhere, up to a terminator or the end, with at most 18 significant
+// digits. Gives the value parseDecimal gives that text; false for anything
+// else (nothing is decided then).
+bool readPlainNumber(const char* p, const char* end, float& out) {
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    if (p == end || kTerminators[static_cast<unsigned char>(*p)]) return false;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p == '-', ++p;
+    unsigned long long mantissa = 0;
+    int digits = 0, fraction = 0, significant = 0;
+    bool afterPoint = false;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            ++digits;
+            significant += mantissa != 0;
+            fraction += afterPoint;
+        } else if (c == '.' && !afterPoint) {
+            afterPoint = true;
+        } else if (c == ' ' || c == '\t') {
+        } else if (kTerminators[static_cast<unsigned char>(c)]) {
+            break;
+        } else {
+            return false;
+        }
+    }
+    if ((digits == 0 && !afterPoint) || significant > 18 || fraction >= kExactPowers) return false;
+    const long double v = static_cast<long double>(mantissa) / kPowers[fraction];
+    out = static_cast<float>(negative ? -v : v);
+    return true;
+}
+
 WordRead readNumber(const char* p, const char* end) {
     WordRead r;
+    if (readPlainNumber(p, end, r.value)) {
+        r.found = true;
+        return r;
+    }
     char num[kMaxLine + 3];
     std::size_t n = 0;
     for (; p < end; ++p) {

@@ -233,3 +233,74 @@ TEST(SplitWords, AgreesWithCuttingWordsOutOneByOne) {
         }
     }
 }
+
+namespace {
+// The reading rule written out plainly: blanks dropped, the first character
+// always taken, then up to a terminator; ".5", "-.5" and "1.5." repaired;
+// [+-] digits [. digits] [e [+-] digits] read as the nearest long double,
+// then float.
+WordRead referenceNumber(std::string_view after) {
+    std::string t;
+    for (char c : after) {
+        if (c == ' ' || c == '\t') continue;
+        if (!t.empty() && IsNumberTerminator(static_cast<unsigned char>(c))) break;
+        t += c;
+    }
+    auto decimal = [](const std::string& s) {
+        std::size_t i = 0, digits = 0;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+        bool period = false;
+        if (i < s.size() && s[i] == '.') {
+            period = true;
+            for (++i; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) ++digits;
+        }
+        if (digits == 0 && !period) return false;
+        if (i < s.size() && s[i] == 'e') {
+            ++i;
+            if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+            std::size_t e = 0;
+            while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++e;
+            if (e == 0) return false;
+        }
+        return i == s.size();
+    };
+    auto value = [](const std::string& s) {
+        bool digit = false;
+        for (char c : s) digit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
+        if (digit) return static_cast<float>(std::strtold(s.c_str(), nullptr));
+        return s[0] == '-' ? -0.0f : 0.0f;  // "." and "-." are zero, signed
+    };
+    if (decimal(t)) return {value(t), true};
+    if (!t.empty() && t[0] == '.') t.insert(0, "0");
+    if (t.size() >= 2 && t[0] == '-' && t[1] == '.') t.insert(1, "0");
+    if (!t.empty() && t.back() == '.') t.pop_back();
+    if (decimal(t)) return {value(t), true};
+    return {};
+}
+}  // namespace
+
+TEST(WordValue, PlainNumbersReadInPlaceAgreeWithTheReadingRule) {
+    // Numbers as programs write them and their near misses: signs, leading
+    // zeros, up to 22 digits, periods, blanks inside, and what follows.
+    std::mt19937 rng(11);
+    const char* after[] = {"", " Y1", "(C)", ";", "-2", "e3", "e", ".", "x", "\t", "\x80", "E5", "+", ","};
+    for (int n = 0; n < 200000; ++n) {
+        std::string t;
+        const unsigned r = rng();
+        if (r % 4 == 1) t += '-';
+        if (r % 4 == 2) t += '+';
+        const int zeros = (r >> 2) % 4 == 0 ? static_cast<int>(rng() % 5) : 0;
+        t.append(zeros, '0');
+        const int whole = static_cast<int>(rng() % 12), frac = static_cast<int>(rng() % 12);
+        for (int i = 0; i < whole; ++i) t += static_cast<char>('0' + rng() % 10);
+        if (rng() % 4) t += '.';
+        for (int i = 0; i < frac; ++i) t += static_cast<char>('0' + rng() % 10);
+        if (rng() % 8 == 0 && !t.empty()) t.insert(rng() % t.size(), rng() % 2 ? " " : "\t");
+        t += after[rng() % std::size(after)];
+        const std::string line = "X" + t;
+        const WordRead got = WordValue("X", line), want = referenceNumber(t);
+        ASSERT_EQ(got.found, want.found) << line;
+        ASSERT_EQ(std::memcmp(&got.value, &want.value, sizeof(float)), 0) << line;
+    }
+}

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "text/number_format.h"
 
@@ -46,7 +49,7 @@ void arcFloats(long double c1, long double c2, long double r, long double theta,
     if (std::fabs(t) < 1.0e6) {
         const double cd = static_cast<double>(c1), c2d = static_cast<double>(c2), rd = static_cast<double>(r);
         const double ud = cd - rd * std::cos(t), vd = c2d - rd * std::sin(t);
-        const double e = std::ldexp(std::fabs(cd) + std::fabs(c2d) + std::fabs(rd) * (2.0 + std::fabs(t)), -48);
+        const double e = (std::fabs(cd) + std::fabs(c2d) + std::fabs(rd) * (2.0 + std::fabs(t))) * 0x1p-48;
         const float u1 = static_cast<float>(ud - e), u2 = static_cast<float>(ud + e);
         const float v1 = static_cast<float>(vd - e), v2 = static_cast<float>(vd + e);
         if (u1 == u2 && v1 == v2) {
@@ -256,13 +259,13 @@ inline double nearestInt(double v) {
 
 // Points of an arc evaluated in blocks of kBlock from the cosine and sine at
 // the block's first point: f(b + k) = L[k] + ki*b + cos(b)*P[k] + sin(b)*Q[k].
-constexpr int kBlock = 8;
+constexpr int kBlock = 16;
 // The block's cosine and sine are turned on by a block's angle, and taken
 // afresh from the library every kResyncBlocks blocks.
-constexpr int kResyncBlocks = 32;
+constexpr int kResyncBlocks = 16;
 
 struct FormTable {
-    double L[kBlock] = {}, P[kBlock] = {}, Q[kBlock] = {}, ki = 0;
+    double L[kBlock], P[kBlock], Q[kBlock], ki = 0;  // the arrays are set by Build
     void Build(const ArcForm& f, const double* C, const double* S) {
         for (int k = 0; k < kBlock; ++k) {
             L[k] = f.k0 + f.ki * k;
@@ -275,24 +278,53 @@ struct FormTable {
 };
 
 // Whole blocks at a time: the vertical and horizontal pixel values of a
-// block's eight points in four-wide vectors, their nearest pixels, whether
-// every one of them is certain, and which of them move the pen.
+// block's points in vectors, their nearest pixels, whether every one of them
+// is certain, and which of them move the pen.
+struct BlockRun {
+    alignas(32) double Lv[kBlock], Pv[kBlock], Qv[kBlock], Lh[kBlock], Ph[kBlock], Qh[kBlock];
+    double kiV = 0, kiH = 0, limV = 0, limH = 0, C = 1, S = 0;  // C, S: cosine and sine of a block's turn
+    // The same per point as differences from the block's first point, in
+    // float: they are a few pixels, so float keeps them to a millionth of a
+    // pixel. The limits allow for that too.
+    alignas(32) float dLv[kBlock], dPv[kBlock], dQv[kBlock], dLh[kBlock], dPh[kBlock], dQh[kBlock];
+    float flimV = 0, flimH = 0;
+    void Take(const FormTable& tv, const FormTable& th, double lv, double lh, double c, double s) {
+        double mv = 0.5, mh = 0.5;
+        for (int k = 0; k < kBlock; ++k) {
+            Lv[k] = tv.L[k], Pv[k] = tv.P[k], Qv[k] = tv.Q[k];
+            Lh[k] = th.L[k], Ph[k] = th.P[k], Qh[k] = th.Q[k];
+            dLv[k] = static_cast<float>(Lv[k] - Lv[0]), dPv[k] = static_cast<float>(Pv[k] - Pv[0]);
+            dQv[k] = static_cast<float>(Qv[k] - Qv[0]);
+            dLh[k] = static_cast<float>(Lh[k] - Lh[0]), dPh[k] = static_cast<float>(Ph[k] - Ph[0]);
+            dQh[k] = static_cast<float>(Qh[k] - Qh[0]);
+            mv = std::max(mv, 0.5 + std::fabs(dLv[k]) + std::fabs(dPv[k]) + std::fabs(dQv[k]));
+            mh = std::max(mh, 0.5 + std::fabs(dLh[k]) + std::fabs(dPh[k]) + std::fabs(dQh[k]));
+        }
+        kiV = tv.ki, kiH = th.ki, limV = lv, limH = lh, C = c, S = s;
+        // Each of the dozen roundings of a float sum is at most 2^-24 of the
+        // largest magnitude in it; the limits' own rounding to float is
+        // within the last term.
+        flimV = static_cast<float>(lv - 16.0 * mv * 0x1p-24 - 1.0e-6);
+        flimH = static_cast<float>(lh - 16.0 * mh * 0x1p-24 - 1.0e-6);
+    }
+};
+
+// Both kernels: run up to `blocks` blocks from point `b` of `n`, from the pen's
+// pixel (ph, pv) and the block's cosine and sine (cb, sb), appending the
+// pixels the pen moves to (writing up to a block past them). Stop before the
+// first block holding a point that is not certain. Return the blocks done;
+// cb, sb, ph, pv are left for the next block.
+using RunBlocks = int (*)(const BlockRun&, long long b, int blocks, long long n, double& cb, double& sb,
+                          double& ph, double& pv, Pixel* moves, int& count);
+
+// Portable: four-wide double vectors (two instructions each where the
+// machine has only 128-bit registers), whole blocks only.
 // (Only inlined helpers pass these by value: no calling convention is involved.)
 #pragma GCC diagnostic ignored "-Wpsabi"
 typedef double Vec4 __attribute__((vector_size(32)));
 typedef long long Mask4 __attribute__((vector_size(32)));
-
-struct BlockRun {
-    alignas(32) double Lv[kBlock], Pv[kBlock], Qv[kBlock], Lh[kBlock], Ph[kBlock], Qh[kBlock];
-    double kiV = 0, kiH = 0, limV = 0, limH = 0, C = 1, S = 0;  // C, S: cosine and sine of a block's turn
-    void Take(const FormTable& tv, const FormTable& th, double lv, double lh, double c, double s) {
-        for (int k = 0; k < kBlock; ++k) {
-            Lv[k] = tv.L[k], Pv[k] = tv.P[k], Qv[k] = tv.Q[k];
-            Lh[k] = th.L[k], Ph[k] = th.P[k], Qh[k] = th.Q[k];
-        }
-        kiV = tv.ki, kiH = th.ki, limV = lv, limH = lh, C = c, S = s;
-    }
-};
+typedef int Int4 __attribute__((vector_size(16)));
+constexpr int kQuads = kBlock / 4;
 
 inline Vec4 load4(const double* p) {
     Vec4 v;
@@ -300,65 +332,40 @@ inline Vec4 load4(const double* p) {
     return v;
 }
 inline Vec4 splat(double x) { return Vec4{x, x, x, x}; }
-inline Vec4 nearest4(Vec4 v) {
-    const Vec4 shift = splat(6755399441055744.0);
-    return (v + shift) - shift;
-}
-inline Mask4 within(Vec4 d, double lim) {
-    // |d| < lim, the sign bit cleared in place of a branch.
-    return (Vec4)((Mask4)d & 0x7FFFFFFFFFFFFFFFLL) < splat(lim);
-}
-// {last of `before`, a0, a1, a2}
-inline Vec4 shiftIn(Vec4 a, Vec4 before) { return __builtin_shuffle(a, before, Mask4{7, 0, 1, 2}); }
-inline int lanes(Mask4 m) {
-    return static_cast<int>((m[0] & 1) | (m[1] & 2) | (m[2] & 4) | (m[3] & 8));
-}
 
-typedef int Int4 __attribute__((vector_size(16)));
-[[gnu::always_inline]] inline void append(Vec4 h, Vec4 v, int bits, Pixel* moves, int& count) {
-    const Int4 x = __builtin_convertvector(h, Int4), y = __builtin_convertvector(v, Int4);
-    moves[count] = Pixel{x[0], y[0]};
-    count += bits & 1;
-    moves[count] = Pixel{x[1], y[1]};
-    count += (bits >> 1) & 1;
-    moves[count] = Pixel{x[2], y[2]};
-    count += (bits >> 2) & 1;
-    moves[count] = Pixel{x[3], y[3]};
-    count += (bits >> 3) & 1;
-}
-
-// Runs up to `blocks` whole blocks from block start `b`, the pen's pixel
-// (ph, pv) and the block's cosine and sine (cb, sb), appending the pixels
-// the pen moves to. Stops before the first block holding a point that is
-// not certain. Returns the blocks done; cb, sb, ph, pv are left for the next.
-[[gnu::always_inline]] inline int runBlocksBody(const BlockRun& t, long long b, int blocks, double& cbOut,
-                                                double& sbOut, double& phOut, double& pvOut, Pixel* moves,
-                                                int& countOut) {
+int runBlocksPortable(const BlockRun& t, long long b, int blocks, long long n, double& cbOut, double& sbOut,
+                      double& phOut, double& pvOut, Pixel* moves, int& countOut) {
     // Locals, so that the stores of the moves cannot be taken to change them.
     double cb = cbOut, sb = sbOut, ph = phOut, pv = pvOut;
     int count = countOut;
-    const Vec4 Lv0 = load4(t.Lv), Lv1 = load4(t.Lv + 4), Pv0 = load4(t.Pv), Pv1 = load4(t.Pv + 4);
-    const Vec4 Qv0 = load4(t.Qv), Qv1 = load4(t.Qv + 4), Lh0 = load4(t.Lh), Lh1 = load4(t.Lh + 4);
-    const Vec4 Ph0 = load4(t.Ph), Ph1 = load4(t.Ph + 4), Qh0 = load4(t.Qh), Qh1 = load4(t.Qh + 4);
+    const Vec4 shift = splat(6755399441055744.0);
     int done = 0;
-    for (; done < blocks; ++done, b += kBlock) {
+    for (; done < blocks && b + kBlock <= n; ++done, b += kBlock) {
         const double bd = static_cast<double>(b);
         const Vec4 c = splat(cb), s = splat(sb), baseV = splat(t.kiV * bd), baseH = splat(t.kiH * bd);
-        const Vec4 v0 = Lv0 + baseV + c * Pv0 + s * Qv0, v1 = Lv1 + baseV + c * Pv1 + s * Qv1;
-        const Vec4 h0 = Lh0 + baseH + c * Ph0 + s * Qh0, h1 = Lh1 + baseH + c * Ph1 + s * Qh1;
-        const Vec4 nv0 = nearest4(v0), nv1 = nearest4(v1), nh0 = nearest4(h0), nh1 = nearest4(h1);
-        const Mask4 sure = within(v0 - nv0, t.limV) & within(v1 - nv1, t.limV) & within(h0 - nh0, t.limH) &
-                           within(h1 - nh1, t.limH);
+        Vec4 nv[kQuads], nh[kQuads];
+        Mask4 sure = {-1, -1, -1, -1};
+        for (int q = 0; q < kQuads; ++q) {
+            const Vec4 v = load4(t.Lv + 4 * q) + baseV + c * load4(t.Pv + 4 * q) + s * load4(t.Qv + 4 * q);
+            const Vec4 h = load4(t.Lh + 4 * q) + baseH + c * load4(t.Ph + 4 * q) + s * load4(t.Qh + 4 * q);
+            nv[q] = (v + shift) - shift, nh[q] = (h + shift) - shift;
+            // |d| < limit, the sign bit cleared in place of a branch.
+            const Vec4 dv = (Vec4)((Mask4)(v - nv[q]) & 0x7FFFFFFFFFFFFFFFLL);
+            const Vec4 dh = (Vec4)((Mask4)(h - nh[q]) & 0x7FFFFFFFFFFFFFFFLL);
+            sure &= (dv < splat(t.limV)) & (dh < splat(t.limH));
+        }
         if (!(sure[0] & sure[1] & sure[2] & sure[3])) break;
-        // A point moves the pen when its pixel differs from the one before.
-        const Vec4 pen_h = splat(ph), pen_v = splat(pv);
-        const Mask4 m0 = (nh0 != shiftIn(nh0, pen_h)) | (nv0 != shiftIn(nv0, pen_v));
-        const Mask4 m1 = (nh1 != shiftIn(nh1, nh0)) | (nv1 != shiftIn(nv1, nv0));
         // Every point is written and the count moves on past those that move
         // the pen: no branch on how many there are.
-        append(nh0, nv0, lanes(m0), moves, count);
-        append(nh1, nv1, lanes(m1), moves, count);
-        ph = nh1[3], pv = nv1[3];
+        for (int q = 0; q < kQuads; ++q) {
+            const Int4 x = __builtin_convertvector(nh[q], Int4), y = __builtin_convertvector(nv[q], Int4);
+            for (int k = 0; k < 4; ++k) {
+                const double hk = nh[q][k], vk = nv[q][k];
+                moves[count] = Pixel{x[k], y[k]};
+                count += (hk != ph) | (vk != pv);
+                ph = hk, pv = vk;
+            }
+        }
         const double nc = cb * t.C - sb * t.S;
         sb = sb * t.C + cb * t.S;
         cb = nc;
@@ -367,19 +374,113 @@ typedef int Int4 __attribute__((vector_size(16)));
     return done;
 }
 
-int runBlocksPortable(const BlockRun& t, long long b, int blocks, double& cb, double& sb, double& ph, double& pv,
-                      Pixel* moves, int& count) {
-    return runBlocksBody(t, b, blocks, cb, sb, ph, pv, moves, count);
+#if defined(__x86_64__) && defined(__GNUC__)
+// Lane indices that pack the lanes set in a mask to the front.
+struct PackTable {
+    alignas(32) int idx[256][8];
+    constexpr PackTable() : idx{} {
+        for (int m = 0; m < 256; ++m) {
+            int n = 0;
+            for (int k = 0; k < 8; ++k)
+                if (m >> k & 1) idx[m][n++] = k;
+            for (; n < 8; ++n) idx[m][n] = 7;
+        }
+    }
+};
+constexpr PackTable kPack;
+
+// Lanes whose value x (and y) lies within the limit of its nearest whole nx (ny).
+[[gnu::target("avx2,fma")]] inline unsigned sureLanes(__m256 x, __m256 nx, __m256 y, __m256 ny, __m256 limX,
+                                                      __m256 limY) {
+    const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
+    const __m256 a = _mm256_cmp_ps(_mm256_and_ps(_mm256_sub_ps(x, nx), absMask), limX, _CMP_LT_OQ);
+    const __m256 d = _mm256_cmp_ps(_mm256_and_ps(_mm256_sub_ps(y, ny), absMask), limY, _CMP_LT_OQ);
+    return static_cast<unsigned>(_mm256_movemask_ps(_mm256_and_ps(a, d)));
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-[[gnu::target("avx2,fma")]] int runBlocksAvx2(const BlockRun& t, long long b, int blocks, double& cb,
-                                               double& sb, double& ph, double& pv, Pixel* moves, int& count) {
-    return runBlocksBody(t, b, blocks, cb, sb, ph, pv, moves, count);
+// Lanes whose pixel (h, v) differs from the lane before; lane 0 is compared
+// with (ph, pv).
+[[gnu::target("avx2,fma")]] inline unsigned movedLanes(__m256i h, __m256i v, int ph, int pv) {
+    const __m256i before = _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6);
+    const __m256i prevH = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(h, before), _mm256_set1_epi32(ph), 1);
+    const __m256i prevV = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(v, before), _mm256_set1_epi32(pv), 1);
+    const __m256i same = _mm256_and_si256(_mm256_cmpeq_epi32(h, prevH), _mm256_cmpeq_epi32(v, prevV));
+    return static_cast<unsigned>(~_mm256_movemask_ps(_mm256_castsi256_ps(same)) & 0xFF);
+}
+
+// Writes the pixels of the lanes in m to out, in order (and eight pixels in
+// all); returns how many count.
+[[gnu::target("avx2,fma")]] inline int packMoves(__m256i h, __m256i v, unsigned m, Pixel* out) {
+    const __m256i idx = _mm256_load_si256(reinterpret_cast<const __m256i*>(kPack.idx[m]));
+    const __m256i px = _mm256_permutevar8x32_epi32(h, idx), py = _mm256_permutevar8x32_epi32(v, idx);
+    const __m256i lo = _mm256_unpacklo_epi32(px, py), hi = _mm256_unpackhi_epi32(px, py);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(lo, hi, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4), _mm256_permute2x128_si256(lo, hi, 0x31));
+    return __builtin_popcount(m);
+}
+
+// The sixteen points of a block in two float vectors per axis, measured from
+// the whole pixel nearest the block's first point (computed in double), and the
+// pen's moves packed with a table instead of one store per point. A last
+// block short of points is done with the missing lanes left out.
+[[gnu::target("avx2,fma")]] int runBlocksAvx2(const BlockRun& t, long long b, int blocks, long long n,
+                                               double& cbOut, double& sbOut, double& phOut, double& pvOut,
+                                               Pixel* moves, int& countOut) {
+    static_assert(kBlock == 16 && sizeof(Pixel) == 8);
+    double cb = cbOut, sb = sbOut;
+    int count = countOut;
+    const __m256 dLv0 = _mm256_load_ps(t.dLv), dPv0 = _mm256_load_ps(t.dPv), dQv0 = _mm256_load_ps(t.dQv);
+    const __m256 dLh0 = _mm256_load_ps(t.dLh), dPh0 = _mm256_load_ps(t.dPh), dQh0 = _mm256_load_ps(t.dQh);
+    const __m256 dLv1 = _mm256_load_ps(t.dLv + 8), dPv1 = _mm256_load_ps(t.dPv + 8), dQv1 = _mm256_load_ps(t.dQv + 8);
+    const __m256 dLh1 = _mm256_load_ps(t.dLh + 8), dPh1 = _mm256_load_ps(t.dPh + 8), dQh1 = _mm256_load_ps(t.dQh + 8);
+    const __m256 shift = _mm256_set1_ps(12582912.0f);  // 1.5 * 2^23: adding it leaves no fraction bits
+    const __m256 limV = _mm256_set1_ps(t.flimV), limH = _mm256_set1_ps(t.flimH);
+    int penH = static_cast<int>(phOut), penV = static_cast<int>(pvOut);
+    int done = 0;
+    for (; done < blocks && b < n; ++done, b += kBlock) {
+        const int valid = n - b < kBlock ? static_cast<int>(n - b) : kBlock;
+        const unsigned all = (1u << valid) - 1;
+        const double bd = static_cast<double>(b);
+        const double v0 = t.Lv[0] + t.kiV * bd + cb * t.Pv[0] + sb * t.Qv[0];
+        const double h0 = t.Lh[0] + t.kiH * bd + cb * t.Ph[0] + sb * t.Qh[0];
+        const double ov = nearestInt(v0), oh = nearestInt(h0);
+        const __m256 c = _mm256_set1_ps(static_cast<float>(cb)), s = _mm256_set1_ps(static_cast<float>(sb));
+        const __m256 fv = _mm256_set1_ps(static_cast<float>(v0 - ov)), fh = _mm256_set1_ps(static_cast<float>(h0 - oh));
+        const __m256 v_0 = _mm256_fmadd_ps(s, dQv0, _mm256_fmadd_ps(c, dPv0, _mm256_add_ps(fv, dLv0)));
+        const __m256 v_1 = _mm256_fmadd_ps(s, dQv1, _mm256_fmadd_ps(c, dPv1, _mm256_add_ps(fv, dLv1)));
+        const __m256 h_0 = _mm256_fmadd_ps(s, dQh0, _mm256_fmadd_ps(c, dPh0, _mm256_add_ps(fh, dLh0)));
+        const __m256 h_1 = _mm256_fmadd_ps(s, dQh1, _mm256_fmadd_ps(c, dPh1, _mm256_add_ps(fh, dLh1)));
+        const __m256 nv0 = _mm256_sub_ps(_mm256_add_ps(v_0, shift), shift);
+        const __m256 nv1 = _mm256_sub_ps(_mm256_add_ps(v_1, shift), shift);
+        const __m256 nh0 = _mm256_sub_ps(_mm256_add_ps(h_0, shift), shift);
+        const __m256 nh1 = _mm256_sub_ps(_mm256_add_ps(h_1, shift), shift);
+        const unsigned sure = sureLanes(v_0, nv0, h_0, nh0, limV, limH) | sureLanes(v_1, nv1, h_1, nh1, limV, limH) << 8;
+        if ((sure & all) != all) break;
+        const __m256i ov8 = _mm256_set1_epi32(static_cast<int>(ov)), oh8 = _mm256_set1_epi32(static_cast<int>(oh));
+        const __m256i iv0 = _mm256_add_epi32(_mm256_cvtps_epi32(nv0), ov8), iv1 = _mm256_add_epi32(_mm256_cvtps_epi32(nv1), ov8);
+        const __m256i ih0 = _mm256_add_epi32(_mm256_cvtps_epi32(nh0), oh8), ih1 = _mm256_add_epi32(_mm256_cvtps_epi32(nh1), oh8);
+        // Each point against the one before it, the first against the pen.
+        const unsigned m0 = movedLanes(ih0, iv0, penH, penV) & all;
+        const unsigned m1 = movedLanes(ih1, iv1, _mm256_extract_epi32(ih0, 7), _mm256_extract_epi32(iv0, 7)) & (all >> 8);
+        count += packMoves(ih0, iv0, m0, moves + count);
+        count += packMoves(ih1, iv1, m1, moves + count);
+        // The pen ends on the block's last point.
+        alignas(32) int lastH[16], lastV[16];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lastH), ih0);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lastH + 8), ih1);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lastV), iv0);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lastV + 8), iv1);
+        penH = lastH[valid - 1], penV = lastV[valid - 1];
+        const double nc = cb * t.C - sb * t.S;
+        sb = sb * t.C + cb * t.S;
+        cb = nc;
+    }
+    cbOut = cb, sbOut = sb, countOut = count;
+    phOut = penH, pvOut = penV;
+    return done;
 }
 #endif
 
-using RunBlocks = int (*)(const BlockRun&, long long, int, double&, double&, double&, double&, Pixel*, int&);
 RunBlocks pickRunBlocks() {
 #if defined(__x86_64__) && defined(__GNUC__)
     __builtin_cpu_init();
@@ -387,7 +488,14 @@ RunBlocks pickRunBlocks() {
 #endif
     return runBlocksPortable;
 }
-const RunBlocks runBlocks = pickRunBlocks();
+RunBlocks runBlocks = pickRunBlocks();
+
+}  // namespace
+
+void UseBaselineArcKernel(bool on) { runBlocks = on ? runBlocksPortable : pickRunBlocks(); }
+
+namespace {
+
 
 }  // namespace
 
@@ -409,7 +517,7 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
     if ((state_.DxfExportOn && state_.DxfLinesOnly && Dxf) || indicator_) return false;
     // Nothing on the first program line is drawn or measured.
     if (state_.CurLine < 1) return true;
-    if (n < 2 * kBlock) return false;  // a few points: the stepping is as quick
+    if (n < kBlock) return false;  // a few points: the stepping is as quick
 
     const double c1 = static_cast<double>(a.c1), c2 = static_cast<double>(a.c2), r = static_cast<double>(a.r);
     const double lin0 = static_cast<double>(a.linearStart), dz = static_cast<double>(a.dz);
@@ -445,10 +553,10 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
 
     // (b): far above the real error of tables, turns and sums (about 1e-13
     // of the magnitudes).
-    const double err = std::ldexp(mX + mY + mZ + std::fabs(ox) + std::fabs(oy) + 1.0, -36);
+    const double err = (mX + mY + mZ + std::fabs(ox) + std::fabs(oy) + 1.0) * 0x1p-36;
     // (a): a float is within half a unit in the last place, 2^-24 relative.
     auto margin = [&](const double* row) {
-        return std::ldexp(std::fabs(row[0]) * mX + std::fabs(row[1]) * mY + std::fabs(row[2]) * mZ, -24) *
+        return (std::fabs(row[0]) * mX + std::fabs(row[1]) * mY + std::fabs(row[2]) * mZ) * 0x1p-24 *
                    (1.0 + 1.0e-6) + err + 1.0e-30;
     };
     const double tolV = margin(m[0]), tolH = margin(m[1]);
@@ -501,7 +609,9 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
     // pixels it moves to in a block are painted together after the block.
     Pixel pen = canvas_.PenPosition();
     double ph = pen.x, pv = pen.y;
-    Pixel moves[kResyncBlocks * kBlock];
+    // Room for a block's full-width stores past the last move.
+    if (moves_.size() < (kResyncBlocks + 2) * kBlock) moves_.resize((kResyncBlocks + 2) * kBlock);
+    Pixel* const moves = moves_.data();
     int count = 0;
     auto paint = [&] {
         if (count) canvas_.PolylineTo(moves, count);
@@ -517,7 +627,7 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
 
     BlockRun run;
     run.Take(tv, th, limV, limH, C[kBlock], S[kBlock]);
-    const long long fullBlocks = n / kBlock;
+    const long long blocksInAll = (n + kBlock - 1) / kBlock;
 
     double cb = 0, sb = 0;
     for (long long b = 0, block = 0; b < n; b += kBlock, ++block) {
@@ -527,9 +637,9 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
         }
         if (!checkExtents) {
             // Whole blocks up to the next resync, as long as every point is certain.
-            const long long want = std::min<long long>(kResyncBlocks - block % kResyncBlocks, fullBlocks - block);
+            const long long want = std::min<long long>(kResyncBlocks - block % kResyncBlocks, blocksInAll - block);
             if (want > 0) {
-                const int done = runBlocks(run, b, static_cast<int>(want), cb, sb, ph, pv, moves, count);
+                const int done = runBlocks(run, b, static_cast<int>(want), n, cb, sb, ph, pv, moves, count);
                 paint();
                 b += done * kBlock, block += done;
                 if (b >= n) break;

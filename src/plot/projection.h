@@ -7,6 +7,8 @@
 // and Y across: pixel = (OriginX + Y, OriginY + X), rounded ties-to-even.
 #pragma once
 
+#include <vector>
+
 #include "plot/canvas.h"
 #include "plot/dxf_sink.h"
 #include "plot/plot_state.h"
@@ -47,6 +49,12 @@ ArcSweep FixAngles(float A, float B, float r, bool clockwise, bool fullCircle);
 
 // Angular step in radians for a radius in pixels, at resolution p (1..20).
 long double GetIncrement(float r, int p);
+
+// Arcs are stepped with the machine's widest vector instructions when it has
+// them. With `on`, they are stepped with the baseline instructions every
+// machine has (so both can be tested on one machine); off restores the
+// choice.
+void UseBaselineArcKernel(bool on);
 
 class Projection {
 public:
@@ -152,6 +160,7 @@ private:
     bool viewDirty_ = true;
     long double sinA_ = 0, cosA_ = 1, sinB_ = 0, cosB_ = 1, sinC_ = 0, cosC_ = 1;
     bool indicator_ = false;  // drawing the axis indicator
+    std::vector<Pixel> moves_;  // the fast stepping's pen moves, painted a batch at a time
 };
 
 }  // namespace tolva

@@ -1,7 +1,13 @@
 #include "plot/interpreter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "settings/machine_settings.h"
 #include "text/geometry.h"
@@ -12,6 +18,10 @@ namespace {
 
 constexpr long double kPi = 3.141592653589793238462643383279502884L;
 constexpr long double kRadToDeg = 180.0L / kPi;
+// A program this long has its lines read on a second thread, in chunks.
+constexpr int kReadAheadMinLines = 20000;
+constexpr int kReadAheadChunk = 2048;
+constexpr int kReadAheadChunks = 4;
 
 // A speed field as a real: blanks around it allowed, nothing else.
 bool readReal(std::string_view t, long double& out) {
@@ -43,25 +53,40 @@ Interpreter::Interpreter(PlotState& state, Canvas& canvas, MachineSettings* sett
 }
 
 namespace {
-// The label rows every line is searched for, each a slot of LineCodes.
-constexpr int kSearchedRows[] = {LabelRow::XYPlane,    LabelRow::XZPlane,  LabelRow::YZPlane,
-                                 LabelRow::BeginBlock, LabelRow::EndBlock, LabelRow::Absolute,
-                                 LabelRow::Incremental, LabelRow::ArcCw,   LabelRow::ArcCcw};
-constexpr std::uint32_t slotOf(int row) {
-    for (std::uint32_t i = 0; i < std::size(kSearchedRows); ++i)
-        if (kSearchedRows[i] == row) return 1u << i;
-    return 0;
-}
 // A row's slot bit as a constant, not looked up for every line.
 template <int Row>
-constexpr std::uint32_t kSlot = slotOf(Row);
+constexpr std::uint32_t kSlot = LineParser::SlotOf(Row);
 }  // namespace
 
-void Interpreter::takeCodes() {
+void LineParser::Take(const AxisCodes& codes) {
     for (std::size_t i = 0; i < std::size(kSearchedRows); ++i)
-        lineCodes_.Set(static_cast<int>(i), codes_.codes[kSearchedRows[i]]);
-    const Letters& L = codes_.letters;
+        codes_.Set(static_cast<int>(i), codes.codes[kSearchedRows[i]]);
+    const Letters& L = codes.letters;
     words_ = WordReader{"G", L.I, L.J, L.R, L.K, L.X, L.Y, L.Z};
+    stops_[0] = codes.codes[LabelRow::StopA];
+    stops_[1] = codes.codes[LabelRow::StopB];
+    stops_[2] = codes.codes[LabelRow::StopC];
+}
+
+void LineParser::Parse(std::string_view line, ParsedLine& out) const {
+    // 1. The line, cut to 255 characters.
+    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
+    // 2. Stop markers end the readable part of the line.
+    for (const std::string& code : stops_) {
+        if (code.empty()) continue;
+        const std::size_t p = line.find(code);
+        if (p != std::string_view::npos) line = line.substr(0, p);
+    }
+    // Every label code of steps 3 to 7 (and Bigobject), searched at once.
+    out.found = codes_.Find(line);
+    // 8. Words.
+    words_.Read(line, out.words);
+    for (int k = 1; k < 8; ++k) finiteOnly(out.words[k]);
+}
+
+void Interpreter::takeCodes() {
+    parser_.Take(codes_);
+    ++parserGeneration_;
 }
 
 void Interpreter::readSettings() {
@@ -126,21 +151,14 @@ void Interpreter::ZeroIOrJ(PlotWords& w) {
 }
 
 void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
+    ParsedLine line;
+    parser_.Parse(text.Line(state_.CurLine), line);
+    interpretLine(line, text.MainEditor, continuous);
+}
+
+void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool continuous) {
     PlotState& s = state_;
-    // 1. The line, cut to 255 characters.
-    std::string_view line = text.Line(s.CurLine);
-    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
-
-    // 2. Stop markers end the readable part of the line.
-    for (int row : {LabelRow::StopA, LabelRow::StopB, LabelRow::StopC}) {
-        const std::string& code = codes_.codes[row];
-        if (code.empty()) continue;
-        const std::size_t p = line.find(code);
-        if (p != std::string_view::npos) line = line.substr(0, p);
-    }
-
-    // Every label code of steps 3 to 7 (and Bigobject), searched at once.
-    const std::uint32_t found = lineCodes_.Find(line);
+    const std::uint32_t found = line.found;
     auto has = [found](std::uint32_t slot) { return (found & slot) != 0; };
 
     // 3. Plane; the last match wins.
@@ -149,7 +167,7 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
     if (has(kSlot<LabelRow::YZPlane>)) s.Plane = 3;
 
     // 4. The highlighted block of the main editor.
-    if (text.MainEditor && s.SelLineCount > 1) {
+    if (mainEditor && s.SelLineCount > 1) {
         if (s.SelStartLine < s.CurLine && s.CurLine <= s.SelStartLine + s.SelLineCount) {
             canvas_.SetPenColour(kBlack);
             canvas_.SetPenWidth(2);
@@ -180,10 +198,9 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
         s.ArcCcw = true;
     }
 
-    // 8. Words.
+    // 8. Words (read with the line).
     PlotWords& w = s.Words;
-    WordRead read[8];
-    words_.Read(line, read);
+    const WordRead* read = line.words;
     w.G = read[0];
     w.I = read[1];
     w.J = read[2];
@@ -192,7 +209,6 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
     w.X = read[5];
     w.Y = read[6];
     w.Z = read[7];
-    for (WordRead* r : {&w.I, &w.J, &w.R, &w.K, &w.X, &w.Y, &w.Z}) finiteOnly(*r);
 
     // 9. In plane XY a lone I or J gets its partner as 0.
     if (s.Plane == 1) ZeroIOrJ(w);
@@ -430,6 +446,7 @@ Interpreter::PlotEnd Interpreter::PlotAll(const ProgramLines& text, bool setOrig
     }
     if (clear) SetupPlot(true);
     const int n = text.Count();
+    if (n >= kReadAheadMinLines && std::thread::hardware_concurrency() > 1) return plotReadingAhead(text, host);
     for (int i = 0; i < n; ++i) {
         state_.CurLine = i;
         if (i % 1000 == 0) {
@@ -438,6 +455,84 @@ Interpreter::PlotEnd Interpreter::PlotAll(const ProgramLines& text, bool setOrig
         }
         SinglestepPlot(text, true);
         if (state_.AbortPlot) {
+            SetupPlot(true);
+            return PlotEnd::Aborted;
+        }
+    }
+    return PlotEnd::Finished;
+}
+
+// The reading thread fills a ring of chunks of parsed lines; the plot takes
+// them in order. It runs ahead by at most the ring, a few hundred kilobytes.
+Interpreter::PlotEnd Interpreter::plotReadingAhead(const ProgramLines& text, Host& host) {
+    const int n = text.Count();
+    std::vector<ParsedLine> ring(static_cast<std::size_t>(kReadAheadChunk) * kReadAheadChunks);
+    std::mutex m;
+    std::condition_variable cv;
+    int read = 0;      // lines parsed
+    int done = 0;      // lines the plot has finished with (at chunk starts)
+    bool stop = false;
+    const LineParser parser = parser_;  // the thread's own copy of the codes
+    const unsigned generation = parserGeneration_;
+    std::thread reader([&] {
+        for (int first = 0; first < n; first += kReadAheadChunk) {
+            {
+                std::unique_lock<std::mutex> lock(m);
+                cv.wait(lock, [&] { return stop || first - done < (kReadAheadChunks - 1) * kReadAheadChunk + 1; });
+                if (stop) return;
+            }
+            const int last = std::min(n, first + kReadAheadChunk);
+            ParsedLine* out = &ring[static_cast<std::size_t>(first / kReadAheadChunk % kReadAheadChunks) * kReadAheadChunk];
+            for (int i = first; i < last; ++i) parser.Parse(text.Line(i), out[i - first]);
+            {
+                std::lock_guard<std::mutex> lock(m);
+                read = last;
+            }
+            cv.notify_all();
+        }
+    });
+    auto finishReading = [&] {
+        if (!reader.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(m);
+            stop = true;
+        }
+        cv.notify_all();
+        reader.join();
+    };
+    struct Join {
+        std::function<void()> f;
+        ~Join() { f(); }
+    } join{finishReading};
+
+    int available = 0;
+    for (int i = 0; i < n; ++i) {
+        state_.CurLine = i;
+        if (i % 1000 == 0) {
+            view_->ShowProgress();
+            host.ProcessEvents();
+        }
+        if (parserGeneration_ != generation) {
+            // The codes changed while events ran: the rest is read with the new ones.
+            finishReading();
+            available = n;
+        }
+        if (!reader.joinable()) {
+            SinglestepPlot(text, true);
+        } else {
+            if (i % kReadAheadChunk == 0 || i >= available) {
+                std::unique_lock<std::mutex> lock(m);
+                done = i;
+                cv.notify_all();
+                cv.wait(lock, [&] { return read > i; });
+                available = read;
+            }
+            interpretLine(ring[static_cast<std::size_t>(i / kReadAheadChunk % kReadAheadChunks) * kReadAheadChunk +
+                               i % kReadAheadChunk],
+                          text.MainEditor, true);
+        }
+        if (state_.AbortPlot) {
+            finishReading();
             SetupPlot(true);
             return PlotEnd::Aborted;
         }

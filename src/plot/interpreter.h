@@ -12,6 +12,8 @@
 // absent; a point that is not finite is never drawn.
 #pragma once
 
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "app/host.h"
@@ -27,6 +29,38 @@
 namespace tolva {
 
 class MachineSettings;
+
+// One line as the interpreter reads it before acting on it: which of the
+// searched label codes it holds (bits of LineParser's slots) and its words
+// G I J R K X Y Z, each absent when its value is not a finite number.
+struct ParsedLine {
+    std::uint32_t found = 0;
+    WordRead words[8];
+};
+
+// Reads lines for the interpreter with the codes and letters in force: the
+// line cut to 255 characters and before any stop marker, then its codes and
+// words. It holds its own copies, so a copy may read lines on another thread.
+class LineParser {
+public:
+    // Slot of each searched label row in ParsedLine::found.
+    static constexpr int kSearchedRows[] = {LabelRow::XYPlane,     LabelRow::XZPlane,  LabelRow::YZPlane,
+                                            LabelRow::BeginBlock,  LabelRow::EndBlock, LabelRow::Absolute,
+                                            LabelRow::Incremental, LabelRow::ArcCw,    LabelRow::ArcCcw};
+    static constexpr std::uint32_t SlotOf(int row) {
+        for (std::uint32_t i = 0; i < std::size(kSearchedRows); ++i)
+            if (kSearchedRows[i] == row) return 1u << i;
+        return 0;
+    }
+
+    void Take(const AxisCodes& codes);
+    void Parse(std::string_view line, ParsedLine& out) const;
+
+private:
+    std::string stops_[3];
+    LineCodes codes_;
+    WordReader words_;
+};
 
 // The settings the interpreter reads, taken at the start of every plot and
 // every single step.
@@ -107,7 +141,8 @@ public:
     // pixel (x, y) first; with `clear`, SetupPlot(true) starts a fresh plot.
     // Pending events run (host.ProcessEvents) every 1000 lines, line 0
     // included. AbortPlot set by then stops the plot after the current line
-    // and leaves a cleared canvas.
+    // and leaves a cleared canvas. A long program's lines are read on a
+    // second thread while the plot runs: nothing else may read `text` then.
     PlotEnd PlotAll(const ProgramLines& text, bool setOrigin, bool clear, int y, int x, Host& host);
 
     // One step of single-step mode over the main editor's text.
@@ -128,6 +163,11 @@ public:
 private:
     void readSettings();
     void takeCodes();
+    // Steps 3 to 24 of a line already read.
+    void interpretLine(const ParsedLine& line, bool mainEditor, bool continuous);
+    // PlotAll of a long program with the lines read on a second thread,
+    // ahead of the interpretation.
+    PlotEnd plotReadingAhead(const ProgramLines& text, Host& host);
 
     PlotState& state_;
     Canvas& canvas_;
@@ -137,10 +177,9 @@ private:
     PlotView* view_;
     DxfSink* dxf_ = nullptr;
     AxisCodes codes_;
-    // Taken from codes_ by Setaxis: the codes every line is searched for, and
-    // the words every line is read for (G I J R K X Y Z, in that order).
-    LineCodes lineCodes_;
-    WordReader words_;
+    // Taken from codes_ by Setaxis; `parserGeneration_` counts the takes.
+    LineParser parser_;
+    unsigned parserGeneration_ = 0;
     InterpreterSettings settings2_;
 };
 

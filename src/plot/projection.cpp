@@ -250,6 +250,22 @@ ArcForm combine(double w1, const ArcForm& f1, double w2, const ArcForm& f2, doub
             w1 * f1.ks + w2 * f2.ks + w3 * f3.ks, w1 * f1.ki + w2 * f2.ki + w3 * f3.ki};
 }
 
+// Sine and cosine of a small angle (an arc step is a fraction of a radian)
+// by their series, to within a unit in the last place; the library for
+// larger ones.
+inline void sinCosOfStep(double h, double& s, double& c) {
+    if (!(std::fabs(h) <= 0.25)) {
+        s = std::sin(h), c = std::cos(h);
+        return;
+    }
+    // Terms to h^15 and h^14: the next are below 2^-60 of the result.
+    const double x = h * h;
+    s = h * (1.0 + x * (-1.0 / 6 + x * (1.0 / 120 + x * (-1.0 / 5040 + x * (1.0 / 362880 +
+             x * (-1.0 / 39916800 + x * (1.0 / 6227020800.0 + x * (-1.0 / 1307674368000.0))))))));
+    c = 1.0 + x * (-1.0 / 2 + x * (1.0 / 24 + x * (-1.0 / 720 + x * (1.0 / 40320 + x * (-1.0 / 3628800 +
+        x * (1.0 / 479001600.0 + x * (-1.0 / 87178291200.0)))))));
+}
+
 // Nearest integer, ties to even, for |v| < 2^51 (the default rounding mode
 // does the work: adding 1.5 * 2^52 leaves no fraction bits).
 inline double nearestInt(double v) {
@@ -288,18 +304,26 @@ struct BlockRun {
     // pixel. The limits allow for that too.
     alignas(32) float dLv[kBlock], dPv[kBlock], dQv[kBlock], dLh[kBlock], dPh[kBlock], dQh[kBlock];
     float flimV = 0, flimH = 0;
-    void Take(const FormTable& tv, const FormTable& th, double lv, double lh, double c, double s) {
-        double mv = 0.5, mh = 0.5;
+    // `h` the step's angle, `rv` and `rh` bounds on the arc's radius seen on
+    // each axis (the turning part moves a point at most r*h a step).
+    void Take(const FormTable& tv, const FormTable& th, double lv, double lh, double c, double s, double h,
+              double rv, double rh) {
         for (int k = 0; k < kBlock; ++k) {
             Lv[k] = tv.L[k], Pv[k] = tv.P[k], Qv[k] = tv.Q[k];
             Lh[k] = th.L[k], Ph[k] = th.P[k], Qh[k] = th.Q[k];
+        }
+        for (int k = 0; k < kBlock; ++k) {
             dLv[k] = static_cast<float>(Lv[k] - Lv[0]), dPv[k] = static_cast<float>(Pv[k] - Pv[0]);
             dQv[k] = static_cast<float>(Qv[k] - Qv[0]);
             dLh[k] = static_cast<float>(Lh[k] - Lh[0]), dPh[k] = static_cast<float>(Ph[k] - Ph[0]);
             dQh[k] = static_cast<float>(Qh[k] - Qh[0]);
-            mv = std::max(mv, 0.5 + std::fabs(dLv[k]) + std::fabs(dPv[k]) + std::fabs(dQv[k]));
-            mh = std::max(mh, 0.5 + std::fabs(dLh[k]) + std::fabs(dPh[k]) + std::fabs(dQh[k]));
         }
+        // What the float sums hold at most: the fraction of the first point,
+        // the linear part and the two turning parts over a block's steps
+        // (doubled, for the float roundings of the parts themselves).
+        const double steps = kBlock - 1, turn = 2.0 * std::fabs(h) * steps;
+        const double mv = 0.5 + 2.0 * std::fabs(tv.ki) * steps + 2.0 * rv * turn;
+        const double mh = 0.5 + 2.0 * std::fabs(th.ki) * steps + 2.0 * rh * turn;
         kiV = tv.ki, kiH = th.ki, limV = lv, limH = lh, C = c, S = s;
         // Each of the dozen roundings of a float sum is at most 2^-24 of the
         // largest magnitude in it; the limits' own rounding to float is
@@ -582,10 +606,16 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
     const double h = static_cast<double>(a.step), dir = static_cast<double>(a.dir);
     double C[kBlock + 1], S[kBlock + 1];
     C[0] = 1.0, S[0] = 0.0;
-    C[1] = std::cos(h), S[1] = dir * std::sin(h);
-    for (int k = 1; k < kBlock; ++k) {
+    sinCosOfStep(h, S[1], C[1]);
+    S[1] *= dir;
+    // Four turns in a row, then four chains that do not wait on each other.
+    for (int k = 1; k < 4; ++k) {
         C[k + 1] = C[k] * C[1] - S[k] * S[1];
         S[k + 1] = S[k] * C[1] + C[k] * S[1];
+    }
+    for (int k = 1; k + 4 <= kBlock; ++k) {
+        C[k + 4] = C[k] * C[4] - S[k] * S[4];
+        S[k + 4] = S[k] * C[4] + C[k] * S[4];
     }
     FormTable tv, th, tx, ty;
     tv.Build(qv, C, S);
@@ -626,7 +656,8 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
     };
 
     BlockRun run;
-    run.Take(tv, th, limV, limH, C[kBlock], S[kBlock]);
+    run.Take(tv, th, limV, limH, C[kBlock], S[kBlock], h, std::fabs(qv.kc) + std::fabs(qv.ks),
+             std::fabs(qh.kc) + std::fabs(qh.ks));
     const long long blocksInAll = (n + kBlock - 1) / kBlock;
 
     double cb = 0, sb = 0;

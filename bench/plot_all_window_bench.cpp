@@ -130,8 +130,8 @@ void BM_PlotAllImageCanvas(benchmark::State& st) {
 
 }  // namespace
 
-BENCHMARK(BM_PlotAllNullCanvas)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(false);
-BENCHMARK(BM_PlotAllImageCanvas)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(false);
+BENCHMARK(BM_PlotAllNullCanvas)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(false);
+BENCHMARK(BM_PlotAllImageCanvas)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(false);
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -1,10 +1,17 @@
 #include "plot/program_lines.h"
 
+#include <cstring>
+
 namespace tolva {
 
 std::size_t ByteLines::endOf(std::size_t start) const {
     const char* d = bytes_.data();
     const std::size_t n = bytes_.size();
+    if (start >= n) return n;
+    if (!hasCR_) {
+        const void* lf = std::memchr(d + start, '\n', n - start);
+        return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - d) : n;
+    }
     std::size_t i = start;
     while (i < n && d[i] != '\n' && d[i] != '\r') ++i;
     return i;
@@ -18,6 +25,9 @@ std::size_t ByteLines::nextStart(std::size_t end) const {
 }
 
 ByteLines::ByteLines(std::string_view bytes) : bytes_(bytes) {
+    // Most programs end their lines with LF alone: those lines are found
+    // with the library's search for one byte.
+    hasCR_ = std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
     const std::size_t n = bytes.size();
     std::size_t start = 0;
     while (start < n) {

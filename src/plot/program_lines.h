@@ -53,6 +53,7 @@ private:
     std::size_t nextStart(std::size_t end) const;
 
     std::string_view bytes_;
+    bool hasCR_ = false;  // some line ends with CR (alone or before LF)
     int count_ = 0;
     std::vector<std::size_t> checkpoints_;  // start of line k * kEvery
     mutable int lastLine_ = -1;

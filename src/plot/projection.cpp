@@ -505,18 +505,93 @@ constexpr PackTable kPack;
 }
 #endif
 
-RunBlocks pickRunBlocks() {
+#if defined(__x86_64__) && defined(__GNUC__)
+// (The compiler's own AVX-512 headers trip its uninitialised-value warning.)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+// As the AVX2 kernel with one sixteen-wide vector per axis: the masks come
+// from the comparisons themselves and the moves are packed by the machine.
+[[gnu::target("avx512f,avx512vl,avx512dq,avx512bw,fma")]] int runBlocksAvx512(
+    const BlockRun& t, long long b, int blocks, long long n, double& cbOut, double& sbOut, double& phOut,
+    double& pvOut, Pixel* moves, int& countOut) {
+    static_assert(kBlock == 16 && sizeof(Pixel) == 8);
+    double cb = cbOut, sb = sbOut;
+    int count = countOut;
+    const __m512 dLv = _mm512_loadu_ps(t.dLv), dPv = _mm512_loadu_ps(t.dPv), dQv = _mm512_loadu_ps(t.dQv);
+    const __m512 dLh = _mm512_loadu_ps(t.dLh), dPh = _mm512_loadu_ps(t.dPh), dQh = _mm512_loadu_ps(t.dQh);
+    const __m512 shift = _mm512_set1_ps(12582912.0f);  // 1.5 * 2^23: adding it leaves no fraction bits
+    const __m512 limV = _mm512_set1_ps(t.flimV), limH = _mm512_set1_ps(t.flimH);
+    __m512i penH = _mm512_set1_epi32(static_cast<int>(phOut)), penV = _mm512_set1_epi32(static_cast<int>(pvOut));
+    int done = 0;
+    for (; done < blocks && b < n; ++done, b += kBlock) {
+        const int valid = n - b < kBlock ? static_cast<int>(n - b) : kBlock;
+        const __mmask16 all = static_cast<__mmask16>((1u << valid) - 1);
+        const double bd = static_cast<double>(b);
+        const double v0 = t.Lv[0] + t.kiV * bd + cb * t.Pv[0] + sb * t.Qv[0];
+        const double h0 = t.Lh[0] + t.kiH * bd + cb * t.Ph[0] + sb * t.Qh[0];
+        const double ov = nearestInt(v0), oh = nearestInt(h0);
+        const __m512 c = _mm512_set1_ps(static_cast<float>(cb)), s = _mm512_set1_ps(static_cast<float>(sb));
+        const __m512 v = _mm512_fmadd_ps(s, dQv, _mm512_fmadd_ps(c, dPv, _mm512_add_ps(_mm512_set1_ps(static_cast<float>(v0 - ov)), dLv)));
+        const __m512 h = _mm512_fmadd_ps(s, dQh, _mm512_fmadd_ps(c, dPh, _mm512_add_ps(_mm512_set1_ps(static_cast<float>(h0 - oh)), dLh)));
+        const __m512 nv = _mm512_sub_ps(_mm512_add_ps(v, shift), shift);
+        const __m512 nh = _mm512_sub_ps(_mm512_add_ps(h, shift), shift);
+        const __mmask16 sure = _mm512_cmp_ps_mask(_mm512_abs_ps(_mm512_sub_ps(v, nv)), limV, _CMP_LT_OQ) &
+                               _mm512_cmp_ps_mask(_mm512_abs_ps(_mm512_sub_ps(h, nh)), limH, _CMP_LT_OQ);
+        if ((sure & all) != all) break;
+        const __m512i ih = _mm512_add_epi32(_mm512_cvtps_epi32(nh), _mm512_set1_epi32(static_cast<int>(oh)));
+        const __m512i iv = _mm512_add_epi32(_mm512_cvtps_epi32(nv), _mm512_set1_epi32(static_cast<int>(ov)));
+        // Each point against the one before it, the first against the pen.
+        const __m512i prevH = _mm512_alignr_epi32(ih, penH, 15), prevV = _mm512_alignr_epi32(iv, penV, 15);
+        const unsigned moved = static_cast<unsigned>(
+            (_mm512_cmpneq_epi32_mask(ih, prevH) | _mm512_cmpneq_epi32_mask(iv, prevV)) & all);
+        // Pixels as (x, y) pairs, eight to a vector, the moving ones packed to the front.
+        const __m512i p0 = _mm512_or_si512(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(ih)),
+                                           _mm512_slli_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(iv)), 32));
+        const __m512i p1 = _mm512_or_si512(_mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(ih, 1)),
+                                           _mm512_slli_epi64(_mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(iv, 1)), 32));
+        _mm512_storeu_si512(moves + count, _mm512_maskz_compress_epi64(static_cast<__mmask8>(moved), p0));
+        count += __builtin_popcount(moved & 0xFF);
+        _mm512_storeu_si512(moves + count, _mm512_maskz_compress_epi64(static_cast<__mmask8>(moved >> 8), p1));
+        count += __builtin_popcount(moved >> 8);
+        // The pen ends on the block's last point (in every lane).
+        const __m512i last = _mm512_set1_epi32(valid - 1);
+        penH = _mm512_permutexvar_epi32(last, ih), penV = _mm512_permutexvar_epi32(last, iv);
+        const double nc = cb * t.C - sb * t.S;
+        sb = sb * t.C + cb * t.S;
+        cb = nc;
+    }
+    cbOut = cb, sbOut = sb, countOut = count;
+    phOut = _mm_cvtsi128_si32(_mm512_castsi512_si128(penH));
+    pvOut = _mm_cvtsi128_si32(_mm512_castsi512_si128(penV));
+    return done;
+}
+#endif
+
+RunBlocks kernelFor(ArcKernel k) {
 #if defined(__x86_64__) && defined(__GNUC__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return runBlocksAvx2;
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+    switch (k) {
+        case ArcKernel::Best: return avx512 ? runBlocksAvx512 : avx2 ? runBlocksAvx2 : runBlocksPortable;
+        case ArcKernel::Avx512: return avx512 ? runBlocksAvx512 : nullptr;
+        case ArcKernel::Avx2: return avx2 ? runBlocksAvx2 : nullptr;
+        case ArcKernel::Baseline: return runBlocksPortable;
+    }
 #endif
-    return runBlocksPortable;
+    return k == ArcKernel::Best || k == ArcKernel::Baseline ? runBlocksPortable : nullptr;
 }
-RunBlocks runBlocks = pickRunBlocks();
+RunBlocks runBlocks = kernelFor(ArcKernel::Best);
 
 }  // namespace
 
-void UseBaselineArcKernel(bool on) { runBlocks = on ? runBlocksPortable : pickRunBlocks(); }
+bool UseArcKernel(ArcKernel k) {
+    const RunBlocks kernel = kernelFor(k);
+    if (!kernel) return false;
+    runBlocks = kernel;
+    return true;
+}
 
 namespace {
 

@@ -583,27 +583,33 @@ TEST(InterpreterBadInput, AMillionEmptyLinesAndAHugeLineFromTheDocumentBytes) {
 }
 
 TEST(InterpreterBadInput, ByteLinesReadInAnyOrder) {
-    // More lines than one index step, every line-end style, read in order,
-    // backwards and at random: always the line the plain split gives.
-    std::mt19937 rng(3);
-    std::string bytes;
-    std::vector<std::string> want;
-    for (int i = 0; i < 2000; ++i) {
-        want.push_back(std::string(rng() % 5, 'a' + i % 26) + std::to_string(i));
-        bytes += want.back();
-        const int end = static_cast<int>(rng() % 3);
-        bytes += end == 0 ? "\n" : end == 1 ? "\r\n" : "\r";
+    // More lines than one index step, every line-end style (and LF alone,
+    // which is searched another way), read in order, backwards and at
+    // random: always the line the plain split gives.
+    for (const bool lfOnly : {false, true}) {
+        std::mt19937 rng(3);
+        std::string bytes;
+        std::vector<std::string> want;
+        for (int i = 0; i < 2000; ++i) {
+            want.push_back(std::string(rng() % 5, 'a' + i % 26) + std::to_string(i));
+            bytes += want.back();
+            const int end = lfOnly ? 0 : static_cast<int>(rng() % 3);
+            bytes += end == 0 ? "\n" : end == 1 ? "\r\n" : "\r";
+        }
+        if (lfOnly) bytes += "last";  // no line end at the end
+        if (lfOnly) want.push_back("last");
+        const int count = static_cast<int>(want.size());
+        ByteLines text(bytes);
+        ASSERT_EQ(text.Count(), count);
+        for (int i = 0; i < count; ++i) ASSERT_EQ(text.Line(i), want[i]) << i;
+        for (int i = count - 1; i >= 0; --i) ASSERT_EQ(text.Line(i), want[i]) << i;
+        for (int n = 0; n < 3000; ++n) {
+            const int i = static_cast<int>(rng() % count);
+            ASSERT_EQ(text.Line(i), want[i]) << i;
+        }
+        EXPECT_EQ(text.Line(-1), "");
+        EXPECT_EQ(text.Line(count), "");
     }
-    ByteLines text(bytes);
-    ASSERT_EQ(text.Count(), 2000);
-    for (int i = 0; i < 2000; ++i) ASSERT_EQ(text.Line(i), want[i]) << i;
-    for (int i = 1999; i >= 0; --i) ASSERT_EQ(text.Line(i), want[i]) << i;
-    for (int n = 0; n < 3000; ++n) {
-        const int i = static_cast<int>(rng() % 2000);
-        ASSERT_EQ(text.Line(i), want[i]) << i;
-    }
-    EXPECT_EQ(text.Line(-1), "");
-    EXPECT_EQ(text.Line(2000), "");
 }
 
 TEST(InterpreterBadInput, ByteLinesSplitLikeTheEditor) {

@@ -333,11 +333,11 @@ struct BlockRun {
     }
 };
 
-// Both kernels: run up to `blocks` blocks from point `b` of `n`, from the pen's
-// pixel (ph, pv) and the block's cosine and sine (cb, sb), appending the
-// pixels the pen moves to (writing up to a block past them). Stop before the
-// first block holding a point that is not certain. Return the blocks done;
-// cb, sb, ph, pv are left for the next block.
+// Every kernel runs up to `blocks` blocks from point `b` of `n`, from the
+// pen's pixel (ph, pv) and the block's cosine and sine (cb, sb), appending
+// the pixels the pen moves to (writing up to a block past them). It stops
+// before the first block holding a point that is not certain and returns the
+// blocks done; cb, sb, ph, pv are left for the next block.
 using RunBlocks = int (*)(const BlockRun&, long long b, int blocks, long long n, double& cb, double& sb,
                           double& ph, double& pv, Pixel* moves, int& count);
 

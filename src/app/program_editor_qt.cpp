@@ -24,6 +24,13 @@ ProgramEditor::ProgramEditor(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>('L' | ((SCMOD_CTRL | SCMOD_SHIFT) << 16)));
     SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>('T' | ((SCMOD_CTRL | SCMOD_SHIFT) << 16)));
     SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>('U' | ((SCMOD_CTRL | SCMOD_SHIFT) << 16)));
+    // Word of every change before it is made, for those viewing the bytes.
+    const long mask = SendScintilla(SCI_GETMODEVENTMASK);
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask | SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char*, int, int, int, int, int, int, int) {
+                if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) emit aboutToChange();
+            });
 }
 
 std::string_view ProgramEditor::BytesView() const {

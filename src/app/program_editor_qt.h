@@ -48,6 +48,11 @@ public:
     // Keys the main window's menus own: the editor gives way to them.
     void SetReservedKeys(std::set<int> keys) { reserved_ = std::move(keys); }
 
+signals:
+    // The document's bytes are about to change (or move): BytesView() views
+    // taken before are still valid while this is handled, and not after.
+    void aboutToChange();
+
 protected:
     bool event(QEvent* e) override;
 

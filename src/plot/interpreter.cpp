@@ -464,48 +464,99 @@ Interpreter::PlotEnd Interpreter::PlotAll(const ProgramLines& text, bool setOrig
 
 // The reading thread fills a ring of chunks of parsed lines; the plot takes
 // them in order. It runs ahead by at most the ring, a few hundred kilobytes.
+class Interpreter::ReadAhead {
+public:
+    ReadAhead(const ProgramLines& text, const LineParser& parser)
+        : text_(text), parser_(parser), n_(text.Count()),
+          ring_(static_cast<std::size_t>(kReadAheadChunk) * kReadAheadChunks) {}
+    ~ReadAhead() { Stop(); }
+
+    // Reads from line `from`, a chunk's first line.
+    void Start(int from) {
+        stop_ = false;
+        thread_ = std::thread([this, from] { run(from); });
+    }
+    // No more reading (until started again); the lines read stay.
+    void Stop() {
+        if (!thread_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        thread_.join();
+    }
+    bool Running() const { return thread_.joinable(); }
+    int Read() const { return read_; }  // lines read so far; only while stopped
+    // Line i, read; lines are taken in order.
+    const ParsedLine& Line(int i) {
+        if (i % kReadAheadChunk == 0 || i >= available_) {
+            std::unique_lock<std::mutex> lock(m_);
+            done_ = i;
+            cv_.notify_all();
+            cv_.wait(lock, [&] { return read_ > i; });
+            available_ = read_;
+        }
+        return ring_[slot(i) + i % kReadAheadChunk];
+    }
+
+private:
+    static std::size_t slot(int line) {
+        return static_cast<std::size_t>(line / kReadAheadChunk % kReadAheadChunks) * kReadAheadChunk;
+    }
+    void run(int from) {
+        for (int first = from; first < n_; first += kReadAheadChunk) {
+            {
+                // The chunk's slot is free once the plot is past the chunk a ring before.
+                std::unique_lock<std::mutex> lock(m_);
+                cv_.wait(lock, [&] { return stop_ || first - done_ <= (kReadAheadChunks - 1) * kReadAheadChunk; });
+                if (stop_) return;
+            }
+            const int last = std::min(n_, first + kReadAheadChunk);
+            ParsedLine* out = &ring_[slot(first)];
+            for (int i = first; i < last; ++i) parser_.Parse(text_.Line(i), out[i - first]);
+            {
+                std::lock_guard<std::mutex> lock(m_);
+                read_ = last;
+            }
+            cv_.notify_all();
+        }
+    }
+
+    const ProgramLines& text_;
+    const LineParser parser_;  // the thread's own copy of the codes
+    const int n_;
+    std::vector<ParsedLine> ring_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    int read_ = 0;       // lines parsed
+    int done_ = 0;       // lines the plot has finished with (at chunk starts)
+    int available_ = 0;  // the plot's copy of read_
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+void Interpreter::TextMoving(const std::function<void()>& move) {
+    if (!ahead_ || !ahead_->Running()) {
+        move();
+        return;
+    }
+    ahead_->Stop();
+    move();
+    ahead_->Start(ahead_->Read());
+}
+
 Interpreter::PlotEnd Interpreter::plotReadingAhead(const ProgramLines& text, Host& host) {
     const int n = text.Count();
-    std::vector<ParsedLine> ring(static_cast<std::size_t>(kReadAheadChunk) * kReadAheadChunks);
-    std::mutex m;
-    std::condition_variable cv;
-    int read = 0;      // lines parsed
-    int done = 0;      // lines the plot has finished with (at chunk starts)
-    bool stop = false;
-    const LineParser parser = parser_;  // the thread's own copy of the codes
+    ReadAhead ahead(text, parser_);
+    ahead_ = &ahead;
+    struct Forget {
+        ReadAhead*& ahead;
+        ~Forget() { ahead = nullptr; }
+    } forget{ahead_};
     const unsigned generation = parserGeneration_;
-    std::thread reader([&] {
-        for (int first = 0; first < n; first += kReadAheadChunk) {
-            {
-                std::unique_lock<std::mutex> lock(m);
-                cv.wait(lock, [&] { return stop || first - done < (kReadAheadChunks - 1) * kReadAheadChunk + 1; });
-                if (stop) return;
-            }
-            const int last = std::min(n, first + kReadAheadChunk);
-            ParsedLine* out = &ring[static_cast<std::size_t>(first / kReadAheadChunk % kReadAheadChunks) * kReadAheadChunk];
-            for (int i = first; i < last; ++i) parser.Parse(text.Line(i), out[i - first]);
-            {
-                std::lock_guard<std::mutex> lock(m);
-                read = last;
-            }
-            cv.notify_all();
-        }
-    });
-    auto finishReading = [&] {
-        if (!reader.joinable()) return;
-        {
-            std::lock_guard<std::mutex> lock(m);
-            stop = true;
-        }
-        cv.notify_all();
-        reader.join();
-    };
-    struct Join {
-        std::function<void()> f;
-        ~Join() { f(); }
-    } join{finishReading};
+    ahead.Start(0);
 
-    int available = 0;
     for (int i = 0; i < n; ++i) {
         state_.CurLine = i;
         if (i % 1000 == 0) {
@@ -514,25 +565,14 @@ Interpreter::PlotEnd Interpreter::plotReadingAhead(const ProgramLines& text, Hos
         }
         if (parserGeneration_ != generation) {
             // The codes changed while events ran: the rest is read with the new ones.
-            finishReading();
-            available = n;
+            ahead.Stop();
         }
-        if (!reader.joinable()) {
+        if (ahead.Running())
+            interpretLine(ahead.Line(i), text.MainEditor, true);
+        else
             SinglestepPlot(text, true);
-        } else {
-            if (i % kReadAheadChunk == 0 || i >= available) {
-                std::unique_lock<std::mutex> lock(m);
-                done = i;
-                cv.notify_all();
-                cv.wait(lock, [&] { return read > i; });
-                available = read;
-            }
-            interpretLine(ring[static_cast<std::size_t>(i / kReadAheadChunk % kReadAheadChunks) * kReadAheadChunk +
-                               i % kReadAheadChunk],
-                          text.MainEditor, true);
-        }
         if (state_.AbortPlot) {
-            finishReading();
+            ahead.Stop();
             SetupPlot(true);
             return PlotEnd::Aborted;
         }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -142,8 +143,13 @@ public:
     // Pending events run (host.ProcessEvents) every 1000 lines, line 0
     // included. AbortPlot set by then stops the plot after the current line
     // and leaves a cleared canvas. A long program's lines are read on a
-    // second thread while the plot runs: nothing else may read `text` then.
+    // second thread while the plot runs: nothing else may read `text` then,
+    // and the bytes behind it may move only through TextMoving.
     PlotEnd PlotAll(const ProgramLines& text, bool setOrigin, bool clear, int y, int x, Host& host);
+    // The bytes behind the text a running plot reads are about to change
+    // (pending events are editing the document): `move` gives the plot the
+    // same text held elsewhere, while no other thread reads it.
+    void TextMoving(const std::function<void()>& move);
 
     // One step of single-step mode over the main editor's text.
     void SingleStepAline(const ProgramLines& text);
@@ -167,7 +173,9 @@ private:
     void interpretLine(const ParsedLine& line, bool mainEditor, bool continuous);
     // PlotAll of a long program with the lines read on a second thread,
     // ahead of the interpretation.
+    class ReadAhead;
     PlotEnd plotReadingAhead(const ProgramLines& text, Host& host);
+    ReadAhead* ahead_ = nullptr;  // while such a plot runs
 
     PlotState& state_;
     Canvas& canvas_;

@@ -325,13 +325,29 @@ void TForm2::PlotAll(ProgramEditor* editor, bool setOrigin, bool clear, int y, i
 void TForm2::runPlot(const Request& r) {
     ++redraws_;
     syncFromApp();
-    // The text is copied: pending events may edit the document mid-plot.
-    const std::string bytes = r.editor ? std::string(r.editor->BytesView()) : std::string();
+    // The main editor's text is read where the editor holds it; should
+    // pending events edit it mid-plot, the plot first takes a copy of it as
+    // it was. Another editor's text is copied at once (its window may close).
+    const bool main = r.editor && r.editor == mainEditor();
+    std::string copy;
+    if (r.editor && !main) copy = std::string(r.editor->BytesView());
+    const std::string_view bytes = main ? r.editor->BytesView() : std::string_view(copy);
     tolva::ByteLines lines(bytes);
-    lines.MainEditor = r.editor && r.editor == mainEditor();
+    lines.MainEditor = main;
     if (!mainEditor()) interp_.MainLineCount = lines.Count();
+    QMetaObject::Connection moving;
+    if (main) {
+        moving = connect(r.editor, &ProgramEditor::aboutToChange, this, [&] {
+            if (!copy.empty() || bytes.empty()) return;
+            interp_.TextMoving([&] {
+                copy = std::string(bytes);
+                lines.Rebase(copy);
+            });
+        });
+    }
     sinceRepaint_.restart();
     interp_.PlotAll(lines, r.setOrigin, r.clear, r.y, r.x, pump_);
+    if (moving) disconnect(moving);
     // Interactive drawing continues from the end of the program.
     const tolva::Pixel p = canvas_.PenPosition();
     pressX_ = curX_ = p.x;

@@ -44,6 +44,10 @@ public:
     explicit ByteLines(std::string_view bytes);
     int Count() const override { return count_; }
     std::string_view Line(int i) const override;
+    // The same bytes, held elsewhere from now on (a copy of them).
+    void Rebase(std::string_view sameBytes) {
+        if (sameBytes.size() == bytes_.size()) bytes_ = sameBytes;
+    }
 
 private:
     static constexpr int kEvery = 256;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <memory>
 
@@ -85,6 +86,42 @@ TEST_F(PlotWindow, DrawsTheMainEditorsProgramOnTheImage) {
     EXPECT_EQ(form2->Area->text(), "Area 4000");
     // The press point follows the pen: interactive drawing continues there.
     EXPECT_EQ(form2->PressPoint(), QPoint(100, 460));
+}
+
+TEST_F(PlotWindow, EditsWhileALongPlotRunsLeaveItThePlotOfTheTextItStarted) {
+    // 40,000 lines: read on a second thread straight from the editor. Events
+    // run every 1000 lines; at the tenth, the text is typed into and then
+    // replaced altogether. The plot goes on with the text it started with.
+    std::string text = "G00 X0 Y0\nM03\n";
+    for (int i = 0; i < 40000; ++i)
+        text += "G01 X" + std::to_string(i % 200) + " Y" + std::to_string((i * 7) % 300) + "\n";
+    text += "M05\n";
+    program(text);
+    form2->Redraw();
+    const QImage clean = form2->Canvas().Image().copy();
+    const QString caption = form2->windowTitle(), bigx = form2->Bigx->text();
+    QImage blank = clean;
+    blank.fill(Qt::white);
+    ASSERT_NE(clean, blank);
+
+    int events = 0;
+    std::function<void()> next = [&] {
+        if (++events == 10) {
+            form1->RichEdit1->insertAt("G01 X900 Y900\n", 0, 0);
+            form1->RichEdit1->LoadBytes("G00 X0 Y0\nG01 X5 Y5\n");
+            return;
+        }
+        QTimer::singleShot(0, next);
+    };
+    QTimer::singleShot(0, next);
+    form2->Redraw();
+    EXPECT_EQ(events, 10) << "the edits came while the plot ran";
+    EXPECT_EQ(form2->Canvas().Image(), clean);
+    EXPECT_EQ(form2->windowTitle(), caption);
+    EXPECT_EQ(form2->Bigx->text(), bigx);
+    // The next plot reads the new text.
+    form2->Redraw();
+    EXPECT_EQ(form2->Bigx->text(), "Max 5.0");
 }
 
 TEST_F(PlotWindow, ABurstOfScaleChangesGivesOneRedraw) {

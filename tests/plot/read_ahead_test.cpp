@@ -1,6 +1,7 @@
 // A long program's lines are read on a second thread ahead of the plot. The
 // plot must come out exactly as when every line is read and interpreted in
 // turn, also when it is stopped or the codes change while it runs.
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <gtest/gtest.h>
@@ -139,4 +140,32 @@ TEST(ReadAhead, EscStopsTheReadingAndLeavesAClearedCanvas) {
     // And the interpreter plots again afterwards.
     EXPECT_EQ(rig.Plot(RandomProgram(30000, 4)), Interpreter::PlotEnd::Finished);
     EXPECT_FALSE(rig.canvas.Segments().empty());
+}
+
+TEST(ReadAhead, TheTextMovesMidPlotAndThePlotGoesOnWithTheSameText) {
+    // As when pending events edit the document the plot reads: the plot is
+    // handed a copy, and the bytes it read are then overwritten.
+    const auto program = RandomProgram(60000, 12);
+    std::string bytes;
+    for (const auto& line : program) bytes += line + "\n";
+    InterpreterRig clean, moved;
+    ASSERT_EQ(clean.Plot(program), Interpreter::PlotEnd::Finished);
+
+    ByteLines lines(bytes);
+    lines.MainEditor = true;
+    moved.interp.MainLineCount = lines.Count();
+    std::string copy;
+    HookHost host;
+    int calls = 0;
+    host.onEvents = [&] {
+        if (++calls != 17) return;
+        moved.interp.TextMoving([&] {
+            copy = bytes;
+            lines.Rebase(copy);
+        });
+        std::fill(bytes.begin(), bytes.end(), 'X');
+    };
+    ASSERT_EQ(moved.interp.PlotAll(lines, false, true, 0, 0, host), Interpreter::PlotEnd::Finished);
+    EXPECT_GT(calls, 17);
+    ExpectSamePlot(moved, clean);
 }

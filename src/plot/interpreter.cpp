@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -471,10 +472,14 @@ public:
           ring_(static_cast<std::size_t>(kReadAheadChunk) * kReadAheadChunks) {}
     ~ReadAhead() { Stop(); }
 
-    // Reads from line `from`, a chunk's first line.
+    // Reads from line `from`, a chunk's first line. Without a thread (the
+    // system has none to give) nothing runs and the plot reads for itself.
     void Start(int from) {
         stop_ = false;
-        thread_ = std::thread([this, from] { run(from); });
+        try {
+            thread_ = std::thread([this, from] { run(from); });
+        } catch (const std::system_error&) {
+        }
     }
     // No more reading (until started again); the lines read stay.
     void Stop() {

@@ -12,34 +12,14 @@
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_settings.h"
 #include "settings/label_table.h"
+#include "../settings/temp_folder.h"
 
 namespace tolva::test {
 
-class DxfScratch {
+// A private scratch folder for one test, removed afterwards.
+class DxfScratch : public TempFolder {
 public:
-    DxfScratch() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tolva-dxf-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~DxfScratch() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        WriteFileAtomic(file(name), bytes);
-        return file(name);
-    }
-    // Names of the files in the folder.
-    std::vector<std::string> entries() const {
-        std::vector<std::string> out;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename());
-        return out;
-    }
-
-private:
-    std::string path_;
+    DxfScratch() : TempFolder("tolva-dxf") {}
 };
 
 // A machine that writes plain G-code: G01, G02, G03, letters N R I J K X Y Z.

@@ -330,8 +330,11 @@ TEST_F(Settings, CrLfFileLoadsAndStaysCrLf) {
     EXPECT_TRUE(s.Flag("Bridgeport"));
     ASSERT_TRUE(s.Svini().ok);
     std::string saved = dir.read("m.ini");
-    for (std::size_t i = 0; i < saved.size(); ++i)
-        if (saved[i] == '\n') ASSERT_TRUE(i > 0 && saved[i - 1] == '\r') << "bare LF at " << i;
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i] == '\n') {
+            ASSERT_TRUE(i > 0 && saved[i - 1] == '\r') << "bare LF at " << i;
+        }
+    }
     EXPECT_NE(saved.find("[Custom]\r\nkeep=yes\r\n"), std::string::npos);
 }
 

@@ -56,7 +56,9 @@ TEST_F(SetupWindow, EveryControlComesFromTheTable) {
         ASSERT_NE(w, nullptr) << s.name;
         if (s.kind == SettingKind::Font) continue;
         EXPECT_EQ(w->toolTip().toStdString(), std::string(s.hint)) << s.name;
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) EXPECT_EQ(b->text().toStdString(), std::string(s.caption));
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_EQ(b->text().toStdString(), std::string(s.caption));
+        }
         if (auto* sp = qobject_cast<QSpinBox*>(w)) {
             EXPECT_EQ(sp->minimum(), s.min);
             EXPECT_EQ(sp->maximum(), s.max);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/program_file.h"
 
@@ -11,8 +12,9 @@ namespace tolva::test {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tolva-settings-XXXXXX").string();
+    // `prefix` names the folder in the system's temporary directory.
+    explicit TempFolder(const std::string& prefix = "tolva-settings") {
+        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
         if (::mkdtemp(pattern.data())) path_ = pattern;
     }
     ~TempFolder() {
@@ -21,11 +23,21 @@ public:
     }
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
-    void write(const std::string& name, const std::string& bytes) const { WriteFileAtomic(file(name), bytes); }
+    // Writes the file and returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const {
+        WriteFileAtomic(file(name), bytes);
+        return file(name);
+    }
     std::string read(const std::string& name) const {
         std::string bytes;
         ReadFileBytes(file(name), bytes);
         return bytes;
+    }
+    // Names of the files in the folder.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename());
+        return out;
     }
 
 private:

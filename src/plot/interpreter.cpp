@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -439,30 +440,6 @@ PlotSummary Interpreter::Summary(const std::string& cutSpeedText, const std::str
     return out;
 }
 
-Interpreter::PlotEnd Interpreter::PlotAll(const ProgramLines& text, bool setOrigin, bool clear, int y,
-                                          int x, Host& host) {
-    if (setOrigin) {
-        state_.OriginY = y;
-        state_.OriginX = x;
-    }
-    if (clear) SetupPlot(true);
-    const int n = text.Count();
-    if (n >= kReadAheadMinLines && std::thread::hardware_concurrency() > 1) return plotReadingAhead(text, host);
-    for (int i = 0; i < n; ++i) {
-        state_.CurLine = i;
-        if (i % 1000 == 0) {
-            view_->ShowProgress();
-            host.ProcessEvents();
-        }
-        SinglestepPlot(text, true);
-        if (state_.AbortPlot) {
-            SetupPlot(true);
-            return PlotEnd::Aborted;
-        }
-    }
-    return PlotEnd::Finished;
-}
-
 // The reading thread fills a ring of chunks of parsed lines; the plot takes
 // them in order. It runs ahead by at most the ring, a few hundred kilobytes.
 class Interpreter::ReadAhead {
@@ -551,16 +528,26 @@ void Interpreter::TextMoving(const std::function<void()>& move) {
     ahead_->Start(ahead_->Read());
 }
 
-Interpreter::PlotEnd Interpreter::plotReadingAhead(const ProgramLines& text, Host& host) {
+Interpreter::PlotEnd Interpreter::PlotAll(const ProgramLines& text, bool setOrigin, bool clear, int y,
+                                          int x, Host& host) {
+    if (setOrigin) {
+        state_.OriginY = y;
+        state_.OriginX = x;
+    }
+    if (clear) SetupPlot(true);
     const int n = text.Count();
-    ReadAhead ahead(text, parser_);
-    ahead_ = &ahead;
+    // A long program's lines are read on a second thread, ahead of the plot.
+    std::optional<ReadAhead> ahead;
+    if (n >= kReadAheadMinLines && std::thread::hardware_concurrency() > 1) {
+        ahead.emplace(text, parser_);
+        ahead->Start(0);
+    }
+    ahead_ = ahead ? &*ahead : nullptr;
     struct Forget {
         ReadAhead*& ahead;
         ~Forget() { ahead = nullptr; }
     } forget{ahead_};
     const unsigned generation = parserGeneration_;
-    ahead.Start(0);
 
     for (int i = 0; i < n; ++i) {
         state_.CurLine = i;
@@ -568,16 +555,14 @@ Interpreter::PlotEnd Interpreter::plotReadingAhead(const ProgramLines& text, Hos
             view_->ShowProgress();
             host.ProcessEvents();
         }
-        if (parserGeneration_ != generation) {
-            // The codes changed while events ran: the rest is read with the new ones.
-            ahead.Stop();
-        }
-        if (ahead.Running())
-            interpretLine(ahead.Line(i), text.MainEditor, true);
+        // Codes changed while events ran: the rest is read with the new ones.
+        if (ahead && parserGeneration_ != generation) ahead->Stop();
+        if (ahead && ahead->Running())
+            interpretLine(ahead->Line(i), text.MainEditor, true);
         else
             SinglestepPlot(text, true);
         if (state_.AbortPlot) {
-            ahead.Stop();
+            if (ahead) ahead->Stop();
             SetupPlot(true);
             return PlotEnd::Aborted;
         }

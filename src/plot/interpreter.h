@@ -171,10 +171,8 @@ private:
     void takeCodes();
     // Steps 3 to 24 of a line already read.
     void interpretLine(const ParsedLine& line, bool mainEditor, bool continuous);
-    // PlotAll of a long program with the lines read on a second thread,
-    // ahead of the interpretation.
+    // A long program's lines read on a second thread ahead of PlotAll.
     class ReadAhead;
-    PlotEnd plotReadingAhead(const ProgramLines& text, Host& host);
     ReadAhead* ahead_ = nullptr;  // while such a plot runs
 
     PlotState& state_;

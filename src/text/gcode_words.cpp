@@ -78,35 +78,45 @@ constexpr std::array<long double, kExactPowers> makePowers() {
 }
 constexpr std::array<long double, kExactPowers> kPowers = makePowers();
 
+// The common number, read in place: [+-] digits [. digits] with blanks
+// anywhere, up to a terminator or the end, with at most 18 significant
+// digits: the mantissa over an exact power of ten, one rounding. False for
+// anything else (nothing is decided then).
+bool readPlainNumber(const char* p, const char* end, float& out) {
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    if (p == end || kTerminators[static_cast<unsigned char>(*p)]) return false;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p == '-', ++p;
+    unsigned long long mantissa = 0;
+    int digits = 0, fraction = 0, significant = 0;
+    bool afterPoint = false;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            ++digits;
+            significant += mantissa != 0;
+            fraction += afterPoint;
+        } else if (c == '.' && !afterPoint) {
+            afterPoint = true;
+        } else if (c == ' ' || c == '\t') {
+        } else if (kTerminators[static_cast<unsigned char>(c)]) {
+            break;
+        } else {
+            return false;
+        }
+    }
+    if ((digits == 0 && !afterPoint) || significant > 18 || fraction >= kExactPowers) return false;
+    const long double v = static_cast<long double>(mantissa) / kPowers[fraction];
+    out = static_cast<float>(negative ? -v : v);
+    return true;
+}
+
 bool parseDecimal(std::string_view s, float& out) {
     if (!isDecimal(s)) return false;
-    // Common case: no exponent, at most 19 digits: one exact mantissa and
-    // one division by an exact power of ten.
-    std::size_t i = 0, n = s.size();
-    bool negative = false;
-    if (s[0] == '+' || s[0] == '-') negative = s[0] == '-', ++i;
-    unsigned long long mantissa = 0;
-    int digits = 0, fraction = 0;
-    bool afterPoint = false, simple = true;
-    for (; i < n; ++i) {
-        char c = s[i];
-        if (c == '.') {
-            afterPoint = true;
-            continue;
-        }
-        if (c == 'e' || digits >= 19) {
-            simple = false;
-            break;
-        }
-        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-        if (mantissa) ++digits;
-        if (afterPoint) ++fraction;
-    }
-    if (simple && fraction < kExactPowers) {
-        long double v = static_cast<long double>(mantissa) / kPowers[fraction];
-        out = static_cast<float>(negative ? -v : v);
-        return true;
-    }
+    // Common case: no exponent, few digits.
+    if (readPlainNumber(s.data(), s.data() + s.size(), out)) return true;
+    const std::size_t n = s.size();
     char tmp[kMaxLine + 4];
     bool anyDigit = false;
     for (char c : s) anyDigit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
@@ -271,40 +281,6 @@ namespace {
 // first other character always belongs to it, the next terminator ends it.
 // Repairs, in order, when it does not parse: ".5" -> "0.5", "-.5" -> "-0.5",
 // "1.5." -> "1.5".
-// The common number, read in place: [+-] digits [. digits] with blanks
-// anywhere, up to a terminator or the end, with at most 18 significant
-// digits. Gives the value parseDecimal gives that text; false for anything
-// else (nothing is decided then).
-bool readPlainNumber(const char* p, const char* end, float& out) {
-    while (p < end && (*p == ' ' || *p == '\t')) ++p;
-    if (p == end || kTerminators[static_cast<unsigned char>(*p)]) return false;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p == '-', ++p;
-    unsigned long long mantissa = 0;
-    int digits = 0, fraction = 0, significant = 0;
-    bool afterPoint = false;
-    for (; p < end; ++p) {
-        const char c = *p;
-        if (c >= '0' && c <= '9') {
-            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-            ++digits;
-            significant += mantissa != 0;
-            fraction += afterPoint;
-        } else if (c == '.' && !afterPoint) {
-            afterPoint = true;
-        } else if (c == ' ' || c == '\t') {
-        } else if (kTerminators[static_cast<unsigned char>(c)]) {
-            break;
-        } else {
-            return false;
-        }
-    }
-    if ((digits == 0 && !afterPoint) || significant > 18 || fraction >= kExactPowers) return false;
-    const long double v = static_cast<long double>(mantissa) / kPowers[fraction];
-    out = static_cast<float>(negative ? -v : v);
-    return true;
-}
-
 WordRead readNumber(const char* p, const char* end) {
     WordRead r;
     if (readPlainNumber(p, end, r.value)) {

@@ -297,34 +297,30 @@ struct FormTable {
 // block's points in vectors, their nearest pixels, whether every one of them
 // is certain, and which of them move the pen.
 struct BlockRun {
-    alignas(32) double Lv[kBlock], Pv[kBlock], Qv[kBlock], Lh[kBlock], Ph[kBlock], Qh[kBlock];
-    double kiV = 0, kiH = 0, limV = 0, limH = 0, C = 1, S = 0;  // C, S: cosine and sine of a block's turn
+    FormTable v, h;  // vertical and horizontal pixel values, built in place
+    double limV = 0, limH = 0, C = 1, S = 0;  // C, S: cosine and sine of a block's turn
     // The same per point as differences from the block's first point, in
     // float: they are a few pixels, so float keeps them to a millionth of a
     // pixel. The limits allow for that too.
     alignas(32) float dLv[kBlock], dPv[kBlock], dQv[kBlock], dLh[kBlock], dPh[kBlock], dQh[kBlock];
     float flimV = 0, flimH = 0;
-    // `h` the step's angle, `rv` and `rh` bounds on the arc's radius seen on
-    // each axis (the turning part moves a point at most r*h a step).
-    void Take(const FormTable& tv, const FormTable& th, double lv, double lh, double c, double s, double h,
-              double rv, double rh) {
+    // Once v and h are built. `hStep` the step's angle, `rv` and `rh` bounds
+    // on the arc's radius seen on each axis (the turning part moves a point
+    // at most r*h a step).
+    void Take(double lv, double lh, double c, double s, double hStep, double rv, double rh) {
         for (int k = 0; k < kBlock; ++k) {
-            Lv[k] = tv.L[k], Pv[k] = tv.P[k], Qv[k] = tv.Q[k];
-            Lh[k] = th.L[k], Ph[k] = th.P[k], Qh[k] = th.Q[k];
-        }
-        for (int k = 0; k < kBlock; ++k) {
-            dLv[k] = static_cast<float>(Lv[k] - Lv[0]), dPv[k] = static_cast<float>(Pv[k] - Pv[0]);
-            dQv[k] = static_cast<float>(Qv[k] - Qv[0]);
-            dLh[k] = static_cast<float>(Lh[k] - Lh[0]), dPh[k] = static_cast<float>(Ph[k] - Ph[0]);
-            dQh[k] = static_cast<float>(Qh[k] - Qh[0]);
+            dLv[k] = static_cast<float>(v.L[k] - v.L[0]), dPv[k] = static_cast<float>(v.P[k] - v.P[0]);
+            dQv[k] = static_cast<float>(v.Q[k] - v.Q[0]);
+            dLh[k] = static_cast<float>(h.L[k] - h.L[0]), dPh[k] = static_cast<float>(h.P[k] - h.P[0]);
+            dQh[k] = static_cast<float>(h.Q[k] - h.Q[0]);
         }
         // What the float sums hold at most: the fraction of the first point,
         // the linear part and the two turning parts over a block's steps
         // (doubled, for the float roundings of the parts themselves).
-        const double steps = kBlock - 1, turn = 2.0 * std::fabs(h) * steps;
-        const double mv = 0.5 + 2.0 * std::fabs(tv.ki) * steps + 2.0 * rv * turn;
-        const double mh = 0.5 + 2.0 * std::fabs(th.ki) * steps + 2.0 * rh * turn;
-        kiV = tv.ki, kiH = th.ki, limV = lv, limH = lh, C = c, S = s;
+        const double steps = kBlock - 1, turn = 2.0 * std::fabs(hStep) * steps;
+        const double mv = 0.5 + 2.0 * std::fabs(v.ki) * steps + 2.0 * rv * turn;
+        const double mh = 0.5 + 2.0 * std::fabs(h.ki) * steps + 2.0 * rh * turn;
+        limV = lv, limH = lh, C = c, S = s;
         // Each of the dozen roundings of a float sum is at most 2^-24 of the
         // largest magnitude in it; the limits' own rounding to float is
         // within the last term.
@@ -366,12 +362,12 @@ int runBlocksPortable(const BlockRun& t, long long b, int blocks, long long n, d
     int done = 0;
     for (; done < blocks && b + kBlock <= n; ++done, b += kBlock) {
         const double bd = static_cast<double>(b);
-        const Vec4 c = splat(cb), s = splat(sb), baseV = splat(t.kiV * bd), baseH = splat(t.kiH * bd);
+        const Vec4 c = splat(cb), s = splat(sb), baseV = splat(t.v.ki * bd), baseH = splat(t.h.ki * bd);
         Vec4 nv[kQuads], nh[kQuads];
         Mask4 sure = {-1, -1, -1, -1};
         for (int q = 0; q < kQuads; ++q) {
-            const Vec4 v = load4(t.Lv + 4 * q) + baseV + c * load4(t.Pv + 4 * q) + s * load4(t.Qv + 4 * q);
-            const Vec4 h = load4(t.Lh + 4 * q) + baseH + c * load4(t.Ph + 4 * q) + s * load4(t.Qh + 4 * q);
+            const Vec4 v = load4(t.v.L + 4 * q) + baseV + c * load4(t.v.P + 4 * q) + s * load4(t.v.Q + 4 * q);
+            const Vec4 h = load4(t.h.L + 4 * q) + baseH + c * load4(t.h.P + 4 * q) + s * load4(t.h.Q + 4 * q);
             nv[q] = (v + shift) - shift, nh[q] = (h + shift) - shift;
             // |d| < limit, the sign bit cleared in place of a branch.
             const Vec4 dv = (Vec4)((Mask4)(v - nv[q]) & 0x7FFFFFFFFFFFFFFFLL);
@@ -465,8 +461,8 @@ constexpr PackTable kPack;
         const int valid = n - b < kBlock ? static_cast<int>(n - b) : kBlock;
         const unsigned all = (1u << valid) - 1;
         const double bd = static_cast<double>(b);
-        const double v0 = t.Lv[0] + t.kiV * bd + cb * t.Pv[0] + sb * t.Qv[0];
-        const double h0 = t.Lh[0] + t.kiH * bd + cb * t.Ph[0] + sb * t.Qh[0];
+        const double v0 = t.v.At(0, cb, sb, t.v.ki * bd);
+        const double h0 = t.h.At(0, cb, sb, t.h.ki * bd);
         const double ov = nearestInt(v0), oh = nearestInt(h0);
         const __m256 c = _mm256_set1_ps(static_cast<float>(cb)), s = _mm256_set1_ps(static_cast<float>(sb));
         const __m256 fv = _mm256_set1_ps(static_cast<float>(v0 - ov)), fh = _mm256_set1_ps(static_cast<float>(h0 - oh));
@@ -527,8 +523,8 @@ constexpr PackTable kPack;
         const int valid = n - b < kBlock ? static_cast<int>(n - b) : kBlock;
         const __mmask16 all = static_cast<__mmask16>((1u << valid) - 1);
         const double bd = static_cast<double>(b);
-        const double v0 = t.Lv[0] + t.kiV * bd + cb * t.Pv[0] + sb * t.Qv[0];
-        const double h0 = t.Lh[0] + t.kiH * bd + cb * t.Ph[0] + sb * t.Qh[0];
+        const double v0 = t.v.At(0, cb, sb, t.v.ki * bd);
+        const double h0 = t.h.At(0, cb, sb, t.h.ki * bd);
         const double ov = nearestInt(v0), oh = nearestInt(h0);
         const __m512 c = _mm512_set1_ps(static_cast<float>(cb)), s = _mm512_set1_ps(static_cast<float>(sb));
         const __m512 v = _mm512_fmadd_ps(s, dQv, _mm512_fmadd_ps(c, dPv, _mm512_add_ps(_mm512_set1_ps(static_cast<float>(v0 - ov)), dLv)));
@@ -692,7 +688,10 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
         C[k + 4] = C[k] * C[4] - S[k] * S[4];
         S[k + 4] = S[k] * C[4] + C[k] * S[4];
     }
-    FormTable tv, th, tx, ty;
+    BlockRun run;
+    FormTable& tv = run.v;
+    FormTable& th = run.h;
+    FormTable tx, ty;
     tv.Build(qv, C, S);
     th.Build(qh, C, S);
     if (checkExtents) {
@@ -730,8 +729,7 @@ bool Projection::fastArc(const ArcSteps& a, long long n) {
         ph = pen.x, pv = pen.y;
     };
 
-    BlockRun run;
-    run.Take(tv, th, limV, limH, C[kBlock], S[kBlock], h, std::fabs(qv.kc) + std::fabs(qv.ks),
+    run.Take(limV, limH, C[kBlock], S[kBlock], h, std::fabs(qv.kc) + std::fabs(qv.ks),
              std::fabs(qh.kc) + std::fabs(qh.ks));
     const long long blocksInAll = (n + kBlock - 1) / kBlock;
 

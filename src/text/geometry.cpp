@@ -13,12 +13,14 @@ constexpr long double kTwoPi = 2.0L * kPi;
 
 // Two-argument arc tangent of (n, d) built the way every angle here is
 // built: a zero d becomes `zeroD`, and the quadrant tests look at that
-// replaced d. Result in (-pi/2, 3pi/2].
-long double quadrantAngle(long double n, long double d, long double zeroD) {
-    if (d == 0.0L) d = zeroD;
-    long double a = -std::atan(n / d);
-    if (n > 0.0L && d <= 0.0L) a += kPi;
-    if (n <= 0.0L && d < 0.0L) a += kPi;
+// replaced d. Result in (-pi/2, 3pi/2]. In long double unless a caller
+// knows double is enough.
+template <class Real>
+Real quadrantAngle(Real n, Real d, Real zeroD) {
+    if (d == 0) d = zeroD;
+    Real a = -std::atan(n / d);
+    if (n > 0 && d <= 0) a += static_cast<Real>(kPi);
+    if (n <= 0 && d < 0) a += static_cast<Real>(kPi);
     return a;
 }
 
@@ -79,19 +81,19 @@ float LegLength(long double a, long double b) {
 }
 
 float VectorAngle(long double p1, long double p2, long double p3, long double p4) {
-    long double n = p1 - p3, d = p2 - p4;
-    if (d == 0.0L) d = 1e-10L;
+    const long double n = p1 - p3, d = p2 - p4;
     // The arc tangent in double is several times quicker than in long double
-    // and within 1e-14 of it (one rounding of the quotient, one of the arc
-    // tangent, one of the half turn and one of the sum). When both ends of
-    // that interval round to the same float, so does the long double angle.
-    const double q = static_cast<double>(n / d);
-    double a = -std::atan(q);
-    if (n > 0.0L && d <= 0.0L) a += 3.141592653589793;
-    if (n <= 0.0L && d < 0.0L) a += 3.141592653589793;
-    constexpr double e = 1e-14;
-    const float lo = static_cast<float>(a - e), hi = static_cast<float>(a + e);
-    if (lo == hi && std::isfinite(a)) return lo;
+    // and, with differences a double holds exactly (those of floats), within
+    // 1e-14 of it (roundings of the quotient, the arc tangent, the half turn
+    // and the sum). When both ends of that interval round to the same float,
+    // so does the long double angle.
+    const double nd = static_cast<double>(n), dd = static_cast<double>(d);
+    if (nd == n && dd == d) {
+        const double a = quadrantAngle(nd, dd, 1e-10);
+        constexpr double e = 1e-14;
+        const float lo = static_cast<float>(a - e), hi = static_cast<float>(a + e);
+        if (lo == hi && std::isfinite(a)) return lo;
+    }
     return static_cast<float>(quadrantAngle(n, d, 1e-10L));
 }
 

@@ -12,9 +12,11 @@
 
 #include "app/folders.h"
 #include "app/program_file.h"
+#include "dxf_test_support.h"
 #include "settings/machine_settings.h"
 
 using namespace tolva;
+using tolva::test::ForEachLibreCadDrawing;
 namespace fs = std::filesystem;
 
 namespace {
@@ -123,39 +125,29 @@ TEST_F(ImportFixture, ScratchFolderRemovedMidImportFailsCleanly) {
 }
 
 TEST_F(ImportFixture, EveryLibreCadDrawingImports) {
-    const fs::path root = "/usr/share/librecad/library";
-    if (!fs::exists(root)) GTEST_SKIP() << "librecad-data is not installed";
     int files = 0, programs = 0, noData = 0, failed = 0;
     double slowest = 0;
     std::size_t largest = 0;
     std::string slowestName, largestName;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        std::string ext = e.path().extension();
-        std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-        if (!e.is_regular_file() || ext != ".dxf") continue;
+    const bool installed = ForEachLibreCadDrawing([&](const std::string& path, bool autosketch) {
         ++files;
-        std::string bytes;
-        ReadFileBytes(e.path(), bytes);
-        // As a user would set it: AutoSketch for group codes without leading blanks.
-        const std::size_t section = bytes.find("SECTION");
-        const std::size_t codeStart = bytes.rfind('\n', section >= 2 ? section - 2 : 0);
-        const std::size_t first = codeStart == std::string::npos ? 0 : codeStart + 1;
-        settings->SetFlag("Autosketch", section != std::string::npos && first < bytes.size() && bytes[first] != ' ');
+        settings->SetFlag("Autosketch", autosketch);
         const auto t0 = std::chrono::steady_clock::now();
-        DxfImportResult r = ImportDxf(e.path(), *settings);
+        DxfImportResult r = ImportDxf(path, *settings);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (seconds > slowest) slowest = seconds, slowestName = e.path();
+        if (seconds > slowest) slowest = seconds, slowestName = path;
         if (r.kind == DxfImportResult::Program) {
             ++programs;
-            EXPECT_EQ(r.lines.front(), "%") << e.path();
-            if (r.lines.size() > largest) largest = r.lines.size(), largestName = e.path();
+            EXPECT_EQ(r.lines.front(), "%") << path;
+            if (r.lines.size() > largest) largest = r.lines.size(), largestName = path;
         } else if (r.kind == DxfImportResult::NoUsableData) {
             ++noData;
         } else {
             ++failed;
-            ADD_FAILURE() << e.path() << ": " << r.message;
+            ADD_FAILURE() << path << ": " << r.message;
         }
-    }
+    });
+    if (!installed) GTEST_SKIP() << "librecad-data is not installed";
     EXPECT_EQ(files, 1272);
     EXPECT_LT(slowest, 2.0) << slowestName;
     std::printf("LibreCAD import: %d files, %d programs, %d no data, %d failed; largest %zu lines (%s); "

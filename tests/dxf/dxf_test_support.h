@@ -2,6 +2,7 @@
 // private scratch folder, and drawings written from code/value pairs.
 #pragma once
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -21,6 +22,28 @@ class DxfScratch : public TempFolder {
 public:
     DxfScratch() : TempFolder("tolva-dxf") {}
 };
+
+// Every drawing of LibreCAD's part library (Debian package librecad-data),
+// handed to `each` with its path and whether a user would read it with
+// AutoSketch set: its group codes have no leading blanks (the code line
+// before the first SECTION tells). False when the library is not installed.
+template <class Each>
+bool ForEachLibreCadDrawing(Each each) {
+    const std::filesystem::path root = "/usr/share/librecad/library";
+    if (!std::filesystem::exists(root)) return false;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+        std::string ext = e.path().extension();
+        for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!e.is_regular_file() || ext != ".dxf") continue;
+        std::string bytes;
+        ReadFileBytes(e.path(), bytes);
+        const std::size_t section = bytes.find("SECTION");
+        const std::size_t codeStart = bytes.rfind('\n', section >= 2 ? section - 2 : 0);
+        const std::size_t first = codeStart == std::string::npos ? 0 : codeStart + 1;
+        each(e.path().string(), section != std::string::npos && first < bytes.size() && bytes[first] != ' ');
+    }
+    return true;
+}
 
 // A machine that writes plain G-code: G01, G02, G03, letters N R I J K X Y Z.
 inline LabelTable PlainLabels() {

@@ -138,6 +138,7 @@ private:
     int READYXZ200();
     void GETUCSORG();
     void arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge);
+    void closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge);
     bool readCentreAndRadius(float& xc, float& yc, float& zc, float& r);
 
     // ---- Entity handlers.
@@ -388,6 +389,16 @@ int Reader::READYXZ200() {
     return 50;
 }
 
+// The segment that closes a polyline, from its last vertex back to its first.
+void Reader::closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge) {
+    if (bulge == 0) {
+        w_.ADDLINE(last[0], last[1], last[2]);
+        w_.ADDLINE(first[0], first[1], first[2]);
+    } else {
+        arcStep(last, first, bulge);
+    }
+}
+
 // A polyline segment with a bulge from p to q (machine coordinate texts). The
 // points are scaled already, so the centre is found from them as they are;
 // only the scales' signs enter, as a mirrored axis turns the direction over.
@@ -458,12 +469,7 @@ void Reader::doPolyline() {
         if (seqend) break;
     }
     if (stop_ || !closed_ || n < 2) return;
-    if (prevBulge == 0) {
-        w_.ADDLINE(prev[0], prev[1], prev[2]);
-        w_.ADDLINE(first[0], first[1], first[2]);
-    } else {
-        arcStep(prev, first, prevBulge);
-    }
+    closingStep(prev, first, prevBulge);
 }
 
 void Reader::doLwPolyline() {
@@ -525,12 +531,7 @@ void Reader::doLwPolyline() {
         prevBulge = b;
     }
     if (stop_) return;
-    if (prevBulge == 0) {
-        w_.ADDLINE(prev[0], prev[1], prev[2]);
-        w_.ADDLINE(first[0], first[1], first[2]);
-    } else {
-        arcStep(prev, first, prevBulge);
-    }
+    closingStep(prev, first, prevBulge);
 }
 
 void Reader::doTraceSolid() {

@@ -1,6 +1,8 @@
 #include "settings/machine_settings.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "app/folders.h"
 #include "settings/ini_file.h"
@@ -315,11 +317,14 @@ FileStatus MachineSettings::LoadLastini() {
     ini.Load(FindFileNoCase(folder_, std::string(kRecallFile)));
     readRecall(ini, recall_);
 
-    // The stored name is a bare name in the program folder; a folder part
-    // would lead the load out of it.
-    std::string name = BaseName(recall_.lastUsedFile);
+    // A bare name is looked up in the program folder, and a relative folder
+    // part is dropped so it cannot lead the load out of it. A full path is a
+    // machine file named on the command line that lives elsewhere.
+    const std::string& stored = recall_.lastUsedFile;
+    std::string name = BaseName(stored);
     if (name.empty()) name = std::string(kDefaultMachineName);
-    machineFile_ = FindFileNoCase(folder_, name);
+    const bool fullPath = !stored.empty() && stored.front() == '/' && !BaseName(stored).empty();
+    machineFile_ = fullPath ? stored : FindFileNoCase(folder_, name);
     FileStatus st = Ldini();
     setIndicator(name);
     return st;
@@ -386,10 +391,23 @@ FileStatus MachineSettings::SaveIniAs(const std::string& path) {
     return recall;
 }
 
+std::string MachineSettings::rememberedName(const std::string& path) const {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path full = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    if (ec) return {};
+    const fs::path folder = fs::weakly_canonical(fs::absolute(folder_, ec), ec);
+    if (!ec && full.parent_path() == folder) return BaseName(path);
+    // Anywhere else the next start needs the whole path; one too long for
+    // the recall file is not remembered rather than cut to another name.
+    return full.string().size() <= kRecallLength ? full.string() : std::string();
+}
+
 FileStatus MachineSettings::UseCommandLineMachineFile(const std::string& path) {
     if (path.empty() || !FileExists(path))
         return FileStatus::Fail("INI File Not Found ( Last INI file will be used )");
-    recall_.lastUsedFile = cut(BaseName(path), kRecallLength);
+    const std::string remembered = rememberedName(path);
+    if (!remembered.empty()) recall_.lastUsedFile = remembered;
     FileStatus st = Savelastini();
     // The recall file keeps only the bare name, so the file is loaded from
     // where it was given rather than looked up in the program folder.
@@ -399,6 +417,11 @@ FileStatus MachineSettings::UseCommandLineMachineFile(const std::string& path) {
     machineFile_ = path;
     FileStatus load = Ldini();
     setIndicator(BaseName(path));
+    if (st.ok && load.ok && remembered.empty())
+        return FileStatus::Fail("The machine file \"" + path +
+                                "\" is used now, but its full name is longer than " +
+                                std::to_string(kRecallLength) +
+                                " characters and cannot be remembered for the next start.");
     return st.ok ? load : st;
 }
 

@@ -35,7 +35,9 @@ struct FontSetting {
 // What the recall file remembers between runs. Each string holds at most 255
 // characters.
 struct Recall {
-    std::string lastUsedFile;              // machine file name, without folder
+    // The machine file to load at the next start: a bare name in the program
+    // folder, or the full path of one named on the command line elsewhere.
+    std::string lastUsedFile;
     std::array<std::string, 12> edit;      // "Edit0".."Edit11": the find-and-insert fields
     std::string f2Edit1 = "1.00";          // plot window: cut speed
     std::string f2Edit2 = "2.00";          // plot window: rapid speed
@@ -138,9 +140,10 @@ public:
     // file, then writes the recall file.
     FileStatus SaveIniAs(const std::string& path);
     // The third command-line argument. An existing file becomes the machine
-    // file in use (loaded from where it is) and the recall file's last-used
-    // name; otherwise nothing changes and the status carries
-    // "INI File Not Found ( Last INI file will be used )".
+    // file in use (loaded from where it is) and stays in use for later
+    // starts: the recall file keeps its bare name when it lies in the program
+    // folder, its full path otherwise. A missing file changes nothing and the
+    // status carries "INI File Not Found ( Last INI file will be used )".
     FileStatus UseCommandLineMachineFile(const std::string& path);
 
     // ---- Notification. Listeners run synchronously after each change; a
@@ -163,6 +166,8 @@ private:
     void swapCaptions(std::string_view name, bool on);
     void setCaption(std::string_view name, std::string_view caption);
     void setIndicator(const std::string& name);
+    // What the recall file keeps for `path`; empty when it cannot keep it.
+    std::string rememberedName(const std::string& path) const;
     void notify(const SettingsChange& change);
     const Value* value(std::string_view name) const;
 

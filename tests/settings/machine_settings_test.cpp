@@ -442,18 +442,33 @@ TEST_F(Settings, LoadIniChosenOrCancelledAndSaveIni) {
     EXPECT_EQ(IniFile(dir.read("LastIni.ini")).Read("Files", "LastUsedFile"), "mine.ini");
 }
 
-TEST_F(Settings, CommandLineMachineFile) {
+TEST_F(Settings, CommandLineMachineFileStaysInUseForLaterStartsWhereverItLives) {
     s.StartUp();
     auto st = s.UseCommandLineMachineFile(dir.file("absent.ini"));
     EXPECT_FALSE(st.ok);
     EXPECT_EQ(st.message, "INI File Not Found ( Last INI file will be used )");
 
+    // A file of the same bare name in the program folder must not be taken
+    // for the one named on the command line.
+    dir.write("shop.ini", "[Dxf]\nLayer=DECOY\n");
     TempFolder elsewhere;
     elsewhere.write("shop.ini", "[Dxf]\nLayer=SHOP\n");
     ASSERT_TRUE(s.UseCommandLineMachineFile(elsewhere.file("shop.ini")).ok);
     EXPECT_EQ(s.Text("EditLayer"), "SHOP");
     EXPECT_EQ(s.Indicator(), "Using shop.ini");
-    EXPECT_EQ(IniFile(dir.read("LastIni.ini")).Read("Files", "LastUsedFile"), "shop.ini");
+    MachineSettings next(dir.path());
+    next.StartUp();
+    EXPECT_EQ(next.Text("EditLayer"), "SHOP");
+    EXPECT_EQ(next.Indicator(), "Using shop.ini");
+
+    // One inside the program folder is remembered by its bare name, as a
+    // file chosen with "Load ini" is.
+    dir.write("lathe.ini", "[Dxf]\nLayer=LATHE\n");
+    ASSERT_TRUE(s.UseCommandLineMachineFile(dir.path() + "/./lathe.ini").ok);
+    EXPECT_EQ(IniFile(dir.read("LastIni.ini")).Read("Files", "LastUsedFile"), "lathe.ini");
+    MachineSettings third(dir.path());
+    third.StartUp();
+    EXPECT_EQ(third.Text("EditLayer"), "LATHE");
 }
 
 TEST_F(Settings, SetaxisGivesCodesSignsAndTheSingleStepInterval) {

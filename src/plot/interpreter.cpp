@@ -585,7 +585,7 @@ void Interpreter::SingleStepAline(const ProgramLines& text) {
     if (state_.CurLine > text.Count() - 1) state_.CurLine = 0;
 }
 
-void Interpreter::PlotToCursor(const ProgramLines& text) {
+Interpreter::PlotEnd Interpreter::PlotToCursor(const ProgramLines& text, Host& host) {
     state_.CurLine = 0;
     SetupPlot(true);
     const int n = text.Count();
@@ -593,7 +593,10 @@ void Interpreter::PlotToCursor(const ProgramLines& text) {
         state_.CurLine = i;
         ShowCursor(text);
         SinglestepPlot(text, false);
+        host.ProcessEvents();
+        if (state_.AbortPlot) return PlotEnd::Aborted;
     }
+    return PlotEnd::Finished;
 }
 
 }  // namespace tolva

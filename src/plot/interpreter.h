@@ -157,7 +157,10 @@ public:
     void ShowCursor(const ProgramLines& text);
     // "Plot to Cursor": a fresh plot of lines 0..SelStartLine, single-step
     // drawing. A negative SelStartLine (caret in the first line) plots nothing.
-    void PlotToCursor(const ProgramLines& text);
+    // Pending events run (host.ProcessEvents) after every line, so the window
+    // stays alive; AbortPlot set by then (Esc) stops the run there and leaves
+    // what has been drawn.
+    PlotEnd PlotToCursor(const ProgramLines& text, Host& host);
 
     // Cut-on/cut-off accounting after each line.
     void Bigobject(bool cutOn, bool cutOff);

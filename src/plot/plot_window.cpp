@@ -40,6 +40,28 @@ int screenSide() {
 
 // A long plot shows its progress at most this often.
 constexpr int kProgressRepaintMs = 250;
+// Single-stepped drawing (right button, "Plot to Cursor") is shown as it
+// grows, but repainted at most this often (about 60 times a second): a
+// repaint of the whole canvas per arc segment froze the window for seconds
+// on a few large circles.
+constexpr int kStepRepaintMs = 16;
+
+// Lets pending events run between the lines of "Plot to Cursor", as often
+// as the canvas may be repainted: often enough to read Esc at once, seldom
+// enough not to slow a long program down.
+class StepPump final : public tolva::Host {
+public:
+    void Message(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+    void ProcessEvents() override {
+        if (since_.isValid() && since_.elapsed() < kStepRepaintMs) return;
+        QApplication::processEvents();
+        since_.start();
+    }
+
+private:
+    QElapsedTimer since_;
+};
 
 QSpinBox* angleSpin(const char* name, QWidget* parent) {
     auto* s = new QSpinBox(parent);
@@ -230,7 +252,12 @@ void TForm2::build() {
     Timer2->setInterval(200);
     Timer2->setSingleShot(true);
 
-    canvas_.onShow = [this] { Image1->repaint(); };
+    canvas_.onShow = [this] {
+        // What is skipped here is shown by the update at the step's end.
+        if (sinceShow_.isValid() && sinceShow_.elapsed() < kStepRepaintMs) return;
+        Image1->repaint();
+        sinceShow_.start();
+    };
     Image1->onPress = [this](QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
         Image1MouseDown(e->button(), p.x(), p.y());
@@ -516,12 +543,21 @@ void TForm2::PanClick(int dx, int dy) {
 void TForm2::SpeedButton10Click() {
     ProgramEditor* e = mainEditor();
     if (!e || plotting_) return;
+    // While it runs, Esc stops it and a redraw asked for waits until it ends.
+    plotting_ = true;
     syncFromApp();
     const std::string bytes(e->BytesView());
     tolva::ByteLines lines(bytes);
     lines.MainEditor = true;
-    interp_.PlotToCursor(lines);
+    StepPump pump;
+    interp_.PlotToCursor(lines, pump);
     Image1->update();
+    plotting_ = false;
+    if (pending_) {
+        const Request next = *pending_;
+        pending_.reset();
+        PlotAll(next.editor, next.setOrigin, next.clear, next.y, next.x);
+    }
 }
 
 void TForm2::Image1MouseDown(Qt::MouseButton button, int x, int y) {
@@ -609,9 +645,10 @@ bool TForm2::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
 bool TForm2::eventFilter(QObject* obj, QEvent* e) {
     if (e->type() != QEvent::KeyPress) return false;
     auto* k = static_cast<QKeyEvent*>(e);
-    // Esc stops a running plot wherever the focus is.
-    if (plotting_ && k->key() == Qt::Key_Escape) {
+    // Esc stops a running plot or single-stepping wherever the focus is.
+    if ((plotting_ || Timer1->isActive()) && k->key() == Qt::Key_Escape) {
         state_.AbortPlot = true;
+        Timer1->stop();
         return true;
     }
     auto* w = qobject_cast<QWidget*>(obj);

@@ -170,6 +170,7 @@ private:
     tolva::Interpreter interp_;
     QtHost pump_;
     QElapsedTimer sinceRepaint_;
+    QElapsedTimer sinceShow_;  // last repaint of single-stepped drawing
 
     bool plotting_ = false;
     std::optional<Request> pending_;

@@ -492,14 +492,35 @@ TEST(InterpreterRun, PlotToCursorStopsAfterTheLineBeforeTheCaret) {
     VectorLines text(lines);
     text.MainEditor = true;
     r.state.SelStartLine = 2;
-    r.interp.PlotToCursor(text);
+    EXPECT_EQ(r.interp.PlotToCursor(text, r.host), Interpreter::PlotEnd::Finished);
     EXPECT_EQ(r.state.PrevX, 10);
     EXPECT_EQ(r.canvas.Segments().size(), 2u);
     // Caret in the first line: nothing plotted, the plot reset.
     r.state.SelStartLine = -1;
-    r.interp.PlotToCursor(text);
+    r.interp.PlotToCursor(text, r.host);
     EXPECT_TRUE(r.canvas.Segments().empty());
     EXPECT_EQ(r.state.PrevX, 0);
+}
+
+TEST(InterpreterRun, PlotToCursorReadsEscBetweenLines) {
+    // Esc arrives with the events of the second line's end.
+    struct EscHost : RecordingHost {
+        PlotState* state = nullptr;
+        int calls = 0;
+        void ProcessEvents() override {
+            if (++calls == 2) state->AbortPlot = true;
+        }
+    } host;
+    InterpreterRig r;
+    host.state = &r.state;
+    std::vector<std::string> lines{"", "G01 X5", "X10", "X15"};
+    VectorLines text(lines);
+    text.MainEditor = true;
+    r.state.SelStartLine = 3;
+    EXPECT_EQ(r.interp.PlotToCursor(text, host), Interpreter::PlotEnd::Aborted);
+    EXPECT_EQ(host.calls, 2);
+    EXPECT_EQ(r.state.PrevX, 5);  // what was drawn stays
+    EXPECT_EQ(r.canvas.Segments().size(), 1u);
 }
 
 TEST(InterpreterRun, SpinFlipFlopOffForThreeDArcs) {

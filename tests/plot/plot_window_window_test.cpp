@@ -3,6 +3,8 @@
 #include "plot/plot_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -255,6 +257,42 @@ TEST_F(PlotWindow, PlotToCursorStopsAtTheCaretLine) {
     EXPECT_EQ(form2->State().PrevX, 10);
     EXPECT_EQ(px(*form2, 100, 465), kRedPx);
     EXPECT_EQ(px(*form2, 100, 475), kWhitePx);
+}
+
+TEST_F(PlotWindow, PlotToCursorRepaintsAtMostSixtyTimesASecondAndStopsAtEsc) {
+    // Twenty full circles of radius 200 pixels, each drawn segment by segment.
+    std::string text = "\nG00 X200 Y0\nM03\n";
+    for (int i = 0; i < 20; ++i) text += "G02 X200 Y0 I0 J0\n";
+    program(text);
+    form2->resize(900, 700);
+    form2->show();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    QApplication::processEvents();
+    form2->Image1->installEventFilter(&counter);
+    tolva::App().SelStartLine = 22;  // caret after the last circle
+
+    QElapsedTimer clock;
+    clock.start();
+    form2->SpeedButton10Click();
+    const qint64 ms = clock.elapsed();
+    EXPECT_EQ(form2->State().CurLine, 22);
+    EXPECT_LE(counter.paints, ms / 16 + 2) << ms << " ms";
+    EXPECT_EQ(px(*form2, 100, 460 - 200), kRedPx);  // the circles' far side, at X-200
+
+    // Esc pressed while it runs stops it at the next line's end.
+    QTimer::singleShot(0, [this] { QTest::keyClick(form2->SpinEdit1, Qt::Key_Escape); });
+    form2->SpeedButton10Click();
+    EXPECT_LT(form2->State().CurLine, 3);
+    EXPECT_FALSE(form2->Plotting());
+    // A redraw after it is not held back.
+    form2->Redraw();
+    EXPECT_EQ(form2->RedrawCount(), 1);
 }
 
 TEST_F(PlotWindow, EscDuringALongPlotLeavesACleanCanvasAndTheWindowAlive) {

@@ -17,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -340,17 +341,24 @@ void TForm3::showAll() {
 }
 
 QSize TForm3::DefaultSize() const {
-    auto height = [this](std::string_view group) {
-        auto it = groups_.find(group);
-        return it == groups_.end() ? 0 : it->second->sizeHint().height();
-    };
-    QGroupBox* dir = groups_.at("  Initial Working Directory ");
-    return QSize(dir->sizeHint().width() + 20, height("  Initial Working Directory ") + height(" Punched Tape ") +
-                                                   height(" Baud ") + labelGroup_->sizeHint().height() + 100);
+    // The groups sit side by side here, so the size is taken from the whole
+    // page of groups rather than summed from a few of them (which left a
+    // strip as wide as the working-directory field).
+    auto* scroll = qobject_cast<QScrollArea*>(centralWidget());
+    if (!scroll || !scroll->widget()) return size();
+    const int frame = 2 * scroll->frameWidth();
+    QSize need = scroll->widget()->sizeHint() + QSize(frame, frame);
+    need.rheight() += menuBar()->sizeHint().height();
+    return need;
+}
+
+QSize TForm3::DefaultSizeOnScreen() const {
+    const QScreen* s = screen();
+    return s ? DefaultSize().boundedTo(s->availableGeometry().size()) : DefaultSize();
 }
 
 void TForm3::StartUp(const std::function<void()>& pressFlat) {
-    resize(DefaultSize());
+    resize(DefaultSizeOnScreen());
     settings_.StartUp(pressFlat);
     showAll();
 }

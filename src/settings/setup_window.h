@@ -37,12 +37,14 @@ public:
     // empty).
     void StartUp(const std::function<void()>& pressFlat = {});
 
+    // The size that shows every setting without scrolling: the page of
+    // groups and the label table, with the menu bar.
+    QSize DefaultSize() const;
+    // DefaultSize within the free area of the window's screen.
+    QSize DefaultSizeOnScreen() const;
+
     // "Edit Translate table": shown in its normal state, the grid aqua and
     // focused; the next click on the grid makes it white again.
-    // As wide as the working-directory group plus 20, as high as the
-    // working-directory, tape, baud and table groups plus 100.
-    QSize DefaultSize() const;
-
     void ShowTranslateTableAqua();
     bool GridIsAqua() const { return gridAqua_; }
 

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -174,6 +175,22 @@ TEST_F(SetupWindow, StartUpLoadAndSaveThroughTheMenus) {
     form.SaveIniClick();
     EXPECT_EQ(IniFile(dir.read("saved.ini")).Read("Dxf", "Layer"), "OTHER");
     EXPECT_EQ(form.windowTitle(), "Setup       Using saved.ini");
+}
+
+TEST_F(SetupWindow, DefaultSizeShowsEverySettingWithoutScrolling) {
+    form.resize(form.DefaultSize());
+    form.show();
+    QApplication::processEvents();
+    auto* scroll = qobject_cast<QScrollArea*>(form.centralWidget());
+    ASSERT_NE(scroll, nullptr);
+    QWidget* view = scroll->viewport();
+    for (const SettingSpec& s : SettingsTable()) {
+        QWidget* w = form.Control(std::string(s.name));
+        if (!w || s.hidden) continue;
+        const QRect where(w->mapTo(view, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(view->rect().contains(where)) << s.name << " at " << where.x() << "," << where.y();
+    }
+    form.hide();
 }
 
 TEST_F(SetupWindow, Screenshot) {

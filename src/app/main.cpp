@@ -15,6 +15,7 @@
 #include "app/host.h"
 #include "app/main_window.h"
 #include "app/program_editor_qt.h"
+#include "app/start_up_qt.h"
 #include "comm/comm_window.h"
 #include "plot/drawing_window.h"
 #include "plot/plot_window.h"
@@ -73,22 +74,12 @@ int main(int argc, char** argv) {
     TForm1 form1(settings, args);
     if (batch) form1.SetHost(std::make_unique<tolva::StderrHost>());
     TForm2 form2(settings);
-    // The recall file keeps the plot window's speeds; a load gives the slide
-    // amount and, at start, the remembered speeds.
-    settings.SetRecallCollector([&form2](tolva::Recall& r) {
-        r.f2Edit1 = form2.CutSpeedEdit->text().toLocal8Bit().left(255).toStdString();
-        r.f2Edit2 = form2.RapidSpeedEdit->text().toLocal8Bit().left(255).toStdString();
-    });
-    settings.Subscribe([&form2, &settings](const tolva::SettingsChange& c) {
-        if (c.kind != tolva::SettingsChange::Loaded) return;
-        form2.SlideEdit1->setText(QString::fromStdString(settings.SlideAmountText()));
-        form2.CutSpeedEdit->setText(QString::fromLocal8Bit(settings.RecallData().f2Edit1.c_str()));
-        form2.RapidSpeedEdit->setText(QString::fromLocal8Bit(settings.RecallData().f2Edit2.c_str()));
-    });
+    LinkPlotWindowToSettings(form2, settings);
     TForm3 form3(settings);
     // The machine files load while the setup window is created, so the
     // settings are in force before the main window is first shown.
     form3.StartUp([&form2] { form2.FlatClick(); });
+    ShowRecalledSpeeds(form2, settings);
     TForm5 form5;
     TForm4 form4;
     TForm7 form7(form1, settings);

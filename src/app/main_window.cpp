@@ -54,6 +54,15 @@ std::string toBytes(const QString& s) { return s.toLocal8Bit().toStdString(); }
 // Operations that arrive with later steps are present but disabled.
 const std::function<void()> kLater;
 
+// The current file name holds at most this many characters. A longer name
+// is refused whole: cut, it would name another file.
+constexpr int kMaxFileName = 255;
+
+std::string tooLongMessage(const QString& name) {
+    return "The file name is longer than " + std::to_string(kMaxFileName) +
+           " characters; choose a shorter name or folder:\n" + toBytes(name);
+}
+
 }  // namespace
 
 TForm1::TForm1(tolva::MachineSettings& settings, QStringList args, QWidget* parent)
@@ -154,12 +163,11 @@ void TForm1::buildMenus() {
     addItem(file, "Save + Split the File  (Special )", "", kLater);
     addItem(file, "&Print Text", "Ctrl+P", [this] { PrintTextClick(); });
     addItem(file, "Print &Window", "Ctrl+W", [this] {
-        QPrinter printer;
-        QPrintDialog dlg(&printer, this);
+        QPrintDialog dlg(&Printer(), this);
         if (dlg.exec() != QDialog::Accepted || !Form2) return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QPixmap shot = Form2->grab();
-        QPainter p(&printer);
+        QPainter p(&Printer());
         QRect page = p.viewport();
         QSize size = shot.size().scaled(page.size(), Qt::KeepAspectRatio);
         p.drawPixmap(QRect(page.topLeft(), size), shot);
@@ -167,11 +175,7 @@ void TForm1::buildMenus() {
         QApplication::restoreOverrideCursor();
     });
     addItem(file, "Print P&lot", "Ctrl+L", kLater);
-    addItem(file, "Print S&etup", "Ctrl+E", [this] {
-        QPrinter printer;
-        QPrintDialog dlg(&printer, this);
-        dlg.exec();
-    });
+    addItem(file, "Print S&etup", "Ctrl+E", [this] { PrintSetupClick(); });
     addItem(file, "E&xit", "", [this] { ExitClick(); });
 
     QMenu* edit = bar->addMenu("&Edit");
@@ -186,7 +190,8 @@ void TForm1::buildMenus() {
     QAction* del = addItem(edit, "&Delete", "Ctrl+Del", [this] { RichEdit1->removeSelectedText(); });
     QAction* swap = addItem(edit, "&Swap", "Ctrl+S", kLater);
     QAction* compress = addItem(edit, "Compress", "Ctrl+Alt+C", [this] { CompressClick(*this, settings_, 0); });
-    addItem(edit, "Super Compress", "", [this] { CompressClick(*this, settings_, 1); });
+    addItem(edit, "Super Compress", "", [this] { CompressClick(*this, settings_, 1); },
+            "Warning Some Tolva functions will not work on a super compressed files");
     QAction* addNum = addItem(edit, "&Add Line Numbers", "Ctrl+Alt+N", kLater);
     QAction* remNum = addItem(edit, "&Remove Line Numbers", "Ctrl+Alt+R", kLater);
     QAction* g91 = addItem(edit, "Convert to Incremental G91", "", kLater);
@@ -334,8 +339,11 @@ const tolva::Letters& TForm1::Setaxis() {
     return letters_;
 }
 
-bool TForm1::Load_file(const QString& nameIn) {
-    QString name = nameIn.left(255);
+bool TForm1::Load_file(const QString& name) {
+    if (name.size() > kMaxFileName) {
+        showMessage(tooLongMessage(name));
+        return false;
+    }
     Setaxis();
     std::string path = toBytes(name);
     if (tolva::UpperExtension(path) == ".DXF") return loadDrawing(name);
@@ -411,7 +419,7 @@ void TForm1::finishLoad(const std::string& name) {
     if (RichEdit1->LineCount() > 0) {
         CalcScale(RichEdit1);
         RichEdit1->SetCaret(0);
-        tolva::App().CurrentFileName = name.substr(0, 255);
+        tolva::App().CurrentFileName = name;
         setCaption(QString::fromLocal8Bit(tolva::BaseName(name).c_str()));
         openFileName_ = " ";
     } else {
@@ -423,7 +431,7 @@ void TForm1::finishLoad(const std::string& name) {
 
 void TForm1::FileNewClick() {
     DefaultWindowsClick();
-    SaveoldFile();
+    if (!SaveoldFile()) return;
     if (Form2) Form2->EnableSpinFlipFlop();
     RichEdit1->LoadBytes({});
     openFileName_.clear();
@@ -433,42 +441,40 @@ void TForm1::FileNewClick() {
 void TForm1::FileOpenClick() {
     Panel2->hide();
     if (Form2) Form2->EnableSpinFlipFlop();
-    SaveoldFile();
+    if (!SaveoldFile()) {
+        Panel2->show();
+        return;
+    }
     QString dir = openInitialDir_;
     if (dir.isEmpty() && openInCurrentDir_) dir = QDir::currentPath();
-    QString picked = QFileDialog::getOpenFileName(
-        this, "Open", dir, "All Files (*.*);;Autocad Dxf files (*.DXF *.dxf);;Text files (*.TXT *.txt)");
-    if (!picked.isEmpty()) {
-        Load_file(picked);
+    QString picked = AskOpenPath(dir);
+    // Only a program that was loaded starts unmodified: after a cancel or a
+    // refused file the editor still holds the edits it held.
+    if (!picked.isEmpty() && Load_file(picked)) {
         QDir::setCurrent(QFileInfo(picked).absolutePath());
+        RichEdit1->ClearModified();
     }
-    RichEdit1->ClearModified();
     Panel2->show();
     openInitialDir_.clear();
     openInCurrentDir_ = false;
 }
 
-void TForm1::SaveoldFile() {
+bool TForm1::SaveoldFile() {
     if (RichEdit1->IsModified() && RichEdit1->LineCount() >= 2) {
         // The offset and array windows would hide the question.
         for (const char* name : {"Form8", "Form9"})
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->objectName() == name) w->hide();
-        if (host_->AskYesNo("File has been modified. Save file?")) FileSaveClick();
+        if (host_->AskYesNo("File has been modified. Save file?")) return FileSaveClick();
     }
+    return true;
 }
 
-void TForm1::FileSaveClick() {
+bool TForm1::FileSaveClick() {
     const std::string& current = tolva::App().CurrentFileName;
-    if (current.empty()) {
-        FileSaveAsClick();
-        return;
-    }
-    if (tolva::FileExists(current)) {
-        if (host_->AskYesNo("Overwrite " + current + " ")) SaveTheFile();
-    } else {
-        SaveTheFile();
-    }
+    if (current.empty()) return FileSaveAsClick();
+    if (tolva::FileExists(current)) return host_->AskYesNo("Overwrite " + current + " ") && SaveTheFile();
+    return SaveTheFile();
 }
 
 bool TForm1::SaveTheFile() {
@@ -485,25 +491,44 @@ bool TForm1::SaveTheFile() {
     return true;
 }
 
-void TForm1::FileSaveAsClick() {
+QString TForm1::AskOpenPath(const QString& folder) {
+    return QFileDialog::getOpenFileName(this, "Open", folder,
+                                        "All Files (*.*);;Autocad Dxf files (*.DXF *.dxf);;Text files (*.TXT *.txt)");
+}
+
+QString TForm1::AskSavePath(const QString& title, const QString& current) {
+    return QFileDialog::getSaveFileName(this, title, current, "All Files (*.*);;Dxf Files(*.dxf);;Text Files (*.txt)");
+}
+
+bool TForm1::FileSaveAsClick() {
     QString current = QString::fromLocal8Bit(tolva::App().CurrentFileName.c_str());
-    QString picked = QFileDialog::getSaveFileName(this, "Save As " + current, current,
-                                                  "All Files (*.*);;Dxf Files(*.dxf);;Text Files (*.txt)");
-    if (picked.isEmpty()) return;
+    QString picked = AskSavePath("Save As " + current, current);
+    if (picked.isEmpty()) return false;
+    if (picked.size() > kMaxFileName) {
+        showMessage(tooLongMessage(picked));
+        return false;
+    }
     std::string path = toBytes(picked);
     if (tolva::UpperExtension(path) == ".DXF") {
         showMessage("Saving the plot as a DXF drawing is not available yet; nothing was written.");
-        return;
+        return false;
     }
-    tolva::App().CurrentFileName = path.substr(0, 255);
+    tolva::App().CurrentFileName = path;
     setCaption(QFileInfo(picked).fileName());
-    SaveTheFile();
+    return SaveTheFile();
 }
 
-void TForm1::PrintTextClick() {
-    QPrinter printer;
-    PrintText(printer);
+QPrinter& TForm1::Printer() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>();
+    return *printer_;
 }
+
+void TForm1::PrintSetupClick() {
+    QPrintDialog dlg(&Printer(), this);
+    dlg.exec();
+}
+
+void TForm1::PrintTextClick() { PrintText(Printer()); }
 
 void TForm1::PrintText(QPrinter& printer) {
     QPainter painter;
@@ -607,7 +632,7 @@ void TForm1::DefaultWindowsClick() {
         Form2->setWindowState(Qt::WindowNoState);
         if (isVisible()) Form2->show();
     }
-    if (Form3) Form3->setGeometry(QRect(QPoint(Form3->x(), 0), Form3->DefaultSize()));
+    if (Form3) Form3->setGeometry(QRect(QPoint(Form3->x(), 0), Form3->DefaultSizeOnScreen()));
     if (Form2) Form2->PlotAll(RichEdit1, true, true, 460, 100);
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "Form4") {
@@ -751,12 +776,19 @@ void TForm1::dropEvent(QDropEvent* e) {
 bool TForm1::FilesDropped(const QList<QUrl>& urls) {
     if (Form2) Form2->EnableSpinFlipFlop();
     if (urls.isEmpty()) return false;
-    return Load_file(urls.first().toLocalFile().left(257));
+    return Load_file(urls.first().toLocalFile());
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
     if (RichEdit1->IsModified() && RichEdit1->LineCount() >= 2 && args_.size() <= 1) {
-        if (host_->AskYesNo("File has been modified. Save file?")) FileSaveClick();
+        // A save that is cancelled or fails keeps the window, and the program, open.
+        if (host_->AskYesNo("File has been modified. Save file?") && !FileSaveClick()) {
+            e->ignore();
+            return;
+        }
     }
     e->accept();
+    // Closing the main window ends the application, whatever other windows
+    // are still open.
+    QCoreApplication::quit();
 }

@@ -50,16 +50,24 @@ public:
 
     // Documents. Load_file is false when the file could not be taken (the
     // editor then keeps its program); an empty file loads as an empty program.
+    // A name over 255 characters is refused, never cut to another file's.
     bool Load_file(const QString& name);
     void FileNewClick();
     void FileOpenClick();
-    void FileSaveClick();
-    void FileSaveAsClick();
+    // True when the program was written.
+    bool FileSaveClick();
+    bool FileSaveAsClick();
     bool SaveTheFile();
-    void SaveoldFile();
+    // Asks whether to save a modified program. False only when the user
+    // wanted it saved and it was not (cancelled or failed): the caller then
+    // keeps the program.
+    bool SaveoldFile();
     void PrintTextClick();
     // Prints the program listing on `printer` (headers, eleven-blank indent).
     void PrintText(QPrinter& printer);
+    // The printer Print Setup chooses and Print Text and Print Window use.
+    QPrinter& Printer();
+    void PrintSetupClick();
     void CalcScale(ProgramEditor* editor);
     void CalcScale2(ProgramEditor* editor, bool extentsOnly);
 
@@ -96,6 +104,9 @@ public:
     void EditIniClick();
 
 protected:
+    // The file dialogs; an empty result is a cancel. Tests replace them.
+    virtual QString AskOpenPath(const QString& folder);
+    virtual QString AskSavePath(const QString& title, const QString& current);
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -140,6 +151,7 @@ private:
     bool openInCurrentDir_ = false;
     QString openInitialDir_;
     QString openFileName_;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 extern TForm1* Form1;

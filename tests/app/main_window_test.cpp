@@ -1,6 +1,10 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -23,15 +27,33 @@
 #include "app/folders.h"
 #include "app/program_editor_qt.h"
 #include "app/program_file.h"
+#include "app/start_up_qt.h"
 #include "plot/plot_window.h"
+#include "settings/ini_file.h"
 #include "settings/machine_settings.h"
+#include "settings/setup_window.h"
 
 namespace {
+
+// The file dialogs answer from the test.
+class ScriptedForm1 : public TForm1 {
+public:
+    using TForm1::TForm1;
+    QString openAnswer, saveAnswer;
+    int opened = 0;
+
+protected:
+    QString AskOpenPath(const QString&) override {
+        ++opened;
+        return openAnswer;
+    }
+    QString AskSavePath(const QString&, const QString&) override { return saveAnswer; }
+};
 
 struct Fixture : ::testing::Test {
     std::string dir;
     std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<ScriptedForm1> form1;
     std::unique_ptr<TForm2> form2;
     tolva::RecordingHost* host = nullptr;
 
@@ -43,7 +65,7 @@ struct Fixture : ::testing::Test {
         const char* letters[][2] = {{"12", "N"}, {"13", "R"}, {"14", "I"}, {"15", "J"},
                                     {"16", "K"}, {"17", "X"}, {"18", "Y"}, {"19", "Z"}};
         for (auto& l : letters) settings->SetCell(1, std::stoi(l[0]), l[1]);
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
+        form1 = std::make_unique<ScriptedForm1>(*settings, QStringList{});
         form2 = std::make_unique<TForm2>(*settings);
         form2->Image1->setFixedWidth(800);
         reply(false);
@@ -289,4 +311,171 @@ TEST_F(Fixture, TranslateOnLoadWhenSet) {
     settings->SetFlag("TranslateLoad", true);
     form1->Load_file(QString::fromStdString(file("t.nc", "T1 M6\n")));
     EXPECT_EQ(editor()->Bytes(), "T1 M06\n");
+}
+
+TEST_F(Fixture, ExitEndsTheApplicationAlsoWithThePlotWindowOpen) {
+    form1->show();
+    form2->show();
+    bool timedOut = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::exit(3);
+    });
+    guard.start(5000);
+    form1->ExitClick();
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(form1->isVisible());
+}
+
+TEST_F(Fixture, ASaveThatIsCancelledOrFailsKeepsTheProgramAndTheWindow) {
+    form1->show();
+    type("G00 X1\nG01 X2\n");
+    const std::string edited = editor()->Bytes();
+    reply(true);  // "Save file?" Yes, "Overwrite?" Yes
+
+    // No file name yet: Save As, and the user cancels it.
+    EXPECT_FALSE(form1->close());
+    EXPECT_TRUE(form1->isVisible());
+    form1->FileNewClick();
+    EXPECT_EQ(editor()->Bytes(), edited);
+
+    // The save itself fails.
+    tolva::App().CurrentFileName = "/dev/full";
+    EXPECT_FALSE(form1->close());
+    form1->FileNewClick();
+    form1->openAnswer = QString::fromStdString(file("other.nc", "G00 X9\nG01 X8\n"));
+    form1->FileOpenClick();
+    EXPECT_EQ(form1->opened, 0);  // the program stays: no file is asked for
+    EXPECT_EQ(editor()->Bytes(), edited);
+    EXPECT_TRUE(editor()->IsModified());
+
+    // Declining the save is the user's choice: the program goes.
+    reply(false);
+    form1->FileOpenClick();
+    EXPECT_EQ(editor()->Bytes(), "G00 X9\nG01 X8\n");
+    EXPECT_FALSE(editor()->IsModified());
+    form1->hide();
+}
+
+TEST_F(Fixture, ARefusedOrCancelledOpenKeepsTheModifiedFlag) {
+    type("G00 X1\nG01 X2\n");
+    reply(false);
+    form1->openAnswer = QString::fromStdString(dir + "/missing.nc");
+    form1->FileOpenClick();
+    EXPECT_TRUE(editor()->IsModified());
+    form1->openAnswer.clear();
+    form1->FileOpenClick();
+    EXPECT_TRUE(editor()->IsModified());
+    // So the close still asks.
+    const std::size_t asked = host->questions.size();
+    form1->close();
+    EXPECT_EQ(host->questions.size(), asked + 1);
+}
+
+TEST_F(Fixture, FileNamesOver255CharactersAreRefusedNeverCut) {
+    // A 260-character name whose first 255 characters name another file.
+    const std::string folder = dir + "/" + std::string(200, 'd');
+    std::filesystem::create_directory(folder);
+    std::string longName = folder + "/";
+    longName += std::string(260 - longName.size() - 3, 'p') + ".nc";
+    ASSERT_EQ(longName.size(), 260u);
+    const std::string decoy = longName.substr(0, 255);
+    std::ofstream(decoy) << "DECOY\n";
+    std::ofstream(longName) << "G00 X1\nG01 X2\n";
+
+    form1->Load_file(QString::fromStdString(file("mine.nc", "G00 X5\nG01 X6\n")));
+    EXPECT_FALSE(form1->Load_file(QString::fromStdString(longName)));
+    EXPECT_EQ(editor()->Bytes(), "G00 X5\nG01 X6\n");
+    ASSERT_FALSE(host->messages.empty());
+    EXPECT_NE(host->messages.back().find("longer than 255 characters"), std::string::npos);
+
+    form1->saveAnswer = QString::fromStdString(longName);
+    EXPECT_FALSE(form1->FileSaveAsClick());
+    EXPECT_EQ(read(decoy), "DECOY\n");
+    EXPECT_EQ(read(longName), "G00 X1\nG01 X2\n");
+    EXPECT_EQ(tolva::App().CurrentFileName, dir + "/mine.nc");
+    EXPECT_NE(host->messages.back().find("longer than 255 characters"), std::string::npos);
+}
+
+TEST_F(Fixture, PrintSetupChoosesThePrinterPrintTextUses) {
+    form1->Load_file(QString::fromStdString(file("p.nc", "N1 G01 X1\nN2 G01 X2\n")));
+    QPrinter* shown = nullptr;
+    QTimer closer;  // answers the dialog once it is up
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QPrintDialog*>(w); d && d->isVisible()) {
+                shown = d->printer();
+                d->reject();
+                closer.stop();
+            }
+    });
+    closer.start(20);
+    form1->ActionByText("Print S&etup")->trigger();
+    ASSERT_EQ(shown, &form1->Printer());
+    // What the set-up chose (here a PDF file) is where the text goes.
+    const QString pdf = QString::fromStdString(dir + "/chosen.pdf");
+    form1->Printer().setOutputFormat(QPrinter::PdfFormat);
+    form1->Printer().setOutputFileName(pdf);
+    form1->ActionByText("&Print Text")->trigger();
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
+TEST_F(Fixture, SuperCompressCarriesItsWarningHint) {
+    QAction* a = form1->ActionByText("Super Compress");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->statusTip(), "Warning Some Tolva functions will not work on a super compressed files");
+}
+
+TEST_F(Fixture, LoadingAMachineFileKeepsThePlotWindowsSpeeds) {
+    file("LastIni.ini", "[LineInsert]\nF2Edit1=5.5\nF2Edit2=20\n");
+    file("other.ini", "[Plotting]\nangstep=15\n");
+    LinkPlotWindowToSettings(*form2, *settings);
+    settings->StartUp();
+    ShowRecalledSpeeds(*form2, *settings);
+    EXPECT_EQ(form2->CutSpeedEdit->text(), "5.5");
+    EXPECT_EQ(form2->RapidSpeedEdit->text(), "20");
+
+    form2->CutSpeedEdit->setText("7.25");
+    ASSERT_TRUE(settings->UseMachineFile(dir + "/other.ini").ok);
+    EXPECT_EQ(form2->CutSpeedEdit->text(), "7.25");
+    EXPECT_EQ(form2->RapidSpeedEdit->text(), "20");
+    EXPECT_EQ(form2->SlideEdit1->text(), "15.000");
+    // The recall file written by that load keeps what the window shows.
+    EXPECT_EQ(tolva::IniFile(read(dir + "/LastIni.ini")).Read("LineInsert", "F2Edit1"), "7.25");
+}
+
+// The three windows as the start-up places them, grabbed into the folder
+// TOLVA_SHOTS (run under a real display to see the window frames' sizes).
+TEST_F(Fixture, Screenshots) {
+    const char* out = std::getenv("TOLVA_SHOTS");
+    if (!out) GTEST_SKIP() << "set TOLVA_SHOTS to a folder";
+    std::string shipped;
+    tolva::ReadFileBytes(std::string(TOLVA_TEST_DATA) + "/../../data/tolva.ini", shipped);
+    file("tolva.ini", shipped);
+    TForm3 form3(*settings);
+    LinkPlotWindowToSettings(*form2, *settings);
+    form3.StartUp([this] { form2->FlatClick(); });
+    ShowRecalledSpeeds(*form2, *settings);
+    form2->Image1->setMinimumWidth(0);
+    form2->Image1->setMaximumWidth(QWIDGETSIZE_MAX);
+    form2->Image1->resize(form2->Canvas().Image().size());
+    ASSERT_TRUE(form1->Load_file(QString::fromStdString(std::string(TOLVA_TEST_DATA) + "/../../data/examples/plate.dxf")));
+    form1->show();
+    form1->DefaultWindowsClick();
+    form3.show();
+    QTest::qWait(500);
+    form2->Redraw();
+    QTest::qWait(300);
+    const QString dirOut = QString::fromLocal8Bit(out);
+    EXPECT_TRUE(form1->grab().save(dirOut + "/main_window.png"));
+    EXPECT_TRUE(form2->grab().save(dirOut + "/plot_window.png"));
+    EXPECT_TRUE(form3.grab().save(dirOut + "/setup_window.png"));
+    std::printf("main %dx%d, plot %dx%d, setup %dx%d\n", form1->width(), form1->height(), form2->width(),
+                form2->height(), form3.width(), form3.height());
+    form3.hide();
+    form1->hide();
+    form2->hide();
 }

@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "plot/image_canvas_qt.h"
 #include "plot/interpreter.h"
 #include "plot/program_lines.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "settings/ini_file.h"
 
 namespace tolva {

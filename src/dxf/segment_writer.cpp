@@ -147,9 +147,15 @@ void SegmentWriter::AddArcJK(std::string_view X, std::string_view Y, std::string
 
 // The R word of a DXF arc is its radius in machine units: the drawing radius
 // times the plane's two factors (their geometric mean, which is the common
-// factor when both axes are scaled alike).
+// factor when both axes are scaled alike). A diameter X counts at half its
+// factor: a lathe's "X scale 2" writes diameters, and its arcs keep the
+// drawn radius.
 float SegmentWriter::radiusWord(float r, float f1, float f2) const {
     return static_cast<float>(r * std::sqrt(std::fabs(static_cast<long double>(f1) * f2)));
+}
+
+float SegmentWriter::xLengthScale() const {
+    return s_.xDiameter ? static_cast<float>(s_.xScale / 2.0L) : s_.xScale;
 }
 
 void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a,
@@ -180,7 +186,7 @@ void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, f
     // 310 degrees; equal angles are a full circle, written with a plain R.
     long double sweep = std::fmod(static_cast<long double>(b) - a, 360.0L);
     if (sweep < 0.0L) sweep += 360.0L;
-    float R = radiusWord(r, s_.xScale, s_.yScale);
+    float R = radiusWord(r, xLengthScale(), s_.yScale);
     if (sweep > 180.0L) R = -R;
 
     ADDLINE(sx, sy, centreZ);
@@ -207,7 +213,7 @@ void SegmentWriter::BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, f
     const std::string sz = Coordinate(z + r * fZ * std::sin(ar));
     const std::string ex = Coordinate(x + r * fX * m * std::cos(br));
     const std::string ez = Coordinate(z + r * fZ * std::sin(br));
-    const std::string R = Coordinate(radiusWord(r, s_.xScale, s_.zScale));
+    const std::string R = Coordinate(radiusWord(r, xLengthScale(), s_.zScale));
     if (planeCode == 1) {
         ADDLINE(sx, centreY, sz);
         AddArcIK(ex, centreY, ez, centreX, centreZ, R, "", 3);

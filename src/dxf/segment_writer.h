@@ -89,6 +89,8 @@ private:
     void word(const std::string& letter, std::string_view value);
     void endLine();
     float radiusWord(float r, float f1, float f2) const;
+    // The X factor of lengths (radii): half the X scale when X is a diameter.
+    float xLengthScale() const;
     std::string clampedR(std::string_view R) const;
 
     const DxfImportSettings& s_;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "dxf/plane_codes.h"
+#include "text/gcode_words.h"
 #include "dxf_test_support.h"
 
 using namespace tolva;
@@ -83,6 +86,33 @@ TEST(ArcLines, RadiusSignFollowsTheSweepCountedCounterClockwise) {
     EXPECT_EQ(R(90, 90), "12.0000");    // a full circle
     s.xScale = s.yScale = 2;
     EXPECT_EQ(R(10, 100), "24.0000");   // machine units
+}
+
+TEST(ArcLines, RadiusWordIsTheDistanceFromCentreToEndsAlsoWithDiameterX) {
+    // Read back as a control reads it (a diameter X halved), every arc's end
+    // points lie at the written R from its centre: uniform scales scale R,
+    // a lathe's "X scale 2" for diameters leaves the drawn radius.
+    struct Case {
+        float xScale, yScale;
+        bool diameter;
+    };
+    for (Case c : {Case{1, 1, false}, Case{2, 2, false}, Case{2, 1, true}, Case{50.8f, 25.4f, true}}) {
+        DxfImportSettings s = PlainSettings();
+        s.rMode = true;
+        s.xScale = c.xScale;
+        s.yScale = c.yScale;
+        s.xDiameter = c.diameter;
+        const float xc = 6, yc = 10;
+        for (float a : {0.0f, 37.0f, 200.0f}) {
+            SegmentWriter w(s);
+            w.BuildDXFArcIJ(3, xc, yc, 0, 4, a, a + 90);
+            const std::string end = w.Lines()[1];
+            const double k = c.diameter ? 2.0 : 1.0;
+            const double dx = (WordValue("X", end).value - xc) / k, dy = WordValue("Y", end).value - yc;
+            EXPECT_NEAR(WordValue("R", end).value, std::hypot(dx, dy), 2e-3 * c.yScale)
+                << end << " scales " << c.xScale << " " << c.yScale;
+        }
+    }
 }
 
 TEST(ArcLines, SwapYZExchangesPolylineLabelsButNotArcBuilderLabels) {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/folders.h"
-#include "app/host.h"
+#include "base/folders.h"
+#include "base/host.h"
 #include "dxf/dxf_line_source.h"
 #include "dxf/segment_writer.h"
 #include "text/geometry.h"

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "app/host.h"
+#include "base/host.h"
 
 class QtHost : public tolva::Host {
 public:

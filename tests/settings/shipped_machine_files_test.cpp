@@ -111,8 +111,9 @@ TEST(ShippedMachineFiles, MillRetractsAtRapidAndThePlotDrawsItBlue) {
         state.CurLine = i;
         plot.SinglestepPlot(text, true);
         if (!seenCut) continue;
-        if (i + 1 < text.Count())  // the last line's summary turns the pen red again
+        if (i + 1 < text.Count()) {  // the last line's summary turns the pen red again
             EXPECT_EQ(canvas.PenColour(), cutting ? kRed : kBlue) << "after line " << i << " " << lines[i];
+        }
         for (std::size_t k = before; k < canvas.Segments().size(); ++k)
             EXPECT_EQ(canvas.Segments()[k].colour, cutting ? kRed : kBlue) << "line " << i << " " << lines[i];
     }

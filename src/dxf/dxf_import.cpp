@@ -1,7 +1,7 @@
 #include "dxf/dxf_import.h"
 
-#include "app/folders.h"
-#include "app/program_file.h"
+#include "base/folders.h"
+#include "base/program_file.h"
 #include "dxf/bridgeport.h"
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_settings.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "text/gcode_words.h"
 
 namespace tolva {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <map>
 
-#include "app/folders.h"
-#include "app/host.h"
+#include "base/folders.h"
+#include "base/host.h"
 #include "dxf/dxf_line_source.h"
 #include "dxf/segment_writer.h"
 #include "text/geometry.h"

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/dxf_settings.h"
 
 namespace tolva {

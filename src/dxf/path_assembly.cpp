@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "dxf/dxf_settings.h"
 #include "dxf/path_chain.h"
 #include "settings/machine_settings.h"

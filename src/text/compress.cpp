@@ -108,7 +108,7 @@ bool ContainsCode(const std::vector<std::string>& lines, std::string_view code) 
 }
 
 CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host* host,
-                         PlotState* plot) {
+                         const CompressPlotLink* plot) {
     CompressResult result;
     const Letters& letters = codes.letters;
     const std::string& arcCw = codes.Code(LabelRow::ArcCw);
@@ -256,7 +256,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
 }
 
 CompressResult CompressProgram(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host& host,
-                               PlotState* plot) {
+                               const CompressPlotLink* plot) {
     if (ContainsCode(lines, codes.Code(LabelRow::Incremental))) {
         IncMessageErr(host);
         return {false, kIncMessageErrText, false};

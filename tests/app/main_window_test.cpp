@@ -21,10 +21,10 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/folders.h"
-#include "app/program_editor_qt.h"
-#include "app/program_file.h"
-#include "app/qt_host_qt.h"
+#include "base/folders.h"
+#include "base/program_editor_qt.h"
+#include "base/program_file.h"
+#include "base/qt_host_qt.h"
 #include "plot/plot_window.h"
 #include "settings/machine_settings.h"
 

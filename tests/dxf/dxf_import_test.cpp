@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 
-#include "app/folders.h"
-#include "app/program_file.h"
+#include "base/folders.h"
+#include "base/program_file.h"
 #include "dxf_test_support.h"
 #include "settings/machine_settings.h"
 

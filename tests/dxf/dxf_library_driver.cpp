@@ -15,7 +15,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/dxf_import.h"
 #include "settings/machine_settings.h"
 

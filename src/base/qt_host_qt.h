@@ -7,7 +7,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
-#include "app/host.h"
+#include "base/host.h"
 
 class QtHost : public tolva::Host {
 public:

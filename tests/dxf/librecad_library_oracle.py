@@ -5,9 +5,8 @@ Each drawing is converted with layer "*" (AutoSketch set where its group
 codes are written without leading blanks, as a user would set it) by
 dxf_library_driver. ezdxf, an independent DXF reader, gives the end points of
 every LINE, ARC and ELLIPSE and every LWPOLYLINE vertex of the ENTITIES
-section; each
-must appear in the program, with program X = drawing Y and program Y =
-drawing X (the machine file's axes). Points of a path are joined within the
+section; each must appear in the program, with program X = drawing Y and
+program Y = drawing X (the machine file's axes). Points of a path are joined within the
 connect tolerance, so a program point counts when it lies within that
 tolerance of the drawing's point. No program may hold a word without a
 number. A drawing that passes is complete; at least 99 % of the drawings

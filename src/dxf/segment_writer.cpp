@@ -249,32 +249,40 @@ void SegmentWriter::BuildDXFArcJK(int planeCode, float Xc, float Yc, float Zc, f
     }
 }
 
-void SegmentWriter::EllipseIJ(float Xc, float Yc, float Zc, float s, float e, float A, float B,
-                              float theta) {
+void SegmentWriter::EllipseIJ(float Xc, float Yc, float Zc, long double s, long double e,
+                              long double majorX, long double majorY, long double minorX,
+                              long double minorY) {
     const int n = s_.ellipsePoints;
-    const long double step = std::fabs(static_cast<long double>(e) - s) / n;
-    const long double c = std::cos(static_cast<long double>(theta));
-    const long double sn = std::sin(static_cast<long double>(theta));
+    const long double step = (e - s) / n;
+    // A range within this of a whole turn is a whole ellipse (the values
+    // come from 7-digit texts).
+    const bool whole = std::fabs(e - s - 6.283185307179586476925286766559L) < 1e-5L;
     const std::string z = Coordinate(Zc);
     auto at = [&](long double t, std::string& X, std::string& Y) {
-        const long double x = B * std::cos(t), y = A * std::sin(t);
-        X = Coordinate(x * c - y * sn + Xc);
-        Y = Coordinate(x * sn + y * c + Yc);
+        long double sn, c;
+        sinCos(t, sn, c);
+        X = Coordinate(Xc + c * majorX + sn * minorX);
+        Y = Coordinate(Yc + c * majorY + sn * minorY);
     };
-    // Counted, not summed: a float parameter stepped by a tiny step could
-    // stall or give one piece too many.
-    std::string firstX, firstY, X, Y;
+    // Counted, not summed: a parameter stepped by a tiny step could stall or
+    // give one piece too many.
+    std::string firstX, firstY, X, Y, nextX, nextY;
     at(s, firstX, firstY);
     X = firstX;
     Y = firstY;
     for (int i = 1; i <= n; ++i) {
-        ADDLINE(X, Y, z);
         if (i < n) {
-            at(s + i * step, X, Y);
-            ADDLINE(X, Y, z);
+            at(s + i * step, nextX, nextY);
+        } else if (whole) {
+            nextX = firstX;
+            nextY = firstY;
         } else {
-            ADDLINE(firstX, firstY, z);
+            at(e, nextX, nextY);
         }
+        ADDLINE(X, Y, z);
+        ADDLINE(nextX, nextY, z);
+        X = nextX;
+        Y = nextY;
     }
 }
 

@@ -180,15 +180,15 @@ TEST(CircleLeadIns, FourQuadrantsBetweenEntryAndExit) {
     EXPECT_EQ(l[10], "G01 X2.0000 Y0.0000 ");  // the half-circle exit starts where the circle ends
 }
 
-TEST(Ellipses, PartialRangeIsClosedByAChordAfterNPieces) {
+TEST(Ellipses, PartialRangeEndsAtItsEndPointAfterNPieces) {
+    // Drawing major axis (2, 0), minor (0, 1): machine major (X0 Y2), minor
+    // (X1 Y0). Half a turn in three pieces: t = 0, 60, 120, 180 degrees.
     DxfImportSettings s = PlainSettings("*", 3);
     s.ellipsePoints = 3;
     SegmentWriter w(s);
-    w.EllipseIJ(0, 0, 0, 0, 3.14159265f, 2, 1, 0);
-    const Lines l = w.Lines();
-    ASSERT_EQ(l.size(), 6u);
-    EXPECT_EQ(l.front(), "G01 X1.000 Y0.000 ");
-    EXPECT_EQ(l.back(), "G01 X1.000 Y0.000 ");
+    w.EllipseIJ(0, 0, 0, 0, 3.14159265L, 0, 2, 1, 0);
+    EXPECT_EQ(w.Lines(), (Lines{"G01 X0.000 Y2.000 ", "G01 X0.866 Y1.000 ", "G01 X0.866 Y1.000 ",
+                                "G01 X0.866 Y-1.000 ", "G01 X0.866 Y-1.000 ", "G01 X0.000 Y-2.000 "}));
 }
 
 TEST(PlaneCodes, HeadTrailerAndFilesKeepThePairsAligned) {

@@ -14,4 +14,6 @@ bool StderrHost::AskYesNo(const std::string& text) {
     return false;
 }
 
+void StderrHost::Status(const std::string& text) { std::fprintf(stderr, "tolva: %s\n", text.c_str()); }
+
 }  // namespace tolva

@@ -72,6 +72,8 @@ DxfImportResult ImportDxf(const std::string& path, MachineSettings& settings, Ho
     out.lines = SplitLines(bytes);
     out.kind = DxfImportResult::Program;
     DeletePassFiles(folder);
+    out.note = PassedOverNote(read.passedOver, dxf.layer);
+    if (host && !out.note.empty()) host->Status(out.note);
     return out;
 }
 

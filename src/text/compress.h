@@ -25,8 +25,8 @@ inline constexpr const char* kIncMessageErrText =
 // Shows kIncMessageErrText through `host`.
 void IncMessageErr(Host& host);
 
-// True when `code` occurs anywhere in the program (also inside comments).
-// An empty code is never found.
+// True when `code` occurs anywhere in the program (also inside comments),
+// blanks not counting (`HasCode`). An empty code is never found.
 bool ContainsCode(const std::vector<std::string>& lines, std::string_view code);
 
 // The two program-wide plot values Compress leaves behind: the distance mode

@@ -1,10 +1,13 @@
 #include "text/gcode_words.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <bit>
 #include <cstring>
+#include <system_error>
 
 namespace tolva {
 namespace {
@@ -116,17 +119,26 @@ bool parseDecimal(std::string_view s, float& out) {
     if (!isDecimal(s)) return false;
     // Common case: no exponent, few digits.
     if (readPlainNumber(s.data(), s.data() + s.size(), out)) return true;
-    const std::size_t n = s.size();
-    char tmp[kMaxLine + 4];
     bool anyDigit = false;
     for (char c : s) anyDigit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
     if (!anyDigit) {  // "." or "-." reads as zero
         out = 0.0f;
         return true;
     }
-    std::memcpy(tmp, s.data(), n);
-    tmp[n] = '\0';
-    out = static_cast<float>(std::strtold(tmp, nullptr));
+    // from_chars, not strtold: the period is the decimal point whatever the
+    // locale says.
+    const char* b = s.data();
+    const char* e = b + s.size();
+    if (*b == '+') ++b;
+    long double v = 0;
+    if (std::from_chars(b, e, v).ec == std::errc::result_out_of_range) {
+        // Only an exponent reaches beyond long double: a negative one is an
+        // underflow to zero, a positive one an overflow.
+        const std::size_t at = s.find('e');
+        v = at != std::string_view::npos && at + 1 < s.size() && s[at + 1] == '-' ? 0.0L : HUGE_VALL;
+        if (*b == '-') v = -v;
+    }
+    out = static_cast<float>(v);
     return true;
 }
 

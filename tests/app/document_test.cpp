@@ -34,6 +34,13 @@ TEST(Extents, ScaleRoundsHalfToEven) {
     EXPECT_EQ(ScaleForExtents(e, 56), 4);   // 3.5 -> 4
 }
 
+TEST(Extents, CommentsDoNotCount) {
+    Extents e = MeasureExtents(std::vector<std::string>{"G01 X4 Y2 (X50 Y-80)", "(CHECK X900)"}, Letters{});
+    EXPECT_FLOAT_EQ(e.xSize, 4.0f);
+    EXPECT_FLOAT_EQ(e.ySize, 2.0f);
+    EXPECT_EQ(ScaleForExtents(e, 800), 800 / 4 * 500);
+}
+
 TEST(Extents, LettersInForceAreUsed) {
     Letters swapped;
     swapped.X = "Y";

@@ -163,6 +163,19 @@ TEST(InterpreterModes, HighlightedBlockIsBlackWidthTwoThenRedAgain) {
     ExpectSeg(s[4], r.At(4, 0), r.At(5, 0), kRed, 1);
 }
 
+TEST(InterpreterModes, CommentsGiveNoWords) {
+    InterpreterRig r;
+    r.settings.SetCell(1, LabelRow::StopA, "");  // no stop marker: the comment is read as a comment
+    r.Plot({"", "G01 X10 (X50 Y80 I5)", "Y20 (SET Z-5)"});
+    const auto& s = r.canvas.Segments();
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0].to, r.At(10, 0));
+    EXPECT_EQ(s[1].to, r.At(10, 20));
+    EXPECT_EQ(r.state.PrevZ, 0);
+    EXPECT_FLOAT_EQ(r.state.MaxX, 10);
+    EXPECT_FLOAT_EQ(r.state.MaxY, 20);
+}
+
 // ---------------------------------------------------------------- arcs
 
 TEST(InterpreterArcs, ClockwiseHalfCircleInXYPassesMinusX) {

@@ -1,5 +1,6 @@
 #include "app/document.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/number_format.h"
@@ -12,8 +13,11 @@ struct ExtentsPass {
     Extents e;
     void add(std::string_view l, const Letters& letters) {
         if (l.size() > kMaxLine) l = l.substr(0, kMaxLine);
+        // A word too large for a float counts 0, as it is absent in the plot.
         float x = WordValue(letters.X, l).value;
         float y = WordValue(letters.Y, l).value;
+        if (!std::isfinite(x)) x = 0;
+        if (!std::isfinite(y)) y = 0;
         if (x > e.maxX) e.maxX = x;
         if (x < e.minX) e.minX = x;
         if (y > e.maxY) e.maxY = y;
@@ -50,8 +54,13 @@ Extents MeasureExtents(std::string_view text, const Letters& letters) {
 
 long long ScaleForExtents(const Extents& e, int widthPixels) {
     if (!(e.xSize > 0 || e.ySize > 0)) return 0;
-    long double size = e.xSize > e.ySize ? e.xSize : e.ySize;
-    return RoundHalfEven(static_cast<long double>(widthPixels) / size * 500.0L);
+    const long double size = e.xSize > e.ySize ? e.xSize : e.ySize;
+    const long double scale = static_cast<long double>(widthPixels) / size * 500.0L;
+    // The View Scale field holds 1 to 999999: a huge program gets the
+    // smallest scale, a tiny one the largest.
+    if (!(scale >= 1.0L)) return kViewScaleMin;
+    if (scale > kViewScaleMax) return kViewScaleMax;
+    return std::clamp<long long>(RoundHalfEven(scale), kViewScaleMin, kViewScaleMax);
 }
 
 BlockPosition ShowLineNumText(int first, int last, int column) {

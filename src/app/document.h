@@ -25,8 +25,11 @@ Extents MeasureExtents(const std::vector<std::string>& lines, const Letters& let
 // The same over raw program text (lines ended by CR LF, LF or CR).
 Extents MeasureExtents(std::string_view text, const Letters& letters);
 
+// The range of the plot window's View Scale field.
+constexpr long long kViewScaleMin = 1, kViewScaleMax = 999999;
 // The view scale for a canvas `widthPixels` wide: width / larger size * 500,
-// ties to even; 0 when both sizes are 0 (the caller keeps its scale).
+// ties to even, kept within kViewScaleMin..kViewScaleMax; 0 when both sizes
+// are 0 (the caller keeps its scale).
 long long ScaleForExtents(const Extents& e, int widthPixels);
 
 // The highlighted block and the indicator text from editor positions.

@@ -41,6 +41,16 @@ TEST(Extents, CommentsDoNotCount) {
     EXPECT_EQ(ScaleForExtents(e, 800), 800 / 4 * 500);
 }
 
+TEST(Extents, ScaleStaysWithinTheViewScaleField) {
+    auto scaleFor = [](std::vector<std::string> lines) { return ScaleForExtents(MeasureExtents(lines, Letters{}), 800); };
+    EXPECT_EQ(scaleFor({"X3e9 Y4e9"}), 1);           // 800 / 4e9 * 500 = 0.0001
+    EXPECT_EQ(scaleFor({"X1e30"}), 1);
+    EXPECT_EQ(scaleFor({"X3e38", "X-3e38"}), 1);    // the size is beyond a float
+    EXPECT_EQ(scaleFor({"X0.0001"}), 999999);       // 4e9
+    EXPECT_EQ(scaleFor({"X1e-40"}), 999999);        // beyond a 64-bit integer
+    EXPECT_EQ(scaleFor({"X1e99 Y2"}), 800 / 2 * 500);  // no float holds it: it counts 0
+}
+
 TEST(Extents, LettersInForceAreUsed) {
     Letters swapped;
     swapped.X = "Y";

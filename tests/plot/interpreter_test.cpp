@@ -420,6 +420,18 @@ TEST(InterpreterAccounting, SummaryTextsAtTheLastLine) {
     EXPECT_EQ(s.Area, "Area 210");  // 30 x 7
 }
 
+TEST(InterpreterAccounting, AreaIsRightForAnyExtents) {
+    auto areaOf = [](const char* move) {
+        InterpreterRig r;
+        r.Plot({"", move});
+        return r.view.summaries.back().Area;
+    };
+    EXPECT_EQ(areaOf("G01 X3e9 Y3e9"), "Area 9000000000000000000");  // still a 64-bit integer
+    EXPECT_EQ(areaOf("G01 X3e9 Y4e9"), "Area 1.2000000E+019");
+    EXPECT_EQ(areaOf("G01 X1e30 Y1e30"), "Area 1.0000000E+060");
+    EXPECT_EQ(areaOf("G01 X-2.5 Y3.5"), "Area 8");  // 2 x 4: ties to even
+}
+
 TEST(InterpreterAccounting, UnreadableSpeedsTakeTheirDefaults) {
     InterpreterRig r;
     r.view.cutSpeed = "fast";

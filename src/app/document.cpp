@@ -121,20 +121,26 @@ FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::strin
     return {};
 }
 
-void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters) {
+namespace {
+// A line longer than kMaxLine is left as it is: the word tools see only its
+// first 255 characters and would cut the rest away.
+template <class Order>
+void orderAllLines(std::vector<std::string>& lines, Order order) {
     std::string out;
     for (auto& line : lines) {
-        OrderWordsMFirst(line, letters, out);
+        if (line.size() > kMaxLine) continue;
+        order(line, out);
         line.swap(out);
     }
 }
+}  // namespace
+
+void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters) {
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMFirst(line, letters, out); });
+}
 
 void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters) {
-    std::string out;
-    for (auto& line : lines) {
-        OrderWordsMLast(line, letters, out);
-        line.swap(out);
-    }
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMLast(line, letters, out); });
 }
 
 }  // namespace tolva

@@ -67,7 +67,8 @@ FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::strin
 // The same check without splitting: `bytes` receives the file as it is.
 FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::string* warning = nullptr);
 
-// "Line Order N G M X Y Z I J K R" over every line, in place.
+// "Line Order N G M X Y Z I J K R" (and "... R M") over every line, in
+// place. A line longer than 255 characters is kept whole, as it is.
 void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters);
 void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters);
 

@@ -90,6 +90,15 @@ TEST(WordOrderPass, EveryLineIsRebuilt) {
     EXPECT_EQ(lines[0], "N10 G01 X1 M3 F100");
 }
 
+TEST(WordOrderPass, LinesLongerThan255AreKeptWhole) {
+    const std::string longLine = "Y2 X1 (" + std::string(300, 'C') + ") Z9";
+    std::vector<std::string> lines = {longLine, "Y2 X1 (SHORT)"};
+    OrderAllLinesMFirst(lines, Letters{});
+    EXPECT_EQ(lines, (std::vector<std::string>{longLine, "X1 Y2 (SHORT)"}));
+    OrderAllLinesMLast(lines, Letters{});
+    EXPECT_EQ(lines[0], longLine);
+}
+
 TEST(Folders, ProgramFolderIsSeededWithoutOverwriting) {
     char buf[] = "/tmp/tolva-cfg-XXXXXX";
     std::string root = ::mkdtemp(buf);

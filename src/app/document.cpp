@@ -87,9 +87,14 @@ FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::st
     if (!st.ok) return st;
     TextCheck check = CheckText(bytes);
     if (check.binary) {
+        const std::size_t counted = bytes.size() - check.nulBytes;
         bytes.clear();
-        return FileStatus::Fail("\"" + BaseName(path) +
-                                "\" is not a text program (it is mostly control codes); it was not opened.");
+        if (counted == 0)
+            return FileStatus::Fail("\"" + BaseName(path) + "\" holds nothing but NUL bytes (" +
+                                    std::to_string(check.nulBytes) + "); it was not opened.");
+        return FileStatus::Fail("\"" + BaseName(path) + "\" is not a text program: " +
+                                std::to_string(check.controlBytes) + " of its " + std::to_string(counted) +
+                                " bytes other than NUL are control codes; it was not opened.");
     }
     if (check.longestLine > kMaxEditorLine) {
         bytes.clear();

@@ -59,10 +59,11 @@ struct ProgramFile {
 // the window for seconds, and no control reads such a program.
 constexpr std::size_t kMaxEditorLine = 100000;
 
-// Loads a text program. A file that is mostly control bytes, or that has a
-// line longer than kMaxEditorLine, is refused;
-// NUL bytes and overlong lines are kept as they are, with a warning in
-// `warning`. On failure the status carries the message and `out` is empty.
+// Loads a text program. A file that CheckText finds binary (the message
+// says how many of its bytes are control codes) or that has a line longer
+// than kMaxEditorLine is refused; NUL bytes and overlong lines are kept as
+// they are, with a warning in `warning`. On failure the status carries the
+// message and `out` is empty.
 FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::string* warning = nullptr);
 // The same check without splitting: `bytes` receives the file as it is.
 FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::string* warning = nullptr);

@@ -9,8 +9,8 @@
 
 #include "app/edit_ops_window.h"
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
-#include "app/program_file.h"
+#include "base/program_editor_qt.h"
+#include "base/program_file.h"
 #include "compress_qt_main.h"
 #include "generate.h"
 #include "settings/machine_settings.h"

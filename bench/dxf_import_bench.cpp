@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/dxf_import.h"
 #include "settings/machine_settings.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/dxf_reader.h"
 #include "dxf_generate.h"
 #include "settings/label_table.h"

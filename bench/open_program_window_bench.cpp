@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
-#include "app/program_file.h"
+#include "base/program_editor_qt.h"
+#include "base/program_file.h"
 #include "generate.h"
 #include "plot/plot_window.h"
 #include "settings/machine_settings.h"

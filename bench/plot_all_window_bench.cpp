@@ -13,10 +13,11 @@
 #include <random>
 #include <string>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "plot/image_canvas_qt.h"
 #include "plot/interpreter.h"
 #include "plot/program_lines.h"
+#include "plot/projection.h"
 #include "settings/machine_settings.h"
 
 namespace {
@@ -128,8 +129,22 @@ void BM_PlotAllImageCanvas(benchmark::State& st) {
     Run(st, canvas);
 }
 
+// The whole redraw with each arc kernel this machine runs: 0 the portable
+// one, 1 AVX2 (a kernel the machine lacks is skipped).
+void BM_PlotAllImageCanvasKernel(benchmark::State& st) {
+    const tolva::ArcKernel kernels[] = {tolva::ArcKernel::Baseline, tolva::ArcKernel::Avx2};
+    if (!tolva::UseArcKernel(kernels[st.range(0)])) {
+        st.SkipWithError("kernel not available on this machine");
+        return;
+    }
+    tolva::ImageCanvas canvas(1000);
+    Run(st, canvas);
+    tolva::UseArcKernel(tolva::ArcKernel::Best);
+}
+
 }  // namespace
 
+BENCHMARK(BM_PlotAllImageCanvasKernel)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PlotAllNullCanvas)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(false);
 BENCHMARK(BM_PlotAllImageCanvas)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(false);
 

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/find_core.h"
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "generate.h"
 
 static void BM_ReplaceAll(benchmark::State& state) {

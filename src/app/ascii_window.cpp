@@ -18,7 +18,7 @@
 #include "app/edit_ops_window.h"
 #include "app/find_core.h"
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 #include "settings/machine_settings.h"
 
 TForm7* Form7 = nullptr;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
-#include "app/program_file.h"
+#include "base/host.h"
+#include "base/program_file.h"
 #include "text/gcode_words.h"
 
 namespace tolva {

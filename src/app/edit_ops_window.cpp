@@ -6,9 +6,10 @@
 #include <QProgressBar>
 
 #include <algorithm>
+#include <optional>
 
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 #include "settings/machine_settings.h"
 #include "text/compress.h"
 
@@ -71,8 +72,12 @@ void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::s
     if (changed && Form2) Form2->Redraw();
 }
 
-void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag, tolva::PlotState* plot) {
+void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag) {
     const tolva::AxisCodes codes = settings.Setaxis();
+    // Compress leaves its distance mode and line counter in the plot's state.
+    std::optional<tolva::CompressPlotLink> link;
+    if (Form2) link.emplace(tolva::CompressPlotLink{Form2->State().AbsMode, Form2->State().CurLine});
+    const tolva::CompressPlotLink* plot = link ? &*link : nullptr;
     EditProgramLines(form1, [&](std::vector<std::string>& lines, tolva::Host& host) {
         tolva::CompressResult r = tolva::CompressProgram(flag ? 1 : 0, lines, codes, host, plot);
         return r.ok && r.changed;

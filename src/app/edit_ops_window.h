@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
+#include "base/host.h"
 
 class TForm1;
 namespace tolva {
 class MachineSettings;
-struct PlotState;
 }
 
 // Runs `op` on the main editor's lines with the hourglass cursor and the
@@ -23,6 +22,6 @@ void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::s
 
 // "Compress", its pop-up twin and the tool button "Cmp" (`flag` 0), and
 // "Super Compress" (`flag` 1). An incremental program is refused with the
-// incremental message. `plot`, when given, receives the distance-mode switch
-// and the line counter of the pass.
-void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag, tolva::PlotState* plot = nullptr);
+// incremental message. The plot window's state receives the distance-mode
+// switch and the line counter of the pass.
+void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag);

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "settings/label_table.h"
 
 namespace tolva {

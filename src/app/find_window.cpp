@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 
 namespace {
 

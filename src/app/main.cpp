@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "app/ascii_window.h"
-#include "app/host.h"
+#include "base/host.h"
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 #include "comm/comm_window.h"
 #include "plot/drawing_window.h"
 #include "plot/plot_window.h"

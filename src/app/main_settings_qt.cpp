@@ -7,11 +7,11 @@
 #include <QLineEdit>
 
 #include "app/edit_ops_window.h"
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 #include "plot/plot_window.h"
 #include "settings/machine_settings.h"
 #include "settings/setup_window.h"
-#include "app/folders.h"
+#include "base/folders.h"
 
 tolva::Letters TForm1::lettersInForce() { return settings_.Setaxis().letters; }
 

@@ -31,12 +31,12 @@
 
 #include "app/app_state.h"
 #include "app/document.h"
-#include "app/folders.h"
-#include "app/program_editor_qt.h"
+#include "base/folders.h"
+#include "base/program_editor_qt.h"
 #include "app/ascii_window.h"
 #include "app/edit_ops_window.h"
 #include "app/find_window.h"
-#include "app/qt_host_qt.h"
+#include "base/qt_host_qt.h"
 #include "plot/plot_window.h"
 #include "settings/setup_window.h"
 
@@ -59,6 +59,7 @@ const std::function<void()> kLater;
 TForm1::TForm1(tolva::MachineSettings& settings, QStringList args, QWidget* parent)
     : QMainWindow(parent), settings_(settings), args_(std::move(args)), host_(std::make_unique<QtHost>(this)) {
     Form1 = this;
+    MainWindowAccess = this;
     setObjectName("Form1");
     setWindowTitle("Tolva [V30.08 Untitled]");
     setAcceptDrops(true);
@@ -115,7 +116,11 @@ TForm1::TForm1(tolva::MachineSettings& settings, QStringList args, QWidget* pare
 TForm1::~TForm1() {
     unfollowSettings();
     if (Form1 == this) Form1 = nullptr;
+    if (MainWindowAccess == this) MainWindowAccess = nullptr;
 }
+
+int TForm1::SelStartLine() const { return tolva::App().SelStartLine; }
+int TForm1::SelLineCount() const { return tolva::App().SelLineCount; }
 
 void TForm1::SetHost(std::unique_ptr<tolva::Host> host) { host_ = std::move(host); }
 

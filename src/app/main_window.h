@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "app/host.h"
+#include "base/host.h"
+#include "base/main_editor_qt.h"
 #include "dxf/dxf_import.h"
 #include "text/gcode_words.h"
 
@@ -28,7 +29,7 @@ namespace tolva {
 class MachineSettings;
 }
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public MainEditorAccess {
     Q_OBJECT
 public:
     // `args` are the command-line parameters (source, target, machine file).
@@ -69,6 +70,12 @@ public:
     bool CommandLineDone() const { return commandLineDone_; }
 
     void ShowLineNum2(ProgramEditor* editor, QWidget* window);
+
+    // What the other windows need of the main window.
+    ProgramEditor* MainEditor() override { return RichEdit1; }
+    int SelStartLine() const override;
+    int SelLineCount() const override;
+    void MainCaretMoved() override { ShowLineNum2(RichEdit1, this); }
     // Files dropped on the window: the first one is loaded.
     bool FilesDropped(const QList<QUrl>& urls);
     void DefaultWindowsClick();

@@ -1,7 +1,7 @@
 // Window "Comm": created at start and kept for the life of the program.
 #pragma once
 
-#include "app/shell_window_qt.h"
+#include "base/shell_window_qt.h"
 
 class TForm5;
 inline TForm5* Form5 = nullptr;

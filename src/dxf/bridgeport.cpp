@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "text/gcode_words.h"
+#include "text/label_code.h"
 #include "text/number_format.h"
 
 namespace tolva {
@@ -22,15 +23,12 @@ void CONVERTBRIDGEPORT2(std::vector<std::string>& lines, const BridgeportSetting
     const Letters& L = s.codes.letters;
     const std::string& cw = s.codes.Code(LabelRow::ArcCw);
     const std::string& ccw = s.codes.Code(LabelRow::ArcCcw);
-    auto contains = [](const std::string& line, const std::string& code) {
-        return !code.empty() && line.find(code) != std::string::npos;
-    };
     auto word = [&](const std::string& letter, long double v) { return letter + CoordinateText(v, s.decimals); };
 
     for (std::size_t p = 0; p + 1 < lines.size(); p += 2) {
         const std::string& a = lines[p];
         std::string& b = lines[p + 1];
-        if (!contains(b, ccw) && !contains(b, cw)) continue;
+        if (!HasCode(b, ccw) && !HasCode(b, cw)) continue;
         long double sx = WordValue(L.X, a).value, sy = WordValue(L.Y, a).value, sz = WordValue(L.Z, a).value;
         WordRead x = WordValue(L.X, b), y = WordValue(L.Y, b), z = WordValue(L.Z, b);
         WordRead r = WordValue(L.R, b), i = WordValue(L.I, b), j = WordValue(L.J, b), k = WordValue(L.K, b);
@@ -44,8 +42,8 @@ void CONVERTBRIDGEPORT2(std::vector<std::string>& lines, const BridgeportSetting
         std::string jw = j.found ? word(L.J, f(dj)) : "";
         std::string kw = k.found ? word(L.K, f(dk)) : "";
         std::string rw = (r.found && s.rMode) ? word(L.R, r.value) : "";
-        if (contains(b, cw)) b = BUILDARC2(cw, xw, yw, zw, iw, jw, kw, rw, "");
-        if (contains(b, ccw)) b = BUILDARC2(ccw, xw, yw, zw, iw, jw, kw, rw, "");
+        if (HasCode(b, cw)) b = BUILDARC2(cw, xw, yw, zw, iw, jw, kw, rw, "");
+        if (HasCode(b, ccw)) b = BUILDARC2(ccw, xw, yw, zw, iw, jw, kw, rw, "");
     }
 }
 

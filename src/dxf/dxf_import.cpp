@@ -1,7 +1,7 @@
 #include "dxf/dxf_import.h"
 
-#include "app/folders.h"
-#include "app/program_file.h"
+#include "base/folders.h"
+#include "base/program_file.h"
 #include "dxf/bridgeport.h"
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_settings.h"
@@ -72,6 +72,8 @@ DxfImportResult ImportDxf(const std::string& path, MachineSettings& settings, Ho
     out.lines = SplitLines(bytes);
     out.kind = DxfImportResult::Program;
     DeletePassFiles(folder);
+    out.note = PassedOverNote(read.passedOver, dxf.layer);
+    if (host && !out.note.empty()) host->Status(out.note);
     return out;
 }
 

@@ -58,11 +58,13 @@ bool DxfLineSource::fill() {
 bool DxfLineSource::nextSlow(std::string_view& line) {
     carry_.clear();
     bool spanned = false;
+    std::size_t total = 0;
     for (;;) {
         if (pos_ == len_ && !fill()) {
             // The end of the file ends the last line, if it has any text.
             if (!spanned) return false;
             ++lineNumber_;
+            fullLength_ = total;
             line = carry_;
             return true;
         }
@@ -78,6 +80,7 @@ bool DxfLineSource::nextSlow(std::string_view& line) {
         if (p == end) {
             // The line goes on in the next block: keep what fits in a line.
             if (carry_.size() < kMaxLine) carry_.append(begin, std::min(n, kMaxLine - carry_.size()));
+            total += n;
             spanned = true;
             pos_ = len_;
             continue;
@@ -85,6 +88,7 @@ bool DxfLineSource::nextSlow(std::string_view& line) {
         pos_ += n + 1;
         if (*p == '\r') pendingCR_ = true;
         ++lineNumber_;
+        fullLength_ = total + n;
         if (!spanned) {
             line = std::string_view(begin, std::min(n, kMaxLine));
             return true;

@@ -1,7 +1,7 @@
 // Line-by-line reading of a DXF file, without a copy per line.
 //
 // A line ends at CR LF, LF or CR. A line longer than 255 characters is cut to
-// its first 255 (the rest is passed over). The view Next() gives stays valid
+// its first 255 (the rest is passed over); FullLength() tells how long it was. The view Next() gives stays valid
 // until the next call. A file that holds NUL bytes in its first block is not
 // a DXF text file and is refused at Open(), so neither a binary DXF nor a
 // sparse or garbage file is scanned to its end.
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "text/gcode_words.h"
 
 namespace tolva {
@@ -46,6 +46,7 @@ public:
                     pos_ += n + 1;
                     pendingCR_ = *p == '\r';
                     ++lineNumber_;
+                    fullLength_ = n;
                     line = std::string_view(begin, n < kMaxLine ? n : kMaxLine);
                     return true;
                 }
@@ -60,6 +61,8 @@ public:
     bool RestContains(std::string_view needle, const std::function<void()>& perBlock = {});
     // 1-based number of the line Next() gave last.
     long long LineNumber() const { return lineNumber_; }
+    // Length in characters of that line before it was cut.
+    std::size_t FullLength() const { return fullLength_; }
     long long Size() const { return size_; }
 
 private:
@@ -73,6 +76,7 @@ private:
     bool eof_ = false;
     std::string carry_;       // a line that runs over the end of the buffer
     long long lineNumber_ = 0;
+    std::size_t fullLength_ = 0;
     long long size_ = 0;
 };
 

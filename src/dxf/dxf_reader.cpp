@@ -1,10 +1,12 @@
 #include "dxf/dxf_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
-#include "app/folders.h"
-#include "app/host.h"
+#include "base/folders.h"
+#include "base/host.h"
 #include "dxf/dxf_line_source.h"
 #include "dxf/segment_writer.h"
 #include "text/geometry.h"
@@ -13,38 +15,101 @@
 namespace tolva {
 
 const char* const kNoUsableData = " No Usable Data found in dxf file ";
-const char* const kVariantMismatch = " No Usable Data found in dxf file  Check or Uncheck AutoSketch1";
 
 namespace {
 
-// Rows of DxfGroupTags.
-enum Tag { T0, T8, T10, T20, T21, T30, T31, T40, T42, T50, T51, T70, T90, T220, T230 };
+// No DXF group holds a longer line; anything longer is not a drawing.
+constexpr std::size_t kLongestLine = 65536;
+constexpr long double kTwoPi = 6.283185307179586476925286766559L;
 
-// A line with every blank removed, in a fixed buffer (lines are at most 255
-// characters), so the point searches allocate nothing.
-class Compact {
-public:
-    explicit Compact(std::string_view s) {
-        for (char c : s)
-            if (c != ' ' && n_ < sizeof buf_) buf_[n_++] = c;
+enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse };
+
+Kind kindOf(std::string_view name) {
+    switch (name.size()) {
+        case 3: if (name == "ARC") return Kind::Arc; break;
+        case 4: if (name == "LINE") return Kind::Line; break;
+        case 5: if (name == "SOLID" || name == "TRACE") return Kind::TraceSolid; break;
+        case 6:
+            if (name == "CIRCLE") return Kind::Circle;
+            if (name == "VERTEX") return Kind::Vertex;
+            if (name == "SEQEND") return Kind::Seqend;
+            break;
+        case 7: if (name == "ELLIPSE") return Kind::Ellipse; break;
+        case 8: if (name == "POLYLINE") return Kind::Polyline; break;
+        case 10: if (name == "LWPOLYLINE") return Kind::LwPolyline; break;
+        default: break;
     }
-    std::string_view view() const { return {buf_, n_}; }
-
-private:
-    char buf_[256];
-    std::size_t n_ = 0;
-};
-
-// A search tag with its blanks, and the "L" that marks the lightweight
-// search, removed.
-std::string searchTag(std::string_view s) {
-    std::string t;
-    for (char c : s)
-        if (c != ' ' && c != 'L') t.push_back(c);
-    return t;
+    return Kind::Other;
 }
 
-enum class Found { Point, Bulge, NoPoint, End };
+// The group codes an entity is read from, each kept in its own slot.
+enum Slot { S10, S20, S30, S11, S21, S31, S12, S22, S32, S13, S23, S33,
+            S40, S41, S42, S50, S51, S70, S90, S210, S220, S230, kSlots };
+
+int slotOf(int code) {
+    switch (code) {
+        case 10: return S10; case 20: return S20; case 30: return S30;
+        case 11: return S11; case 21: return S21; case 31: return S31;
+        case 12: return S12; case 22: return S22; case 32: return S32;
+        case 13: return S13; case 23: return S23; case 33: return S33;
+        case 40: return S40; case 41: return S41; case 42: return S42;
+        case 50: return S50; case 51: return S51;
+        case 70: return S70; case 90: return S90;
+        case 210: return S210; case 220: return S220; case 230: return S230;
+        default: return -1;
+    }
+}
+
+// A value as written, with the line it stands on (for messages).
+struct Value {
+    std::string text;
+    long long line = 0;
+    bool present = false;
+};
+
+// A lightweight polyline's vertex: its 10 and 20, and the 42 after it.
+struct Vertex {
+    Value x, y, bulge;
+};
+
+// The entity being read. Values are kept as text until a handler uses them,
+// so a value of an entity that is not read is never judged.
+struct Entity {
+    Kind kind = Kind::Other;
+    std::string name;  // for kinds not read
+    Value layer;
+    Value v[kSlots];
+    std::vector<Vertex> vertices;  // reused; the first `vertexCount` are this entity's
+    std::size_t vertexCount = 0;
+
+    void reset(Kind k) {
+        kind = k;
+        layer.present = false;
+        for (Value& x : v) x.present = false;
+        vertexCount = 0;
+    }
+};
+
+// A group code line: blanks and tabs around a whole number.
+bool parseCode(std::string_view s, int& code) {
+    const char* p = s.data();
+    const char* end = p + s.size();
+    while (p != end && (*p == ' ' || *p == '\t')) ++p;
+    while (end != p && (end[-1] == ' ' || end[-1] == '\t')) --end;
+    bool negative = false;
+    if (p != end && *p == '-') {
+        negative = true;
+        ++p;
+    }
+    if (p == end || end - p > 9) return false;
+    int v = 0;
+    for (; p != end; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        v = v * 10 + (*p - '0');
+    }
+    code = negative ? -v : v;
+    return true;
+}
 
 // ReadDxfReal for the plain decimal form of nearly every DXF value
 // ("-123.456789"): up to 19 digits make an exact integer m and e decimals; when
@@ -82,17 +147,20 @@ bool readValue(std::string_view text, float& out) {
 
 class Reader {
 public:
-    Reader(const DxfImportSettings& s, DxfLineSource& src, Host* host)
-        : s_(s), src_(src), w_(s), host_(host), tags_(MakeDxfGroupTags(s.ashlar, s.autosketch, s.corel)),
-          includeZ_(s.includeZ), layers_(LayerListHead()) {
+    Reader(const DxfImportSettings& s, DxfLineSource& src, Host* host, const std::vector<long long>* added)
+        : s_(s), src_(src), w_(s), host_(host), added_(added), includeZ_(s.includeZ),
+          layers_(LayerListHead()) {
         allLayers_ = s_.layer == "*";
+        // Before any layer line the layer is "*" when every layer is read.
+        if (allLayers_) layer_ = "*";
+        used_ = allLayers_;
     }
 
     DxfReadResult Run();
 
 private:
-    // ---- Line reading. Every read returns false at the end of the file or
-    // after a failure, so every scan ends there.
+    // ---- Reading. Every read returns false at the end of the file or after
+    // a failure, so every scan ends there.
     bool line() {
         if (stop_) return false;
         if (!src_.Next(cur_)) {
@@ -100,50 +168,48 @@ private:
             return false;
         }
         if (host_ && (src_.LineNumber() & 0xFFFF) == 0) host_->ProcessEvents();
+        if (src_.FullLength() > kLongestLine) {
+            char buf[160];
+            std::snprintf(buf, sizeof buf,
+                          "Line %lld of the DXF file is %zu characters long; no DXF group holds more than %zu. "
+                          "The file cannot be read.",
+                          drawingLine(src_.LineNumber()), src_.FullLength(), kLongestLine);
+            failWith(buf);
+            return false;
+        }
         return true;
     }
-    bool skip() { return line(); }
-    bool until(std::string_view text) {
-        while (line())
-            if (cur_ == text) return true;
-        return false;
-    }
-    bool readReal(float& v) {
-        if (!line()) return false;
-        if (readValue(cur_, v)) return true;
-        fail();
-        return false;
-    }
-    bool readInt(long long& v) {
-        float f;
-        if (!readReal(f)) return false;
-        v = static_cast<long long>(std::trunc(f));
-        return true;
-    }
-    void fail() {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "Line %lld of the DXF file", src_.LineNumber());
-        message_ = std::string(buf) + " should hold a number but holds \"" + std::string(cur_) +
-                   "\". The file cannot be read.";
+    // The next pair into code_ and value_ (valid until the next read); false
+    // at the end of the file or on a failure. A pair whose code line is
+    // exactly nine blanks and "7" is passed over together with the pair after
+    // it, unless that one starts an entity.
+    bool pair();
+    bool rawPair(bool& nineBlanksSeven);
+    void failWith(const std::string& message) {
+        message_ = message;
         failed_ = stop_ = true;
     }
+    // The drawing's own line number of line `n` of the input (the Corel copy
+    // has lines added).
+    long long drawingLine(long long n) const;
+    bool real(const Value& v, float& out);
+    bool integer(const Value& v, long long& out);
 
-    // ---- Steps shared by the handlers.
-    bool layerStep(bool listIt, bool isLine);
-    bool readLayerName(bool listIt);
-    Found READYXZ(std::string_view tag, bool lightweight);
-    Found readyxzLightweight(std::string_view tag);
-    bool readPointValues();
-    bool READJustYXZ(std::string_view tag, int decimals, float v[3]);
-    int READYXZ200();
+    // ---- Entities.
+    bool collect();
+    void handle();
+    void readLayerName(bool listIt);
+    bool point(Slot x, Slot y, Slot z, std::string (&out)[3]);
     void GETUCSORG();
+    bool findEntities();
+    int planeCode();
     void arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge);
     void closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge);
-    bool readCentreAndRadius(float& xc, float& yc, float& zc, float& r);
+    bool centreAndRadius(float& xc, float& yc, float& zc, float& r);
 
-    // ---- Entity handlers.
     void doLine();
-    void doPolyline();
+    void polylineStep(bool header);
+    void endPolyline();
     void doLwPolyline();
     void doTraceSolid();
     void doArc();
@@ -156,22 +222,95 @@ private:
     DxfLineSource& src_;
     SegmentWriter w_;
     Host* host_;
-    DxfGroupTags tags_;
+    const std::vector<long long>* added_;
     std::string_view cur_;
-    bool stop_ = false, failed_ = false, variantMismatch_ = false;
+    int code_ = 0;
+    std::string_view value_;
+    long long valueLine_ = 0;
+    bool stop_ = false, failed_ = false;
     std::string message_;
     bool includeZ_;
     bool allLayers_;
+    Entity e_;
 
     std::vector<std::string> layers_;
     std::string layer_;     // the current layer ("*" when every layer is read)
     bool used_ = false;     // the current layer is the one to read
-    bool closed_ = false;   // polyline closed flag, also set inside READYXZ
-    bool lwEnded_ = false;  // the lightweight search met the entity's end
-    // The current point: machine X, machine Y, Z as coordinate texts.
-    std::string pt_[3] = {"0", "0", "0.00"};
+    std::map<std::string, long long> passedOver_;
+
+    // An old-style polyline runs over several entities: POLYLINE, VERTEX...,
+    // SEQEND.
+    bool inPolyline_ = false;
+    bool closed_ = false;
+    int n_ = 0;
+    float prevBulge_ = 0;
+    std::string pt_[3] = {"0", "0", "0.00"};  // the polyline's current point
+    std::string prev_[3], first_[3];
+
     float ucs_[3] = {0, 0, 0};
 };
+
+long long Reader::drawingLine(long long n) const {
+    if (!added_) return n;
+    // Each added pair is two lines, the first of them at the noted number.
+    const auto before = std::lower_bound(added_->begin(), added_->end(), n) - added_->begin();
+    return n - 2 * static_cast<long long>(before);
+}
+
+bool Reader::rawPair(bool& nineBlanksSeven) {
+    if (!line()) return false;
+    nineBlanksSeven = cur_ == "         7";
+    int code;
+    if (!parseCode(cur_, code)) {
+        failWith("Line " + std::to_string(drawingLine(src_.LineNumber())) +
+                 " of the DXF file should hold a group code (a whole number) but holds \"" + std::string(cur_) +
+                 "\". The file cannot be read.");
+        return false;
+    }
+    if (!line()) {
+        if (!failed_)
+            failWith("The DXF file ends at line " + std::to_string(drawingLine(src_.LineNumber())) +
+                     " with the group code " + std::to_string(code) +
+                     " and no value after it. The file cannot be read.");
+        return false;
+    }
+    code_ = code;
+    value_ = cur_;
+    valueLine_ = src_.LineNumber();
+    return true;
+}
+
+bool Reader::pair() {
+    bool discard = false;
+    for (;;) {
+        bool seven;
+        if (!rawPair(seven)) return false;
+        if (discard && code_ != 0) {
+            discard = false;
+            continue;
+        }
+        if (seven && code_ != 0) {
+            discard = true;
+            continue;
+        }
+        return true;
+    }
+}
+
+bool Reader::real(const Value& v, float& out) {
+    if (readValue(v.text, out)) return true;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "Line %lld of the DXF file", drawingLine(v.line));
+    failWith(std::string(buf) + " should hold a number but holds \"" + v.text + "\". The file cannot be read.");
+    return false;
+}
+
+bool Reader::integer(const Value& v, long long& out) {
+    float f;
+    if (!real(v, f)) return false;
+    out = static_cast<long long>(std::trunc(f));
+    return true;
+}
 
 DxfReadResult Reader::Run() {
     GETUCSORG();
@@ -187,29 +326,33 @@ DxfReadResult Reader::Run() {
     r.UcsY = ucs_[1];
     r.UcsZ = ucs_[2];
 
-    bool entities = !failed_ && until("ENTITIES");
-    while (entities && line()) {
-        const std::string_view l = cur_;
-        if (l.size() < 3 || l.size() > 10) continue;
-        if (l == "LINE") doLine();
-        else if (l == "POLYLINE") doPolyline();
-        else if (l == "LWPOLYLINE") doLwPolyline();
-        else if (l == "TRACE" || l == "SOLID") doTraceSolid();
-        else if (l == "ARC") doArc();
-        else if (l == "ELLIPSE") doEllipse();
-        else if (l == "CIRCLE") doCircle();
+    const bool entities = !failed_ && findEntities();
+    if (entities) {
+        // Pairs before the first code 0 belong to no entity.
+        bool more = pair();
+        while (more && code_ != 0) more = pair();
+        while (more) {
+            // Here code_ is 0 and value_ names the entity; ENDSEC ends the
+            // section, and everything after it is passed over.
+            if (value_ == "ENDSEC" || value_ == "EOF") break;
+            e_.reset(kindOf(value_));
+            if (e_.kind == Kind::Other) e_.name.assign(value_);
+            more = collect();
+            if (failed_) break;
+            handle();
+            if (failed_) break;
+        }
+        if (!failed_ && inPolyline_) endPolyline();
     }
 
     r.layers = std::move(layers_);
+    r.passedOver.assign(passedOver_.begin(), passedOver_.end());
     if (failed_) {
         r.status = DxfReadStatus::Failed;
         r.message = message_;
     } else if (!entities) {
         r.status = DxfReadStatus::NoEntities;
         r.message = "The DXF file has no ENTITIES section: there is no drawing to read.";
-    } else if (variantMismatch_) {
-        r.status = DxfReadStatus::VariantHint;
-        r.message = kVariantMismatch;
     } else if (w_.NothingWritten) {
         r.status = DxfReadStatus::NoUsableData;
         r.message = kNoUsableData;
@@ -221,11 +364,20 @@ DxfReadResult Reader::Run() {
     return r;
 }
 
+bool Reader::findEntities() {
+    bool section = false;
+    while (pair()) {
+        if (section && code_ == 2 && value_ == "ENTITIES") return true;
+        section = code_ == 0 && value_ == "SECTION";
+    }
+    return false;
+}
+
 // $UCSORG in the header moves the drawing's origin. Without it the file is
 // read again from its start.
 void Reader::GETUCSORG() {
     // Most drawings have no $UCSORG: a byte search proves that far faster
-    // than the line-by-line scan, which only runs when the text is there.
+    // than reading the pairs, which only happens when the text is there.
     const auto events = [this] {
         if (host_) host_->ProcessEvents();
     };
@@ -234,159 +386,151 @@ void Reader::GETUCSORG() {
         return;
     }
     src_.Rewind();
-    if (!until("$UCSORG")) {
+    bool found = false;
+    while (!found && pair()) found = code_ == 9 && value_ == "$UCSORG";
+    if (!found) {
         if (failed_) return;
         src_.Rewind();
         stop_ = false;
         return;
     }
-    for (float& v : ucs_)
-        if (!skip() || !readReal(v)) break;
-    if (stop_ && !failed_) {  // the header ended inside $UCSORG
+    // The variable's pairs run to the next variable or the section's end.
+    while (pair() && code_ != 9 && code_ != 0) {
+        const int axis = code_ == 10 ? 0 : code_ == 20 ? 1 : code_ == 30 ? 2 : -1;
+        if (axis < 0) continue;
+        Value v{std::string(value_), valueLine_, true};
+        if (!real(v, ucs_[axis])) return;
+    }
+    if (stop_ && !failed_) {  // the file ended inside the header
         src_.Rewind();
         stop_ = false;
         ucs_[0] = ucs_[1] = ucs_[2] = 0;
     }
 }
 
-bool Reader::readLayerName(bool listIt) {
-    if (!line()) return false;
+// Reads the entity's pairs up to the next code 0 (true) or the end of the
+// file (false). A code met twice keeps its first value; a lightweight
+// polyline's 10, 20 and 42 go to its vertices.
+bool Reader::collect() {
+    Entity& e = e_;
+    const bool kept = e.kind != Kind::Other;
+    const bool lw = e.kind == Kind::LwPolyline;
+    while (pair()) {
+        if (code_ == 0) return true;
+        if (code_ == 8) {
+            if (!e.layer.present) {
+                e.layer.text.assign(value_.data(), value_.size());
+                e.layer.present = true;
+            }
+            continue;
+        }
+        if (!kept) continue;
+        if (lw && (code_ == 10 || code_ == 20 || code_ == 42)) {
+            if (code_ == 10) {
+                if (e.vertexCount == e.vertices.size()) e.vertices.emplace_back();
+                Vertex& v = e.vertices[e.vertexCount++];
+                v.x = {std::string(value_), valueLine_, true};
+                v.y.present = v.bulge.present = false;
+            } else if (e.vertexCount > 0) {
+                // A 20 or 42 belongs to the vertex whose 10 came last; before
+                // any vertex there is nothing for it to belong to.
+                Value& target = code_ == 20 ? e.vertices[e.vertexCount - 1].y : e.vertices[e.vertexCount - 1].bulge;
+                if (!target.present) {
+                    target.text.assign(value_.data(), value_.size());
+                    target.line = valueLine_;
+                    target.present = true;
+                }
+            }
+            continue;
+        }
+        const int slot = slotOf(code_);
+        if (slot < 0) continue;
+        Value& v = e.v[slot];
+        if (v.present) continue;
+        v.text.assign(value_.data(), value_.size());
+        v.line = valueLine_;
+        v.present = true;
+    }
+    return false;
+}
+
+void Reader::handle() {
+    const Kind k = e_.kind;
+    // Any entity but a VERTEX or SEQEND ends an old-style polyline.
+    if (inPolyline_ && k != Kind::Vertex && k != Kind::Seqend) endPolyline();
+    if (e_.layer.present)
+        readLayerName(k == Kind::Line || k == Kind::Polyline || k == Kind::Vertex || k == Kind::LwPolyline);
+    switch (k) {
+        case Kind::Line: if (used_) doLine(); break;
+        case Kind::Polyline:
+            inPolyline_ = true;
+            closed_ = false;
+            n_ = 0;
+            prevBulge_ = 0;
+            polylineStep(true);
+            break;
+        case Kind::Vertex: if (inPolyline_) polylineStep(false); break;
+        case Kind::Seqend: if (inPolyline_) endPolyline(); break;
+        case Kind::LwPolyline: doLwPolyline(); break;
+        case Kind::TraceSolid: if (used_) doTraceSolid(); break;
+        case Kind::Arc: if (used_) doArc(); break;
+        case Kind::Circle: if (used_) doCircle(); break;
+        case Kind::Ellipse: if (used_) doEllipse(); break;
+        case Kind::Other: if (used_) ++passedOver_[e_.name]; break;
+    }
+}
+
+// The layer rule: the entity's layer line sets the current layer, which an
+// entity without one keeps. LINE, POLYLINE and LWPOLYLINE add it to the list.
+void Reader::readLayerName(bool listIt) {
+    const std::string& name = e_.layer.text;
     if (listIt) {
         static constexpr std::string_view kTry = "Try Layer : ";
         const std::string& last = layers_.back();
-        if (!(last.size() == kTry.size() + cur_.size() && last.compare(0, kTry.size(), kTry) == 0 &&
-              std::string_view(last).substr(kTry.size()) == cur_))
-            layers_.push_back(std::string(kTry) + std::string(cur_));
+        if (!(last.size() == kTry.size() + name.size() && last.compare(0, kTry.size(), kTry) == 0 &&
+              std::string_view(last).substr(kTry.size()) == name))
+            layers_.push_back(std::string(kTry) + name);
     }
-    if (allLayers_) {
-        layer_ = "*";
-    } else {
-        layer_.assign(cur_.data(), cur_.size());
-    }
+    if (!allLayers_) layer_ = name;
     used_ = layer_ == s_.layer;
-    return true;
 }
 
-// Finds the entity's layer line. Reaching the end of the file here usually
-// means the group codes are spelt otherwise than the variant expects; the
-// LINE handler says so.
-bool Reader::layerStep(bool listIt, bool isLine) {
-    if (!until(tags_[T8])) {
-        if (isLine && !failed_) variantMismatch_ = true;
-        return false;
-    }
-    return readLayerName(listIt);
-}
-
-bool Reader::readPointValues() {
-    float x, y;
-    if (!readReal(x)) return false;
-    pt_[1] = coordinate((static_cast<long double>(x) - ucs_[0]) * s_.yScale);
-    if (!skip() || !readReal(y)) return false;
-    pt_[0] = coordinate((static_cast<long double>(y) - ucs_[1]) * s_.xScale);
+// The point of groups x, y, z in machine coordinates; false when the entity
+// has no such point (or a value is not a number). Without "Z Included" Z is
+// "0.00"; with it, a missing Z group reads as 0.
+bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
+    const Value &vx = e_.v[x], &vy = e_.v[y];
+    if (!vx.present || !vy.present) return false;
+    float fx, fy;
+    if (!real(vx, fx) || !real(vy, fy)) return false;
+    out[1] = coordinate((static_cast<long double>(fx) - ucs_[0]) * s_.yScale);
+    out[0] = coordinate((static_cast<long double>(fy) - ucs_[1]) * s_.xScale);
     if (includeZ_) {
-        float z;
-        if (!skip() || !readReal(z)) return false;
-        pt_[2] = coordinate((static_cast<long double>(z) - ucs_[2] + s_.zOffset) * s_.zScale);
+        float fz = 0;
+        if (e_.v[z].present && !real(e_.v[z], fz)) return false;
+        out[2] = coordinate((static_cast<long double>(fz) - ucs_[2] + s_.zOffset) * s_.zScale);
+    } else {
+        out[2] = "0.00";
     }
     return true;
 }
 
-// The point search. `tag` is compared with every line with all blanks
-// removed from both, so it does not depend on the variant.
-Found Reader::READYXZ(std::string_view tagIn, bool lightweight) {
-    const std::string tag = searchTag(tagIn);
-    pt_[2] = "0.00";
-    if (lightweight) return readyxzLightweight(tag);
-    const bool seventy = s_.ashlar || s_.autosketch || s_.corel;
-    for (;;) {
-        if (!line()) return Found::End;
-        if (cur_ == "         7") {
-            for (int i = 0; i < 3; ++i)
-                if (!skip()) return Found::End;
-            continue;
-        }
-        const Compact c(cur_);
-        if (seventy && c.view() == "70") {
-            long long flags;
-            if (!readInt(flags)) return Found::End;
-            if (flags % 2 != 0) closed_ = true;
-            if (!s_.ashlar) return Found::NoPoint;
-            continue;
-        }
-        if (c.view() == tag) break;
-    }
-    return readPointValues() ? Found::Point : Found::End;
-}
-
-// The vertex search of a lightweight polyline. From its flags line on, the
-// entity is read as code/value pairs, so a value ("0" of a constant width
-// 43, a coordinate 42) is never taken for a group code.
-Found Reader::readyxzLightweight(std::string_view tag) {
-    if (lwEnded_) return Found::NoPoint;
-    const bool seventy = s_.ashlar || s_.autosketch || s_.corel;
-    for (;;) {
-        if (!line()) return Found::End;
-        const Compact code(cur_);
-        const std::string_view c = code.view();
-        if (c == "0") {
-            lwEnded_ = true;  // the next line names the next entity
-            return Found::NoPoint;
-        }
-        if (c == "42") return Found::Bulge;  // the caller reads the value
-        if (seventy && c == "70") {
-            long long flags;
-            if (!readInt(flags)) return Found::End;
-            if (flags % 2 != 0) closed_ = true;
-            if (!s_.ashlar) return Found::NoPoint;
-            continue;
-        }
-        if (c == tag) return readPointValues() ? Found::Point : Found::End;
-        if (!skip()) return Found::End;
-    }
-}
-
-bool Reader::READJustYXZ(std::string_view tagIn, int decimals, float v[3]) {
-    const std::string tag = searchTag(tagIn);
-    for (;;) {
-        if (!line()) return false;
-        if (cur_ == "         7") {
-            for (int i = 0; i < 3; ++i)
-                if (!skip()) return false;
-            continue;
-        }
-        if (Compact(cur_).view() == tag) break;
-    }
-    const int count = includeZ_ ? 3 : 2;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0 && !skip()) return false;
-        if (!readReal(v[i])) return false;
-        // The values pass through their text form, 7 significant digits.
-        float back;
-        if (readValue(FixedText(v[i], decimals, 7), back)) v[i] = back;
-    }
-    return true;
-}
-
-// The extrusion of an arc or circle, read from the line after its radius.
+// The plane of an arc or circle from its extrusion (210, 220, 230).
 // 3/-3: machine XY plane; 1/-1: XZ; 2/-2: YZ; 0: none given; 50: none given
-// and the start-angle line already read. Only the signs of the scales enter:
-// a component counts when its magnitude is 1 or more.
-int Reader::READYXZ200() {
-    if (!line()) return 0;
-    if (cur_ == "210") {
-        float e[3];
-        if (!readReal(e[0]) || !skip() || !readReal(e[1]) || !skip() || !readReal(e[2])) return 0;
-        auto sign = [](float f) { return f < 0 ? -1.0f : 1.0f; };
-        int code = 0;
-        if (int t = static_cast<int>(std::trunc(e[0] * sign(s_.yScale)))) code = t;
-        if (int t = static_cast<int>(std::trunc(e[1] * sign(s_.xScale)))) code = 2 * t;
-        if (int t = static_cast<int>(std::trunc(e[2] * sign(s_.zScale)))) code = 3 * t;
-        return code;
-    }
-    if (cur_ == tags_[T0] || cur_ == "1001") return 0;
-    if (cur_ != tags_[T50]) until(tags_[T50]);
-    return 50;
+// and a start angle present. Only the signs of the scales enter: a component
+// counts when its magnitude is 1 or more.
+int Reader::planeCode() {
+    const Value* ext = &e_.v[S210];
+    if (!ext[0].present && !ext[1].present && !ext[2].present) return e_.v[S50].present ? 50 : 0;
+    float c[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+        if (ext[i].present && !real(ext[i], c[i])) return 0;
+    auto sign = [](float f) { return f < 0 ? -1.0f : 1.0f; };
+    int code = 0;
+    if (int t = static_cast<int>(std::trunc(c[0] * sign(s_.yScale)))) code = t;
+    if (int t = static_cast<int>(std::trunc(c[1] * sign(s_.xScale)))) code = 2 * t;
+    if (int t = static_cast<int>(std::trunc(c[2] * sign(s_.zScale)))) code = 3 * t;
+    return code;
 }
 
 // The segment that closes a polyline, from its last vertex back to its first.
@@ -418,65 +562,50 @@ void Reader::arcStep(const std::string (&p)[3], const std::string (&q)[3], float
 }
 
 void Reader::doLine() {
-    if (!layerStep(true, true) || !used_) return;
-    // Both ends are read before either is written, so a file that ends
-    // between them leaves no unpaired line.
-    if (READYXZ(" 10", false) != Found::Point) return;
-    const std::string start[3] = {pt_[0], pt_[1], pt_[2]};
-    if (READYXZ(" 11", false) != Found::Point) return;
+    std::string start[3], end[3];
+    if (!point(S10, S20, S30, start) || !point(S11, S21, S31, end)) return;
     w_.ADDLINE(start[0], start[1], start[2]);
-    w_.ADDLINE(pt_[0], pt_[1], pt_[2]);
+    w_.ADDLINE(end[0], end[1], end[2]);
 }
 
-void Reader::doPolyline() {
-    closed_ = false;
-    int n = 0;
-    float prevBulge = 0, curBulge = 0;
-    std::string prev[3], first[3];
-    while (line()) {
-        if (cur_ == "SEQEND") break;
-        if (cur_ == tags_[T8] && !readLayerName(true)) break;
-        if (!used_) continue;
-        if (READYXZ(tags_[T10], false) != Found::Point) break;
-        if (n == 1 || (s_.ashlar && n == 0)) std::copy(pt_, pt_ + 3, first);
-        bool seqend = false;
-        while (line()) {
-            if (cur_ == "VERTEX") break;
-            if (cur_ == "SEQEND") {
-                seqend = true;
-                break;
-            }
-            if (cur_ == tags_[T70]) {
-                long long flags;
-                if (!readInt(flags)) break;
-                if (flags % 2 != 0) closed_ = true;
-            } else if (cur_ == tags_[T42]) {
-                if (!readReal(curBulge)) break;
-            }
-        }
-        if (stop_) break;
-        ++n;
-        if (s_.ashlar && n == 1) n = 2;
-        if (prevBulge != 0) {
-            arcStep(prev, pt_, prevBulge);
-        } else if (n >= 3) {
-            w_.ADDLINE(prev[0], prev[1], prev[2]);
-            w_.ADDLINE(pt_[0], pt_[1], pt_[2]);
-        }
-        prevBulge = curBulge;
-        curBulge = 0;
-        std::copy(pt_, pt_ + 3, prev);
-        if (seqend) break;
+// The POLYLINE entity itself (`header`) or one of its VERTEX entities. The
+// counter passes over the header's own point: the first vertex arrives with
+// n = 1, and the first segment is written with the second (n = 3 after the
+// count). With Ashlar the header's point is the first vertex.
+void Reader::polylineStep(bool header) {
+    if (!used_) return;
+    std::string p[3];
+    if (point(S10, S20, S30, p)) {
+        std::copy(p, p + 3, pt_);
+    } else if (failed_ || !header) {
+        return;  // a vertex without a point is no vertex
     }
-    if (stop_ || !closed_ || n < 2) return;
-    closingStep(prev, first, prevBulge);
+    if (n_ == 1 || (s_.ashlar && n_ == 0)) std::copy(pt_, pt_ + 3, first_);
+    long long flags = 0;
+    if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
+    if (flags % 2 != 0) closed_ = true;
+    float bulge = 0;
+    if (e_.v[S42].present && !real(e_.v[S42], bulge)) return;
+    ++n_;
+    if (s_.ashlar && n_ == 1) n_ = 2;
+    if (prevBulge_ != 0) {
+        arcStep(prev_, pt_, prevBulge_);
+    } else if (n_ >= 3) {
+        w_.ADDLINE(prev_[0], prev_[1], prev_[2]);
+        w_.ADDLINE(pt_[0], pt_[1], pt_[2]);
+    }
+    prevBulge_ = bulge;
+    std::copy(pt_, pt_ + 3, prev_);
+}
+
+void Reader::endPolyline() {
+    inPolyline_ = false;
+    if (closed_ && n_ >= 2) closingStep(prev_, first_, prevBulge_);
 }
 
 void Reader::doLwPolyline() {
-    closed_ = false;
-    lwEnded_ = false;
-    float prevBulge = 0;
-    if (!layerStep(true, false) || !used_) return;
+    bool closed = false;
+    if (!used_) return;
     // A lightweight polyline is flat: no Z is read or written for it.
     const bool savedZ = includeZ_;
     includeZ_ = w_.includeZ = false;
@@ -486,61 +615,49 @@ void Reader::doLwPolyline() {
         ~Restore() { r->includeZ_ = r->w_.includeZ = z; }
     } restore{this, savedZ};
 
-    long long count = 0;
-    for (;;) {
-        if (!line()) return;
-        if (cur_ == tags_[T90]) {
-            if (!readInt(count)) return;
-        } else if (cur_ == tags_[T70]) {
-            break;
-        }
-    }
-    long long flags;
-    if (!readInt(flags)) return;
-    if (flags % 2 != 0) closed_ = true;
+    long long count = 0, flags = 0;
+    if (e_.v[S90].present && !integer(e_.v[S90], count)) return;
+    if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
+    if (flags % 2 != 0) closed = true;
+    // The vertex count bounds the vertices read; at least one is read.
+    const long long limit = count < 1 ? 1 : count;
 
-    std::string prev[3], first[3];
+    std::string prev[3], first[3], p[3];
+    float prevBulge = 0;
     long long k = 1;
-    for (;;) {
-        const Found f = READYXZ(" 10L", true);
-        if (f == Found::End || f == Found::NoPoint) break;
-        if (f == Found::Bulge) {
-            float b;
-            if (!readReal(b)) return;
-            // A bulge follows the vertex it starts from; before any vertex
-            // there is no segment for it.
-            if (k > 1) prevBulge = b;
-            continue;
-        }
-        if (k == 1) std::copy(pt_, pt_ + 3, first);
+    for (std::size_t i = 0; i < e_.vertexCount && k <= limit; ++i) {
+        const Vertex& v = e_.vertices[i];
+        if (!v.y.present) continue;
+        float x, y;
+        if (!real(v.x, x) || !real(v.y, y)) return;
+        p[1] = coordinate((static_cast<long double>(x) - ucs_[0]) * s_.yScale);
+        p[0] = coordinate((static_cast<long double>(y) - ucs_[1]) * s_.xScale);
+        p[2] = "0.00";
+        if (k == 1) std::copy(p, p + 3, first);
         if (prevBulge != 0) {
-            arcStep(prev, pt_, prevBulge);
+            arcStep(prev, p, prevBulge);
         } else if (k > 1) {
             w_.ADDLINE(prev[0], prev[1], prev[2]);
-            w_.ADDLINE(pt_[0], pt_[1], pt_[2]);
+            w_.ADDLINE(p[0], p[1], p[2]);
         }
         prevBulge = 0;
-        std::copy(pt_, pt_ + 3, prev);
-        if (++k > count) break;
+        if (v.bulge.present && !real(v.bulge, prevBulge)) return;
+        std::copy(p, p + 3, prev);
+        ++k;
     }
-    if (stop_ || !closed_ || k == 1) return;
-    // The last vertex's bulge, which closes the outline, comes after it.
-    if (READYXZ(" 10L", true) == Found::Bulge) {
-        float b;
-        if (!readReal(b)) return;
-        prevBulge = b;
-    }
-    if (stop_) return;
+    if (!closed || k == 1) return;
     closingStep(prev, first, prevBulge);
 }
 
 void Reader::doTraceSolid() {
-    if (!layerStep(false, false) || !used_) return;
     std::string p[4][3];
-    static constexpr std::string_view kTags[4] = {" 10", " 11", " 12", " 13"};
-    for (int i = 0; i < 4; ++i) {
-        if (READYXZ(kTags[i], false) != Found::Point) return;
-        std::copy(pt_, pt_ + 3, p[i]);
+    static constexpr Slot kCorners[4][3] = {{S10, S20, S30}, {S11, S21, S31}, {S12, S22, S32}, {S13, S23, S33}};
+    for (int i = 0; i < 3; ++i)
+        if (!point(kCorners[i][0], kCorners[i][1], kCorners[i][2], p[i])) return;
+    // Without a fourth corner the fourth is the third (a triangle).
+    if (!point(S13, S23, S33, p[3])) {
+        if (failed_) return;
+        std::copy(p[2], p[2] + 3, p[3]);
     }
     // The outline runs through the corners in the order 1, 2, 4, 3.
     static constexpr int kPieces[4][2] = {{0, 1}, {1, 3}, {2, 3}, {2, 0}};
@@ -552,23 +669,22 @@ void Reader::doTraceSolid() {
     }
 }
 
-bool Reader::readCentreAndRadius(float& xc, float& yc, float& zc, float& r) {
-    if (READYXZ(" 10", false) != Found::Point) return false;
-    w_.centreX = pt_[0];
-    w_.centreY = pt_[1];
-    w_.centreZ = pt_[2];
-    if (!readValue(pt_[0], xc) || !readValue(pt_[1], yc) || !readValue(pt_[2], zc)) return false;
-    return until(tags_[T40]) && readReal(r);
+bool Reader::centreAndRadius(float& xc, float& yc, float& zc, float& r) {
+    std::string c[3];
+    if (!point(S10, S20, S30, c) || !e_.v[S40].present) return false;
+    w_.centreX = c[0];
+    w_.centreY = c[1];
+    w_.centreZ = c[2];
+    if (!readValue(c[0], xc) || !readValue(c[1], yc) || !readValue(c[2], zc)) return false;
+    return real(e_.v[S40], r);
 }
 
 void Reader::doArc() {
-    if (!layerStep(false, false) || !used_) return;
     float xc, yc, zc, r, a, b;
-    if (!readCentreAndRadius(xc, yc, zc, r)) return;
-    const int p = READYXZ200();
-    if (stop_) return;
-    if (p != 50 && !until(tags_[T50])) return;
-    if (!readReal(a) || !until(tags_[T51]) || !readReal(b)) return;
+    if (!centreAndRadius(xc, yc, zc, r)) return;
+    const int p = planeCode();
+    if (failed_ || !e_.v[S50].present || !e_.v[S51].present) return;
+    if (!real(e_.v[S50], a) || !real(e_.v[S51], b)) return;
     switch (p) {
         case 3: case -3: case 50: w_.BuildDXFArcIJ(p, xc, yc, zc, r, a, b); break;
         case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, a, b); break;
@@ -578,11 +694,11 @@ void Reader::doArc() {
 }
 
 void Reader::doCircle() {
-    if (!layerStep(false, false) || !used_) return;
     float xc, yc, zc, r;
-    if (!readCentreAndRadius(xc, yc, zc, r)) return;
-    const int p = READYXZ200();
-    if (stop_) return;
+    if (!centreAndRadius(xc, yc, zc, r)) return;
+    // A circle has no start angle: without an extrusion it lies in XY.
+    const int p = e_.v[S210].present || e_.v[S220].present || e_.v[S230].present ? planeCode() : 0;
+    if (failed_) return;
     switch (p) {
         case 3: case -3: case 0: w_.CircleXY(p, xc, yc, zc, r); break;
         case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, 90, 90); break;
@@ -592,30 +708,42 @@ void Reader::doCircle() {
 }
 
 void Reader::doEllipse() {
-    if (!layerStep(false, false) || !used_) return;
-    // The three-value reads below take their third value.
+    // The centre is read with its Z, as the ellipse's Z.
     const bool savedZ = includeZ_;
     includeZ_ = true;
-    float xc, yc, zc, axis[3] = {0, 0, 0}, shape[3] = {0, 0, 0};
-    bool ok = READYXZ(" 10", false) == Found::Point;
-    if (ok) {
-        w_.centreX = pt_[0];
-        w_.centreY = pt_[1];
-        w_.centreZ = pt_[2];
-        ok = readValue(pt_[0], xc) && readValue(pt_[1], yc) && readValue(pt_[2], zc) &&
-             READJustYXZ(" 11", 7, axis) && READJustYXZ(" 40", 7, shape);
-    }
+    std::string c[3];
+    const bool centre = point(S10, S20, S30, c);
     includeZ_ = savedZ;
-    if (!ok || stop_) return;
-    // The major axis in machine axes, signed: machine Y from the drawing X,
-    // machine X from the drawing Y.
-    const float a = static_cast<float>(static_cast<long double>(axis[0]) * s_.yScale);
-    const float b = static_cast<float>(static_cast<long double>(axis[1]) * s_.xScale);
-    const float major = Hypot2(a, b);
-    const float angle = Calc_VectorIJ(0, 0, b, a);
-    const float minor = static_cast<float>(static_cast<long double>(major) * std::fabs(shape[0]));
-    w_.NothingWritten = false;
-    w_.EllipseIJ(xc, yc, zc, std::fabs(shape[1]), shape[2], major, minor, -angle);
+    if (!centre || !e_.v[S11].present || !e_.v[S21].present || !e_.v[S40].present) return;
+    float xc, yc, zc;
+    if (!readValue(c[0], xc) || !readValue(c[1], yc) || !readValue(c[2], zc)) return;
+    w_.centreX = c[0];
+    w_.centreY = c[1];
+    w_.centreZ = c[2];
+    // The major axis (drawing X, Y), the axis ratio and the parameter range
+    // in radians; each value passes through its text form with 7 decimals
+    // and 7 significant digits. A range not given is the whole ellipse.
+    float mx, my, ratio, start = 0, end = static_cast<float>(kTwoPi);
+    if (!real(e_.v[S11], mx) || !real(e_.v[S21], my) || !real(e_.v[S40], ratio)) return;
+    if (e_.v[S41].present && !real(e_.v[S41], start)) return;
+    if (e_.v[S42].present && !real(e_.v[S42], end)) return;
+    for (float* v : {&mx, &my, &ratio, &start, &end}) {
+        float back;
+        if (readValue(FixedText(*v, 7, 7), back)) *v = back;
+    }
+    // Counter-clockwise from start to end: an end not above the start is
+    // reached after a full turn.
+    long double s = start, t = end;
+    if (t <= s) t += kTwoPi;
+    // The axes in machine coordinates: machine X follows the drawing's Y,
+    // machine Y the drawing's X; the minor axis is the major one turned a
+    // quarter counter-clockwise in the drawing and shortened by the ratio.
+    const long double q = std::fabs(static_cast<long double>(ratio));
+    const long double majorX = my * static_cast<long double>(s_.xScale);
+    const long double majorY = mx * static_cast<long double>(s_.yScale);
+    const long double minorX = q * mx * static_cast<long double>(s_.xScale);
+    const long double minorY = -q * my * static_cast<long double>(s_.yScale);
+    w_.EllipseIJ(xc, yc, zc, s, t, majorX, majorY, minorX, minorY);
 }
 
 std::string removeFile(const std::string& path) {
@@ -627,51 +755,64 @@ std::string removeFile(const std::string& path) {
 
 std::vector<std::string> DxfReadResult::SegmentLines() const { return SplitSegmentText(segmentText); }
 
-DxfGroupTags MakeDxfGroupTags(bool ashlar, bool autosketch, bool corel) {
-    DxfGroupTags t = {"  0", "  8", " 10", " 20", " 21", " 30", " 31", " 40",
-                      " 42", " 50", " 51", " 70", " 90", "220", "230"};
-    static const DxfGroupTags kAshlar = {"   0", "   8", "  10", "  20", "  21", "  30", "  31", "  40",
-                                         "  42", "  50", "  51", "  70", "  90", " 220", " 230"};
-    static const DxfGroupTags kAutosketch = {"0",  "8",  "10", "20", "21", "30", "31", "40",
-                                             "42", "50", "51", "70", "90", "220", "230"};
-    if (ashlar) t = kAshlar;
-    if (autosketch) t = kAutosketch;
-    if (corel) {
-        // Corel leaves row 0 as it is and spells the layer code as R12 does.
-        for (int i = 2; i < 15; ++i) t[i] = kAshlar[i];
-        t[T8] = "  8";
-    }
-    return t;
-}
-
 std::vector<std::string> LayerListHead() {
     return {"Data was found on the following layers. Change Layer to one of these on the setup window.",
             "Remember layer names are case sensitive.", "Try Layer : 0  or  *  for all."};
 }
 
-FileStatus AddZtoDXF(const std::string& path, const std::string& target, const DxfGroupTags& tags) {
+FileStatus AddZtoDXF(const std::string& path, const std::string& target, std::vector<long long>* added) {
     DxfLineSource src;
     if (FileStatus st = src.Open(path); !st.ok) return st;
     std::string out;
-    int last = -1;         // T20 or T21: the last of the two codes met
-    long long since = 0;   // lines read since it
+    long long written = 0;  // lines in `out`
+    int missing = 0;        // 30 or 31 when the pair just copied needs one
+    std::string missingLine;
     std::string_view l;
+    auto write = [&](std::string_view s) {
+        out.append(s).push_back('\n');
+        ++written;
+    };
+    auto addMissing = [&] {
+        if (added) added->push_back(written + 1);
+        write(missingLine);
+        write("0");
+    };
+    // Lines are copied as they are; they are looked at as pairs. Past
+    // anything that is not a code the rest is copied unlooked at, and the
+    // reader names the line.
+    bool pairs = true;
     while (src.Next(l)) {
-        if (l == tags[T20]) {
-            last = T20;
-            since = 0;
-        } else {
-            ++since;
+        int code;
+        if (!pairs || !parseCode(l, code)) {
+            pairs = false;
+            write(l);
+            continue;
         }
-        if (l == tags[T21]) {
-            last = T21;
-            since = 0;
+        if (missing && code != missing) addMissing();
+        missing = 0;
+        if (code == 20 || code == 21) {
+            // The added code is spelt like the 20 or 21: "  20" gives "  30".
+            missingLine.assign(l);
+            missingLine[missingLine.rfind('2')] = '3';
         }
-        if (last == T20 && since == 2 && l != tags[T30]) out.append(tags[T30]).append("\n0\n");
-        if (last == T21 && since == 2 && l != tags[T31]) out.append(tags[T31]).append("\n0\n");
-        out.append(l).push_back('\n');
+        write(l);
+        if (!src.Next(l)) break;
+        write(l);
+        if (code == 20 || code == 21) missing = code + 10;
     }
+    if (missing) addMissing();
     return WriteFileAtomic(target, out);
+}
+
+std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>& passedOver,
+                           const std::string& layer) {
+    if (passedOver.empty()) return {};
+    std::string note = layer == "*" ? "Passed over on all layers: " : "Passed over on layer \"" + layer + "\": ";
+    for (std::size_t i = 0; i < passedOver.size(); ++i) {
+        if (i > 0) note += ", ";
+        note += std::to_string(passedOver[i].second) + " " + passedOver[i].first;
+    }
+    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID and TRACE).";
 }
 
 DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& settings,
@@ -680,8 +821,9 @@ DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& 
     const std::string corelCopy = scratchFolder + "/NewDXF.$$$";
     removeFile(segmentPath);
     std::string input = path;
+    std::vector<long long> added;
     if (settings.corel) {
-        FileStatus st = AddZtoDXF(path, corelCopy, MakeDxfGroupTags(false, false, true));
+        FileStatus st = AddZtoDXF(path, corelCopy, &added);
         if (!st.ok) {
             removeFile(corelCopy);
             DxfReadResult r;
@@ -700,7 +842,7 @@ DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& 
             result.layers = LayerListHead();
             result.message = st.message;
         } else {
-            Reader reader(settings, src, host);
+            Reader reader(settings, src, host, settings.corel ? &added : nullptr);
             result = reader.Run();
         }
     }

@@ -1,20 +1,26 @@
 // Reading a DXF drawing into the SegmentFile: the first stage of the DXF
 // import (`LOAD_DXF_FILE` up to the end of reading).
 //
-// The drawing is scanned line by line and whole lines are compared with fixed
-// texts (group codes spelt as the chosen CAD-writer variant spells them), as
-// the import has always done; it is never parsed as a tree. Entities of the
-// chosen layer (LINE, POLYLINE/VERTEX, LWPOLYLINE, TRACE, SOLID, ARC, CIRCLE,
-// ELLIPSE) become pairs of program lines in "DXF1.$$$" (segment_writer.h).
-// Every scan ends at the end of the file; a value line that is not a number
-// ends the import with a message naming the line.
+// The drawing is read as group code/value pairs: a code line (its blanks
+// trimmed, so every CAD writer's spelling of a code reads alike) and the
+// value line after it, taken as written. An entity starts only at a code 0
+// whose value names it, and each of its points, flags, bulges, radii, angles
+// and extrusions comes from the pair of that code inside it; a value is never
+// taken for a code or an entity name. It is never parsed as a tree: entities
+// stream by, one at a time. Entities of the chosen layer (LINE,
+// POLYLINE/VERTEX, LWPOLYLINE, TRACE, SOLID, ARC, CIRCLE, ELLIPSE) become
+// pairs of program lines in "DXF1.$$$" (segment_writer.h); other kinds are
+// counted and passed over. A code that is not a whole number, a file that
+// ends between a code and its value, a line too long for any DXF group, or a
+// value that should be a number and is not ends the import with a message
+// naming the line.
 #pragma once
 
-#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/dxf_settings.h"
 
 namespace tolva {
@@ -25,7 +31,6 @@ class MachineSettings;
 enum class DxfReadStatus {
     Read,           // elements were written; `segmentText` holds them
     NoUsableData,   // read to the end, nothing of the layer written
-    VariantHint,    // no layer line found: the group codes do not match the variant
     NoEntities,     // the file has no ENTITIES section
     Failed,         // the file cannot be read, is not a DXF text file, or holds a bad value
 };
@@ -47,17 +52,14 @@ struct DxfReadResult {
     // The layer list (`Memo4`): three lines of advice, then "Try Layer : "
     // and each layer met by LINE, POLYLINE and LWPOLYLINE.
     std::vector<std::string> layers;
+    // Entities of the chosen layer whose kind the import does not read
+    // (TEXT, INSERT, HATCH, ...): name and count, by name.
+    std::vector<std::pair<std::string, long long>> passedOver;
     // The DXF plane factors and Z factor in force (after the "* -1" boxes),
     // kept for the DXF export.
     float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f, zOffset = 0.0f;
     float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
 };
-
-// The fifteen group-code lines of the variants, in the order: 0, 8, 10, 20,
-// 21, 30, 31, 40, 42, 50, 51, 70, 90, 220, 230. The default column, then
-// Ashlar, AutoSketch and Corel over it in that order, as checked.
-using DxfGroupTags = std::array<std::string, 15>;
-DxfGroupTags MakeDxfGroupTags(bool ashlar, bool autosketch, bool corel);
 
 // The three opening lines of the layer list.
 std::vector<std::string> LayerListHead();
@@ -76,12 +78,22 @@ DxfReadResult LOAD_DXF_FILE(const std::string& path, const MachineSettings& sett
                             Host* host = nullptr);
 
 // The Corel pre-pass: copies `path` to `target`, adding a group 30 with value
-// 0 after every group 20 and its value that no group 30 follows, and a 31
-// after every 21 likewise (`tags` are the Corel variant's).
-FileStatus AddZtoDXF(const std::string& path, const std::string& target, const DxfGroupTags& tags);
+// 0 after every group 20 that no group 30 follows, and a 31 after every 21
+// likewise; the added code line is spelt like the 20 or 21 before it. Pairs,
+// not lines, are looked at, so a value "20" adds nothing. `added`, when
+// given, receives the line number in `target` of each added code line, so
+// that a message about the copy can name the drawing's own line.
+FileStatus AddZtoDXF(const std::string& path, const std::string& target,
+                     std::vector<long long>* added = nullptr);
 
-// The texts of the reader's messages.
-extern const char* const kNoUsableData;     // " No Usable Data found in dxf file "
-extern const char* const kVariantMismatch;  // " No Usable Data found in dxf file  Check or Uncheck AutoSketch1"
+// The one line that tells, after an import, which kinds of entity of the
+// chosen layer were passed over and how many of each, e.g.
+// Passed over on layer "0": 3 INSERT, 12 TEXT, followed by the kinds that
+// are read. Empty when none.
+std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>& passedOver,
+                           const std::string& layer);
+
+// The text of the reader's no-data message.
+extern const char* const kNoUsableData;  // " No Usable Data found in dxf file "
 
 }  // namespace tolva

@@ -46,6 +46,7 @@ DxfImportSettings ReadDxfImportSettings(const MachineSettings& s) {
     if (s.Flag("YmultCheckBox")) d.yScale = -d.yScale;
     if (s.Flag("ZmultCheckBox")) d.zScale = -d.zScale;
     d.zOffset = realOr(s, "ZoffsetEdit", 0.0f);
+    d.xDiameter = s.Flag("Xdiv2");
     d.decimals = integerOr(s, "DpEdit", 3, 0, 18);
     d.layer = s.Text("EditLayer");
     // More points than this only stall the import; a chord of an ellipse of

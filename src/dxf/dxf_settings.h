@@ -22,6 +22,10 @@ struct DxfImportSettings {
     // Factors of machine X (from drawing Y), machine Y (from drawing X) and Z.
     float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f;
     float zOffset = 0.0f;  // added to every drawing Z before scaling
+    // "X div 2": the program's X words are diameters (a lathe), so the X
+    // factor is twice the factor of lengths across X. Radii and the centre
+    // offsets derived from them are lengths, never diameters.
+    bool xDiameter = false;
     int decimals = 3;      // of every coordinate written
     std::string layer;     // "*" reads every layer; otherwise exact, case-sensitive
     int ellipsePoints = 360;

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/path_assembly.h"
 
 namespace tolva {

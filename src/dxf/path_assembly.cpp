@@ -6,12 +6,13 @@
 #include <limits>
 #include <utility>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "dxf/dxf_settings.h"
 #include "dxf/path_chain.h"
 #include "settings/machine_settings.h"
 #include "text/geometry.h"
 #include "text/gcode_words.h"
+#include "text/label_code.h"
 
 namespace tolva {
 namespace {
@@ -19,10 +20,6 @@ namespace {
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 // Pieces or lines between two progress reports (and event runs).
 constexpr std::size_t kProgressStep = 4096;
-
-bool contains(std::string_view line, const std::string& code) {
-    return !code.empty() && line.find(code) != std::string_view::npos;
-}
 
 void progress(Host* host, std::size_t done, std::size_t total) {
     if (!host || total == 0 || done % kProgressStep != 0) return;
@@ -287,10 +284,11 @@ void PathChain::Join(std::size_t i) {
     std::string g = e.G;
     const std::string& cw = s_.codes.Code(LabelRow::ArcCw);
     const std::string& ccw = s_.codes.Code(LabelRow::ArcCcw);
-    if (contains(g, ccw))
-        g.replace(g.find(ccw), ccw.size(), cw);
-    else if (contains(g, cw))
-        g.replace(g.find(cw), cw.size(), ccw);
+    // A G word holds no blanks, nor do the codes in force: a plain search.
+    if (std::size_t p = ccw.empty() ? std::string::npos : g.find(ccw); p != std::string::npos)
+        g.replace(p, ccw.size(), cw);
+    else if (std::size_t q = cw.empty() ? std::string::npos : g.find(cw); q != std::string::npos)
+        g.replace(q, cw.size(), ccw);
     std::string line;
     appendCut(line, g);
     appendCut(line, " ");
@@ -380,7 +378,7 @@ std::vector<std::string> DropCollinearPieces(const std::vector<std::string>& in,
         return WordValue(l.X, line).found && WordValue(l.Y, line).found &&
                (!s.includeZ || WordValue(l.Z, line).found);
     };
-    auto isArc = [&](std::string_view line) { return contains(line, cw) || contains(line, ccw); };
+    auto isArc = [&](std::string_view line) { return HasCode(line, cw) || HasCode(line, ccw); };
 
     std::vector<std::string> out;
     out.reserve(in.size());
@@ -458,7 +456,7 @@ std::vector<std::string> CleanUpLines(const std::vector<std::string>& in, const 
         const bool samePoint = w.X == prev.X && w.Y == prev.Y && w.Z == prev.Z;
         const bool onlyPoint = w.G.empty() && w.M.empty() && w.Z.empty() && w.I.empty() && w.J.empty() &&
                                w.K.empty() && w.R.empty() && w.rest.empty();
-        const bool afterArc = contains(prev.G, cw) || contains(prev.G, ccw);
+        const bool afterArc = HasCode(prev.G, cw) || HasCode(prev.G, ccw);
         if ((onlyPoint && samePoint) || (afterArc && samePoint) || packed == prevPacked) {
             line.clear();
             packed.clear();

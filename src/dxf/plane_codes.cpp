@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "text/gcode_words.h"
+#include "text/label_code.h"
 
 namespace tolva {
 namespace {
-
-bool contains(const std::string& line, const std::string& code) {
-    return !code.empty() && line.find(code) != std::string::npos;
-}
 
 class Pass {
 public:
@@ -32,7 +29,7 @@ public:
     void planeCodes(const std::string& q) {
         if (!s_.includeZ) return;
         const Letters& l = s_.codes.letters;
-        const bool i = contains(q, l.I), j = contains(q, l.J), k = contains(q, l.K);
+        const bool i = HasCode(q, l.I), j = HasCode(q, l.J), k = HasCode(q, l.K);
         auto put = [&](int row) {
             if (!s_.codes.Code(row).empty()) r_.lines.push_back(s_.codes.Code(row));
         };
@@ -84,7 +81,7 @@ PlaneCodesResult AddPlaneCodes2(const std::vector<std::string>& in, const DxfImp
         }
         const std::string& q = in[i++];
         pass.planeCodes(q);
-        if (s.AnyLeadIn() && contains(p, beginBlock) && i + 1 < in.size() + 1 && i < in.size()) {
+        if (s.AnyLeadIn() && HasCode(p, beginBlock) && i + 1 < in.size() + 1 && i < in.size()) {
             const std::string& first = in[i++];
             const std::string empty;
             const std::string& second = i < in.size() ? in[i++] : empty;

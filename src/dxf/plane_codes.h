@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/dxf_settings.h"
 
 namespace tolva {

@@ -147,9 +147,15 @@ void SegmentWriter::AddArcJK(std::string_view X, std::string_view Y, std::string
 
 // The R word of a DXF arc is its radius in machine units: the drawing radius
 // times the plane's two factors (their geometric mean, which is the common
-// factor when both axes are scaled alike).
+// factor when both axes are scaled alike). A diameter X counts at half its
+// factor: a lathe's "X scale 2" writes diameters, and its arcs keep the
+// drawn radius.
 float SegmentWriter::radiusWord(float r, float f1, float f2) const {
     return static_cast<float>(r * std::sqrt(std::fabs(static_cast<long double>(f1) * f2)));
+}
+
+float SegmentWriter::xLengthScale() const {
+    return s_.xDiameter ? static_cast<float>(s_.xScale / 2.0L) : s_.xScale;
 }
 
 void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a,
@@ -180,7 +186,7 @@ void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, f
     // 310 degrees; equal angles are a full circle, written with a plain R.
     long double sweep = std::fmod(static_cast<long double>(b) - a, 360.0L);
     if (sweep < 0.0L) sweep += 360.0L;
-    float R = radiusWord(r, s_.xScale, s_.yScale);
+    float R = radiusWord(r, xLengthScale(), s_.yScale);
     if (sweep > 180.0L) R = -R;
 
     ADDLINE(sx, sy, centreZ);
@@ -207,7 +213,7 @@ void SegmentWriter::BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, f
     const std::string sz = Coordinate(z + r * fZ * std::sin(ar));
     const std::string ex = Coordinate(x + r * fX * m * std::cos(br));
     const std::string ez = Coordinate(z + r * fZ * std::sin(br));
-    const std::string R = Coordinate(radiusWord(r, s_.xScale, s_.zScale));
+    const std::string R = Coordinate(radiusWord(r, xLengthScale(), s_.zScale));
     if (planeCode == 1) {
         ADDLINE(sx, centreY, sz);
         AddArcIK(ex, centreY, ez, centreX, centreZ, R, "", 3);
@@ -243,32 +249,40 @@ void SegmentWriter::BuildDXFArcJK(int planeCode, float Xc, float Yc, float Zc, f
     }
 }
 
-void SegmentWriter::EllipseIJ(float Xc, float Yc, float Zc, float s, float e, float A, float B,
-                              float theta) {
+void SegmentWriter::EllipseIJ(float Xc, float Yc, float Zc, long double s, long double e,
+                              long double majorX, long double majorY, long double minorX,
+                              long double minorY) {
     const int n = s_.ellipsePoints;
-    const long double step = std::fabs(static_cast<long double>(e) - s) / n;
-    const long double c = std::cos(static_cast<long double>(theta));
-    const long double sn = std::sin(static_cast<long double>(theta));
+    const long double step = (e - s) / n;
+    // A range within this of a whole turn is a whole ellipse (the values
+    // come from 7-digit texts).
+    const bool whole = std::fabs(e - s - 6.283185307179586476925286766559L) < 1e-5L;
     const std::string z = Coordinate(Zc);
     auto at = [&](long double t, std::string& X, std::string& Y) {
-        const long double x = B * std::cos(t), y = A * std::sin(t);
-        X = Coordinate(x * c - y * sn + Xc);
-        Y = Coordinate(x * sn + y * c + Yc);
+        long double sn, c;
+        sinCos(t, sn, c);
+        X = Coordinate(Xc + c * majorX + sn * minorX);
+        Y = Coordinate(Yc + c * majorY + sn * minorY);
     };
-    // Counted, not summed: a float parameter stepped by a tiny step could
-    // stall or give one piece too many.
-    std::string firstX, firstY, X, Y;
+    // Counted, not summed: a parameter stepped by a tiny step could stall or
+    // give one piece too many.
+    std::string firstX, firstY, X, Y, nextX, nextY;
     at(s, firstX, firstY);
     X = firstX;
     Y = firstY;
     for (int i = 1; i <= n; ++i) {
-        ADDLINE(X, Y, z);
         if (i < n) {
-            at(s + i * step, X, Y);
-            ADDLINE(X, Y, z);
+            at(s + i * step, nextX, nextY);
+        } else if (whole) {
+            nextX = firstX;
+            nextY = firstY;
         } else {
-            ADDLINE(firstX, firstY, z);
+            at(e, nextX, nextY);
         }
+        ADDLINE(X, Y, z);
+        ADDLINE(nextX, nextY, z);
+        X = nextX;
+        Y = nextY;
     }
 }
 

@@ -62,10 +62,13 @@ public:
     void BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
     void BuildDXFArcJK(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
 
-    // An ellipse as "Ellipse Points" straight pieces: parameters s..e and the
-    // axis angle in radians, major radius A, minor radius B (machine units).
-    // The last piece always returns to the first point.
-    void EllipseIJ(float Xc, float Yc, float Zc, float s, float e, float A, float B, float theta);
+    // An ellipse as "Ellipse Points" straight pieces, counter-clockwise in
+    // the drawing from parameter s to e (radians, e > s): the point of
+    // parameter t is the centre + cos t * major + sin t * minor, the axes
+    // given as machine X and Y components (scaled). A whole turn ends on its
+    // first point; a part of one ends at its end point.
+    void EllipseIJ(float Xc, float Yc, float Zc, long double s, long double e, long double majorX,
+                   long double majorY, long double minorX, long double minorY);
 
     // Circle lead-ins: the straight entry and exit pieces between the inner
     // point and the circle's start point (centre X + r * X scale, y).
@@ -89,6 +92,8 @@ private:
     void word(const std::string& letter, std::string_view value);
     void endLine();
     float radiusWord(float r, float f1, float f2) const;
+    // The X factor of lengths (radii): half the X scale when X is a diameter.
+    float xLengthScale() const;
     std::string clampedR(std::string_view R) const;
 
     const DxfImportSettings& s_;

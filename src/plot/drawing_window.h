@@ -1,7 +1,7 @@
 // Window "Drawing": created at start and kept for the life of the program.
 #pragma once
 
-#include "app/shell_window_qt.h"
+#include "base/shell_window_qt.h"
 
 class TForm4;
 inline TForm4* Form4 = nullptr;

@@ -13,6 +13,7 @@
 
 #include "settings/machine_settings.h"
 #include "text/geometry.h"
+#include "text/label_code.h"
 #include "text/number_format.h"
 
 namespace tolva {
@@ -85,7 +86,7 @@ void LineParser::Parse(std::string_view line, ParsedLine& out) const {
     // 2. Stop markers end the readable part of the line.
     for (const std::string& code : stops_) {
         if (code.empty()) continue;
-        const std::size_t p = line.find(code);
+        const std::size_t p = FindCode(line, code);
         if (p != std::string_view::npos) line = line.substr(0, p);
     }
     // Every label code of steps 3 to 7 (and Bigobject), searched at once.

@@ -17,7 +17,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "plot/canvas.h"
 #include "plot/line_codes.h"
 #include "plot/dxf_sink.h"

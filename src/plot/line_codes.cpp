@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "text/label_code.h"
+
 namespace tolva {
 
 void LineCodes::Set(int slot, std::string_view code) {
@@ -9,9 +11,13 @@ void LineCodes::Set(int slot, std::string_view code) {
     const std::uint32_t bit = 1u << slot;
     for (auto& m : byFirst_) m &= ~bit;
     used_ &= ~bit;
-    codes_[slot] = std::string(code);
-    if (code.empty()) return;
-    byFirst_[static_cast<unsigned char>(code[0])] |= bit;
+    // Blanks do not count (see FindCode): the code is kept without them.
+    std::string& kept = codes_[slot];
+    kept.clear();
+    for (char c : code)
+        if (!IsBlankChar(c)) kept += c;
+    if (kept.empty()) return;
+    byFirst_[static_cast<unsigned char>(kept[0])] |= bit;
     used_ |= bit;
 }
 
@@ -24,11 +30,14 @@ std::uint32_t LineCodes::Find(std::string_view line) const {
         for (; candidates; candidates &= candidates - 1) {
             const int slot = std::countr_zero(candidates);
             const std::string& code = codes_[slot];
-            // Codes are a few characters: compare in place rather than call memcmp.
+            // Codes are a few characters: compare in place, passing over the
+            // line's blanks.
             const std::size_t len = code.size();
-            if (len > n - p) continue;
-            std::size_t j = 1;
-            while (j < len && d[p + j] == code[j]) ++j;
+            std::size_t i = p + 1, j = 1;
+            for (; j < len; ++i, ++j) {
+                while (i < n && IsBlankChar(d[i])) ++i;
+                if (i == n || d[i] != code[j]) break;
+            }
             if (j == len) found |= 1u << slot;
         }
     }

@@ -2,9 +2,9 @@
 //
 // The interpreter asks every line for the same nine or so codes (arc
 // directions, modes, planes, cut on and off); searching for each in turn
-// reads the line that many times. A code is matched exactly as a plain
-// case-sensitive substring search would (anywhere in the line, also inside a
-// comment); an empty code never matches.
+// reads the line that many times. A code is matched exactly as `HasCode`
+// matches it (blanks not counting, case-sensitive, anywhere in the line, also
+// inside a comment); an empty code never matches.
 #pragma once
 
 #include <array>

@@ -21,9 +21,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "app/program_editor_qt.h"
+#include "base/main_editor_qt.h"
+#include "base/program_editor_qt.h"
 #include "settings/machine_settings.h"
 #include "text/number_format.h"
 
@@ -290,11 +289,13 @@ void TForm2::buildMenus() {
 
 // ------------------------------------------------------------------ plot
 
-ProgramEditor* TForm2::mainEditor() const { return Form1 ? Form1->RichEdit1 : nullptr; }
+ProgramEditor* TForm2::mainEditor() const { return MainWindowAccess ? MainWindowAccess->MainEditor() : nullptr; }
 
 void TForm2::syncFromApp() {
-    state_.SelStartLine = tolva::App().SelStartLine;
-    state_.SelLineCount = tolva::App().SelLineCount;
+    if (MainWindowAccess) {
+        state_.SelStartLine = MainWindowAccess->SelStartLine();
+        state_.SelLineCount = MainWindowAccess->SelLineCount();
+    }
     if (ProgramEditor* e = mainEditor()) interp_.MainLineCount = e->LineCount();
     interp_.View().SetViewAngles(SpinEdit3->value(), SpinEdit4->value(), ZAxisSpinEdit->value());
 }
@@ -401,13 +402,13 @@ void TForm2::ShowSummary(const tolva::PlotSummary& s) {
 
 void TForm2::FollowEditor(int line, long long) {
     ProgramEditor* e = mainEditor();
-    if (!e || !Form1) return;
+    if (!e) return;
     // The running offset counts two characters per line end; the editor's
     // own line starts are right for every line-end style.
     const int n = e->LineCount();
     const int pos = line + 1 < n ? e->PosOfLine(line + 1) : static_cast<int>(e->BytesView().size());
     e->SendScintilla(QsciScintillaBase::SCI_SETSEL, pos, pos + 1);
-    Form1->ShowLineNum2(e, Form1);
+    MainWindowAccess->MainCaretMoved();
 }
 
 void TForm2::ShowProgress() {

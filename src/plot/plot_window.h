@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "app/qt_host_qt.h"
+#include "base/qt_host_qt.h"
 #include "plot/image_canvas_qt.h"
 #include "plot/interpreter.h"
 #include "plot/plot_state.h"

@@ -50,10 +50,10 @@ ArcSweep FixAngles(float A, float B, float r, bool clockwise, bool fullCircle);
 // Angular step in radians for a radius in pixels, at resolution p (1..20).
 long double GetIncrement(float r, int p);
 
-// Arcs are stepped with the machine's widest vector instructions (Best);
-// the others can be chosen so that each can be tested on one machine. False,
-// and nothing changed, when the machine lacks the instructions.
-enum class ArcKernel { Best, Avx512, Avx2, Baseline };
+// Arcs are stepped with AVX2 where the machine has it, else portably (Best);
+// each can be chosen so that both can be tested on one machine. False, and
+// nothing changed, when the machine lacks the instructions.
+enum class ArcKernel { Best, Avx2, Baseline };
 bool UseArcKernel(ArcKernel k);
 
 class Projection {

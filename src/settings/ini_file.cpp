@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/folders.h"
+#include "base/folders.h"
 
 namespace tolva {
 namespace {

@@ -29,7 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 
 namespace tolva {
 

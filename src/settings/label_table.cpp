@@ -98,10 +98,6 @@ void TranslateLines(const LabelTable& table, int firstRow, int lastRow, std::vec
         for (int r = firstRow; r <= lastRow; ++r) line = Translate(table, r, line);
 }
 
-const std::string& AxisCodes::Code(int row) const {
-    return row >= 0 && row < kLabelRows ? codes[row] : kEmpty;
-}
-
 AxisCodes MakeAxisCodes(LabelTable& table, bool swapXY, bool swapYZ) {
     auto strip = [&](int row) {
         std::string s = table.Cell(1, row);

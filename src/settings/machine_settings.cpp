@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "settings/ini_file.h"
 
 namespace tolva {

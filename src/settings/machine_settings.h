@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "settings/label_table.h"
 #include "settings/settings_table.h"
 

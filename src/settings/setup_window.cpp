@@ -24,7 +24,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/folders.h"
+#include "base/folders.h"
 
 using tolva::SettingKind;
 using tolva::SettingsChange;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/label_code.h"
+
 namespace tolva {
 namespace {
 
@@ -64,10 +66,6 @@ void rebuild(const SplitLine& w, const std::string* skip, std::string& line) {
     if (line.size() > kMaxLine) line.resize(kMaxLine);
 }
 
-bool contains(std::string_view hay, std::string_view code) {
-    return !code.empty() && hay.find(code) != std::string_view::npos;
-}
-
 // Whether `letter` (a single character, or empty: never found) can be a word
 // of the line: the words come from its first 255 characters.
 bool mayHold(std::string_view line, const std::string& letter) {
@@ -107,14 +105,13 @@ std::size_t gWord(std::string_view line, char* word) {
 void IncMessageErr(Host& host) { host.Message(kIncMessageErrText); }
 
 bool ContainsCode(const std::vector<std::string>& lines, std::string_view code) {
-    if (code.empty()) return false;
     for (const auto& line : lines)
-        if (line.find(code) != std::string::npos) return true;
+        if (HasCode(line, code)) return true;
     return false;
 }
 
 CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host* host,
-                         PlotState* plot) {
+                         const CompressPlotLink* plot) {
     CompressResult result;
     const Letters& letters = codes.letters;
     const std::string& arcCw = codes.Code(LabelRow::ArcCw);
@@ -139,7 +136,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
 
     while (k < n) {
         std::string& cur = lines[k];
-        if (plot && contains(cur, incremental)) plot->AbsMode = false;
+        if (plot && HasCode(cur, incremental)) plot->AbsMode = false;
 
         const bool hasNext = k + 1 < n;
         const bool nextLong = hasNext && lines[k + 1].size() > kMaxLine;
@@ -155,7 +152,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                 if (mayHold(next, kG)) {
                     char g[kMaxLine + 1];
                     std::string_view word(g, gWord(cur, g));
-                    split = contains(word, arcCw) || contains(word, arcCcw);
+                    split = HasCode(word, arcCw) || HasCode(word, arcCcw);
                 }
             }
         }
@@ -213,7 +210,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
             if (B.G.empty() && B.M.empty() && B.Z.empty() && B.I.empty() && B.J.empty() && B.K.empty() &&
                 B.rest.empty() && samePosition(A, B))
                 drop = true;
-            if (!drop && (contains(A.G, arcCw) || contains(A.G, arcCcw)) && B.I.empty() && B.J.empty() &&
+            if (!drop && (HasCode(A.G, arcCw) || HasCode(A.G, arcCcw)) && B.I.empty() && B.J.empty() &&
                 B.K.empty() && B.M.empty() && samePosition(A, B))
                 drop = true;
             if (drop && !next.empty()) {
@@ -262,7 +259,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
 }
 
 CompressResult CompressProgram(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host& host,
-                               PlotState* plot) {
+                               const CompressPlotLink* plot) {
     if (ContainsCode(lines, codes.Code(LabelRow::Incremental))) {
         IncMessageErr(host);
         return {false, kIncMessageErrText, false};

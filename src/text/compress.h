@@ -12,9 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/host.h"
-#include "plot/plot_state.h"
-#include "settings/label_table.h"
+#include "base/host.h"
+#include "text/axis_codes.h"
 
 namespace tolva {
 
@@ -26,9 +25,18 @@ inline constexpr const char* kIncMessageErrText =
 // Shows kIncMessageErrText through `host`.
 void IncMessageErr(Host& host);
 
-// True when `code` occurs anywhere in the program (also inside comments).
-// An empty code is never found.
+// True when `code` occurs anywhere in the program (also inside comments),
+// blanks not counting (`HasCode`). An empty code is never found.
 bool ContainsCode(const std::vector<std::string>& lines, std::string_view code);
+
+// The two program-wide plot values Compress leaves behind: the distance mode
+// (a line holding the Incremental code switches it to incremental) and the
+// line counter (left at the line count). The caller points them at the
+// plot's own state.
+struct CompressPlotLink {
+    bool& AbsMode;
+    int& CurLine;
+};
 
 struct CompressResult {
     bool ok = true;          // false: refused, `message` says why; lines untouched
@@ -41,7 +49,7 @@ struct CompressResult {
 // every line after the first in the order G M N X Y Z I J R K rest).
 // Codes used: label rows 2 (Arc Cw), 3 (Arc Ccw), 7 (Incremental) and the
 // letters in force. A line holding the Incremental code switches `plot` (if
-// given) to incremental distance mode; `plot->CurLine` is left at the line
+// given) to incremental distance mode; its line counter is left at the line
 // count. Progress 0..1000 goes to `host` (if given) every few thousand lines.
 //
 // Kept on purpose: when the first line is deleted the scan goes on with what
@@ -53,12 +61,12 @@ struct CompressResult {
 // without being remembered (an arc, or a move with other words), so a later
 // return to that position is not taken for a repeat.
 CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisCodes& codes,
-                         Host* host = nullptr, PlotState* plot = nullptr);
+                         Host* host = nullptr, const CompressPlotLink* plot = nullptr);
 
 // The menu items "Compress" (`super` 0) and "Super Compress" (1): a program
 // containing the Incremental code anywhere is refused with IncMessageErr
 // (its repeated lines are real moves), otherwise RemoveDup runs.
 CompressResult CompressProgram(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host& host,
-                               PlotState* plot = nullptr);
+                               const CompressPlotLink* plot = nullptr);
 
 }  // namespace tolva

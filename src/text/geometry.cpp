@@ -164,10 +164,17 @@ BulgeArcResult BulgeArc(std::string_view x1t, std::string_view y1t, std::string_
     // A mirrored axis turns the drawing's direction over.
     const bool opposite = (fX < 0.0L) != (fY < 0.0L);
     const bool direction = opposite ? clockwise : !clockwise;
-    const ScaledArcCentre c = ArcCentreScaled(direction, x1, y1, x2, y2, out.Radius, fX, fY);
-    out.centreComputed = c.written;
-    out.CentreX = static_cast<float>(x1 + c.centre.u);
-    out.CentreY = static_cast<float>(y1 + c.centre.v);
+    // The centre lies on the chord's perpendicular bisector, (1 - b^2) / (4 |b|)
+    // chord lengths from the midpoint: to the right of the chord for an arc
+    // turning clockwise in (X, Y), to the left otherwise, and across the chord
+    // when |b| > 1. Taken from the bulge itself, a half circle's centre is the
+    // midpoint exactly; the radius, rounded to a float, does not enter.
+    const long double dx = x2 - x1, dy = y2 - y1;
+    const long double k = (1.0L - bulge * bulge) / (4.0L * std::fabs(bulge)) * (direction ? 1.0L : -1.0L);
+    const long double u = dx / 2.0L + k * dy, v = dy / 2.0L - k * dx;
+    out.centreComputed = true;
+    out.CentreX = static_cast<float>(x1 + u * std::fabs(fX));
+    out.CentreY = static_cast<float>(y1 + v * std::fabs(fY));
     out.CentreXText = CoordinateText(out.CentreX, decimalPlaces);
     out.CentreYText = CoordinateText(out.CentreY, decimalPlaces);
     return out;

@@ -1,7 +1,7 @@
 // Window "Array": created at start and kept for the life of the program.
 #pragma once
 
-#include "app/shell_window_qt.h"
+#include "base/shell_window_qt.h"
 
 class TForm9;
 inline TForm9* Form9 = nullptr;

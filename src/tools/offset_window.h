@@ -1,7 +1,7 @@
 // Window "Offsetting": created at start and kept for the life of the program.
 #pragma once
 
-#include "app/shell_window_qt.h"
+#include "base/shell_window_qt.h"
 
 class TForm8;
 inline TForm8* Form8 = nullptr;

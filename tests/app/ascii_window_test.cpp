@@ -13,8 +13,8 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
-#include "app/program_file.h"
+#include "base/program_editor_qt.h"
+#include "base/program_file.h"
 #include "settings/machine_settings.h"
 #include "edit_ops_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 #include "settings/machine_settings.h"
 
 struct EditorFixture : ::testing::Test {

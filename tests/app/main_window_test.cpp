@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -20,9 +21,10 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/folders.h"
-#include "app/program_editor_qt.h"
-#include "app/program_file.h"
+#include "base/folders.h"
+#include "base/program_editor_qt.h"
+#include "base/program_file.h"
+#include "base/qt_host_qt.h"
 #include "plot/plot_window.h"
 #include "settings/machine_settings.h"
 
@@ -172,17 +174,38 @@ TEST_F(Fixture, BadFilesLeaveTheProgramAlone) {
     EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("bin.nc", garbage))));
     EXPECT_FALSE(form1->Load_file(QString::fromStdString(dir + "/missing.nc")));
     EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("drawing.DxF", "0\nEOF\n"))));
+    // Drawings whose pairs break: a code that is no number, a code without
+    // its value.
+    const std::string entities = "0\nSECTION\n2\nENTITIES\n0\nLINE\n";
+    EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("code.dxf", entities + "8\n0\nten\n1.0\n"))));
+    EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("cut.dxf", entities + "8\n0\n10\n"))));
     EXPECT_EQ(editor()->Bytes(), "G00 X1\nG01 X2\n");
     EXPECT_EQ(form1->windowTitle(), "good.nc");
-    ASSERT_EQ(host->messages.size(), 3u);
+    ASSERT_EQ(host->messages.size(), 5u);
     EXPECT_NE(host->messages[0].find("not a text program"), std::string::npos);
     EXPECT_NE(host->messages[2].find("DXF"), std::string::npos);
+    EXPECT_NE(host->messages[3].find("Line 9 of the DXF file"), std::string::npos) << host->messages[3];
+    EXPECT_NE(host->messages[4].find("ends at line 9"), std::string::npos) << host->messages[4];
+    EXPECT_TRUE(host->statuses.empty());
 
     // NUL bytes load and save as they are, with a word of warning.
     std::string withNul("G01 X1\n(\0\0)\n", 12);
     ASSERT_TRUE(form1->Load_file(QString::fromStdString(file("nul.nc", withNul))));
     EXPECT_EQ(editor()->Bytes(), withNul);
     EXPECT_NE(host->messages.back().find("NUL"), std::string::npos);
+}
+
+TEST_F(Fixture, DrawingsTellInTheStatusBarWhatWasPassedOver) {
+    settings->SetText("EditLayer", "*");
+    const std::string d = "0\nSECTION\n2\nENTITIES\n0\nTEXT\n8\n0\n1\nLINE\n0\nPOINT\n8\n0\n10\n1\n20\n1\n"
+                          "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(form1->Load_file(QString::fromStdString(file("t.dxf", d))));
+    ASSERT_EQ(host->statuses.size(), 1u);
+    EXPECT_EQ(host->statuses[0].substr(0, 39), "Passed over on all layers: 1 POINT, 1 T");
+    // The window's own host shows such a line in the status bar.
+    QtHost shown(form1.get());
+    shown.Status(host->statuses[0]);
+    EXPECT_EQ(form1->statusBar()->currentMessage().toStdString(), host->statuses[0]);
 }
 
 TEST_F(Fixture, FailedSavesKeepTheOldFileAndTheModifiedFlag) {

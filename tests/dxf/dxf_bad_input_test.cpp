@@ -70,7 +70,7 @@ TEST(DxfBadInput, ValueThatIsNotANumberNamesItsLine) {
     }
 }
 
-TEST(DxfBadInput, TruncatedFilesEndEveryScan) {
+TEST(DxfBadInput, TruncatedFilesEndEveryRead) {
     const std::string whole = Drawing(
         "0|LINE|8|0|10|1|20|2|30|0|11|3|21|4|31|0|"
         "0|LWPOLYLINE|8|0|90|3|70|1|10|0|20|0|42|1|10|1|20|0|10|1|20|1|"
@@ -95,13 +95,25 @@ TEST(DxfBadInput, TruncatedFilesEndEveryScan) {
     EXPECT_EQ(r.SegmentLines().size(), 2u * (1 + 3 + 2 + 1 + 1 + 360 + 4));
 }
 
-TEST(DxfBadInput, LineOfTenMegabytesIsCutAndPassedOver) {
-    std::string d = Drawing("0|LINE|8|0|10|1|20|2|30|0|11|3|21|4|31|0");
-    d.insert(d.find("ENTITIES") + 9, std::string(10 * 1024 * 1024, 'x') + "\n");
+TEST(DxfBadInput, BrokenPairsNameTheirLine) {
     DxfScratch scratch;
-    DxfReadResult r = ReadBytes(scratch, d);
-    ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
-    EXPECT_EQ(r.SegmentLines().size(), 2u);
+    // 10 lines of sections, then 0 LINE 8 0: the code of the bad pair is line 15.
+    const std::string head = Drawing("0|LINE|8|0");
+    const std::string line = head.substr(0, head.rfind("  0\nENDSEC"));
+    struct Case {
+        std::string bytes, says;
+    } cases[] = {
+        {line + " 1O\n1.0\n", "Line 15 of the DXF file should hold a group code (a whole number) but holds \" 1O\""},
+        {line + " 10\n", "The DXF file ends at line 15 with the group code 10 and no value after it"},
+        {line + "  1\n" + std::string(10 * 1024 * 1024, 'x') + "\n", "Line 16 of the DXF file is 10485760 characters long"},
+    };
+    for (const Case& c : cases) {
+        DxfReadResult r = ReadBytes(scratch, c.bytes);
+        EXPECT_EQ(r.status, DxfReadStatus::Failed) << c.says;
+        EXPECT_NE(r.message.find(c.says), std::string::npos) << r.message;
+        EXPECT_TRUE(r.SegmentLines().empty());
+        ExpectNoScratchFiles(scratch);
+    }
 }
 
 TEST(DxfBadInput, SparseFileOfTwoGigabytesIsRefusedAtOnce) {

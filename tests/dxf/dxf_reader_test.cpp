@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
 #include "dxf_test_support.h"
 
 using namespace tolva;
@@ -46,7 +49,7 @@ TEST(DxfFixtures, R12FileGivesLineArcAndCircleOfLayer0AndWritesTheSegmentFile) {
     EXPECT_EQ(r.layers, layers);
 }
 
-TEST(DxfFixtures, LibreCadStyleCodesNeedAutoSketch) {
+TEST(DxfFixtures, LibreCadStyleCodesReadWithOrWithoutAutoSketch) {
     DxfImportSettings s = PlainSettings("*");
     s.autosketch = true;
     DxfScratch scratch;
@@ -60,12 +63,10 @@ TEST(DxfFixtures, LibreCadStyleCodesNeedAutoSketch) {
     };
     EXPECT_EQ(r.SegmentLines(), expected);
 
-    // Without the variant no layer line is ever found.
+    // Codes are read with their blanks trimmed: the variant does not matter.
     DxfReadResult plain = ReadFile(TestData("librecad_style.dxf"), PlainSettings("*"), scratch);
-    EXPECT_EQ(plain.status, DxfReadStatus::VariantHint);
-    EXPECT_EQ(plain.message, " No Usable Data found in dxf file  Check or Uncheck AutoSketch1");
-    EXPECT_TRUE(plain.segmentFile.empty());
-    EXPECT_FALSE(std::filesystem::exists(scratch.file("DXF1.$$$")));
+    ASSERT_EQ(plain.status, DxfReadStatus::Read) << plain.message;
+    EXPECT_EQ(plain.SegmentLines(), expected);
 }
 
 TEST(DxfFixtures, LwPolylineWithWidthBeforeTheFirstVertexKeepsEveryVertex) {
@@ -231,23 +232,22 @@ TEST(DxfEntities, ScaledExtrusionStillSelectsThePlane) {
     EXPECT_EQ(l, (Lines{"G01 X0.0000 Y25.4000 ", "G03 X25.4000 Y0.0000  I0.0000 J0.0000  "}));
 }
 
-TEST(DxfEntities, EllipseIsAClosedChainThroughTheAxisEnds) {
+TEST(DxfEntities, EllipseRunsCounterClockwiseFromItsMajorAxisAndClosesWhenWhole) {
+    // Major axis along drawing (2, 0), ratio 0.5: drawing (2,0) (0,1) (-2,0)
+    // (0,-1), i.e. machine (X0 Y2) (X1 Y0) (X0 Y-2) (X-1 Y0), and back.
     const std::string e = "0|ELLIPSE|8|0|10|0|20|0|30|0|11|2|21|0|31|0|40|0.5|41|0|42|6.283185307";
     DxfImportSettings s = PlainSettings("*", 3);
     s.ellipsePoints = 4;
     EXPECT_EQ(Read(Drawing(e), s),
-              (Lines{"G01 X1.000 Y0.000 ", "G01 X0.000 Y2.000 ", "G01 X0.000 Y2.000 ", "G01 X-1.000 Y0.000 ",
-                     "G01 X-1.000 Y0.000 ", "G01 X0.000 Y-2.000 ", "G01 X0.000 Y-2.000 ", "G01 X1.000 Y0.000 "}));
-    // A major axis in the second quadrant of the drawing keeps its direction.
+              (Lines{"G01 X0.000 Y2.000 ", "G01 X1.000 Y0.000 ", "G01 X1.000 Y0.000 ", "G01 X0.000 Y-2.000 ",
+                     "G01 X0.000 Y-2.000 ", "G01 X-1.000 Y0.000 ", "G01 X-1.000 Y0.000 ", "G01 X0.000 Y2.000 "}));
+    // A major axis in the second quadrant of the drawing keeps its direction:
+    // the first point is the axis end, drawing (-1, 1).
     const std::string tilted = "0|ELLIPSE|8|0|10|0|20|0|30|0|11|-1|21|1|31|0|40|0.5|41|0|42|6.283185307";
     const Lines t = Read(Drawing(tilted), s);
     ASSERT_EQ(t.size(), 8u);
-    EXPECT_EQ(t[1], "G01 X1.000 Y-1.000 ");  // drawing (-1, 1): machine X 1, Y -1
-}
-
-TEST(DxfEntities, ValueLineLineStartsALineHandler) {
-    const std::string text = "0|TEXT|8|0|10|0|20|0|30|0|1|LINE|8|0|10|7|20|8|30|0|11|9|21|9|31|0";
-    EXPECT_EQ(Read(Drawing(text), PlainSettings()), (Lines{"G01 X8.0000 Y7.0000 ", "G01 X9.0000 Y9.0000 "}));
+    EXPECT_EQ(t[0], "G01 X1.000 Y-1.000 ");
+    EXPECT_EQ(t[7], "G01 X1.000 Y-1.000 ");
 }
 
 TEST(DxfVariants, CorelCopyGetsZeroZAndIsRemoved) {
@@ -263,16 +263,18 @@ TEST(DxfVariants, CorelCopyGetsZeroZAndIsRemoved) {
     EXPECT_FALSE(std::filesystem::exists(scratch.file("NewDXF.$$$")));
 }
 
-TEST(DxfVariants, GroupTagsOfEachVariant) {
-    EXPECT_EQ(MakeDxfGroupTags(false, false, false)[1], "  8");
-    EXPECT_EQ(MakeDxfGroupTags(true, false, false)[0], "   0");
-    EXPECT_EQ(MakeDxfGroupTags(false, true, false)[13], "220");
-    // Corel over AutoSketch: row 0 stays AutoSketch's, the rest Corel's.
-    const DxfGroupTags both = MakeDxfGroupTags(false, true, true);
-    EXPECT_EQ(both[0], "0");
-    EXPECT_EQ(both[1], "  8");
-    EXPECT_EQ(both[2], "  10");
-    EXPECT_EQ(both[13], " 220");
+TEST(DxfVariants, CorelPrePassLooksAtPairsNotLines) {
+    // A layer named "20" is a value: no Z group follows it. The 20 and 21
+    // codes written without a 30 or 31 get one, spelt like them.
+    DxfScratch scratch;
+    const std::string in = scratch.write(
+        "in.dxf", "  0\nLINE\n  8\n20\n  10\n1\n  20\n2\n  11\n3\n21\n4\n  0\nEOF\n");
+    std::vector<long long> added;
+    ASSERT_TRUE(AddZtoDXF(in, scratch.file("out.dxf"), &added).ok);
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(scratch.file("out.dxf"), out).ok);
+    EXPECT_EQ(out, "  0\nLINE\n  8\n20\n  10\n1\n  20\n2\n  30\n0\n  11\n3\n21\n4\n31\n0\n  0\nEOF\n");
+    EXPECT_EQ(added, (std::vector<long long>{9, 15}));
 }
 
 // Values are read by a short path for the plain decimal form and by the full
@@ -296,4 +298,46 @@ TEST(DxfEntities, EveryFormOfAValueReadsAsTheSameNumber) {
         scratch.write("bad.dxf", Drawing("0|LINE|8|0|10|.5|20|5.|30|0.0|11|1-2|21|0|31|0")), PlainSettings("*"), scratch);
     EXPECT_EQ(bad.status, DxfReadStatus::Failed);
     EXPECT_NE(bad.message.find("holds \"1-2\""), std::string::npos) << bad.message;
+}
+
+// A bulge arc's centre is right to the written decimals, for slanted chords
+// short and long and bulges of a half, a whole and twice a half circle's.
+// The expected centre is the chord's midpoint moved along its left normal by
+// half the chord times cot(theta / 2), theta = 4 atan(bulge) the signed
+// included angle; program X is drawing Y.
+TEST(DxfEntities, BulgeArcCentreIsRightToTheWrittenDecimals) {
+    const double chords[][4] = {
+        {33.3, 77.7, 529.1, 311.3}, {1.2, 3.4, 1.9, 3.1}, {-10.5, 4.25, 1.75, -6.5}, {1234.5, -2345.6, -3456.7, 4567.8}};
+    for (const auto& c : chords) {
+        for (double b : {1.0, -1.0, 0.5, -0.5, 2.0, -2.0}) {
+            char pairs[256];
+            std::snprintf(pairs, sizeof pairs, "0|LWPOLYLINE|8|0|90|2|70|0|10|%g|20|%g|42|%g|10|%g|20|%g", c[0], c[1],
+                          b, c[2], c[3]);
+            const Lines l = Read(Drawing(pairs), PlainSettings());
+            ASSERT_EQ(l.size(), 2u) << pairs;
+            const double dx = c[2] - c[0], dy = c[3] - c[1];
+            const double cot = 1.0 / std::tan(2.0 * std::atan(b));
+            const double cx = (c[0] + c[2]) / 2 - dy / 2 * cot, cy = (c[1] + c[3]) / 2 + dx / 2 * cot;
+            double i = 0, j = 0;
+            ASSERT_EQ(std::sscanf(l[1].c_str() + 3, " X%*f Y%*f I%lf J%lf", &i, &j), 2) << l[1];
+            EXPECT_EQ(l[1].substr(0, 3), b > 0 ? "G03" : "G02") << pairs;
+            auto tolerance = [](double v) { return 1e-4 + 1e-6 * std::fabs(v); };
+            EXPECT_NEAR(i, cy, tolerance(cy)) << pairs << "\n" << l[1];
+            EXPECT_NEAR(j, cx, tolerance(cx)) << pairs << "\n" << l[1];
+        }
+    }
+    // The half circle from drawing (33.3, 77.7) to (529.1, 311.3) about the
+    // midpoint, written exactly.
+    const Lines half = Read(Drawing("0|LWPOLYLINE|8|0|90|2|70|0|10|33.3|20|77.7|42|1|10|529.1|20|311.3"), PlainSettings());
+    EXPECT_EQ(half[1], "G03 X311.3000 Y529.1000  I194.5000 J281.2000  ");
+}
+
+// A pair whose code line is nine blanks and "7" is passed over with the pair
+// after it; an entity start after it still starts the entity.
+TEST(DxfVariants, NineBlanksAndSevenSkipsThePairAfterIt) {
+    const Lines l = Read(Drawing("0|LINE|8|0|         7|STANDARD|10|99|10|1|20|2|11|3|21|4"), PlainSettings());
+    EXPECT_EQ(l, (Lines{"G01 X2.0000 Y1.0000 ", "G01 X4.0000 Y3.0000 "}));
+    const Lines next =
+        Read(Drawing("0|TEXT|8|0|         7|STANDARD|0|LINE|8|0|10|1|20|2|11|3|21|4"), PlainSettings());
+    EXPECT_EQ(next, (Lines{"G01 X2.0000 Y1.0000 ", "G01 X4.0000 Y3.0000 "}));
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_settings.h"
 #include "settings/label_table.h"

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "dxf/plane_codes.h"
+#include "text/gcode_words.h"
 #include "dxf_test_support.h"
 
 using namespace tolva;
@@ -85,6 +88,33 @@ TEST(ArcLines, RadiusSignFollowsTheSweepCountedCounterClockwise) {
     EXPECT_EQ(R(10, 100), "24.0000");   // machine units
 }
 
+TEST(ArcLines, RadiusWordIsTheDistanceFromCentreToEndsAlsoWithDiameterX) {
+    // Read back as a control reads it (a diameter X halved), every arc's end
+    // points lie at the written R from its centre: uniform scales scale R,
+    // a lathe's "X scale 2" for diameters leaves the drawn radius.
+    struct Case {
+        float xScale, yScale;
+        bool diameter;
+    };
+    for (Case c : {Case{1, 1, false}, Case{2, 2, false}, Case{2, 1, true}, Case{50.8f, 25.4f, true}}) {
+        DxfImportSettings s = PlainSettings();
+        s.rMode = true;
+        s.xScale = c.xScale;
+        s.yScale = c.yScale;
+        s.xDiameter = c.diameter;
+        const float xc = 6, yc = 10;
+        for (float a : {0.0f, 37.0f, 200.0f}) {
+            SegmentWriter w(s);
+            w.BuildDXFArcIJ(3, xc, yc, 0, 4, a, a + 90);
+            const std::string end = w.Lines()[1];
+            const double k = c.diameter ? 2.0 : 1.0;
+            const double dx = (WordValue("X", end).value - xc) / k, dy = WordValue("Y", end).value - yc;
+            EXPECT_NEAR(WordValue("R", end).value, std::hypot(dx, dy), 2e-3 * c.yScale)
+                << end << " scales " << c.xScale << " " << c.yScale;
+        }
+    }
+}
+
 TEST(ArcLines, SwapYZExchangesPolylineLabelsButNotArcBuilderLabels) {
     DxfImportSettings s = PlainSettings();
     s.swapYZ = true;
@@ -150,15 +180,15 @@ TEST(CircleLeadIns, FourQuadrantsBetweenEntryAndExit) {
     EXPECT_EQ(l[10], "G01 X2.0000 Y0.0000 ");  // the half-circle exit starts where the circle ends
 }
 
-TEST(Ellipses, PartialRangeIsClosedByAChordAfterNPieces) {
+TEST(Ellipses, PartialRangeEndsAtItsEndPointAfterNPieces) {
+    // Drawing major axis (2, 0), minor (0, 1): machine major (X0 Y2), minor
+    // (X1 Y0). Half a turn in three pieces: t = 0, 60, 120, 180 degrees.
     DxfImportSettings s = PlainSettings("*", 3);
     s.ellipsePoints = 3;
     SegmentWriter w(s);
-    w.EllipseIJ(0, 0, 0, 0, 3.14159265f, 2, 1, 0);
-    const Lines l = w.Lines();
-    ASSERT_EQ(l.size(), 6u);
-    EXPECT_EQ(l.front(), "G01 X1.000 Y0.000 ");
-    EXPECT_EQ(l.back(), "G01 X1.000 Y0.000 ");
+    w.EllipseIJ(0, 0, 0, 0, 3.14159265L, 0, 2, 1, 0);
+    EXPECT_EQ(w.Lines(), (Lines{"G01 X0.000 Y2.000 ", "G01 X0.866 Y1.000 ", "G01 X0.866 Y1.000 ",
+                                "G01 X0.866 Y-1.000 ", "G01 X0.866 Y-1.000 ", "G01 X0.000 Y-2.000 "}));
 }
 
 TEST(PlaneCodes, HeadTrailerAndFilesKeepThePairsAligned) {

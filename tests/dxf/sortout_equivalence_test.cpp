@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 #include "dxf/sortout_pass_loop.h"
 #include "path_test_support.h"
 

@@ -20,6 +20,13 @@ else
   check "locale de_DE.UTF-8 installed (package locales-all)" false
 fi
 
+# A TEXT (whose text is LINE) beside the LINE: the same program, and one
+# line on standard error telling what of the layer was passed over (the
+# INSERT lies on another layer).
+"$tolva" "$data/e2e/line_text.dxf" "$work/line_text.nc" "$data/e2e/plain_mill.ini" 2>"$work/err"
+check "drawing with text converts" "[ $? -eq 0 ] && cmp -s '$work/line_text.nc' '$data/e2e/line_expected.nc'"
+check "passed-over line" "[ \$(wc -l < '$work/err') -eq 1 ] && grep -q '^tolva: Passed over on layer \"0\": 1 TEXT (' '$work/err'"
+
 # Machine files that differ from the plain one in a single setting.
 variant() { sed "s/^\[Dxf\]\$/[Dxf]\n$1/" "$data/e2e/plain_mill.ini" > "$work/$2"; }
 variant "" plain.ini
@@ -54,7 +61,8 @@ check "no-data writes nothing" "[ ! -e '$work/none.nc' ]"
 # program folder: the runs above made a machine file elsewhere the last used).
 XDG_CONFIG_HOME=$work/config2 "$tolva" "$data/../../data/examples/plate.dxf" "$work/plate.nc" 2>"$work/err"
 check "example converts" "[ $? -eq 0 ] && grep -q '^M30' '$work/plate.nc'"
-check "example arcs" "[ \$(grep -c '^G03' '$work/plate.nc') -eq 6 ]"
+# Its outline runs clockwise (four corners), the two holes counter-clockwise.
+check "example arcs" "[ \$(grep -c '^G02' '$work/plate.nc') -eq 4 ] && [ \$(grep -c '^G03' '$work/plate.nc') -eq 2 ]"
 
 # Garbage named .dxf: a clear message, no program.
 head -c 3000 /dev/urandom > "$work/junk.dxf"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "plot/interpreter.h"
 #include "plot/program_lines.h"
 #include "plot_test_support.h"

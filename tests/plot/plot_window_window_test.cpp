@@ -20,7 +20,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 #include "interpreter_rig.h"
 #include "settings/machine_settings.h"
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <unistd.h>
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "settings/ini_file.h"
 #include "temp_folder.h"
 

@@ -13,7 +13,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "settings/ini_file.h"
 #include "temp_folder.h"
 

@@ -2,6 +2,12 @@
 // machine and survive a "Save ini" unchanged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "dxf/dxf_import.h"
+#include "plot/canvas.h"
+#include "plot/interpreter.h"
+#include "plot/program_lines.h"
 #include "settings/machine_settings.h"
 #include "temp_folder.h"
 
@@ -77,4 +83,39 @@ TEST(ShippedMachineFiles, LatheWritesDiameterXAndZAlongTheSpindle) {
     EXPECT_EQ(a.letters.X, "X");
     EXPECT_EQ(a.letters.Y, "Z");  // the drawing's X is written as Z
     EXPECT_EQ(m.s.Caption("ZoffsetEdit"), "Y Offset +/-");
+}
+
+TEST(ShippedMachineFiles, MillRetractsAtRapidAndThePlotDrawsItBlue) {
+    // The example plate with the shipped mill: every path ends with a rapid
+    // retract "G00 Z5.000" (the cut-off code, found although the import put
+    // a blank into it), so what follows until the next cut-on (M08) is blue
+    // and the cut itself red.
+    Loaded m("tolva.ini");
+    const DxfImportResult imported =
+        ImportDxf(std::string(TOLVA_SOURCE_DIR) + "/data/examples/plate.dxf", m.s);
+    ASSERT_EQ(imported.kind, DxfImportResult::Program) << imported.message;
+    const std::vector<std::string>& lines = imported.lines;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "G00 Z5.000 "), 3);
+
+    PlotState state;
+    RecordingCanvas canvas;
+    Interpreter plot(state, canvas, &m.s);
+    plot.MainLineCount = static_cast<int>(lines.size());
+    VectorLines text(lines);
+    plot.SetupPlot(true);
+    bool cutting = false, seenCut = false;
+    for (int i = 0; i < text.Count(); ++i) {
+        if (lines[i] == "M08 ") cutting = seenCut = true;
+        if (lines[i] == "G00 Z5.000 ") cutting = false;
+        const std::size_t before = canvas.Segments().size();
+        state.CurLine = i;
+        plot.SinglestepPlot(text, true);
+        if (!seenCut) continue;
+        if (i + 1 < text.Count()) {  // the last line's summary turns the pen red again
+            EXPECT_EQ(canvas.PenColour(), cutting ? kRed : kBlue) << "after line " << i << " " << lines[i];
+        }
+        for (std::size_t k = before; k < canvas.Segments().size(); ++k)
+            EXPECT_EQ(canvas.Segments()[k].colour, cutting ? kRed : kBlue) << "line " << i << " " << lines[i];
+    }
+    EXPECT_TRUE(seenCut);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 
 namespace tolva::test {
 

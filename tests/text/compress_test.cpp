@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/label_table.h"
+
 using namespace tolva;
 using Lines = std::vector<std::string>;
 
@@ -110,15 +112,19 @@ TEST(Compress, LongLinesAreComparedWholeAndNeverRewritten) {
 }
 
 TEST(Compress, IncrementalCodeSwitchesTheDistanceModeAndLeavesTheLineCounter) {
-    PlotState plot;
+    bool absMode = true;
+    int curLine = 0;
+    const CompressPlotLink plot{absMode, curLine};
     Lines lines{"G91", "G01 X1", "G01 X1", "M30"};
     RemoveDup(0, lines, MillCodes(), nullptr, &plot);
-    EXPECT_FALSE(plot.AbsMode);
-    EXPECT_EQ(plot.CurLine, static_cast<int>(lines.size()));
-    PlotState untouched;
+    EXPECT_FALSE(absMode);
+    EXPECT_EQ(curLine, static_cast<int>(lines.size()));
+    bool untouched = true;
+    int counter = 0;
+    const CompressPlotLink other{untouched, counter};
     Lines absolute{"G90", "G01 X1"};
-    RemoveDup(0, absolute, MillCodes(), nullptr, &untouched);
-    EXPECT_TRUE(untouched.AbsMode);
+    RemoveDup(0, absolute, MillCodes(), nullptr, &other);
+    EXPECT_TRUE(untouched);
 }
 
 TEST(Compress, MenuItemsRefuseAnIncrementalProgramEvenInAComment) {

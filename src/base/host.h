@@ -19,6 +19,9 @@ public:
     virtual void Progress(int permille) {}
     // Let pending window events run (keeps the window alive in long loops).
     virtual void ProcessEvents() {}
+    // One line of information after an operation, no answer needed: the
+    // window's status bar, standard error in a batch run.
+    virtual void Status(const std::string& text) {}
 };
 
 // A host that answers every question with a fixed reply and keeps the last
@@ -32,7 +35,8 @@ public:
         return answer_;
     }
     void Beep() override { ++beeps; }
-    std::vector<std::string> messages, questions;
+    void Status(const std::string& text) override { statuses.push_back(text); }
+    std::vector<std::string> messages, questions, statuses;
     int beeps = 0;
 
 private:
@@ -45,6 +49,7 @@ class StderrHost : public Host {
 public:
     void Message(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    void Status(const std::string& text) override;
     int messages = 0;
 };
 

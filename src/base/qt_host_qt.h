@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QWidget>
 
-#include "app/host.h"
+#include "base/host.h"
 
 class QtHost : public tolva::Host {
 public:
@@ -19,6 +21,10 @@ public:
     }
     void Beep() override { QApplication::beep(); }
     void ProcessEvents() override { QApplication::processEvents(); }
+    void Status(const std::string& text) override {
+        if (auto* window = qobject_cast<QMainWindow*>(owner_))
+            window->statusBar()->showMessage(QString::fromLocal8Bit(text.c_str()));
+    }
 
 private:
     QWidget* owner_;

@@ -1,4 +1,4 @@
-#include "app/shell_window_qt.h"
+#include "base/shell_window_qt.h"
 
 #include <QWidget>
 

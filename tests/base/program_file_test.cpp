@@ -1,5 +1,5 @@
 #include "app/document.h"
-#include "app/program_file.h"
+#include "base/program_file.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 
 class ProgramEditor : public QsciScintilla {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "app/program_file.h"
+#include "base/program_file.h"
 
 #include <cctype>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "app/program_editor_qt.h"
+#include "base/program_editor_qt.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "app/folders.h"
+#include "base/folders.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/program_file.h"
+#include "base/program_file.h"
 
 namespace fs = std::filesystem;
 

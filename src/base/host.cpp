@@ -1,4 +1,4 @@
-#include "app/host.h"
+#include "base/host.h"
 
 #include <cstdio>
 
@@ -13,5 +13,7 @@ bool StderrHost::AskYesNo(const std::string& text) {
     std::fprintf(stderr, "tolva: %s -> No\n", text.c_str());
     return false;
 }
+
+void StderrHost::Status(const std::string& text) { std::fprintf(stderr, "tolva: %s\n", text.c_str()); }
 
 }  // namespace tolva

@@ -1,0 +1,24 @@
+// The main window as the lower floors' windows see it: the one document's
+// editor, the highlighted block, and the position indicator that follows the
+// caret. The main window registers itself here while it lives, so the plot,
+// tool and communications windows reach the program without knowing the
+// main window's class.
+#pragma once
+
+class ProgramEditor;
+
+class MainEditorAccess {
+public:
+    virtual ~MainEditorAccess() = default;
+    // The main editor; null while it does not exist.
+    virtual ProgramEditor* MainEditor() = 0;
+    // The highlighted block: the line before its first line (-1 when it
+    // starts in the first line) and its number of lines.
+    virtual int SelStartLine() const = 0;
+    virtual int SelLineCount() const = 0;
+    // The caret was moved from outside: refresh the position indicator.
+    virtual void MainCaretMoved() = 0;
+};
+
+// The main window while it exists, else null.
+inline MainEditorAccess* MainWindowAccess = nullptr;

@@ -1,0 +1,59 @@
+// Converts many drawings in one run, for the test of LibreCAD's part library
+// against an independent DXF reader (librecad_library_oracle.py).
+//
+//   dxf_library_driver MACHINE.ini OUT_DIR < list
+//
+// Each line of the list is "<0|1> <path>": whether AutoSketch is set for the
+// drawing, and the drawing. Drawing n (from 0) is imported with the machine
+// file's settings as a user's import would run; its program goes to
+// OUT_DIR/<n>.nc, and one line "<n>\t<Program|NoUsableData|Failed>\t<message
+// or note>" to standard output.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+#include "base/program_file.h"
+#include "dxf/dxf_import.h"
+#include "settings/machine_settings.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: dxf_library_driver MACHINE.ini OUT_DIR < list\n");
+        return 2;
+    }
+    char folder[] = "/tmp/tolva-library-XXXXXX";
+    if (!::mkdtemp(folder)) return 2;
+    int status = 0;
+    {
+        tolva::MachineSettings settings(folder);
+        if (tolva::FileStatus st = settings.UseCommandLineMachineFile(argv[1]); !st.ok) {
+            std::fprintf(stderr, "%s\n", st.message.c_str());
+            status = 2;
+        }
+        const std::string out = argv[2];
+        std::string line;
+        for (long n = 0; status == 0 && std::getline(std::cin, line); ++n) {
+            if (line.size() < 3) continue;
+            settings.SetFlag("Autosketch", line[0] == '1');
+            const tolva::DxfImportResult r = tolva::ImportDxf(line.substr(2), settings);
+            const char* kind = r.kind == tolva::DxfImportResult::Program        ? "Program"
+                               : r.kind == tolva::DxfImportResult::NoUsableData ? "NoUsableData"
+                                                                                : "Failed";
+            if (r.kind == tolva::DxfImportResult::Program) {
+                const tolva::FileStatus st = tolva::WriteFileAtomic(
+                    out + "/" + std::to_string(n) + ".nc", tolva::JoinLines(r.lines, tolva::LineEnd::LF, true));
+                if (!st.ok) {
+                    std::fprintf(stderr, "%s\n", st.message.c_str());
+                    status = 2;
+                }
+            }
+            std::cout << n << '\t' << kind << '\t' << (r.kind == tolva::DxfImportResult::Program ? r.note : r.message)
+                      << '\n';
+        }
+    }
+    std::filesystem::remove_all(folder);
+    return status;
+}

@@ -1,5 +1,6 @@
 #include "app/document.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/number_format.h"
@@ -12,8 +13,11 @@ struct ExtentsPass {
     Extents e;
     void add(std::string_view l, const Letters& letters) {
         if (l.size() > kMaxLine) l = l.substr(0, kMaxLine);
+        // A word too large for a float counts 0, as it is absent in the plot.
         float x = WordValue(letters.X, l).value;
         float y = WordValue(letters.Y, l).value;
+        if (!std::isfinite(x)) x = 0;
+        if (!std::isfinite(y)) y = 0;
         if (x > e.maxX) e.maxX = x;
         if (x < e.minX) e.minX = x;
         if (y > e.maxY) e.maxY = y;
@@ -50,8 +54,13 @@ Extents MeasureExtents(std::string_view text, const Letters& letters) {
 
 long long ScaleForExtents(const Extents& e, int widthPixels) {
     if (!(e.xSize > 0 || e.ySize > 0)) return 0;
-    long double size = e.xSize > e.ySize ? e.xSize : e.ySize;
-    return RoundHalfEven(static_cast<long double>(widthPixels) / size * 500.0L);
+    const long double size = e.xSize > e.ySize ? e.xSize : e.ySize;
+    const long double scale = static_cast<long double>(widthPixels) / size * 500.0L;
+    // The View Scale field holds 1 to 999999: a huge program gets the
+    // smallest scale, a tiny one the largest.
+    if (!(scale >= 1.0L)) return kViewScaleMin;
+    if (scale > kViewScaleMax) return kViewScaleMax;
+    return std::clamp<long long>(RoundHalfEven(scale), kViewScaleMin, kViewScaleMax);
 }
 
 BlockPosition ShowLineNumText(int first, int last, int column) {
@@ -78,9 +87,14 @@ FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::st
     if (!st.ok) return st;
     TextCheck check = CheckText(bytes);
     if (check.binary) {
+        const std::size_t counted = bytes.size() - check.nulBytes;
         bytes.clear();
-        return FileStatus::Fail("\"" + BaseName(path) +
-                                "\" is not a text program (it is mostly control codes); it was not opened.");
+        if (counted == 0)
+            return FileStatus::Fail("\"" + BaseName(path) + "\" holds nothing but NUL bytes (" +
+                                    std::to_string(check.nulBytes) + "); it was not opened.");
+        return FileStatus::Fail("\"" + BaseName(path) + "\" is not a text program: " +
+                                std::to_string(check.controlBytes) + " of its " + std::to_string(counted) +
+                                " bytes other than NUL are control codes; it was not opened.");
     }
     if (check.longestLine > kMaxEditorLine) {
         bytes.clear();
@@ -112,20 +126,26 @@ FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::strin
     return {};
 }
 
-void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters) {
+namespace {
+// A line longer than kMaxLine is left as it is: the word tools see only its
+// first 255 characters and would cut the rest away.
+template <class Order>
+void orderAllLines(std::vector<std::string>& lines, Order order) {
     std::string out;
     for (auto& line : lines) {
-        OrderWordsMFirst(line, letters, out);
+        if (line.size() > kMaxLine) continue;
+        order(line, out);
         line.swap(out);
     }
 }
+}  // namespace
+
+void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters) {
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMFirst(line, letters, out); });
+}
 
 void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters) {
-    std::string out;
-    for (auto& line : lines) {
-        OrderWordsMLast(line, letters, out);
-        line.swap(out);
-    }
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMLast(line, letters, out); });
 }
 
 }  // namespace tolva

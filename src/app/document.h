@@ -25,8 +25,11 @@ Extents MeasureExtents(const std::vector<std::string>& lines, const Letters& let
 // The same over raw program text (lines ended by CR LF, LF or CR).
 Extents MeasureExtents(std::string_view text, const Letters& letters);
 
+// The range of the plot window's View Scale field.
+constexpr long long kViewScaleMin = 1, kViewScaleMax = 999999;
 // The view scale for a canvas `widthPixels` wide: width / larger size * 500,
-// ties to even; 0 when both sizes are 0 (the caller keeps its scale).
+// ties to even, kept within kViewScaleMin..kViewScaleMax; 0 when both sizes
+// are 0 (the caller keeps its scale).
 long long ScaleForExtents(const Extents& e, int widthPixels);
 
 // The highlighted block and the indicator text from editor positions.
@@ -56,15 +59,17 @@ struct ProgramFile {
 // the window for seconds, and no control reads such a program.
 constexpr std::size_t kMaxEditorLine = 100000;
 
-// Loads a text program. A file that is mostly control bytes, or that has a
-// line longer than kMaxEditorLine, is refused;
-// NUL bytes and overlong lines are kept as they are, with a warning in
-// `warning`. On failure the status carries the message and `out` is empty.
+// Loads a text program. A file that CheckText finds binary (the message
+// says how many of its bytes are control codes) or that has a line longer
+// than kMaxEditorLine is refused; NUL bytes and overlong lines are kept as
+// they are, with a warning in `warning`. On failure the status carries the
+// message and `out` is empty.
 FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::string* warning = nullptr);
 // The same check without splitting: `bytes` receives the file as it is.
 FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::string* warning = nullptr);
 
-// "Line Order N G M X Y Z I J K R" over every line, in place.
+// "Line Order N G M X Y Z I J K R" (and "... R M") over every line, in
+// place. A line longer than 255 characters is kept whole, as it is.
 void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters);
 void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters);
 

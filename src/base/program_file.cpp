@@ -158,25 +158,56 @@ std::string JoinLines(const std::vector<std::string>& lines, LineEnd style, bool
     return out;
 }
 
+namespace {
+// Length of the UTF-8 sequence that starts at `p` (a byte above 127), or 0
+// when the bytes there are not one.
+std::size_t utf8Length(const unsigned char* p, const unsigned char* end) {
+    const unsigned char b = *p;
+    std::size_t n = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    if (n == 0 || static_cast<std::size_t>(end - p) < n) return 0;
+    for (std::size_t i = 1; i < n; ++i)
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    return n;
+}
+}  // namespace
+
 TextCheck CheckText(std::string_view bytes) {
     TextCheck c;
-    std::size_t plain = 0, run = 0;
-    for (unsigned char b : bytes) {
+    std::size_t run = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char b = *p;
         if (b == '\n' || b == '\r') {
             if (run > c.longestLine) c.longestLine = run;
             run = 0;
-            ++plain;
+            ++p;
             continue;
         }
         ++run;
-        if (b == 0) ++c.nulBytes;
-        if ((b >= 32 && b < 127) || b == '\t') ++plain;
+        if (b >= 0x80) {
+            // Latin-1 letters and signs (160..255) and UTF-8 text are text;
+            // what is left of 128..159 are control codes.
+            if (const std::size_t n = utf8Length(p, end)) {
+                run += n - 1;
+                p += n;
+                continue;
+            }
+            if (b < 0xA0) ++c.controlBytes;
+        } else if (b == 0) {
+            ++c.nulBytes;
+        } else if (b == 127 || (b < 32 && b != '\t' && b != '\v' && b != '\f')) {
+            ++c.controlBytes;
+        }
+        ++p;
     }
     if (run > c.longestLine) c.longestLine = run;
-    // A program may carry control codes and Latin-1 letters (tape leaders,
-    // DC2/DC4, comments), but it is mostly plain text; random or executable
-    // data is far below this share.
-    c.binary = !bytes.empty() && plain * 10 < bytes.size() * 7;
+    // NUL bytes are the blank frames of a tape's leader and trailer and say
+    // nothing about the rest. A program may carry a few other control codes
+    // (DC2/DC4 around a tape, a closing Ctrl-Z); random or executable data
+    // has about one in four.
+    const std::size_t counted = bytes.size() - c.nulBytes;
+    c.binary = (counted == 0 && c.nulBytes > 0) || c.controlBytes * 10 > counted;
     return c;
 }
 

@@ -47,9 +47,13 @@ std::vector<std::string> SplitLines(std::string_view bytes, bool* finalEnd = nul
 std::string JoinLines(const std::vector<std::string>& lines, LineEnd style, bool finalEnd);
 
 // What a user should be told before a file is taken as a program.
+// Text is printable ASCII, blanks, tabs and line ends, Latin-1 letters and
+// signs (160..255) and UTF-8 sequences; NUL bytes (tape leaders and
+// trailers) are counted apart; everything else is a control code.
 struct TextCheck {
-    bool binary = false;        // mostly control bytes: not a program at all
-    std::size_t nulBytes = 0;   // NUL bytes found (kept as they are)
+    bool binary = false;           // over a tenth control codes, or nothing but NULs
+    std::size_t nulBytes = 0;      // NUL bytes found (kept as they are)
+    std::size_t controlBytes = 0;  // control codes other than NUL, tab, line ends
     std::size_t longestLine = 0;
 };
 TextCheck CheckText(std::string_view bytes);

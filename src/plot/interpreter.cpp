@@ -39,6 +39,15 @@ bool readReal(std::string_view t, long double& out) {
     return true;
 }
 
+// The product of the two extents, each rounded to an integer: exact while it
+// fits a 64-bit integer (then the long double product of integers is exact
+// too), in exponent form beyond.
+std::string AreaText(long double xExtent, long double yExtent) {
+    const long double area = std::nearbyint(xExtent) * std::nearbyint(yExtent);
+    if (area < 9223372036854775808.0L) return std::to_string(static_cast<long long>(area));
+    return FixedText(area, 0, 8);
+}
+
 // A word whose value is not a finite number is taken as absent.
 void finiteOnly(WordRead& w) {
     if (w.found && !std::isfinite(w.value)) {
@@ -437,7 +446,7 @@ PlotSummary Interpreter::Summary(const std::string& cutSpeedText, const std::str
     const long double yExt = (std::fabs(static_cast<long double>(s.MaxY)) + std::fabs(static_cast<long double>(s.MinY))) / k;
     out.Bigx = "Max " + FixedText(xExt, 1, 8);
     out.Bigy = "Max " + FixedText(yExt, 1, 8);
-    out.Area = "Area " + std::to_string(RoundHalfEven(xExt) * RoundHalfEven(yExt));
+    out.Area = "Area " + AreaText(xExt, yExt);
     return out;
 }
 

@@ -77,17 +77,23 @@ bool mayHold(std::string_view line, const std::string& letter) {
 
 // The G word of a line as SplitWords takes it (G is the first letter taken
 // out, so nothing removed before can change it), without its blank.
+// Comments are skipped and a comment ends the word, as there.
 std::size_t gWord(std::string_view line, char* word) {
     std::size_t n = std::min(line.size(), kMaxLine), len = 0, i = 0;
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (i < n && line[i] != 'G') ++i;
+    for (; i < n && line[i] != 'G'; ++i) {
+        if (line[i] != kCommentOpen) continue;
+        const std::size_t close = line.substr(0, n).find(kCommentClose, i + 1);
+        if (close == std::string_view::npos) return 0;
+        i = close;
+    }
     if (i == n) return 0;
     word[len++] = 'G';
     bool first = true;
     for (++i; i < n; ++i) {
         char c = line[i];
         if (blank(c)) continue;
-        if (!first && IsNumberTerminator(static_cast<unsigned char>(c))) break;
+        if ((!first && IsNumberTerminator(static_cast<unsigned char>(c))) || c == kCommentOpen) break;
         word[len++] = c;
         first = false;
     }

@@ -1,10 +1,13 @@
 #include "text/gcode_words.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <bit>
 #include <cstring>
+#include <system_error>
 
 namespace tolva {
 namespace {
@@ -21,25 +24,60 @@ constexpr std::array<bool, 256> makeTerminators() {
 }
 constexpr std::array<bool, 256> kTerminators = makeTerminators();
 
+// "(" ends a number even where any other character would be its first: it
+// opens a comment.
+
+// Where the comment opening at `p` ends (after its ")"), or `end`.
+const char* commentEnd(const char* p, const char* end) {
+    const void* close = std::memchr(p + 1, kCommentClose, static_cast<std::size_t>(end - p - 1));
+    return close ? static_cast<const char*>(close) + 1 : end;
+}
+
+// The first `ch` of a line outside its comments, or null.
+const char* findOutsideComments(const char* p, const char* end, char ch) {
+    while (p < end) {
+        const char* hit = static_cast<const char*>(std::memchr(p, ch, static_cast<std::size_t>(end - p)));
+        const char* open = static_cast<const char*>(std::memchr(p, kCommentOpen, static_cast<std::size_t>(end - p)));
+        if (!open || (hit && hit < open)) return hit;
+        p = commentEnd(open, end);
+    }
+    return nullptr;
+}
+
 // A line without blanks and tabs, at most 255 characters, held on the stack.
+// Each comment is lifted out whole into `comments` (its blanks kept) and
+// leaves a single "(" in `buf`, so that words on either side stay apart;
+// every "(" in `buf` is such a mark.
 struct Packed {
     char buf[kMaxLine + 1];
     std::size_t len = 0;
+    char comments[kMaxLine + 1];
+    std::size_t commentsLen = 0;
 
     explicit Packed(std::string_view line) {
         std::size_t n = line.size() < kMaxLine ? line.size() : kMaxLine;
+        const char* d = line.data();
         for (std::size_t i = 0; i < n; ++i) {
-            char c = line[i];
-            if (c != ' ' && c != '\t') buf[len++] = c;
+            char c = d[i];
+            if (c == kCommentOpen) {
+                const std::size_t e = static_cast<std::size_t>(commentEnd(d + i, d + n) - d);
+                std::memcpy(comments + commentsLen, d + i, e - i);
+                commentsLen += e - i;
+                buf[len++] = kCommentOpen;
+                i = e - 1;
+            } else if (c != ' ' && c != '\t') {
+                buf[len++] = c;
+            }
         }
     }
     std::string_view view() const { return {buf, len}; }
 };
 
 // Length of the number text starting at `p`: the first character always
-// belongs to it, then everything up to a terminator.
+// belongs to it (unless it opens a comment), then everything up to a
+// terminator.
 std::size_t numberLength(const char* p, const char* end) {
-    if (p >= end) return 0;
+    if (p >= end || *p == kCommentOpen) return 0;
     const char* q = p + 1;
     while (q < end && !kTerminators[static_cast<unsigned char>(*q)]) ++q;
     return static_cast<std::size_t>(q - p);
@@ -116,24 +154,33 @@ bool parseDecimal(std::string_view s, float& out) {
     if (!isDecimal(s)) return false;
     // Common case: no exponent, few digits.
     if (readPlainNumber(s.data(), s.data() + s.size(), out)) return true;
-    const std::size_t n = s.size();
-    char tmp[kMaxLine + 4];
     bool anyDigit = false;
     for (char c : s) anyDigit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
     if (!anyDigit) {  // "." or "-." reads as zero
         out = 0.0f;
         return true;
     }
-    std::memcpy(tmp, s.data(), n);
-    tmp[n] = '\0';
-    out = static_cast<float>(std::strtold(tmp, nullptr));
+    // from_chars, not strtold: the period is the decimal point whatever the
+    // locale says.
+    const char* b = s.data();
+    const char* e = b + s.size();
+    if (*b == '+') ++b;
+    long double v = 0;
+    if (std::from_chars(b, e, v).ec == std::errc::result_out_of_range) {
+        // Only an exponent reaches beyond long double: a negative one is an
+        // underflow to zero, a positive one an overflow.
+        const std::size_t at = s.find('e');
+        v = at != std::string_view::npos && at + 1 < s.size() && s[at + 1] == '-' ? 0.0L : HUGE_VALL;
+        if (*b == '-') v = -v;
+    }
+    out = static_cast<float>(v);
     return true;
 }
 
 // Finds `letter` in `buf`, takes out the word that starts there and returns
 // it with one blank appended; empty when the letter is absent.
 std::size_t takeWord(char* buf, std::size_t& len, std::string_view letter, char* word) {
-    if (letter.empty() || len == 0) return 0;
+    if (letter.empty() || len == 0 || letter.find(kCommentOpen) != std::string_view::npos) return 0;
     std::size_t pos;
     if (letter.size() == 1) {
         const void* hit = std::memchr(buf, letter[0], len);
@@ -169,7 +216,9 @@ bool splitSingleLetters(const Packed& p, const std::string* const letters[10], W
     unsigned char code[10];
     for (int i = 0; i < 10; ++i) {
         if (letters[i]->size() > 1 || (letters[i]->size() == 1 && (*letters[i])[0] == '\0')) return false;
-        code[i] = letters[i]->empty() ? 0 : static_cast<unsigned char>((*letters[i])[0]);
+        // "(" only ever marks a comment in the packed line: never a letter.
+        code[i] = letters[i]->empty() || (*letters[i])[0] == kCommentOpen ? 0
+                                                                         : static_cast<unsigned char>((*letters[i])[0]);
     }
     bool taken[kMaxLine + 1];
     const std::size_t n = p.len;
@@ -196,7 +245,7 @@ bool splitSingleLetters(const Packed& p, const std::string* const letters[10], W
         bool firstChar = true;
         for (std::size_t q = pos + 1; q < n; ++q) {
             if (taken[q]) continue;
-            if (!firstChar && kTerminators[static_cast<unsigned char>(p.buf[q])]) break;
+            if ((!firstChar && kTerminators[static_cast<unsigned char>(p.buf[q])]) || p.buf[q] == kCommentOpen) break;
             out[len++] = p.buf[q];
             taken[q] = true;
             firstChar = false;
@@ -206,7 +255,7 @@ bool splitSingleLetters(const Packed& p, const std::string* const letters[10], W
     }
     w.restLen = 0;
     for (std::size_t q = 0; q < n; ++q)
-        if (!taken[q]) w.rest[w.restLen++] = p.buf[q];
+        if (!taken[q] && p.buf[q] != kCommentOpen) w.rest[w.restLen++] = p.buf[q];
     return true;
 }
 
@@ -214,10 +263,15 @@ void split(std::string_view line, const Letters& L, Words& w) {
     Packed p(line);
     static const std::string kG = "G", kM = "M";
     const std::string* letters[10] = {&kG, &kM, &L.N, &L.X, &L.Y, &L.Z, &L.R, &L.I, &L.J, &L.K};
-    if (splitSingleLetters(p, letters, w)) return;
-    for (int i = 0; i < 10; ++i) w.len[i] = takeWord(p.buf, p.len, *letters[i], w.text[i]);
-    std::memcpy(w.rest, p.buf, p.len);
-    w.restLen = p.len;
+    if (!splitSingleLetters(p, letters, w)) {
+        for (int i = 0; i < 10; ++i) w.len[i] = takeWord(p.buf, p.len, *letters[i], w.text[i]);
+        w.restLen = 0;
+        for (std::size_t q = 0; q < p.len; ++q)
+            if (p.buf[q] != kCommentOpen) w.rest[w.restLen++] = p.buf[q];
+    }
+    // The comments follow the rest of the line as they were written.
+    std::memcpy(w.rest + w.restLen, p.comments, p.commentsLen);
+    w.restLen += p.commentsLen;
 }
 
 void orderWords(std::string_view line, const Letters& L, bool mFirst, std::string& out) {
@@ -292,7 +346,7 @@ WordRead readNumber(const char* p, const char* end) {
     for (; p < end; ++p) {
         const char c = *p;
         if (c == ' ' || c == '\t') continue;
-        if (n > 0 && kTerminators[static_cast<unsigned char>(c)]) break;
+        if ((n > 0 && kTerminators[static_cast<unsigned char>(c)]) || c == kCommentOpen) break;
         num[n++] = c;
     }
     float v = 0.0f;
@@ -328,10 +382,12 @@ WordRead WordValue(std::string_view word, std::string_view line) {
     if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
         // A one-letter word is found at the same place with or without the
         // blanks, so skip them while reading instead of packing the line.
-        const char* p = static_cast<const char*>(std::memchr(line.data(), word[0], line.size()));
+        if (word[0] == kCommentOpen) return {};
+        const char* p = findOutsideComments(line.data(), line.data() + line.size(), word[0]);
         if (!p) return {};
         return readNumber(p + 1, line.data() + line.size());
     }
+    if (word.find(kCommentOpen) != std::string_view::npos) return {};
     Packed p(line);
     const std::size_t pos = p.view().find(word);
     if (pos == std::string_view::npos) return {};
@@ -343,7 +399,7 @@ WordReader::WordReader(std::initializer_list<std::string_view> words) {
         if (count_ == kMaxWords) break;
         const std::size_t k = count_++;
         words_[k] = std::string(w);
-        if (w.size() == 1 && w[0] != ' ' && w[0] != '\t') {
+        if (w.size() == 1 && w[0] != ' ' && w[0] != '\t' && w[0] != kCommentOpen) {
             byChar_[static_cast<unsigned char>(w[0])] |= static_cast<std::uint16_t>(1u << k);
             oneChar_ |= static_cast<std::uint16_t>(1u << k);
         } else if (!w.empty())
@@ -359,6 +415,10 @@ void WordReader::Read(std::string_view line, WordRead* out) const {
     const char* at[kMaxWords] = {};
     unsigned wanted = oneChar_;
     for (const char* p = d; p < end && wanted; ++p) {
+        if (*p == kCommentOpen) {
+            p = commentEnd(p, end) - 1;
+            continue;
+        }
         unsigned hit = byChar_[static_cast<unsigned char>(*p)] & wanted;
         if (!hit) continue;
         wanted &= ~hit;

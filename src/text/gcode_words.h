@@ -5,6 +5,12 @@
 // and tabs carry no meaning: each tool removes them before looking for words.
 // Address letters G and M are fixed; the other eight come from the machine's
 // label table through `Letters` (exchanged by the axis-swap settings).
+//
+// A comment runs from "(" to the next ")", or to the end of the line when it
+// is not closed. Words are never taken from a comment and no number reaches
+// into one; a rebuilt line carries its comments as written, blanks and all,
+// after the rest of its text. (Label codes are another matter: they are
+// found anywhere in a line, comments included.)
 #pragma once
 
 #include <array>
@@ -16,6 +22,8 @@
 namespace tolva {
 
 constexpr std::size_t kMaxLine = 255;
+constexpr char kCommentOpen = '(';
+constexpr char kCommentClose = ')';
 
 // The address letters in force. Each is a single character or empty; an
 // empty letter is never found in a line.
@@ -36,7 +44,8 @@ struct WordRead {
     bool found = false;
 };
 
-// The number following the first occurrence of `word` in `line`. `found` is
+// The number following the first occurrence of `word` in `line` outside its
+// comments. `found` is
 // false when the word is absent or its number does not parse even after the
 // repairs (leading ".", "-.", trailing "."); the value is then 0.
 WordRead WordValue(std::string_view word, std::string_view line);
@@ -64,7 +73,8 @@ private:
 };
 
 // The eleven parts of a line: each word is empty or the whole word plus one
-// blank; `rest` is what remains, without a blank added.
+// blank; `rest` is what remains, without a blank added, followed by the
+// line's comments as written.
 struct SplitLine {
     std::string G, M, N, X, Y, Z, I, J, R, K, rest;
 };

@@ -2,9 +2,9 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 namespace tolva {
 namespace {
@@ -20,17 +20,23 @@ std::string unsignedZero(std::string s) {
     return s;
 }
 
+// The conversions of the C library follow the locale's decimal separator
+// (a comma under LC_NUMERIC=de_DE); program text always has the period, so
+// every digit string comes from to_chars, which ignores the locale.
+std::string chars(long double value, std::chars_format form, int digits) {
+    char buf[128];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, form, digits);
+    return std::string(buf, r.ec == std::errc() ? r.ptr : buf);
+}
+
 std::string exponentForm(long double value, int precision) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*LE", precision - 1, value);
-    // glibc writes at least two exponent digits; pad to three.
-    char* e = std::strchr(buf, 'E');
-    if (!e) return buf;
-    std::string mant(buf, e);
-    char sign = e[1];
-    std::string digits(e + 2);
+    const std::string s = chars(value, std::chars_format::scientific, precision - 1);
+    // At least two exponent digits come out; pad to three, capital E.
+    const std::size_t e = s.find('e');
+    if (e == std::string::npos) return s;
+    std::string digits = s.substr(e + 2);
     while (digits.size() < 3) digits.insert(0, 1, '0');
-    return mant + "E" + sign + digits;
+    return s.substr(0, e) + "E" + s[e + 1] + digits;
 }
 
 constexpr long double kPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
@@ -44,18 +50,18 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// The common case without printf (whose long double conversion dominates a
-// DXF import): at most 9 decimals and 9 significant digits, no exponent
-// form. The magnitude is scaled to the rounding digit; a result whose
-// rounding carries into a new leading digit is left to the exact printf
-// path, and so is a tie or near-tie: `tieBand` is how close to one half the
-// scaled fraction may come before the arithmetic is not trusted to decide.
-// `Real` is double only for values that are exactly 32-bit floats: then
-// a * 10^d (24 + 21 significant bits for d <= 9) is exact in double, the
-// fraction is exact, and only a true tie (band 0) needs printf; the long
-// double form keeps the error below 1e-11 of a unit of the rounding digit.
-// Writes the text to `out` (kFastTextSize bytes) and gives its length; 0 when
-// not handled.
+// The common case without the exact conversion (whose long double work
+// dominates a DXF import): at most 9 decimals and 9 significant digits, no
+// exponent form. The magnitude is scaled to the rounding digit; a result
+// whose rounding carries into a new leading digit is left to the exact
+// conversion, and so is a tie or near-tie: `tieBand` is how close to one
+// half the scaled fraction may come before the arithmetic is not trusted to
+// decide. `Real` is double only for values that are exactly 32-bit floats:
+// then a * 10^d (24 + 21 significant bits for d <= 9) is exact in double,
+// the fraction is exact, and only a true tie (band 0) needs the exact
+// conversion; the long double form keeps the error below 1e-11 of a unit of
+// the rounding digit. Writes the text to `out` (kFastTextSize bytes) and
+// gives its length; 0 when not handled.
 template <class Real>
 int fastFixed(Real a, bool negative, int decimals, int precision, Real tieBand, char* out) {
     if (decimals > 9 || precision > 9) return 0;
@@ -130,21 +136,19 @@ std::string FixedText(long double value, int decimals, int precision) {
         char fast[kFastTextSize];
         if (const int len = fastFixed(value, decimals, precision, fast)) return std::string(fast, static_cast<std::size_t>(len));
     }
-    char buf[128];
     if (value == 0) {
         std::string zero = "0";
         if (decimals > 0) zero.append(1, '.').append(static_cast<std::size_t>(decimals), '0');
         return zero;
     }
     // Decimal exponent after rounding to `precision` significant digits.
-    std::snprintf(buf, sizeof buf, "%.*Le", precision - 1, value);
-    const char* epos = std::strchr(buf, 'e');
-    int exp10 = epos ? std::atoi(epos + 1) : 0;
+    const std::string sci = chars(value, std::chars_format::scientific, precision - 1);
+    const std::size_t epos = sci.find('e');
+    int exp10 = epos != std::string::npos ? std::atoi(sci.c_str() + epos + 1) : 0;
     if (exp10 >= precision) return exponentForm(value, precision);
     int sigDecimals = precision - 1 - exp10;
     if (sigDecimals >= decimals) {
-        std::snprintf(buf, sizeof buf, "%.*Lf", decimals, value);
-        std::string s = unsignedZero(buf);
+        std::string s = unsignedZero(chars(value, std::chars_format::fixed, decimals));
         // Rounding at the decimals may carry into an eighth integer digit.
         std::size_t intDigits = s.find('.');
         if (intDigits == std::string::npos) intDigits = s.size();
@@ -153,8 +157,7 @@ std::string FixedText(long double value, int decimals, int precision) {
         return s;
     }
     // The significant-digit limit is the coarser: round there once, then pad.
-    std::snprintf(buf, sizeof buf, "%.*Lf", sigDecimals < 0 ? 0 : sigDecimals, value);
-    std::string s = buf;
+    std::string s = chars(value, std::chars_format::fixed, sigDecimals < 0 ? 0 : sigDecimals);
     std::size_t dot = s.find('.');
     int have = dot == std::string::npos ? 0 : static_cast<int>(s.size() - dot - 1);
     if (decimals > 0 && dot == std::string::npos) s.push_back('.');

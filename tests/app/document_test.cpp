@@ -27,6 +27,23 @@ TEST(Extents, ScaleRoundsHalfToEven) {
     EXPECT_EQ(ScaleForExtents(e, 56), 4);   // 3.5 -> 4
 }
 
+TEST(Extents, CommentsDoNotCount) {
+    Extents e = MeasureExtents(std::vector<std::string>{"G01 X4 Y2 (X50 Y-80)", "(CHECK X900)"}, Letters{});
+    EXPECT_FLOAT_EQ(e.xSize, 4.0f);
+    EXPECT_FLOAT_EQ(e.ySize, 2.0f);
+    EXPECT_EQ(ScaleForExtents(e, 800), 800 / 4 * 500);
+}
+
+TEST(Extents, ScaleStaysWithinTheViewScaleField) {
+    auto scaleFor = [](std::vector<std::string> lines) { return ScaleForExtents(MeasureExtents(lines, Letters{}), 800); };
+    EXPECT_EQ(scaleFor({"X3e9 Y4e9"}), 1);           // 800 / 4e9 * 500 = 0.0001
+    EXPECT_EQ(scaleFor({"X1e30"}), 1);
+    EXPECT_EQ(scaleFor({"X3e38", "X-3e38"}), 1);    // the size is beyond a float
+    EXPECT_EQ(scaleFor({"X0.0001"}), 999999);       // 4e9
+    EXPECT_EQ(scaleFor({"X1e-40"}), 999999);        // beyond a 64-bit integer
+    EXPECT_EQ(scaleFor({"X1e99 Y2"}), 800 / 2 * 500);  // no float holds it: it counts 0
+}
+
 TEST(Extents, LettersInForceAreUsed) {
     Letters swapped;
     swapped.X = "Y";
@@ -64,4 +81,13 @@ TEST(WordOrderPass, EveryLineIsRebuilt) {
     EXPECT_EQ(lines, (std::vector<std::string>{"N10 G01 M3 X1 F100", "G00 X2 ", ""}));
     OrderAllLinesMLast(lines, Letters{});
     EXPECT_EQ(lines[0], "N10 G01 X1 M3 F100");
+}
+
+TEST(WordOrderPass, LinesLongerThan255AreKeptWhole) {
+    const std::string longLine = "Y2 X1 (" + std::string(300, 'C') + ") Z9";
+    std::vector<std::string> lines = {longLine, "Y2 X1 (SHORT)"};
+    OrderAllLinesMFirst(lines, Letters{});
+    EXPECT_EQ(lines, (std::vector<std::string>{longLine, "X1 Y2 (SHORT)"}));
+    OrderAllLinesMLast(lines, Letters{});
+    EXPECT_EQ(lines[0], longLine);
 }

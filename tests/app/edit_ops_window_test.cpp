@@ -51,11 +51,11 @@ TEST_F(EditOps, AnIncrementalProgramIsRefusedWithTheMessage) {
     EXPECT_FALSE(editor().isHidden());
 }
 
-TEST_F(EditOps, WordOrderTakesCommentLettersAsWords) {
+TEST_F(EditOps, WordOrderKeepsCommentsWhole) {
     editor().LoadBytes("N10 G01 X1 (CUT PART)\n(JOB 2)\nM03 S1000 G00 X0\n\n(HELLO)\n");
     form1->ActionByText("Line Order N G M X Y Z I J K R")->trigger();
     EXPECT_EQ(editor().Lines(),
-              (std::vector<std::string>{"N10 G01 X1 RT (CUTPA)", "JO (B2)", "G00 M03 X0 S1000", "", "(HELLO)"}));
+              (std::vector<std::string>{"N10 G01 X1 (CUT PART)", "(JOB 2)", "G00 M03 X0 S1000", "", "(HELLO)"}));
     form1->ActionByText("Line Order N G X Y Z I J K R M")->trigger();
     EXPECT_EQ(editor().Lines()[2], "G00 X0 M03 S1000");
 }

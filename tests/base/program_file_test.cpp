@@ -123,6 +123,52 @@ TEST(ProgramFiles, BadInputIsRefusedOrWarnedWithoutLoss) {
     EXPECT_NE(st.message.find("No such file"), std::string::npos);
 }
 
+TEST(ProgramFiles, LatinAndTapeProgramsOpen) {
+    TempDir dir;
+    // German comments in Latin-1, dense in umlauts, on a punched tape's
+    // image: NUL leader and trailer, DC2 and DC4 around the program.
+    std::string program;
+    for (int i = 0; i < 20; ++i)
+        program += "N" + std::to_string(i) + " G01 X" + std::to_string(i) +
+                   " (\xC4\xD6\xDC\xDF \xE4\xF6\xFC \xDC\x42\x45RGR\xD6\xDF\x45 \xC4NDERN \xD6L)\r\n";
+    const std::string tape = std::string(600, '\0') + "\x12%\r\n" + program + "%\x14" + std::string(600, '\0');
+    writeRaw(dir.file("tape.nc"), tape);
+    ProgramFile p;
+    FileStatus st = LoadProgramFile(dir.file("tape.nc"), p);
+    ASSERT_TRUE(st.ok) << st.message;
+    EXPECT_EQ(JoinLines(p.lines, p.style, p.finalEnd), tape);
+
+    // The same comments in UTF-8 ("Ä" is C3 84: its second byte alone would
+    // be a control code).
+    writeRaw(dir.file("utf8.nc"), "(\xC3\x84\xC3\x96\xC3\x9C\xC3\x9F \xC3\x84\xC3\x96\xC3\x9C\xC3\x9F)\nG01 X1\n");
+    EXPECT_TRUE(LoadProgramFile(dir.file("utf8.nc"), p).ok);
+}
+
+TEST(ProgramFiles, RefusalSaysWhatTheFileHolds) {
+    TempDir dir;
+    ProgramFile p;
+    // A real executable.
+    std::string exe;
+    ASSERT_TRUE(ReadFileBytes("/bin/ls", exe).ok);
+    writeRaw(dir.file("exe.nc"), exe);
+    FileStatus st = LoadProgramFile(dir.file("exe.nc"), p);
+    EXPECT_FALSE(st.ok);
+    EXPECT_NE(st.message.find("bytes other than NUL are control codes"), std::string::npos) << st.message;
+
+    // 100 control codes in 400 bytes.
+    std::string mixed;
+    for (int i = 0; i < 100; ++i) mixed += "AB\x01\n";
+    writeRaw(dir.file("mixed.nc"), mixed);
+    st = LoadProgramFile(dir.file("mixed.nc"), p);
+    EXPECT_FALSE(st.ok);
+    EXPECT_NE(st.message.find("100 of its 400 bytes"), std::string::npos) << st.message;
+
+    writeRaw(dir.file("blank.tap"), std::string(1000, '\0'));
+    st = LoadProgramFile(dir.file("blank.tap"), p);
+    EXPECT_FALSE(st.ok);
+    EXPECT_NE(st.message.find("nothing but NUL bytes"), std::string::npos) << st.message;
+}
+
 TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
     TempDir dir;
     std::string path = dir.file("keep.nc");

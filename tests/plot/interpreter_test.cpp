@@ -163,6 +163,75 @@ TEST(InterpreterModes, HighlightedBlockIsBlackWidthTwoThenRedAgain) {
     ExpectSeg(s[4], r.At(4, 0), r.At(5, 0), kRed, 1);
 }
 
+TEST(InterpreterModes, CommentsGiveNoWords) {
+    InterpreterRig r;
+    r.settings.SetCell(1, LabelRow::StopA, "");  // no stop marker: the comment is read as a comment
+    r.Plot({"", "G01 X10 (X50 Y80 I5)", "Y20 (SET Z-5)"});
+    const auto& s = r.canvas.Segments();
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0].to, r.At(10, 0));
+    EXPECT_EQ(s[1].to, r.At(10, 20));
+    EXPECT_EQ(r.state.PrevZ, 0);
+    EXPECT_FLOAT_EQ(r.state.MaxX, 10);
+    EXPECT_FLOAT_EQ(r.state.MaxY, 20);
+}
+
+TEST(InterpreterModes, ALoneIOrJInPlaneXYIsPairedForTheArc) {
+    // With "Z Included" on, an XY arc needs both I and J: the lone one gets
+    // its partner 0 before that test, in absolute and incremental mode.
+    const char* programs[][2] = {{"G90", "G02 X0 Y20 J10"}, {"G90", "G03 X20 Y0 I10"},
+                                 {"G91", "G02 X0 Y20 J10"}, {"G91", "G03 X20 Y0 I10"}};
+    for (const auto& p : programs) {
+        InterpreterRig r;
+        r.settings.SetFlag("IncludeZCheckBox", true);
+        r.Plot({p[0], p[1]});
+        EXPECT_NEAR(r.state.TotalDist, kPi * 10, 1e-3) << p[0] << " " << p[1];
+        ASSERT_FALSE(r.canvas.Segments().empty()) << p[0] << " " << p[1];
+        EXPECT_EQ(r.canvas.Segments().back().to, std::string(p[1]).find("Y20") != std::string::npos ? r.At(0, 20) : r.At(20, 0));
+    }
+}
+
+TEST(InterpreterMoves, EndPointsAndCentresInAbsoluteAndIncrementalMode) {
+    // From (2, 3, 1) a clockwise half circle to (2, 13, 1) round (2, 8) and a
+    // straight move to (6, 13, -1), written every way the modes allow. In
+    // absolute mode I J are the centre itself unless Bridgeport is on;
+    // otherwise they are offsets from the start.
+    struct Case {
+        bool bridgeport;
+        const char* mode;
+        const char* arc;
+        const char* line;
+    };
+    const Case cases[] = {
+        {false, "G90", "G02 X2 Y13 Z1 I2 J8", "G01 X6 Y13 Z-1"},
+        {true, "G90", "G02 X2 Y13 Z1 I0 J5", "G01 X6 Y13 Z-1"},
+        {false, "G91", "G02 X0 Y10 Z0 I0 J5", "G01 X4 Y0 Z-2"},
+        {true, "G91", "G02 X0 Y10 Z0 I0 J5", "G01 X4 Y0 Z-2"},
+    };
+    for (const Case& c : cases) {
+        InterpreterRig r;
+        r.settings.SetFlag("Bridgeport", c.bridgeport);
+        r.TapPoints();
+        r.Plot({"", "G01 X2 Y3 Z1", c.mode, c.arc});
+        const std::string what = std::string(c.mode) + (c.bridgeport ? " Bridgeport " : " ") + c.arc;
+        EXPECT_EQ(r.state.CentreX, 2.0f) << what;
+        EXPECT_EQ(r.state.CentreY, 8.0f) << what;
+        EXPECT_EQ(r.state.Radius, 5.0f) << what;
+        EXPECT_NEAR(r.state.PrevX, 2, 1e-5) << what;
+        EXPECT_NEAR(r.state.PrevY, 13, 1e-5) << what;
+        EXPECT_NEAR(r.state.PrevZ, 1, 1e-5) << what;
+        // The arc passes X = 2 - 5 (clockwise in the plot's sense) and not X = 7.
+        double minX = 1e9, maxX = -1e9;
+        for (const auto& p : Points(r)) minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+        EXPECT_NEAR(minX, -3, 1e-2) << what;
+        EXPECT_NEAR(maxX, 2, 1e-2) << what;
+        r.Plot({"", "G01 X2 Y3 Z1", c.mode, c.arc, c.line});
+        EXPECT_EQ(r.state.PrevX, 6.0f) << what;
+        EXPECT_EQ(r.state.PrevY, 13.0f) << what;
+        EXPECT_EQ(r.state.PrevZ, -1.0f) << what;
+    }
+}
+
 // ---------------------------------------------------------------- arcs
 
 TEST(InterpreterArcs, ClockwiseHalfCircleInXYPassesMinusX) {
@@ -350,6 +419,91 @@ TEST(InterpreterArcs, FullCircleGoesToTheDxfExportAsACircle) {
     EXPECT_EQ(r.dxf.lines[0].x2, 20);
 }
 
+TEST(InterpreterArcs, QuarterArcsTakeTheirAnglesAndRadiusFromTheCentre) {
+    // From (0, 0) round (3, 4), radius 5, a quarter turn either way: the
+    // start vector (-3, -4) turned a quarter gives the end points.
+    struct Case {
+        const char* line;
+        double ex, ey;
+    };
+    for (const Case& c : {Case{"G02 X-1 Y7 I3 J4", -1, 7}, Case{"G03 X7 Y1 I3 J4", 7, 1},
+                          Case{"G02 X7 Y1 I3 J4", 7, 1}, Case{"G03 X-1 Y7 I3 J4", -1, 7}}) {
+        InterpreterRig r;
+        r.TapPoints();
+        r.Plot({"", c.line});
+        const auto pts = Points(r);
+        ASSERT_GE(pts.size(), 10u) << c.line;
+        EXPECT_NEAR(pts.front().x, 0, 1e-3) << c.line;
+        EXPECT_NEAR(pts.front().y, 0, 1e-3) << c.line;
+        EXPECT_NEAR(pts.back().x, c.ex, 1e-3) << c.line;
+        EXPECT_NEAR(pts.back().y, c.ey, 1e-3) << c.line;
+        for (const auto& p : pts) ASSERT_NEAR(std::hypot(p.x - 3, p.y - 4), 5, 1e-3) << c.line;
+        EXPECT_FLOAT_EQ(r.state.Radius, 5);
+        // One of each pair is the short way round, the other the long way.
+        const double turn = r.state.TotalDist / 5;
+        const bool shortWay = std::string(c.line) == "G02 X-1 Y7 I3 J4" || std::string(c.line) == "G03 X7 Y1 I3 J4";
+        EXPECT_NEAR(turn, shortWay ? kPi / 2 : 3 * kPi / 2, 1e-4) << c.line;
+    }
+}
+
+TEST(InterpreterArcs, DxfArcHasTheCentreRadiusAndAnglesInProgramUnits) {
+    // G03 from (6, 0) round (6, 10) to (16, 10) at 2 pixels a unit. Angles
+    // run from +Y towards -X: the start (down from the centre) is 180 degrees,
+    // the end (+X from the centre) -90; a negative angle puts 360 on both.
+    // Clockwise, the two angles change places.
+    for (const char* code : {"G03", "G02"}) {
+        InterpreterRig r;
+        r.view.scaleValue = 2000;
+        r.state.DxfExportOn = true;
+        r.interp.SetDxf(&r.dxf);
+        r.Plot({"", "G00 X6", std::string(code) + " X16 Y10 Z-2 I6 J10"});
+        ASSERT_EQ(r.dxf.arcList.size(), 1u) << code;
+        const auto& a = r.dxf.arcList[0];
+        EXPECT_FLOAT_EQ(a.cx, 6) << code;
+        EXPECT_FLOAT_EQ(a.cy, 10) << code;
+        EXPECT_FLOAT_EQ(a.z, -2) << code;
+        EXPECT_FLOAT_EQ(a.r, 10) << code;
+        const bool ccw = std::string(code) == "G03";
+        EXPECT_NEAR(a.a1, ccw ? 540 : 270, 1e-3) << code;
+        EXPECT_NEAR(a.a2, ccw ? 270 : 540, 1e-3) << code;
+    }
+}
+
+TEST(InterpreterArcs, WithoutZIncludedXZAndYZArcsAlsoDrawInXY) {
+    // "Z Included" off: the XY arc is drawn for every arc line, with the
+    // angles and radius of the last plane that has both words, round the XY
+    // centre; the plane's own arc follows. Both count in the length.
+    struct Case {
+        const char* plane;
+        const char* arc;
+        double cx, cy;      // XY centre
+        char flat;          // the coordinate that is 0 on the plane's own arc
+    };
+    for (const Case& c : {Case{"G18", "G02 X20 Z0 I10 K0", 10, 0, 'y'}, Case{"G19", "G02 Y20 Z0 J10 K0", 0, 10, 'x'}}) {
+        for (bool included : {false, true}) {
+            InterpreterRig r;
+            r.settings.SetFlag("IncludeZCheckBox", included);
+            r.TapPoints();
+            r.Plot({c.plane, c.arc});
+            int inXY = 0, inPlane = 0;
+            for (const auto& p : Points(r)) {
+                if (p.z == 0 && std::fabs(std::hypot(p.x - c.cx, p.y - c.cy) - 10) < 1e-3 && std::fabs(p.x) + std::fabs(p.y) > 0 &&
+                    (c.flat == 'y' ? std::fabs(p.y) > 1 : std::fabs(p.x) > 1))
+                    ++inXY;
+                const double off = c.flat == 'y' ? p.y : p.x;
+                if (off == 0 && std::fabs(p.z) > 1) ++inPlane;
+            }
+            const std::string what = std::string(c.arc) + (included ? " included" : " not included");
+            EXPECT_GT(inPlane, 10) << what;
+            if (included)
+                EXPECT_EQ(inXY, 0) << what;
+            else
+                EXPECT_GT(inXY, 10) << what;
+            EXPECT_NEAR(r.state.TotalDist, (included ? 1 : 2) * kPi * 10, 1e-3) << what;
+        }
+    }
+}
+
 // ---------------------------------------------------------- accounting
 
 TEST(InterpreterAccounting, RapidGapsBetweenCutOffAndCutOn) {
@@ -405,6 +559,18 @@ TEST(InterpreterAccounting, SummaryTextsAtTheLastLine) {
     EXPECT_EQ(s.Bigx, "Max 30.4");  // |20.4| + |-10|
     EXPECT_EQ(s.Bigy, "Max 7.0");   // |4| + |-3|
     EXPECT_EQ(s.Area, "Area 210");  // 30 x 7
+}
+
+TEST(InterpreterAccounting, AreaIsRightForAnyExtents) {
+    auto areaOf = [](const char* move) {
+        InterpreterRig r;
+        r.Plot({"", move});
+        return r.view.summaries.back().Area;
+    };
+    EXPECT_EQ(areaOf("G01 X3e9 Y3e9"), "Area 9000000000000000000");  // still a 64-bit integer
+    EXPECT_EQ(areaOf("G01 X3e9 Y4e9"), "Area 1.2000000E+019");
+    EXPECT_EQ(areaOf("G01 X1e30 Y1e30"), "Area 1.0000000E+060");
+    EXPECT_EQ(areaOf("G01 X-2.5 Y3.5"), "Area 8");  // 2 x 4: ties to even
 }
 
 TEST(InterpreterAccounting, UnreadableSpeedsTakeTheirDefaults) {

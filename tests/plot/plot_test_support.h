@@ -30,7 +30,15 @@ public:
     void DxfBody(float x1, float y1, float z1, float x2, float y2, float z2) override {
         lines.push_back({x1, y1, z1, x2, y2, z2});
     }
-    void DxfBodyArc(float, float, float, float, float, float) override { ++arcs; }
+    // An ARC entity as handed over: centre, Z, radius, first and second angle.
+    struct Arc {
+        float cx, cy, z, r, a1, a2;
+    };
+    std::vector<Arc> arcList;
+    void DxfBodyArc(float cx, float cy, float z, float r, float a1, float a2) override {
+        ++arcs;
+        arcList.push_back({cx, cy, z, r, a1, a2});
+    }
     void DxfBodyCircle(float, float, float, float) override { ++circles; }
 };
 

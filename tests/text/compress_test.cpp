@@ -88,6 +88,15 @@ TEST(Compress, SuperForgetsAPositionLeftByAMoveItCouldNotRemember) {
     EXPECT_EQ(compress({"X1 Y2 Z0", "M03", "X1 Y2 Z0"}, 1), (Lines{"X1 Y2 Z0", "M03"}));
 }
 
+TEST(Compress, CommentsGiveNoWordsAndStayWhole) {
+    // Super: the X of the comment is no repeated X word, and the rebuilt
+    // line keeps the comment with its blanks.
+    EXPECT_EQ(compress({"G01 X1 Y2", "G01 Y3 (X1 AGAIN)"}, 1), (Lines{"G01 X1 Y2", "G01 Y3 (X1 AGAIN)"}));
+    // An arc code inside a comment makes no arc of a straight move.
+    EXPECT_EQ(compress({"(G02) G01 X1 Y1", "X1 Y1 F50 (GO)"}), (Lines{"(G02) G01 X1 Y1", "X1 Y1 F50 (GO)"}));
+    EXPECT_EQ(compress({"(G02) G01 X1 Y1", "X1 Y1 F50"}), (Lines{"(G02) G01 X1 Y1", "X1 Y1 F50"}));
+}
+
 TEST(Compress, LongLinesAreComparedWholeAndNeverRewritten) {
     std::string head(300, 'A');
     Lines lines = compress({head + "1", head + "2"}, 1);

@@ -111,8 +111,29 @@ TEST(OrderWords, RebuildsInTheFixedOrders) {
     EXPECT_EQ(OrderWordsMFirst("R2 K1 J3 I4 Z5 Y6 X7 G02", L), "G02 X7 Y6 Z5 I4 J3 K1 R2 ");
 }
 
-TEST(OrderWords, CommentLettersAreTakenAsWords) {
-    EXPECT_EQ(OrderWordsMFirst("N10 G01 X1 (CUT PART)", L), "N10 G01 X1 RT (CUTPA)");
+TEST(Comments, GiveNoWordAndComeBackVerbatimAfterTheRest) {
+    // The R of PART is no radius word, and the comment keeps its blanks.
+    EXPECT_EQ(OrderWordsMFirst("N10 G01 X1 (CUT PART)", L), "N10 G01 X1 (CUT PART)");
+    EXPECT_EQ(OrderWordsMLast("(JOB 2)", L), "(JOB 2)");
+    EXPECT_EQ(OrderWordsMFirst("(HELLO)", L), "(HELLO)");
+    // Comments follow the rest of the line, in their order; an unclosed one
+    // runs to the end of the line.
+    EXPECT_EQ(OrderWordsMFirst("G01 (A  X2) F100 X1 (B) S5 (open Y3", L), "G01 X1 F100S5(A  X2)(B)(open Y3");
+    // A comment ends a word, even right after its letter.
+    EXPECT_EQ(OrderWordsMFirst("X(50)", L), "X (50)");
+    EXPECT_EQ(OrderWordsMFirst("X1(a)2 Y3", L), "X1 Y3 2(a)");
+
+    const SplitLine s = SplitWords("G02 (I5 J5) X1 Y0 R2 (K)", L);
+    EXPECT_EQ(std::tie(s.G, s.X, s.Y, s.R, s.I, s.J, s.K), std::make_tuple("G02 ", "X1 ", "Y0 ", "R2 ", "", "", ""));
+    EXPECT_EQ(s.rest, "(I5 J5)(K)");
+
+    EXPECT_FALSE(found("X", "(X50)"));
+    EXPECT_FALSE(found("X", "G01 (X50"));
+    EXPECT_FLOAT_EQ(value("X", "(X50) X2"), 2.0f);
+    EXPECT_FALSE(found("X", "X(50)"));
+    EXPECT_FLOAT_EQ(value("XY", "(XY5) XY7"), 7.0f);  // codes longer than a letter too
+    // A closing parenthesis outside a comment is plain text.
+    EXPECT_FLOAT_EQ(value("X", ") X4"), 4.0f);
 }
 
 TEST(OrderWords, XWithoutYIsExchangedWithIJ) {
@@ -177,23 +198,35 @@ TEST(WordReader, GivesWhatWordValueGivesForEveryWord) {
 TEST(WordReader, ReadsEachWordAtItsFirstOccurrence) {
     const WordReader reader{"X", "Y", "I"};
     WordRead r[3];
-    reader.Read("G01 X 1.5 Y-.5 X9 (I7)", r);
+    reader.Read("G01 (X3) X 1.5 Y-.5 X9 (I7)", r);
     EXPECT_EQ(r[0].value, 1.5f);
     EXPECT_EQ(r[1].value, -0.5f);
-    EXPECT_TRUE(r[2].found);  // inside the comment: the stop markers are the caller's business
-    EXPECT_EQ(r[2].value, 7.0f);
+    EXPECT_FALSE(r[2].found);  // only inside a comment
     reader.Read("G01", r);
     EXPECT_FALSE(r[0].found || r[1].found || r[2].found);
 }
 
 namespace {
 
-// The splitting rule as written: take each letter's first word out of what
-// is left of the line, one letter after the other.
+// The splitting rule as written: lift the comments out (each leaves a mark
+// that ends a word), take each letter's first word out of what is left of
+// the line, one letter after the other; the rest is what remains, then the
+// comments.
 SplitLine splitByCutting(std::string line, const Letters& L) {
-    std::string packed;
-    for (char c : line.substr(0, 255))
-        if (c != ' ' && c != '\t') packed.push_back(c);
+    constexpr char kMark = '\x01';
+    std::string packed, comments;
+    line = line.substr(0, 255);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '(') {
+            const std::size_t close = line.find(')', i);
+            const std::size_t end = close == std::string::npos ? line.size() : close + 1;
+            comments += line.substr(i, end - i);
+            packed.push_back(kMark);
+            i = end - 1;
+        } else if (line[i] != ' ' && line[i] != '\t') {
+            packed.push_back(line[i]);
+        }
+    }
     SplitLine s;
     static const std::string G = "G", M = "M";
     const std::pair<const std::string*, std::string*> order[] = {
@@ -204,12 +237,15 @@ SplitLine splitByCutting(std::string line, const Letters& L) {
         std::size_t pos = packed.find(*letter);
         if (pos == std::string::npos) continue;
         std::size_t end = pos + letter->size();
-        if (end < packed.size()) ++end;
-        while (end < packed.size() && !IsNumberTerminator(static_cast<unsigned char>(packed[end]))) ++end;
+        if (end < packed.size() && packed[end] != kMark) ++end;
+        while (end < packed.size() && packed[end] != kMark &&
+               !IsNumberTerminator(static_cast<unsigned char>(packed[end])))
+            ++end;
         *out = packed.substr(pos, end - pos) + " ";
         packed.erase(pos, end - pos);
     }
-    s.rest = packed;
+    std::erase(packed, kMark);
+    s.rest = packed + comments;
     return s;
 }
 

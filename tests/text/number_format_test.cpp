@@ -1,7 +1,12 @@
 #include "text/number_format.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <gtest/gtest.h>
+
+#include "text/gcode_words.h"
 
 using namespace tolva;
 
@@ -33,4 +38,43 @@ TEST(CoordinateText, TiesGoToEven) {
 TEST(CoordinateText, ExponentFormBeyondSevenIntegerDigits) {
     EXPECT_EQ(CoordinateText(123456789.0, 3), "1.234568E+008");
     EXPECT_EQ(CoordinateText(9999999.6, 0), "1.000000E+007");
+}
+
+namespace {
+// LC_NUMERIC of a German desktop for the length of a test: its decimal
+// separator is the comma. The locale comes from the package locales-all.
+class CommaLocale : public ::testing::Test {
+protected:
+    void SetUp() override {
+        old_ = std::setlocale(LC_NUMERIC, nullptr);
+        ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "locale de_DE.UTF-8 is not installed";
+        char probe[16];
+        std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+        ASSERT_STREQ(probe, "1,5") << "the C library does not use the comma locale";
+    }
+    void TearDown() override { std::setlocale(LC_NUMERIC, old_.c_str()); }
+
+private:
+    std::string old_;
+};
+}  // namespace
+
+TEST_F(CommaLocale, NumbersAreWrittenWithAPeriod) {
+    // Ties, more than 9 decimals and the exponent form take the general path.
+    EXPECT_EQ(CoordinateText(1.0625L, 3), "1.062");
+    EXPECT_EQ(CoordinateText(-2.5L, 12), "-2.500000000000");
+    EXPECT_EQ(CoordinateText(0.1L, 3), "0.100");
+    EXPECT_EQ(CoordinateText(123456789.0L, 3), "1.234568E+008");
+    EXPECT_EQ(FixedText(1.0L / 3, 10, 12), "0.3333333333");
+}
+
+TEST_F(CommaLocale, NumbersAreReadWithAPeriod) {
+    // The exponent and the long mantissa take the general reading.
+    EXPECT_EQ(WordValue("X", "X1.5e3").value, 1500.0f);
+    EXPECT_EQ(WordValue("X", "X+2.25e-1").value, 0.225f);
+    EXPECT_EQ(WordValue("X", "X12345678901234567890.5").value, 12345678901234567890.5f);
+    EXPECT_EQ(WordValue("X", "X-1.25").value, -1.25f);
+    double v = 0;
+    ASSERT_TRUE(ReadPlainReal("2.75", v));
+    EXPECT_EQ(v, 2.75);
 }

@@ -51,7 +51,9 @@ bool IsQtFile(const std::string& rel) {
 
 TEST(Layering, EveryFolderIsAKnownFloor) {
     for (auto& e : fs::directory_iterator(fs::path(TOLVA_SOURCE_DIR) / "src"))
-        if (e.is_directory()) EXPECT_TRUE(kFloor.count(e.path().filename().string())) << e.path();
+        if (e.is_directory()) {
+            EXPECT_TRUE(kFloor.count(e.path().filename().string())) << e.path();
+        }
 }
 
 TEST(Layering, NoFileIncludesAHigherOrSideFloor) {
@@ -61,7 +63,9 @@ TEST(Layering, NoFileIncludesAHigherOrSideFloor) {
         ++checked;
         const std::string from = FloorOf(rel), to = FloorOf(target);
         ASSERT_TRUE(kFloor.count(to)) << rel << ": " << line;
-        if (from != to) EXPECT_LT(kFloor.at(to), kFloor.at(from)) << rel << " reaches up: " << line;
+        if (from != to) {
+            EXPECT_LT(kFloor.at(to), kFloor.at(from)) << rel << " reaches up: " << line;
+        }
     });
     EXPECT_GT(checked, 100);  // the walk found the sources
 }

@@ -584,9 +584,9 @@ void TForm1::calcScale(ProgramEditor* editor, bool keepExtents, bool setScale) {
     tolva::Extents e = tolva::MeasureExtents(editor->BytesView(), letters_);
     if (keepExtents) tolva::App().extents = e;
     if (!setScale || !Form2) return;
-    long long scale = tolva::ScaleForExtents(e, Form2->CanvasWidth());
-    // The spin edit keeps the scale within its range.
-    if (scale > 0) Form2->SpinEdit1->setValue(static_cast<int>(std::min<long long>(scale, 999999)));
+    // 0: no extents, the scale stays; otherwise within the field's range.
+    const long long scale = tolva::ScaleForExtents(e, Form2->CanvasWidth());
+    if (scale > 0) Form2->SpinEdit1->setValue(static_cast<int>(scale));
 }
 
 // -------------------------------------------------------------- line ops

@@ -781,6 +781,9 @@ void TForm1::dropEvent(QDropEvent* e) {
 bool TForm1::FilesDropped(const QList<QUrl>& urls) {
     if (Form2) Form2->EnableSpinFlipFlop();
     if (urls.isEmpty()) return false;
+    // A drop replaces the program as Open does: a modified program is
+    // offered for saving first, and stays when that save does not happen.
+    if (!SaveoldFile()) return false;
     return Load_file(urls.first().toLocalFile());
 }
 

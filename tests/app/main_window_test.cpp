@@ -292,6 +292,19 @@ TEST_F(Fixture, DroppingFilesLoadsOnlyTheFirst) {
     EXPECT_EQ(form1->windowTitle(), "first.nc");
 }
 
+TEST_F(Fixture, ADropOnAModifiedProgramWhoseSaveFailsKeepsTheProgram) {
+    type("G00 X5\nG01 X6\n");
+    const std::string edited = editor()->Bytes();
+    reply(true);  // "Save file?" Yes
+    tolva::App().CurrentFileName = "/dev/full";
+    const std::string dropped = file("dropped.nc", "G00 X1\n");
+    EXPECT_FALSE(form1->FilesDropped({QUrl::fromLocalFile(QString::fromStdString(dropped))}));
+    ASSERT_FALSE(host->questions.empty());
+    EXPECT_EQ(host->questions.front(), "File has been modified. Save file?");
+    EXPECT_EQ(editor()->Bytes(), edited);
+    EXPECT_TRUE(editor()->IsModified());
+}
+
 TEST_F(Fixture, PrintedListingCarriesPageHeaders) {
     std::string text;
     for (int i = 0; i < 120; ++i) text += "N" + std::to_string(i) + " G01 X" + std::to_string(i) + "\n";

@@ -1,6 +1,5 @@
 #include "app/document.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "text/number_format.h"
@@ -60,7 +59,7 @@ long long ScaleForExtents(const Extents& e, int widthPixels) {
     // smallest scale, a tiny one the largest.
     if (!(scale >= 1.0L)) return kViewScaleMin;
     if (scale > kViewScaleMax) return kViewScaleMax;
-    return std::clamp<long long>(RoundHalfEven(scale), kViewScaleMin, kViewScaleMax);
+    return RoundHalfEven(scale);
 }
 
 BlockPosition ShowLineNumText(int first, int last, int column) {

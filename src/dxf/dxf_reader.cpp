@@ -299,9 +299,8 @@ bool Reader::pair() {
 
 bool Reader::real(const Value& v, float& out) {
     if (readValue(v.text, out)) return true;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "Line %lld of the DXF file", drawingLine(v.line));
-    failWith(std::string(buf) + " should hold a number but holds \"" + v.text + "\". The file cannot be read.");
+    failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a number but holds \"" +
+             v.text + "\". The file cannot be read.");
     return false;
 }
 
@@ -746,10 +745,7 @@ void Reader::doEllipse() {
     w_.EllipseIJ(xc, yc, zc, s, t, majorX, majorY, minorX, minorY);
 }
 
-std::string removeFile(const std::string& path) {
-    std::remove(path.c_str());
-    return {};
-}
+void removeFile(const std::string& path) { std::remove(path.c_str()); }
 
 }  // namespace
 
@@ -849,16 +845,8 @@ DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& 
     if (settings.corel) removeFile(corelCopy);
 
     if (result.status == DxfReadStatus::Read) {
-        // A scratch file of this run's private folder: a plain write, no
-        // flush to disk, is enough.
-        FileStatus st;
-        if (std::FILE* f = std::fopen(segmentPath.c_str(), "wb")) {
-            const bool ok = std::fwrite(result.segmentText.data(), 1, result.segmentText.size(), f) ==
-                            result.segmentText.size();
-            if (std::fclose(f) != 0 || !ok) st = FileStatus::Fail("Cannot write " + segmentPath);
-        } else {
-            st = FileStatus::Fail("Cannot create " + segmentPath);
-        }
+        // A scratch file of this run's private folder: no flush to disk.
+        const FileStatus st = WriteScratchFile(segmentPath, result.segmentText);
         if (!st.ok) {
             removeFile(segmentPath);
             result.status = DxfReadStatus::Failed;

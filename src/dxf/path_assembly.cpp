@@ -284,10 +284,11 @@ void PathChain::Join(std::size_t i) {
     std::string g = e.G;
     const std::string& cw = s_.codes.Code(LabelRow::ArcCw);
     const std::string& ccw = s_.codes.Code(LabelRow::ArcCcw);
-    // A G word holds no blanks, nor do the codes in force: a plain search.
-    if (std::size_t p = ccw.empty() ? std::string::npos : g.find(ccw); p != std::string::npos)
+    // A G word holds no blanks, nor do the codes in force (Setaxis strips
+    // them), so the code found spans exactly its own length.
+    if (const std::size_t p = FindCode(g, ccw); p != std::string::npos)
         g.replace(p, ccw.size(), cw);
-    else if (std::size_t q = cw.empty() ? std::string::npos : g.find(cw); q != std::string::npos)
+    else if (const std::size_t q = FindCode(g, cw); q != std::string::npos)
         g.replace(q, cw.size(), ccw);
     std::string line;
     appendCut(line, g);

@@ -80,7 +80,6 @@ bool mayHold(std::string_view line, const std::string& letter) {
 // Comments are skipped and a comment ends the word, as there.
 std::size_t gWord(std::string_view line, char* word) {
     std::size_t n = std::min(line.size(), kMaxLine), len = 0, i = 0;
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
     for (; i < n && line[i] != 'G'; ++i) {
         if (line[i] != kCommentOpen) continue;
         const std::size_t close = line.substr(0, n).find(kCommentClose, i + 1);
@@ -92,7 +91,7 @@ std::size_t gWord(std::string_view line, char* word) {
     bool first = true;
     for (++i; i < n; ++i) {
         char c = line[i];
-        if (blank(c)) continue;
+        if (IsBlankChar(c)) continue;
         if ((!first && IsNumberTerminator(static_cast<unsigned char>(c))) || c == kCommentOpen) break;
         word[len++] = c;
         first = false;

@@ -24,9 +24,6 @@ constexpr std::array<bool, 256> makeTerminators() {
 }
 constexpr std::array<bool, 256> kTerminators = makeTerminators();
 
-// "(" ends a number even where any other character would be its first: it
-// opens a comment.
-
 // Where the comment opening at `p` ends (after its ")"), or `end`.
 const char* commentEnd(const char* p, const char* end) {
     const void* close = std::memchr(p + 1, kCommentClose, static_cast<std::size_t>(end - p - 1));

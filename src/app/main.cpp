@@ -2,9 +2,9 @@
 // machine files, and either shows the workbench or, given a source and a
 // target file, converts without a window and exits with the result.
 #include <QApplication>
+#include <QIcon>
 #include <QLineEdit>
-#include <QDir>
-#include <QFileInfo>
+#include <string>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,12 +35,43 @@ bool hasDisplay() {
     return platform && *platform;
 }
 
-// The shipped machine files and help page: beside the binary when installed,
-// else in the source tree's data folder.
-QString shippedDataDir() {
-    QString beside = QCoreApplication::applicationDirPath() + "/data";
-    if (QFileInfo(beside).isDir()) return beside;
-    return QStringLiteral(TOLVA_DATA_DIR);
+// The shipped machine files and help page: share/tolva when installed, else
+// the source tree's data folder.
+std::string shippedDataDir() {
+    return tolva::ShippedFolder(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), TOLVA_DATA_DIR);
+}
+
+const char* kUsage =
+    "Usage: tolva [PROGRAM]\n"
+    "       tolva SOURCE TARGET [MACHINE.ini]\n"
+    "\n"
+    "Without arguments, or with one PROGRAM (G-code or DXF drawing), opens the workbench.\n"
+    "Given a SOURCE and a TARGET file, converts without a window and exits: a DXF drawing\n"
+    "becomes a program for the machine in use, every line's words are put in the order\n"
+    "N G M X Y Z I J K R, and the result is written to TARGET. MACHINE.ini names the machine\n"
+    "file to use (it stays in use for later starts). Messages go to standard error; the exit\n"
+    "status is 0 on success, 1 when the conversion failed, 2 when there is no display.\n"
+    "\n"
+    "  --help       show this text and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "Machine files live in $XDG_CONFIG_HOME/tolva (~/.config/tolva); see tolva(1).\n";
+
+// --help and --version answer before anything needs a display.
+bool answeredQuery(int argc, char** argv, int& status) {
+    if (argc < 2) return false;
+    const std::string a = argv[1];
+    if (a == "--version") {
+        std::printf("Tolva %s\n", TOLVA_VERSION);
+        status = 0;
+        return true;
+    }
+    if (a == "--help" || a == "-h") {
+        std::fputs(kUsage, stdout);
+        status = 0;
+        return true;
+    }
+    return false;
 }
 
 // A batch run reports only its own messages.
@@ -51,6 +82,8 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& msg) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    int status = 0;
+    if (answeredQuery(argc, argv, status)) return status;
     const bool batch = argc >= 3;  // a source and a target: convert and end
     if (!hasDisplay()) {
         if (!batch) {
@@ -64,10 +97,14 @@ int main(int argc, char** argv) {
     if (batch) qInstallMessageHandler(quietQt);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tolva");
+    QApplication::setApplicationVersion(TOLVA_VERSION);
+    // Ties the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName("tolva");
+    QApplication::setWindowIcon(QIcon::fromTheme("tolva"));
     QStringList args = QApplication::arguments().mid(1);
 
     std::string problem;
-    if (!tolva::PrepareProgramFolder(shippedDataDir().toLocal8Bit().toStdString(), &problem))
+    if (!tolva::PrepareProgramFolder(shippedDataDir(), &problem))
         std::fprintf(stderr, "tolva: %s\n", problem.c_str());
 
     tolva::MachineSettings settings(tolva::ProgramFolder());
@@ -86,7 +123,6 @@ int main(int argc, char** argv) {
     TForm8 form8;
     TForm9 form9;
 
-    int status = 0;
     if (batch) {
         status = form1.CommandLineRun() ? 0 : 1;
     } else {

@@ -43,6 +43,17 @@ bool PrepareProgramFolder(const std::string& shippedDir, std::string* message) {
     return true;
 }
 
+std::string ShippedFolder(const std::string& binaryDir, const std::string& sourceDataDir) {
+    for (const std::string& dir : {binaryDir + "/../share/tolva", binaryDir + "/data", sourceDataDir}) {
+        if (dir.empty()) continue;
+        std::error_code ec;
+        if (!fs::is_regular_file(FindFileNoCase(dir, "tolva.ini"), ec)) continue;
+        fs::path tidy = fs::weakly_canonical(dir, ec);
+        return ec ? dir : tidy.string();
+    }
+    return {};
+}
+
 const std::string& ScratchFolder() {
     // A folder removed under a running program (a cleaner, a user) is made
     // again, so the next import works; the one in progress reports its error.

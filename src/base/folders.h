@@ -18,6 +18,13 @@ std::string ProgramFolder();
 // false with a message when the folder cannot be made.
 bool PrepareProgramFolder(const std::string& shippedDir, std::string* message = nullptr);
 
+// The folder of the shipped machine files, help page and examples: the
+// installed share/tolva beside the binary's bin/ folder, else a data/ folder
+// beside the binary, else `sourceDataDir` (a run from the build tree). A
+// candidate counts only when it holds the default machine file. Empty when
+// none does.
+std::string ShippedFolder(const std::string& binaryDir, const std::string& sourceDataDir);
+
 // The scratch folder of this run, created on first use and made again if it
 // has been removed since.
 const std::string& ScratchFolder();

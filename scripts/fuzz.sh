@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and UBSan) and
 # runs each for a bounded time on its corpus.
 #
-#   scripts/fuzz.sh [--build-dir DIR] [--time SECONDS] [--ci] [--build-only] [TARGET...]
+#   scripts/fuzz.sh [--build-dir DIR] [--time SECONDS] [--unit-timeout SECONDS] [--ci] [--build-only] [TARGET...]
 #
 # Targets: dxf_import_fuzz gcode_program_fuzz ini_fuzz (all by default).
 # The corpus of each target grows in DIR/corpus/<target>, seeded from the
@@ -14,6 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$root/build-fuzz
 seconds=60
+unit_timeout=20
 ci=0
 build_only=0
 targets=()
@@ -21,6 +22,7 @@ while (($#)); do
   case $1 in
     --build-dir) dir=$2; shift 2 ;;
     --time) seconds=$2; shift 2 ;;
+    --unit-timeout) unit_timeout=$2; shift 2 ;;
     --ci) ci=1; shift ;;
     --build-only) build_only=1; shift ;;
     *) targets+=("$1"); shift ;;
@@ -62,7 +64,7 @@ for t in "${targets[@]}"; do
   dict=()
   [[ $t == dxf_import_fuzz ]] && dict=(-dict="$root/fuzz/dxf.dict")
   set +e
-  "$dir/fuzz/$t" "$dir/corpus/$t" "${dict[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+  "$dir/fuzz/$t" "$dir/corpus/$t" "${dict[@]}" -max_total_time="$seconds" -timeout="$unit_timeout" -rss_limit_mb=2048 \
       -max_len=65536 -artifact_prefix="$dir/findings/$t/" -print_final_stats=1 -timeout_exitcode=70 \
       2> "$dir/findings/$t.log"
   rc=$?

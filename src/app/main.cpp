@@ -8,10 +8,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iostream>
 #include <memory>
 
 #include "base/folders.h"
 #include "app/ascii_window.h"
+#include "app/comm_command.h"
 #include "base/host.h"
 #include "app/main_window.h"
 #include "app/start_up_qt.h"
@@ -48,9 +51,35 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& msg) {
     if (type == QtFatalMsg) std::fprintf(stderr, "tolva: %s\n", msg.toLocal8Bit().constData());
 }
 
+// --send, --punch and --help: no window, no display needed.
+int commCommand(int argc, char** argv) {
+    const std::string verb = argv[1];
+    const int needed = verb == "--punch" ? 4 : 3;  // with the verb and the program (and OUT)
+    if (verb == "--help" || verb == "-h") {
+        std::fputs(tolva::kCommandLineHelp, stdout);
+        return 0;
+    }
+    if (argc < needed || argc > needed + 1) {
+        std::fputs(tolva::kCommandLineHelp, stderr);
+        return 2;
+    }
+    QCoreApplication core(argc, argv);
+    std::string problem;
+    if (!tolva::PrepareProgramFolder(shippedDataDir().toLocal8Bit().toStdString(), &problem))
+        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+    tolva::MachineSettings settings(tolva::ProgramFolder());
+    settings.StartUp();
+    const std::string machine = argc > needed ? argv[needed] : "";
+    if (verb == "--punch") return tolva::RunPunchCommand(settings, argv[2], argv[3], machine, std::cerr);
+    return tolva::RunSendCommand(settings, argv[2], machine, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && (!std::strcmp(argv[1], "--send") || !std::strcmp(argv[1], "--punch") ||
+                      !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")))
+        return commCommand(argc, argv);
     const bool batch = argc >= 3;  // a source and a target: convert and end
     if (!hasDisplay()) {
         if (!batch) {
@@ -80,7 +109,7 @@ int main(int argc, char** argv) {
     // settings are in force before the main window is first shown.
     form3.StartUp([&form2] { form2.FlatClick(); });
     ShowRecalledSpeeds(form2, settings);
-    TForm5 form5;
+    TForm5 form5(settings);
     TForm4 form4;
     TForm7 form7(form1, settings);
     TForm8 form8;

@@ -30,15 +30,6 @@ const char* const kCommandLineHelp =
 
 namespace {
 
-class DriverSink : public ByteSink {
-public:
-    explicit DriverSink(TCommPortDriver& d) : d_(d) {}
-    int SendBytes(const std::uint8_t* data, int count) override { return d_.SendBytes(data, count); }
-
-private:
-    TCommPortDriver& d_;
-};
-
 class MemorySink : public ByteSink {
 public:
     int SendBytes(const std::uint8_t* data, int count) override {
@@ -107,7 +98,7 @@ int RunSendCommand(MachineSettings& settings, const std::string& program, const 
     }
     SendOptions options = SendOptionsFromSettings(settings, BaseName(program));
     options.dontTransmit = false;
-    DriverSink sink(driver);
+    PortSink sink(driver);
     SleepingView view;
     const SendOutcome outcome = SendProgram(lines, options, sink, view);
     if (outcome != SendOutcome::Done || !drain(driver)) {

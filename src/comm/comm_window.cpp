@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <QVBoxLayout>
 
 #include "base/folders.h"
@@ -61,19 +62,6 @@ private:
     TForm5& w_;
 };
 
-namespace {
-
-class DriverSink : public tolva::ByteSink {
-public:
-    explicit DriverSink(tolva::TCommPortDriver& d) : d_(d) {}
-    int SendBytes(const std::uint8_t* data, int count) override { return d_.SendBytes(data, count); }
-
-private:
-    tolva::TCommPortDriver& d_;
-};
-
-}  // namespace
-
 TForm5::TForm5(tolva::MachineSettings& settings, QWidget* parent)
     : ShellWindow("Form5", "Comm", parent),
       CommPortDriver1(std::make_unique<QtPollTimer>()),
@@ -90,6 +78,12 @@ TForm5::TForm5(tolva::MachineSettings& settings, QWidget* parent)
         return !stopRequested_;
     });
     lastBreath_.start();
+    // A box or dialog of this window (the copy question, the printer) hands
+    // the activation back when it closes; that is no new activation, and
+    // taking it for one would clear the received text.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* w) {
+        if (w && w != windowHandle()) fromOwnDialog_ = windowHandle() && w->transientParent() == windowHandle();
+    });
 }
 
 TForm5::~TForm5() {
@@ -194,7 +188,7 @@ void TForm5::buildControls() {
 
 bool TForm5::event(QEvent* e) {
     // A send in progress keeps its connection; a hidden window connects nothing.
-    if (e->type() == QEvent::WindowActivate && !sending_ && isVisible()) FormActivate();
+    if (e->type() == QEvent::WindowActivate && !sending_ && isVisible() && !fromOwnDialog_) FormActivate();
     return ShellWindow::event(e);
 }
 
@@ -283,7 +277,7 @@ void TForm5::SendEditorFileClick() {
     StopButton->setEnabled(true);
     lastBreath_.restart();
     View view(*this);
-    DriverSink sink(CommPortDriver1);
+    tolva::PortSink sink(CommPortDriver1);
     const tolva::SendOutcome outcome = tolva::SendProgram(lines, options, sink, view);
     sending_ = false;
     SendButton->setEnabled(true);

@@ -81,6 +81,7 @@ private:
     bool wantCr_ = false;
     bool sending_ = false;
     bool stopRequested_ = false;
+    bool fromOwnDialog_ = false;  // the window last active before this one was our own box
     QEventLoop* waitLoop_ = nullptr;
     QElapsedTimer lastBreath_;
 };

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "comm/comm_port_driver.h"
 #include "comm/tape_punch.h"
 
 namespace tolva {
@@ -49,6 +50,16 @@ public:
     virtual ~ByteSink() = default;
     // Writes `count` bytes; a result below 0 is a transmit failure (timeout).
     virtual int SendBytes(const std::uint8_t* data, int count) = 0;
+};
+
+// The serial port as a sink.
+class PortSink : public ByteSink {
+public:
+    explicit PortSink(TCommPortDriver& driver) : driver_(driver) {}
+    int SendBytes(const std::uint8_t* data, int count) override { return driver_.SendBytes(data, count); }
+
+private:
+    TCommPortDriver& driver_;
 };
 
 class SendView {

@@ -18,14 +18,6 @@ namespace {
 using tolva::SendOptions;
 using tolva::SendOutcome;
 
-class DriverSink : public tolva::ByteSink {
-public:
-    explicit DriverSink(tolva::TCommPortDriver& d) : d_(d) {}
-    int SendBytes(const std::uint8_t* data, int count) override { return d_.SendBytes(data, count); }
-
-private:
-    tolva::TCommPortDriver& d_;
-};
 
 class RecordingView : public tolva::SendView {
 public:
@@ -38,7 +30,7 @@ public:
 struct Machine {
     PtyPeer peer;
     tolva::TCommPortDriver driver;
-    DriverSink sink{driver};
+    tolva::PortSink sink{driver};
     RecordingView view;
     Machine() {
         driver.SetDeviceName(tolva::pnCOM2, peer.SlaveName());
@@ -186,7 +178,7 @@ TEST(ProgramSend, APeerThatStopsReadingEndsTheSendWithATimeout) {
     driver.SetDeviceName(tolva::pnCOM2, peer.SlaveName());
     driver.SetOutputTimeout(200);
     ASSERT_TRUE(driver.Connect());
-    DriverSink sink(driver);
+    tolva::PortSink sink(driver);
     tolva::SendView view;
     const std::vector<std::string> program(50000, std::string(40, 'G'));
     SendOptions o;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -125,7 +126,7 @@ void TForm5::buildControls() {
     Memo3->setObjectName("Memo3");
     Memo3->setReadOnly(true);
     Memo3->setUndoRedoEnabled(false);
-    Memo3->setFont(QFont("Monospace"));
+    Memo3->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
     tapeLayout->addWidget(Memo3);
     top->addWidget(tape, 1);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -149,6 +150,14 @@ TEST_F(CommWindow, ReceivedTextGrowsInPlaceAndGoesToTheEditor) {
     peer.Write("1 X2\r\rG0\r");
     poll();
     EXPECT_EQ(rx(), "%\nAC\nD1 X2\n\nG0\n");
+
+    // The line terminal: Enter sends the last line, then CR.
+    form5->TxRichEdit1->clear();
+    QTest::keyClicks(form5->TxRichEdit1, "N5 G4");
+    QTest::keyClick(form5->TxRichEdit1, Qt::Key_Return);
+    QTest::keyClicks(form5->TxRichEdit1, "M2");
+    EXPECT_EQ(peer.Read(), "N5 G4\r");
+    EXPECT_EQ(form5->TxRichEdit1->toPlainText().toStdString(), "N5 G4\nM2");
 
     bool untitled = false;
     form5->OnCopiedToEditor = [&] { untitled = true; };

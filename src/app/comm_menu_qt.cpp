@@ -1,4 +1,6 @@
 // The main window's ways into the communications window.
+#include <QCheckBox>
+
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "comm/comm_window.h"
@@ -26,8 +28,11 @@ void TForm1::SendTheFileClick() {
     Form5->show();
     // Connected here, not by the activation the window manager sends later.
     Form5->FormActivate();
-    Form5->SendEditorFileClick();
-    Form5->close();
+    // A port that could not be opened, a timeout or a stop leaves the window
+    // open with its message: closed, nothing would tell that the program did
+    // not go out.
+    if (!Form5->CommPortDriver1.IsConnected() && !Form5->DontTransmit->isChecked()) return;
+    if (Form5->SendEditorFileClick()) Form5->close();
 }
 
 void TForm1::ReceivedAsUntitled() {

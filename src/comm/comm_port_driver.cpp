@@ -299,7 +299,13 @@ int TCommPortDriver::SendBytes(const void* data, int count) {
         ssize_t n = 0;
         if (room != 0) {
             n = ::write(fd_, p, static_cast<size_t>(count));
-            if (n < 0) n = 0;  // full (EAGAIN) or interrupted: wait below
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                // The device is gone (an adapter unplugged) or broken: no
+                // wait would help.
+                lastError_ = DeviceName(port_) + ": " + systemReason(errno);
+                return failed();
+            }
+            if (n < 0) n = 0;  // full or interrupted: wait below
         }
         if (n > 0) {
             t0 = Clock::now();

@@ -101,6 +101,7 @@ public:
     // ---- Operations.
     // True when connected afterwards. On failure LastError() tells why in
     // words (device, and the system's reason or the program holding it).
+    // LastError() also tells why a send failed at once.
     bool Connect();
     void Disconnect();
     bool IsConnected() const { return fd_ >= 0; }
@@ -112,8 +113,9 @@ public:
     int OutputFreeSpace();
     // Writes `count` bytes. Returns 0 when disconnected, `count` when every
     // byte went out, and a negative number when the output queue stayed full
-    // (or nothing could be written) for more than OutputTimeout() ms: minus
-    // the bytes written, or -1 when none were.
+    // (or nothing could be written) for more than OutputTimeout() ms, or at
+    // once when the device fails (LastError() tells why): minus the bytes
+    // written, or -1 when none were.
     int SendBytes(const void* data, int count);
     void SetDtrLine(bool on);
     void SetRtsLine(bool on);

@@ -258,11 +258,11 @@ void TForm5::keyPressEvent(QKeyEvent* e) {
     ShellWindow::keyPressEvent(e);
 }
 
-void TForm5::SendEditorFileClick() {
-    if (sending_) return;
+bool TForm5::SendEditorFileClick() {
+    if (sending_) return false;
     MainEditorAccess* main = MainWindowAccess;
     ProgramEditor* editor = main ? main->MainEditor() : nullptr;
-    if (!editor) return;
+    if (!editor) return false;
     // The send works on a copy: the program in the editor is never touched.
     const std::vector<std::string> lines = editor->Lines();
     tolva::SendOptions options =
@@ -292,6 +292,7 @@ void TForm5::SendEditorFileClick() {
         CommPortDriver1.PurgeBuffers(false, true);
         StatusText->setText("Send stopped");
     }
+    return outcome == tolva::SendOutcome::Done;
 }
 
 void TForm5::DrawTape(std::uint8_t frame) {

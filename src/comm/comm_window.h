@@ -48,7 +48,8 @@ public:
 
     // Each activation: disconnect, clear, take the settings, connect.
     void FormActivate();
-    void SendEditorFileClick();
+    // True when the whole program went out (or was listed).
+    bool SendEditorFileClick();
     void RecieveFromRemoteClick();
     void ClearClick();
     void CopyRecievedToEditorClick();

@@ -1,6 +1,7 @@
 // The main window's ways into the communications window: "&Comm " (F6) and
 // the tool button that sends the program and closes the window again.
 #include <QAction>
+#include <QLabel>
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -45,6 +46,14 @@ TEST(CommMenu, TheSendButtonSendsTheProgramAndTheReceivedProgramIsUntitled) {
         EXPECT_EQ(peer.Read(), "G0 X1\r\nM30\r\n");
         EXPECT_FALSE(form5.isVisible());
         EXPECT_FALSE(form5.CommPortDriver1.IsConnected());
+
+        // A port that cannot be opened keeps the window open with its message.
+        std::ofstream(ini) << "[Com Port]\nCom 1=1\nDevice1=/dev/tolva-no-such-port\n";
+        settings.Ldini();
+        send->click();
+        EXPECT_TRUE(form5.isVisible());
+        EXPECT_TRUE(form5.StatusText->text().startsWith("Error: could not connect."));
+        form5.close();
 
         // A received program replaces the loaded one as an untitled program.
         tolva::App().CurrentFileName = dir + "/old.nc";

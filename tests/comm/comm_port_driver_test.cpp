@@ -147,4 +147,17 @@ TEST(CommPortDriver, ASendToAPeerThatStopsReadingTimesOut) {
     EXPECT_EQ(d.SendBytes(&one, 1), -1);
 }
 
+TEST(CommPortDriver, ADeviceThatGoesAwayFailsTheSendAtOnce) {
+    PtyPeer peer;
+    TCommPortDriver d;
+    d.SetDeviceName(tolva::pnCOM2, peer.SlaveName());
+    ASSERT_TRUE(d.Connect()) << d.LastError();
+    peer.CloseMaster();
+    const auto t0 = std::chrono::steady_clock::now();
+    const char bytes[] = "G1 X1\r";
+    EXPECT_EQ(d.SendBytes(bytes, 6), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));  // not the 4 s timeout
+    EXPECT_NE(d.LastError().find("Input/output error"), std::string::npos) << d.LastError();
+}
+
 }  // namespace

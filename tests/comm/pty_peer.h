@@ -42,6 +42,11 @@ public:
         }
         return got;
     }
+    // The machine goes away (a cable or adapter pulled).
+    void CloseMaster() {
+        ::close(master_);
+        master_ = -1;
+    }
     // The machine sends.
     void Write(std::string_view bytes) { (void)!::write(master_, bytes.data(), bytes.size()); }
 

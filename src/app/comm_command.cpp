@@ -103,6 +103,7 @@ int RunSendCommand(MachineSettings& settings, const std::string& program, const 
     const SendOutcome outcome = SendProgram(lines, options, sink, view);
     if (outcome != SendOutcome::Done || !drain(driver)) {
         err << "tolva: " << kTimeoutCaption << "\n";
+        if (!driver.LastError().empty()) err << "tolva: " << driver.LastError() << "\n";
         driver.Disconnect();
         return 1;
     }

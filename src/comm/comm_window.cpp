@@ -286,6 +286,8 @@ bool TForm5::SendEditorFileClick() {
     if (outcome == tolva::SendOutcome::TimedOut) {
         host_->Beep();
         setWindowTitle(tolva::kTimeoutCaption);
+        // A device that failed says why; a plain timeout has no reason.
+        if (!CommPortDriver1.LastError().empty()) StatusText->setText(fromBytes(CommPortDriver1.LastError()));
         CommPortDriver1.Disconnect();
     } else if (outcome == tolva::SendOutcome::Stopped) {
         // What is still queued would reach the machine after the stop.

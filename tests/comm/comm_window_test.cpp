@@ -131,6 +131,19 @@ TEST_F(CommWindow, AMissingDeviceIsReportedAndNothingBreaks) {
     EXPECT_EQ(form5->windowTitle(), "Comm");
 }
 
+TEST_F(CommWindow, APortHeldElsewhereIsReported) {
+    SetUpMachine("");
+    tolva::TCommPortDriver holder;  // another program's open port
+    holder.SetDeviceName(tolva::pnCOM2, peer.SlaveName());
+    ASSERT_TRUE(holder.Connect());
+    form5->FormActivate();
+    const std::string status = form5->StatusText->text().toStdString();
+    EXPECT_EQ(status.rfind("Error: could not connect.", 0), 0u) << status;
+    EXPECT_NE(status.find("is in use by"), std::string::npos) << status;
+    EXPECT_EQ(form5->RxRichEdit1->toPlainText().toStdString().rfind("Error: You may have selected the same port as the Mouse ", 0), 0u);
+    EXPECT_FALSE(form5->CommPortDriver1.IsConnected());
+}
+
 TEST_F(CommWindow, ReceivedTextGrowsInPlaceAndGoesToTheEditor) {
     SetUpMachine("[Options]\nStripBlank=1\n");
     main.editor->LoadBytes("OLD\n");

@@ -8,10 +8,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iostream>
 #include <memory>
 
 #include "base/folders.h"
 #include "app/ascii_window.h"
+#include "app/comm_command.h"
 #include "base/host.h"
 #include "app/main_window.h"
 #include "app/start_up_qt.h"
@@ -41,22 +44,6 @@ std::string shippedDataDir() {
     return tolva::ShippedFolder(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), TOLVA_DATA_DIR);
 }
 
-const char* kUsage =
-    "Usage: tolva [PROGRAM]\n"
-    "       tolva SOURCE TARGET [MACHINE.ini]\n"
-    "\n"
-    "Without arguments, or with one PROGRAM (G-code or DXF drawing), opens the workbench.\n"
-    "Given a SOURCE and a TARGET file, converts without a window and exits: a DXF drawing\n"
-    "becomes a program for the machine in use, every line's words are put in the order\n"
-    "N G M X Y Z I J K R, and the result is written to TARGET. MACHINE.ini names the machine\n"
-    "file to use (it stays in use for later starts). Messages go to standard error; the exit\n"
-    "status is 0 on success, 1 when the conversion failed, 2 when there is no display.\n"
-    "\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the version and exit\n"
-    "\n"
-    "Machine files live in $XDG_CONFIG_HOME/tolva (~/.config/tolva); see tolva(1).\n";
-
 // --help and --version answer before anything needs a display.
 bool answeredQuery(int argc, char** argv, int& status) {
     if (argc < 2) return false;
@@ -67,7 +54,7 @@ bool answeredQuery(int argc, char** argv, int& status) {
         return true;
     }
     if (a == "--help" || a == "-h") {
-        std::fputs(kUsage, stdout);
+        std::fputs(tolva::kCommandLineHelp, stdout);
         status = 0;
         return true;
     }
@@ -79,11 +66,32 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& msg) {
     if (type == QtFatalMsg) std::fprintf(stderr, "tolva: %s\n", msg.toLocal8Bit().constData());
 }
 
+// --send and --punch: no window, no display needed.
+int commCommand(int argc, char** argv) {
+    const std::string verb = argv[1];
+    const int needed = verb == "--punch" ? 4 : 3;  // with the verb and the program (and OUT)
+    if (argc < needed || argc > needed + 1) {
+        std::fputs(tolva::kCommandLineHelp, stderr);
+        return 2;
+    }
+    QCoreApplication core(argc, argv);
+    std::string problem;
+    if (!tolva::PrepareProgramFolder(shippedDataDir(), &problem))
+        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+    tolva::MachineSettings settings(tolva::ProgramFolder());
+    settings.StartUp();
+    const std::string machine = argc > needed ? argv[needed] : "";
+    if (verb == "--punch") return tolva::RunPunchCommand(settings, argv[2], argv[3], machine, std::cerr);
+    return tolva::RunSendCommand(settings, argv[2], machine, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int status = 0;
     if (answeredQuery(argc, argv, status)) return status;
+    if (argc >= 2 && (!std::strcmp(argv[1], "--send") || !std::strcmp(argv[1], "--punch")))
+        return commCommand(argc, argv);
     const bool batch = argc >= 3;  // a source and a target: convert and end
     if (!hasDisplay()) {
         if (!batch) {
@@ -117,7 +125,7 @@ int main(int argc, char** argv) {
     // settings are in force before the main window is first shown.
     form3.StartUp([&form2] { form2.FlatClick(); });
     ShowRecalledSpeeds(form2, settings);
-    TForm5 form5;
+    TForm5 form5(settings);
     TForm4 form4;
     TForm7 form7(form1, settings);
     TForm8 form8;

@@ -230,7 +230,7 @@ void TForm1::buildMenus() {
         if (Form7) Form7->ShowWithLine();
     });
 
-    addItem(nullptr, "&Comm ", "F6", kLater);
+    addItem(nullptr, "&Comm ", "F6", [this] { CommClick(); });
     addItem(nullptr, "Array", "", kLater);
     addItem(nullptr, "Offset", "", kLater);
 
@@ -304,7 +304,7 @@ void TForm1::buildToolBar() {
     button("Undo", "Undo last text edit", [this] { RichEdit1->undo(); })->setObjectName("UndoButton");
     button("T1", "Translate using first half of table lines 30-49", [this] { TranslateRows(29, 49); })->setObjectName("T1Button");
     button("T2", "Translate using second half of table lines 50-69", [this] { TranslateRows(49, 69); })->setObjectName("T2Button");
-    button("Send", "Send the file to a remote system", kLater)->setObjectName("SendButton");
+    button("Send", "Send the file to a remote system", [this] { SendTheFileClick(); })->setObjectName("SendButton");
 
     Label1 = new QLabel("The present ini file", ToolPanel);
     Label1->setObjectName("Label1");

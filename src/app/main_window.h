@@ -109,6 +109,12 @@ public:
     void UseAnotherLayerClick();
     void UseAnotherIniClick();
     void EditIniClick();
+    // "&Comm ": the communications window in its normal state.
+    void CommClick();
+    // The tool button "Send": show the communications window, send, close it.
+    void SendTheFileClick();
+    // After "&Copy Recieved To Editor": the program is an untitled one.
+    void ReceivedAsUntitled();
 
 protected:
     // The file dialogs; an empty result is a cancel. Tests replace them.

@@ -82,14 +82,14 @@ void LabelTable::Save(IniFile& ini) const {
     }
 }
 
-std::string Translate(const LabelTable& table, int row, std::string_view line) {
+std::string Translate(const LabelTable& table, int row, std::string_view line, std::size_t limit) {
     std::string from = cut(table.Cell(0, row));
     std::string out(line);
     if (!from.empty()) {
         std::size_t p = out.find(from);
         if (p != std::string::npos) out.replace(p, from.size(), cut(table.Cell(1, row)));
     }
-    if (out.size() > kMaxCell) out.resize(kMaxCell);
+    if (out.size() > limit) out.resize(limit);
     return out;
 }
 

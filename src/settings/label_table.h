@@ -58,8 +58,9 @@ private:
 
 // One translate step: the first occurrence of column 0 of `row` in `line`
 // (exact, case-sensitive) is replaced by column 1; an empty "from" text never
-// matches. The result is cut to 255 characters.
-std::string Translate(const LabelTable& table, int row, std::string_view line);
+// matches. The result is cut to `limit` characters (a send keeps every
+// character: it passes no limit).
+std::string Translate(const LabelTable& table, int row, std::string_view line, std::size_t limit = kMaxCell);
 
 // Applies rows first..last in increasing order to each line, each row working
 // on the result of the one before (so a later row may replace what an earlier

@@ -1,0 +1,140 @@
+#include "app/comm_command.h"
+
+#include <chrono>
+#include <thread>
+
+#include "app/document.h"
+#include "base/folders.h"
+#include "base/program_file.h"
+#include "comm/comm_port_driver.h"
+#include "comm/port_settings.h"
+#include "comm/program_send.h"
+#include "settings/machine_settings.h"
+
+namespace tolva {
+
+const char* const kCommandLineHelp =
+    "Usage:\n"
+    "  tolva [PROGRAM]                        open the workbench (with PROGRAM loaded)\n"
+    "  tolva SOURCE TARGET [MACHINE.ini]      convert SOURCE into TARGET without a window\n"
+    "  tolva --send PROGRAM [MACHINE.ini]     send PROGRAM through the machine file's serial port\n"
+    "                                         as the Comm window's Send does; exit 0 when the last\n"
+    "                                         byte went out, 1 on a timeout or a port that cannot\n"
+    "                                         be opened\n"
+    "  tolva --punch PROGRAM OUT [MACHINE.ini]\n"
+    "                                         write the tape punch bytes (leader, readable header,\n"
+    "                                         program, trailer) to the file OUT\n"
+    "  tolva --help                           this text\n"
+    "  tolva --version                        the version\n"
+    "\n"
+    "The conversion loads SOURCE as the window would (a DXF drawing becomes a program for\n"
+    "the machine in use), puts every line's words in the order N G M X Y Z I J K R and writes\n"
+    "TARGET; MACHINE.ini names the machine file to use (it stays in use for later starts).\n"
+    "Messages go to standard error; the exit status is 0 on success, 1 when the conversion\n"
+    "failed, 2 when there is no display to open the workbench on.\n"
+    "Ports 1-4 are /dev/ttyS0-3 unless the machine file's [Com Port] section names\n"
+    "Device1..Device4. Machine files live in $XDG_CONFIG_HOME/tolva (~/.config/tolva);\n"
+    "see tolva(1).\n";
+
+namespace {
+
+class MemorySink : public ByteSink {
+public:
+    int SendBytes(const std::uint8_t* data, int count) override {
+        bytes.append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
+        return count;
+    }
+    std::string bytes;
+};
+
+class SleepingView : public SendView {
+public:
+    void Wait(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+bool prepare(MachineSettings& settings, const std::string& program, const std::string& machineFile,
+             std::vector<std::string>& lines, std::ostream& err) {
+    if (!machineFile.empty()) {
+        if (!FileExists(machineFile)) {
+            err << "tolva: INI File Not Found: " << machineFile << "\n";
+            return false;
+        }
+        settings.SetMachineFile(machineFile);
+        FileStatus st = settings.Ldini();
+        if (!st.ok) {
+            err << "tolva: " << st.message << "\n";
+            return false;
+        }
+    }
+    ProgramFile file;
+    std::string warning;
+    FileStatus st = LoadProgramFile(program, file, &warning);
+    if (!st.ok) {
+        err << "tolva: " << st.message << "\n";
+        return false;
+    }
+    lines = std::move(file.lines);
+    return true;
+}
+
+// Waits until the port's queue is empty, or no byte has left it for the
+// output timeout.
+bool drain(TCommPortDriver& d) {
+    using Clock = std::chrono::steady_clock;
+    int last = d.OutputFreeSpace();
+    auto t0 = Clock::now();
+    while (d.IsConnected() && d.OutputFreeSpace() < static_cast<int>(d.ComPortOutBufSize())) {
+        const int now = d.OutputFreeSpace();
+        if (now != last) last = now, t0 = Clock::now();
+        if (Clock::now() - t0 > std::chrono::milliseconds(d.OutputTimeout())) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunSendCommand(MachineSettings& settings, const std::string& program, const std::string& machineFile,
+                   std::ostream& err) {
+    std::vector<std::string> lines;
+    if (!prepare(settings, program, machineFile, lines, err)) return 1;
+    TCommPortDriver driver;
+    ConfigurePort(driver, settings);
+    if (!driver.Connect()) {
+        err << "tolva: " << ConnectFailureText(driver) << "\n";
+        return 1;
+    }
+    SendOptions options = SendOptionsFromSettings(settings, BaseName(program));
+    options.dontTransmit = false;
+    PortSink sink(driver);
+    SleepingView view;
+    const SendOutcome outcome = SendProgram(lines, options, sink, view);
+    if (outcome != SendOutcome::Done || !drain(driver)) {
+        err << "tolva: " << kTimeoutCaption << "\n";
+        if (!driver.LastError().empty()) err << "tolva: " << driver.LastError() << "\n";
+        driver.Disconnect();
+        return 1;
+    }
+    driver.Disconnect();
+    return 0;
+}
+
+int RunPunchCommand(MachineSettings& settings, const std::string& program, const std::string& out,
+                    const std::string& machineFile, std::ostream& err) {
+    std::vector<std::string> lines;
+    if (!prepare(settings, program, machineFile, lines, err)) return 1;
+    SendOptions options = SendOptionsFromSettings(settings, BaseName(program));
+    options.tape = true;
+    options.lineDelay = options.charDelay = 0;
+    MemorySink sink;
+    SendView view;
+    SendProgram(lines, options, sink, view);
+    FileStatus st = WriteFileAtomic(out, sink.bytes);
+    if (!st.ok) {
+        err << "tolva: " << st.message << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tolva

@@ -62,6 +62,18 @@ TEST(SwapBlock, RefusesIncrementalProgramsAndBeepsWithoutHighlight) {
     EXPECT_FALSE(SwapBlock(lines, 0, 2, false, rig.options, rig.host, ScratchFolder()).changed);
     EXPECT_EQ(lines, abs);
     EXPECT_EQ(rig.host.beeps, 1);
+    // A scratch file that cannot be written: the message, the program as it was.
+    const SwapResult r = SwapBlock(lines, 0, 2, true, rig.options, rig.host, "/nonexistent-tolva");
+    EXPECT_FALSE(r.file.ok);
+    EXPECT_EQ(lines, abs);
+}
+
+TEST(SwapBlock, SwapXYPutsTheWordsOfTheLinesReadBackInItsOrder) {
+    SwapRig rig;
+    const Lines program = {"G90", "G01 X1 Y0 M08", "G01 X2 Y0", "M30"};
+    EXPECT_EQ(rig.Swap(program, 0, 2), (Lines{"G90", "G01 X2 Y0 ", "G01 M08 X1 Y0 ", "M30"}));
+    rig.options.SwapXY = true;
+    EXPECT_EQ(rig.Swap(program, 0, 2), (Lines{"G90", "G01 X2 Y0 ", "G01 X1 Y0 M08 ", "M30"}));
 }
 
 // The X, Y, Z points of the lines that hold one, in order.

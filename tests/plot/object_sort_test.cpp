@@ -88,6 +88,16 @@ TEST(ObjectSort, OrdersBySizeBothWaysBetweenHeaderAndLastLine) {
     EXPECT_EQ(rig.Sort(ties, ObjectOrder::Descending), Join({head, r, p, q, tail}));
 }
 
+TEST(ObjectSort, ScratchFileFailureLeavesTheProgramAsItWas) {
+    SortRig rig;
+    const Lines program = Join({{"G90"}, Rect(0, 0, 5, 5), Rect(20, 0, 1, 1), {"M30"}});
+    Lines lines = program;
+    const ObjectSortResult r = SortObjects(lines, ObjectOrder::Ascending, rig.interp, rig.host, "/nonexistent-tolva");
+    EXPECT_FALSE(r.file.ok);
+    EXPECT_FALSE(r.file.message.empty());
+    EXPECT_EQ(lines, program);
+}
+
 TEST(ObjectSort, ProgramWithoutObjectsGainsOneEmptyLineBeforeItsLast) {
     SortRig rig;
     const Lines program = {"G90", "G01 X1", "G01 X2", "M30"};

@@ -1,11 +1,10 @@
 // Ordering closed paths and moving a start point. The sorts are checked
-// against the re-plot-per-object algorithm they replace (kept here as the
-// reference), on hand-made cases and on generated programs.
+// against the re-plot-per-object algorithm they replace (replot_sort.h), on
+// hand-made cases and generated programs, and the sorted programs are run on
+// LinuxCNC's interpreter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <random>
 #include <set>
 #include <string>

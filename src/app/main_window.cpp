@@ -36,6 +36,7 @@
 #include "app/ascii_window.h"
 #include "app/edit_ops_window.h"
 #include "app/find_window.h"
+#include "app/order_menu_qt.h"
 #include "base/qt_host_qt.h"
 #include "plot/plot_window.h"
 #include "settings/setup_window.h"
@@ -193,7 +194,8 @@ void TForm1::buildMenus() {
     QAction* copy = addItem(edit, "&Copy", "Ctrl+C", [this] { RichEdit1->copy(); });
     QAction* paste = addItem(edit, "&Paste", "Ctrl+V", [this] { RichEdit1->paste(); });
     QAction* del = addItem(edit, "&Delete", "Ctrl+Del", [this] { RichEdit1->removeSelectedText(); });
-    QAction* swap = addItem(edit, "&Swap", "Ctrl+S", kLater);
+    QAction* swap = addItem(edit, "&Swap", "Ctrl+S", [this] { SwapClick(*this, settings_); },
+                            "Swap travel direction of highlighted block");
     QAction* compress = addItem(edit, "Compress", "Ctrl+Alt+C", [this] { CompressClick(*this, settings_, 0); });
     addItem(edit, "Super Compress", "", [this] { CompressClick(*this, settings_, 1); },
             "Warning Some Tolva functions will not work on a super compressed files");
@@ -205,14 +207,20 @@ void TForm1::buildMenus() {
     QAction* toInch = addItem(edit, "Metric to Inch", "", kLater);
 
     QMenu* misc = bar->addMenu("&Misc");
-    addItem(misc, "Move starting point Forward on highlighted code", "", kLater);
+    addItem(misc, "Move starting point Forward on highlighted code", "",
+            [this] { MoveStartForwardClick(*this, settings_); }, "Moves on highlited block usually start cut to stop cut");
     addItem(misc, "Add Chars  to line end", "", kLater);
     addItem(misc, "Remove Chars from line end", "", kLater);
     addItem(misc, "Pack the file remove all spaces", "", kLater);
     addItem(misc, "Remove Comments enclosed by labels (71-72)", "", kLater);
-    addItem(misc, "Sort Objects Acending", "Ctrl+A", kLater);
-    addItem(misc, "Sort Objects Decending", "Ctrl+D", kLater);
-    addItem(misc, "Largest Object to bottom Only", "Ctrl+B", kLater);
+    addItem(misc, "Sort Objects Acending", "Ctrl+A",
+            [this] { SortObjectsClick(*this, settings_, tolva::ObjectOrder::Ascending); },
+            "Smallest closed paths move to the top");
+    addItem(misc, "Sort Objects Decending", "Ctrl+D",
+            [this] { SortObjectsClick(*this, settings_, tolva::ObjectOrder::Descending); },
+            "Smallest closed paths move to the bottom");
+    addItem(misc, "Largest Object to bottom Only", "Ctrl+B", [this] { LargestToBottomClick(*this, settings_); },
+            "Only moves the longest path so interior cuts are done first.");
     addItem(misc, "Line Order N G M X Y Z I J K R", "Ctrl+O", [this] { OrderLinesMFirstClick(); });
     addItem(misc, "Line Order N G X Y Z I J K R M", "Ctrl+Alt+L", [this] { OrderLinesMLastClick(); });
     addItem(misc, "Translate Using table from setup window", "Ctrl+T", [this] { TranslateRows(29, 69); },

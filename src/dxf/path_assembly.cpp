@@ -439,11 +439,11 @@ std::vector<std::string> CleanUpLines(const std::vector<std::string>& in, const 
     for (std::size_t n = 0; n < in.size(); ++n) {
         progress(host, n, in.size());
         SplitLine w = SplitWords(in[n], l);
-        if (s.rMode) {
+        if (!s.keepArcWords && s.rMode) {
             w.I.clear();
             w.J.clear();
             w.K.clear();
-        } else {
+        } else if (!s.keepArcWords) {
             w.R.clear();
         }
         line.clear();

@@ -31,6 +31,9 @@ struct PathAssemblySettings {
     AxisCodes codes;
     bool includeZ = false;            // "Z Included" (IncludeZCheckBox)
     bool rMode = false;               // "R instead of I J K" (RCheckbox)
+    // RemoveDup2 keeps centre and radius words alike, whatever rMode says:
+    // a reversed block's arcs keep the words they were written with.
+    bool keepArcWords = false;
     bool lineComp = false;            // "Line comp" (VectorCheckBox2): run CrunchLines
     float connectTolerance = 0.005f;  // ConnectEdit, program units
     float vectorErrDegrees = 0.5f;    // VectorErr, degrees
@@ -81,7 +84,8 @@ std::vector<std::string> DropCollinearPieces(const std::vector<std::string>& in,
                                              const PathAssemblySettings& settings, Host* host = nullptr);
 
 // `RemoveDup2`: every line rebuilt as its words in the order G M N X Y Z I J
-// R K and the rest (arc centres dropped in R mode, R dropped otherwise);
+// R K and the rest (arc centres dropped in R mode, R dropped otherwise,
+// both kept with keepArcWords);
 // a line is emptied when it only repeats the previous line's point (no other
 // word), when it ends where the previous arc line ended, or when it equals
 // the previous line without blanks; lines holding only blanks are not

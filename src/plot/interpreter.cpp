@@ -419,6 +419,7 @@ void Interpreter::Bigobject(bool cutOn, bool cutOff) {
         const float L = static_cast<float>(static_cast<long double>(s.TotalDist) - s.LastMark - s.CutOffTotal);
         if (L > s.Largest.Length) s.Largest = {L, s.ObjectStartLine, s.CurLine};
         if (L < s.Smallest.Length) s.Smallest = {L, s.ObjectStartLine, s.CurLine};
+        if (ObjectLog && s.Cutting) ObjectLog->push_back({L, s.ObjectStartLine, s.CurLine});
         s.CutOffTotal = s.TotalDist;
         s.LastMark = s.TotalDist;
         s.Cutting = false;

@@ -16,6 +16,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "base/host.h"
 #include "plot/canvas.h"
@@ -164,6 +165,10 @@ public:
 
     // Cut-on/cut-off accounting after each line.
     void Bigobject(bool cutOn, bool cutOff);
+    // While set, every cut-off that closes a cut-on of its own (one that came
+    // after the previous cut-off) is appended here as it is measured, in
+    // program order: one plot then gives every object's size at once.
+    std::vector<ObjectRecord>* ObjectLog = nullptr;
     static void ZeroIOrJ(PlotWords& w);
 
     // The summary texts for the current totals and speed texts.

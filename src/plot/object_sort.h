@@ -1,0 +1,86 @@
+// Ordering the closed paths of a program by size, and moving the start point
+// of a highlighted closed path.
+//
+// An object is a run of lines ending with a line that holds the End Block code
+// (label row 9). It begins after the nearest earlier line holding the End
+// Block, Kerf Comp Left or Kerf Comp Right code (rows 9, 4, 5), so its lead-in
+// goes with it. Without such a line (a hand-written first path) it begins at
+// the run of lines right before its Begin Block line (row 8) that hold an X, Y
+// or Z word, its approach, or at the Begin Block line itself.
+//
+// An object's size is the length the backplot measures from its Begin Block
+// line to its End Block line (scaled units). A cut-off that closes no cut-on
+// of its own (a second End Block after the first) closes no object: its line
+// stays where it is.
+//
+// Programs are the editor's lines, one byte string each. The operations work
+// on the lines they are given and leave them as they were when they fail.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/host.h"
+#include "base/program_file.h"
+#include "plot/interpreter.h"
+#include "text/axis_codes.h"
+
+namespace tolva {
+
+// One object of a program: its size and its first and last line (0-based).
+struct ProgramObject {
+    float Length = 0.0f;  // scaled units, as the plot measured it
+    int FirstLine = 0;
+    int BeginLine = 0;    // the Begin Block line
+    int EndLine = 0;      // the End Block line
+};
+
+// First line of the object whose Begin Block is line `beginLine`.
+int ObjectFirstLine(const std::vector<std::string>& lines, int beginLine, const AxisCodes& codes);
+
+// Plots `lines` once from line 0 with `interp` (its settings, view scale and
+// canvas) and gives every object in program order. The interpreter's records
+// of the largest and smallest object are left as the plot made them.
+std::vector<ProgramObject> FindObjects(const std::vector<std::string>& lines, Interpreter& interp, Host& host);
+
+enum class ObjectOrder { Ascending, Descending };
+
+struct ObjectSortResult {
+    FileStatus file;       // the scratch file failed: lines untouched
+    bool changed = false;  // the lines differ from what was given
+};
+
+// "Sort Objects Acending" / "Sort Objects Decending". The program is
+// compressed (`RemoveDup`, flag 0) and plotted once; the objects then move, in
+// order of size (ties in program order), behind the lines that belong to no
+// object and before the program's last line. Ascending leaves an object of
+// 2^31 scaled units or more in place, descending one of size 0. The moved
+// lines pass through `Temp.$$$` of `scratchFolder`. When nothing moves, one
+// empty line comes before the last line (the empty scratch file reads so).
+// When the last line belongs to a moved object, no line is kept behind the
+// objects: every object moves whole.
+//
+// The result is that of plotting the program again after each object has
+// been taken out and taking the smallest (largest) object then left, as long
+// as an object's measured size does not depend on the lines before it.
+ObjectSortResult SortObjects(std::vector<std::string>& lines, ObjectOrder order, Interpreter& interp,
+                             Host& host, const std::string& scratchFolder);
+
+// "Largest Object to bottom Only": compresses, plots once and moves the
+// largest object (the first of equal sizes; never one of size 0) to just
+// before the last line. An object that ends the program stays.
+ObjectSortResult LargestObjectToBottom(std::vector<std::string>& lines, Interpreter& interp, Host& host);
+
+inline constexpr char kMoveStartMessage[] = "Highlighted first two selected lines must contain X or Y ";
+
+// "Move starting point Forward on highlighted code" on the block of
+// `count` lines after line `selStartLine` (lines L1..Lk): L2 keeps only its
+// M, X, Y, Z words and rest, and L1 and L2 as they were follow Lk, L1 leaving
+// its place, so the block grows by one line. Refused with kMoveStartMessage
+// unless L1 holds the X letter, or the Y letter in a block of three or more
+// lines; a block of fewer than two lines is refused the same way. False when
+// refused (lines untouched).
+bool MoveStartForward(std::vector<std::string>& lines, int selStartLine, int count, const Letters& letters,
+                      Host& host);
+
+}  // namespace tolva

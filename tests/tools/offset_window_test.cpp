@@ -1,11 +1,15 @@
 #include "tools/offset_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "plot/plot_window.h"
 #include "text/compress.h"
 #include "../app/edit_ops_fixture.h"
 
@@ -90,4 +94,33 @@ TEST_F(OffsetWindow, OperationsWriteTheResultIntoTheProgramAsOneUndoableEdit) {
     EXPECT_EQ(editor().Lines(), replaced);
     editor().undo();
     EXPECT_EQ(editor().Bytes(), program);
+}
+
+TEST_F(OffsetWindow, TheRightButtonStepsTheResultOverTheProgramAndThePanelFollowsTheCaret) {
+    TForm2 form2(*settings);
+    editor().LoadBytes("G01 X0 Y0\nG01 X1 Y0\nG01 X1 Y1\nM30\n");
+    offset(0, 2);
+    form2.State().CurLine = 0;
+    // The program is drawn, then result lines 1, 2, 3, 4 one a tick, each
+    // moving a one-character selection to the line after it.
+    for (int line = 1; line <= 4; ++line) {
+        form8->Timer1Timer();
+        EXPECT_EQ(form2.State().CurLine, line + 1);
+        EXPECT_EQ(form8->RichEdit1->SelStart(), form8->RichEdit1->PosOfLine(line + 1));
+        EXPECT_EQ(form8->RichEdit1->SelLength(), line + 1 < 5 ? 1 : 0);
+    }
+    form8->Timer1Timer();  // past the last line: back to the start
+    EXPECT_EQ(form2.State().CurLine, 0);
+    EXPECT_EQ(form8->RichEdit1->SelStart(), 0);
+
+    QTest::mousePress(form8->RichEdit1->viewport(), Qt::RightButton);
+    EXPECT_TRUE(form8->Timer1->isActive());
+    QTest::mouseRelease(form8->RichEdit1->viewport(), Qt::RightButton);
+    EXPECT_FALSE(form8->Timer1->isActive());
+
+    form8->RichEdit1->SendScintilla(QsciScintillaBase::SCI_SETSEL, form8->RichEdit1->PosOfLine(1) + 2,
+                                    form8->RichEdit1->PosOfLine(3));
+    QTest::keyRelease(form8->RichEdit1, Qt::Key_Shift);
+    QApplication::processEvents();
+    EXPECT_EQ(form8->Panel2->text(), "  Pos [2:3]   Sel : [2]   ");
 }

@@ -376,7 +376,6 @@ void OffsetTable::joinAt(int in, int out, bool seam) {
     const Row& corner = rows_[static_cast<std::size_t>(in) + 1];
     const Point P{corner[X], corner[Y]};
     const Piece pin = piece(in, P.x, P.y), pout = piece(out, P.x, P.y);
-    if (!pin.arc && !pout.arc) return;
     const long double d = d_;
     long double nx, ny;
     rightNormal(pin.tx, pin.ty, nx, ny);
@@ -426,6 +425,28 @@ void OffsetTable::joinAt(int in, int out, bool seam) {
         row[NX] = row[NY] = row[NZ] = row[G] = row[PreX] = row[PreY] = kNaN;
     };
     Row& inEnd = rows_[static_cast<std::size_t>(aEnd)];
+    if (!pin.arc && !pout.arc) {
+        // Straight moves meet at a mitre, except where one turns straight
+        // back on the other: that mitre lies out of all reach, so the tip is
+        // rounded instead.
+        const long double dot = pin.tx * pout.tx + pin.ty * pout.ty;
+        if (std::sqrt(std::max<long double>(0, (1 + dot) / 2)) >= 1e-6L) return;
+        Row& r = rows_[static_cast<std::size_t>(seam ? c2 : out + 1)];
+        r[PreX] = E.x;
+        r[PreY] = E.y;
+        r[NX] = S.x;
+        r[NY] = S.y;
+        r[NZ] = rows_[static_cast<std::size_t>(out)][Z];
+        roundArc(r, E);
+        if (seam) {
+            Row& first = rows_[4];
+            first[NX] = S.x;
+            first[NY] = S.y;
+            first[NZ] = rows_[3][Z];
+            first[G] = first[Motion];
+        }
+        return;
+    }
     if (!pin.arc) {
         // A straight move into an arc: its line runs to the arc's start.
         Row& join = rows_[static_cast<std::size_t>(seam ? c1 : out)];

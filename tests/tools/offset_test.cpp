@@ -262,6 +262,9 @@ TEST(Offset, CornersBetweenLinesAndArcsNeitherGougeNorGap) {
         {"closed D, line first", {"G01 X0 Y2", "G01 X0 Y0", "G03 X0 Y2 I0 J1"}, true},
         // Two arcs closing a lens.
         {"closed lens", {"G01 X0 Y0", "G03 X2 Y0 I1 J1", "G03 X0 Y0 I1 J-1"}, true},
+        // Straight back along a straight move: the tip is rounded, not mitred.
+        {"slot, open", {"G01 X0 Y0", "G01 X10 Y0", "G01 X5 Y0"}, false},
+        {"slot, closed", {"G01 X0 Y0", "G01 X10 Y0", "G01 X0 Y0"}, true},
     };
     for (const Case& c : cases)
         for (float d : {-0.125f, 0.125f}) {
@@ -277,7 +280,7 @@ TEST(Offset, CornersBetweenLinesAndArcsNeitherGougeNorGap) {
         }
     // The sides: d < 0 keeps the counter-clockwise D's offset inside it.
     for (float d : {-0.125f, 0.125f}) {
-        const Path p = ReadPath(offsetBlock(cases[2].contour, d));
+        const Path p = ReadPath(offsetBlock(cases[2].contour, d));  // the D
         double minX = p.start.x;
         for (const PathElement& e : p.elements) minX = std::min({minX, e.At(0.5).x, e.b.x});
         EXPECT_NEAR(minX, d < 0 ? 0.125 : -0.125, 1e-3);

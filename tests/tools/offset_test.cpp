@@ -113,6 +113,17 @@ TEST(Offset, TheMoveTypeIsTheLinesMotionCodeNotItsFirstGWord) {
                      "G01 X2.0000 Y1.1250 ", " "}));
 }
 
+TEST(Offset, AShortRapidCodeIsNotFoundInsideALongerOne) {
+    OffsetSettings s = Mill();
+    s.codes.codes[LabelRow::Rapid] = "G0";
+    s.codes.codes[LabelRow::Line] = "G1";
+    EXPECT_EQ(MotionCodeOf("G01 X1", s.codes), -1);
+    EXPECT_EQ(MotionCodeOf("G04 P1 G1 X1", s.codes), kMotionLine);
+    EXPECT_EQ(MotionCodeOf("G0 X1", s.codes), kMotionRapid);
+    EXPECT_EQ(MotionCodeOf("G17G0X1", s.codes), kMotionRapid);
+    EXPECT_EQ(MotionCodeOf("G02 X1 I1", Mill().codes), kMotionCw);
+}
+
 TEST(Offset, TheTableHoldsTwoRowsAPointAndTheEntryAndExit) {
     // A contour that is the whole of a two-line program.
     const OffsetSettings s = Mill();

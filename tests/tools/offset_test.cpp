@@ -149,6 +149,7 @@ TEST(Offset, CornersOfRandomConvexPolygonsLieOnBothShiftedLines) {
     std::mt19937 rng(20261208);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const OffsetSettings s = Mill(4);
+    int checked = 0;
     for (int trial = 0; trial < 300; ++trial) {
         const int n = 3 + static_cast<int>(unit(rng) * 9);
         const double cx = unit(rng) * 200 - 100, cy = unit(rng) * 200 - 100, rad = 1 + unit(rng) * 50;
@@ -178,6 +179,7 @@ TEST(Offset, CornersOfRandomConvexPolygonsLieOnBothShiftedLines) {
         const double d = (unit(rng) < 0.5 ? -1 : 1) * (0.01 + unit(rng) * 0.5);
         const Lines out = offsetBlock(prog, static_cast<float>(d), s);
         ASSERT_EQ(out.size(), static_cast<std::size_t>(n) + 3) << trial;
+        ++checked;
         for (int k = 0; k <= n; ++k) {
             const PathPoint v = ReadPoint(out[k + 1]);
             const int at = k % n;  // corner k of the polygon
@@ -186,6 +188,7 @@ TEST(Offset, CornersOfRandomConvexPolygonsLieOnBothShiftedLines) {
             EXPECT_NEAR(SignedDistanceRight(here, next, v), static_cast<float>(d), 1e-3) << trial << " corner " << k;
         }
     }
+    EXPECT_GT(checked, 100);
 }
 
 TEST(Offset, BadInputGivesAWarningOrNothingAndNeverAnUnsetNumber) {

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     TForm5 form5(settings);
     TForm4 form4;
     TForm7 form7(form1, settings);
-    TForm8 form8;
+    TForm8 form8(&settings);
     TForm9 form9;
 
     if (batch) {

@@ -36,6 +36,7 @@
 #include "app/ascii_window.h"
 #include "app/edit_ops_window.h"
 #include "app/find_window.h"
+#include "app/offset_menu_qt.h"
 #include "app/order_menu_qt.h"
 #include "base/qt_host_qt.h"
 #include "plot/plot_window.h"
@@ -240,7 +241,7 @@ void TForm1::buildMenus() {
 
     addItem(nullptr, "&Comm ", "F6", [this] { CommClick(); });
     addItem(nullptr, "Array", "", kLater);
-    addItem(nullptr, "Offset", "", kLater);
+    addItem(nullptr, "Offset", "", [this] { OffsetClick(*this); });
 
     QMenu* setup = bar->addMenu("S&etup");
     addItem(setup, "Use Another Layer", "F12", [this] { UseAnotherLayerClick(); });

@@ -150,6 +150,17 @@ TEST_F(SaveSpecial, SplitWritesThePartsAndShowsWhereTheyWent) {
     QTest::qWait(5300);
     EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
 
+    // A part that cannot be written stops the split with the system's
+    // reason; the parts before it stay.
+    std::filesystem::remove(path("JOB_1.TXT"));
+    std::filesystem::remove(path("JOB_2.TXT"));
+    std::filesystem::create_directory(path("JOB_2.TXT"));
+    trigger("Save + Split the File  (Special )");
+    ASSERT_FALSE(host->messages.empty());
+    EXPECT_NE(host->messages.back().find("JOB_2.TXT"), std::string::npos) << host->messages.back();
+    EXPECT_EQ(read(path("JOB_1.TXT")), "L0\nL1\nL2 M91\nM99\nM30\n");
+    EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
+
     // Too small: the message, nothing written.
     load("TINY.NC", "A\nB\n");
     trigger("Save + Split the File  (Special )");

@@ -11,9 +11,9 @@
 namespace tolva {
 namespace {
 
-// Numbers are written fixed point with at most this many significant digits
-// (beyond, in exponent form).
-constexpr int kDxfPrecision = 6;
+// Numbers are written fixed point while their integer part has at most this
+// many digits, in exponent form with as many significant digits beyond.
+constexpr int kDxfIntegerDigits = 6;
 // The writer hands the file this much at a time.
 constexpr std::size_t kFlushAt = 1 << 16;
 
@@ -40,7 +40,17 @@ DxfAxisFactors& ImportedAxisFactors() {
     return factors;
 }
 
-std::string DxfWriter::number(long double v) const { return FixedText(v, f_.DecimalPlaces, kDxfPrecision); }
+std::string DxfWriter::number(long double v) const {
+    const int decimals = f_.DecimalPlaces < 0 ? 0 : f_.DecimalPlaces > 12 ? 12 : f_.DecimalPlaces;
+    // Every decimal asked for is written: rounding to six significant digits
+    // would move a point of a 1250 mm part by up to 0.005.
+    std::string text = FixedText(v, decimals, kDxfIntegerDigits + decimals);
+    const std::size_t point = text.find('.');
+    const std::size_t integerDigits = (point == std::string::npos ? text.size() : point) - (text[0] == '-' ? 1 : 0);
+    if (integerDigits > static_cast<std::size_t>(kDxfIntegerDigits) || text.find('E') != std::string::npos)
+        text = FixedText(v, decimals, kDxfIntegerDigits);
+    return text;
+}
 
 std::string DxfWriter::dxfZ(float z) const {
     if (!f_.IncludeZ) return "0";

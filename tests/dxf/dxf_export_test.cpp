@@ -149,14 +149,16 @@ TEST_F(ExportFixture, PointFileHasOnePointPerLineWithXAndYAfterTheFirst) {
                                        "  0\nENDSEC\n  0\nEOF"));
 }
 
-TEST_F(ExportFixture, NumbersBeyondSixIntegerDigitsTakeTheExponentForm) {
+TEST_F(ExportFixture, NumbersKeepTheirDecimalsUpToSixIntegerDigits) {
     DxfFormat f;
     DxfWriter w(f);
     ASSERT_TRUE(w.DxfHeader(dir.file("n.dxf")).ok);
     w.DxfBodyPoint(1234567.0f, -0.0004f, 0.0f);
+    w.DxfBodyPoint(123456.75f, -1250.125f, 0.0f);  // every decimal kept below a million
     ASSERT_TRUE(w.DxfFooter().ok);
     const std::string t = dir.read("n.dxf");
     EXPECT_NE(t.find(" 10\r\n1.23457E+006\r\n 20\r\n0.000\r\n"), std::string::npos) << t;
+    EXPECT_NE(t.find(" 10\r\n123456.750\r\n 20\r\n-1250.125\r\n"), std::string::npos) << t;
 }
 
 TEST_F(ExportFixture, AFailedWriteLeavesTheOldFileAndNoPartOfTheNewOne) {

@@ -164,10 +164,10 @@ void TForm1::buildMenus() {
     addItem(file, "&Open ...", "F4", [this] { FileOpenClick(); });
     addItem(file, "&Save", "F2", [this] { FileSaveClick(); });
     addItem(file, "Save &As ...", "Ctrl+F2", [this] { FileSaveAsClick(); });
-    addItem(file, "Save As DXF Circles, Arcs,Lines", "Ctrl+F3", kLater);
-    addItem(file, "Save As DXF Lines Only Simple", "", kLater);
-    addItem(file, "Save As DXF Points only ( Special )", "", kLater);
-    addItem(file, "Save + Split the File  (Special )", "", kLater);
+    addItem(file, "Save As DXF Circles, Arcs,Lines", "Ctrl+F3", [this] { SaveAsDxfClick(false); });
+    addItem(file, "Save As DXF Lines Only Simple", "", [this] { SaveAsDxfClick(true); });
+    addItem(file, "Save As DXF Points only ( Special )", "", [this] { SaveDxfPointsClick(); });
+    addItem(file, "Save + Split the File  (Special )", "", [this] { SaveSplitClick(); });
     addItem(file, "&Print Text", "Ctrl+P", [this] { PrintTextClick(); });
     addItem(file, "Print &Window", "Ctrl+W", [this] {
         QPrintDialog dlg(&Printer(), this);
@@ -523,10 +523,8 @@ bool TForm1::FileSaveAsClick() {
         return false;
     }
     std::string path = toBytes(picked);
-    if (tolva::UpperExtension(path) == ".DXF") {
-        showMessage("Saving the plot as a DXF drawing is not available yet; nothing was written.");
-        return false;
-    }
+    // A DXF name writes the plot as a drawing; the program keeps its name.
+    if (tolva::UpperExtension(path) == ".DXF") return WriteDxfOfPlot(path, false);
     tolva::App().CurrentFileName = path;
     setCaption(QFileInfo(picked).fileName());
     return SaveTheFile();
@@ -704,11 +702,8 @@ bool TForm1::CommandLineRun() {
         return false;
     }
     if (targetExt == ".DXF") {
-        if (sourceExt == ".PNT")
-            showMessage("Writing DXF point files is not available yet; \"" + target + "\" was not written.");
-        else
-            showMessage("A DXF target needs a .PNT source; \"" + target + "\" was not written.");
-        ok = false;
+        // A point file keeps its points; a program is written as its plot.
+        ok = sourceExt == ".PNT" ? WriteDxfPointFile(target) : WriteDxfOfPlot(target, false);
     } else {
         ok = saveLinesTo(args_[1]);
     }

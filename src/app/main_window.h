@@ -93,6 +93,15 @@ public:
     void OrderLinesMFirstClick();
     void OrderLinesMLastClick();
 
+    // DXF exports of the plot, the DXF point file and the split
+    // (save_special_qt.cpp). Each shows its error and returns false when it
+    // wrote nothing.
+    bool WriteDxfOfPlot(const std::string& path, bool linesOnly);
+    bool WriteDxfPointFile(const std::string& path);
+    bool SaveAsDxfClick(bool linesOnly);  // "Save As DXF Circles, Arcs,Lines" / "... Lines Only Simple"
+    bool SaveDxfPointsClick();            // "Save As DXF Points only ( Special )"
+    bool SaveSplitClick();                // "Save + Split the File  (Special )"
+
     // Letters and codes in force, refreshed from the machine's label table.
     const tolva::Letters& Setaxis();
 
@@ -120,6 +129,9 @@ protected:
     // The file dialogs; an empty result is a cancel. Tests replace them.
     virtual QString AskOpenPath(const QString& folder);
     virtual QString AskSavePath(const QString& title, const QString& current);
+    // The save dialog of the DXF items: file name `preset`, filter "*.dxf",
+    // default extension "DXF".
+    virtual QString AskSaveDxfPath(const QString& title, const QString& preset);
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;

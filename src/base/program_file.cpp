@@ -69,8 +69,14 @@ FileStatus ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 namespace {
-FileStatus writeReplacing(const std::string& path, std::string_view bytes, bool durable);
+FileStatus writeReplacing(const std::string& path, std::string_view bytes, bool durable) {
+    ReplacingFile f;
+    FileStatus st = f.Open(path, durable);
+    if (st.ok) st = f.Append(bytes);
+    if (st.ok) st = f.Commit();
+    return st;
 }
+}  // namespace
 
 FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes) { return writeReplacing(path, bytes, true); }
 
@@ -78,44 +84,67 @@ FileStatus WriteScratchFile(const std::string& path, std::string_view bytes) {
     return writeReplacing(path, bytes, false);
 }
 
-namespace {
-FileStatus writeReplacing(const std::string& path, std::string_view bytes, bool durable) {
+FileStatus ReplacingFile::fail(int err) {
+    Abandon();
+    status_ = FileStatus::Fail(reason("Cannot write file", path_, err));
+    return status_;
+}
+
+FileStatus ReplacingFile::Open(const std::string& path, bool durable) {
+    Abandon();
+    path_ = path;
+    durable_ = durable;
+    status_ = {};
     struct stat st {};
-    bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return FileStatus::Fail(reason("Cannot write file", path, EISDIR));
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return fail(EISDIR);
     if (exists && !S_ISREG(st.st_mode)) {
         // A device or pipe: there is nothing to rename over, write in place.
-        int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0) return FileStatus::Fail(reason("Cannot write file", path, errno));
-        int err = 0;
-        bool ok = writeAll(fd, bytes, err);
-        if (ok && ::close(fd) != 0) ok = false, err = errno;
-        else if (!ok) ::close(fd);
-        if (!ok) return FileStatus::Fail(reason("Cannot write file", path, err));
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) return fail(errno);
+        inPlace_ = true;
         return {};
     }
-    if (exists && ::access(path.c_str(), W_OK) != 0)
-        return FileStatus::Fail(reason("Cannot write file", path, errno));
-
-    std::string tmp = path + ".tolva-XXXXXX";
-    std::vector<char> name(tmp.begin(), tmp.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return FileStatus::Fail(reason("Cannot write file", path, errno));
-    ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644);
-    int err = 0;
-    bool ok = writeAll(fd, bytes, err);
-    if (ok && durable && ::fsync(fd) != 0) ok = false, err = errno;
-    if (::close(fd) != 0 && ok) ok = false, err = errno;
-    if (ok && ::rename(name.data(), path.c_str()) != 0) ok = false, err = errno;
-    if (!ok) {
-        ::unlink(name.data());
-        return FileStatus::Fail(reason("Cannot write file", path, err));
-    }
+    if (exists && ::access(path.c_str(), W_OK) != 0) return fail(errno);
+    std::string name = path + ".tolva-XXXXXX";
+    fd_ = ::mkstemp(name.data());
+    if (fd_ < 0) return fail(errno);
+    tmp_ = name;
+    inPlace_ = false;
+    ::fchmod(fd_, exists ? (st.st_mode & 07777) : 0644);
     return {};
 }
 
-}  // namespace
+FileStatus ReplacingFile::Append(std::string_view bytes) {
+    if (!status_.ok) return status_;
+    if (fd_ < 0) return fail(EBADF);
+    int err = 0;
+    if (!writeAll(fd_, bytes, err)) return fail(err);
+    return {};
+}
+
+FileStatus ReplacingFile::Commit() {
+    if (!status_.ok) return status_;
+    if (fd_ < 0) return fail(EBADF);
+    if (!inPlace_ && durable_ && ::fsync(fd_) != 0) return fail(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        fd_ = -1;
+        return fail(err);
+    }
+    if (!inPlace_ && ::rename(tmp_.c_str(), path_.c_str()) != 0) return fail(errno);
+    tmp_.clear();
+    return {};
+}
+
+void ReplacingFile::Abandon() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+    tmp_.clear();
+}
 
 LineEnd DetectLineEnd(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {

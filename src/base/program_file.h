@@ -35,6 +35,35 @@ FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes);
 // but not forced to disk (it does not outlive the run).
 FileStatus WriteScratchFile(const std::string& path, std::string_view bytes);
 
+// A file written in pieces that replaces `path` only once it is complete, as
+// WriteFileAtomic does: the pieces go to a temporary file beside it, which
+// Commit forces to disk and renames over `path`. Before Commit, and after any
+// failure, the old file is untouched and no part of the new one is left
+// under its name; a writer closed without Commit removes its temporary file.
+// A device or other special file is written in place.
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ~ReplacingFile() { Abandon(); }
+
+    FileStatus Open(const std::string& path, bool durable = true);
+    // After a failure every later call fails with the same message.
+    FileStatus Append(std::string_view bytes);
+    FileStatus Commit();
+    // Drops what was written; the old file stays as it was.
+    void Abandon();
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    FileStatus fail(int err);
+    std::string path_, tmp_;
+    int fd_ = -1;
+    bool inPlace_ = false, durable_ = true;
+    FileStatus status_;
+};
+
 // The line-end style of a text: the first line end found decides; LF when
 // there is none.
 LineEnd DetectLineEnd(std::string_view bytes);

@@ -3,6 +3,7 @@
 #include "base/folders.h"
 #include "base/program_file.h"
 #include "dxf/bridgeport.h"
+#include "dxf/dxf_export.h"
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_settings.h"
 #include "dxf/pass_files.h"
@@ -24,6 +25,8 @@ DxfImportResult ImportDxf(const std::string& path, MachineSettings& settings, Ho
     out.yScale = read.yScale;
     out.zScale = read.zScale;
     out.zOffset = read.zOffset;
+    // A later DXF export takes the factors this import took.
+    ImportedAxisFactors() = AxisFactorsOf(read.xScale, read.yScale, read.zScale, read.zOffset);
     if (read.status == DxfReadStatus::NoUsableData) {
         out.kind = DxfImportResult::NoUsableData;
         out.message = read.message;

@@ -304,8 +304,11 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
     }
 
     const bool anyDirection = drawnCw || drawnCcw;
-    const bool dxfEntities = s.DxfExportOn && !s.DxfLinesOnly && dxf_ &&
+    // The first line is never drawn (LINE3d), so it writes nothing either.
+    const bool dxfEntities = s.DxfExportOn && !s.DxfLinesOnly && dxf_ && s.CurLine >= 1 &&
                              (projection_.Settings.WriteBlueLine || canvas_.PenColour() == kRed);
+    const bool dxfChain = s.DxfExportOn && s.DxfLinesOnly && dxf_;
+    if (dxfChain) projection_.BeginDxfMove(w.X.value, w.Y.value, w.Z.value);
     // 19. Arc, straight move, or nothing.
     if (w.I.found || w.J.found || w.K.found) {
         // 20.1 Centre.
@@ -383,6 +386,8 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
         const long double dz = w.Z.found ? static_cast<long double>(w.Z.value) - s.PrevZ : 0.0L;
         s.TotalDist = static_cast<float>(s.TotalDist + std::sqrt(dx * dx + dy * dy + dz * dz));
     }
+
+    if (dxfChain) projection_.EndDxfMove();
 
     // 22. The end point is the new position.
     s.PrevX = w.X.value;

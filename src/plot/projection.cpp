@@ -128,16 +128,20 @@ void Projection::LINE3d(float X, float Y, float Z) {
     if (!std::isfinite(X) || !std::isfinite(Y) || !std::isfinite(Z)) return;
 
     if (!indicator_) {
-        if (state_.DxfExportOn && state_.DxfLinesOnly && Dxf &&
-            (Settings.WriteBlueLine || canvas_.PenColour() == kRed)) {
-            const long double k = state_.ViewScale;
-            Dxf->DxfBody(static_cast<float>(LastDxfX / k), static_cast<float>(LastDxfY / k),
-                         static_cast<float>(LastDxfZ / k), static_cast<float>(X / k),
-                         static_cast<float>(Y / k), static_cast<float>(Z / k));
+        if (dxfPoint_ != DxfPoint::Skipped) {
+            const bool toEnd = dxfPoint_ == DxfPoint::MoveEnd;
+            const float tx = toEnd ? moveEndX_ : X, ty = toEnd ? moveEndY_ : Y, tz = toEnd ? moveEndZ_ : Z;
+            if (state_.DxfExportOn && state_.DxfLinesOnly && Dxf &&
+                (Settings.WriteBlueLine || canvas_.PenColour() == kRed)) {
+                const long double k = state_.ViewScale;
+                Dxf->DxfBody(static_cast<float>(LastDxfX / k), static_cast<float>(LastDxfY / k),
+                             static_cast<float>(LastDxfZ / k), static_cast<float>(tx / k),
+                             static_cast<float>(ty / k), static_cast<float>(tz / k));
+            }
+            LastDxfX = tx;
+            LastDxfY = ty;
+            LastDxfZ = tz;
         }
-        LastDxfX = X;
-        LastDxfY = Y;
-        LastDxfZ = Z;
 
         if (X > state_.MaxX) state_.MaxX = X;
         if (X < state_.MinX) state_.MinX = X;
@@ -225,14 +229,36 @@ void Projection::stepArc(ArcPlane plane, bool continuous, bool clockwise, bool f
     a.linearStart = linearStart;
     a.dz = dz;
     const long long n = a.Count();
+    // A lines-only export of a whole move writes the sweep from the move's
+    // start to its programmed end.
+    const bool chain = dxfMove_ && state_.DxfExportOn && state_.DxfLinesOnly && Dxf;
+    if (chain) {
+        LastDxfX = state_.PrevX;
+        LastDxfY = state_.PrevY;
+        LastDxfZ = state_.PrevZ;
+    }
     if (!continuous || !fastArc(a, n)) {
         for (long long i = 0; i < n; ++i) {
             if (!continuous) canvas_.Refresh();
+            if (chain && i == 0) dxfPoint_ = DxfPoint::Skipped;  // the start itself
             exactPoint(a, i);
+            dxfPoint_ = DxfPoint::Drawn;
         }
     }
     if (!continuous) canvas_.Refresh();
+    if (chain) dxfPoint_ = DxfPoint::MoveEnd;
     arcPoint(plane, c1, c2, s.r, clockwise ? s.from : s.to, linearEnd);
+    dxfPoint_ = DxfPoint::Drawn;
+}
+
+void Projection::BeginDxfMove(float endX, float endY, float endZ) {
+    dxfMove_ = true;
+    LastDxfX = state_.PrevX;
+    LastDxfY = state_.PrevY;
+    LastDxfZ = state_.PrevZ;
+    moveEndX_ = endX;
+    moveEndY_ = endY;
+    moveEndZ_ = endZ;
 }
 
 namespace {

@@ -121,9 +121,18 @@ public:
     int PreviousScaleValue = 100000;
     bool PreviousRestored = false;  // the next scale change is a restore
 
-    // End of the last segment of a lines-only DXF export, scaled units. It is
-    // carried over from one plot to the next.
+    // End of the last segment of a lines-only DXF export, scaled units.
     float LastDxfX = 0.0f, LastDxfY = 0.0f, LastDxfZ = 0.0f;
+
+    // Lines-only DXF export: the move about to be drawn runs from the current
+    // position (PrevX, PrevY, PrevZ) to this programmed end point (scaled
+    // units). Its segments are then written as one chain from exactly that
+    // start to exactly that end: a stepped arc's first point (its start) adds
+    // no segment, and its last segment ends on the programmed point, not on
+    // the one the stepping computes. Without it, segments run from point to
+    // drawn point. EndDxfMove closes the move.
+    void BeginDxfMove(float endX, float endY, float endZ);
+    void EndDxfMove() { dxfMove_ = false; }
 
     // Arc points handed to LINE3d one at a time so far; the fast stepping
     // decides the others in bulk, certain of the same result.
@@ -160,6 +169,12 @@ private:
     bool viewDirty_ = true;
     long double sinA_ = 0, cosA_ = 1, sinB_ = 0, cosB_ = 1, sinC_ = 0, cosC_ = 1;
     bool indicator_ = false;  // drawing the axis indicator
+    // Lines-only export of one move (BeginDxfMove): what the next LINE3d
+    // point is to the export.
+    enum class DxfPoint { Drawn, Skipped, MoveEnd };
+    bool dxfMove_ = false;
+    DxfPoint dxfPoint_ = DxfPoint::Drawn;
+    float moveEndX_ = 0.0f, moveEndY_ = 0.0f, moveEndZ_ = 0.0f;
     std::vector<Pixel> moves_;  // the fast stepping's pen moves, painted a batch at a time
 };
 

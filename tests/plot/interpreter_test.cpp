@@ -22,7 +22,9 @@ void ExpectSeg(const Seg& s, Pixel from, Pixel to, Colour c, int width = 1) {
     EXPECT_EQ(s.width, width);
 }
 
-std::vector<test::RecordingDxf::Point> Points(const InterpreterRig& r) { return r.dxf.EndPoints(); }
+// Every point drawn, as a lines-only export writes each move: a chain from
+// the move's start.
+std::vector<test::RecordingDxf::Point> Points(const InterpreterRig& r) { return r.dxf.ChainPoints(); }
 
 }  // namespace
 

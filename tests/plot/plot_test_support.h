@@ -27,6 +27,18 @@ public:
         for (const auto& l : lines) out.push_back({l.x2, l.y2, l.z2});
         return out;
     }
+    // The chains of lines handed over, as points: a line's start where it
+    // does not continue the line before, and every end.
+    std::vector<Point> ChainPoints() const {
+        std::vector<Point> out;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Line& l = lines[i];
+            if (i == 0 || l.x1 != lines[i - 1].x2 || l.y1 != lines[i - 1].y2 || l.z1 != lines[i - 1].z2)
+                out.push_back({l.x1, l.y1, l.z1});
+            out.push_back({l.x2, l.y2, l.z2});
+        }
+        return out;
+    }
     void DxfBody(float x1, float y1, float z1, float x2, float y2, float z2) override {
         lines.push_back({x1, y1, z1, x2, y2, z2});
     }

@@ -1,0 +1,151 @@
+// The main window's DXF exports and "Save + Split the File  (Special )".
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "base/program_editor_qt.h"
+#include "dxf/dxf_export.h"
+#include "plot/plot_window.h"
+#include "plot/program_lines.h"
+#include "settings/machine_settings.h"
+#include "text/split_file.h"
+
+namespace {
+
+// The current file name holds at most this many characters.
+constexpr int kMaxName = 255;
+// How long the split's summary stays on the screen, milliseconds.
+constexpr int kSplitSummaryMs = 5000;
+
+std::string bytesOf(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// The hourglass for the length of a scope.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+QString TForm1::AskSaveDxfPath(const QString& title, const QString& preset) {
+    QFileDialog dlg(this, title, QString(), "*.dxf");
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix("DXF");
+    dlg.selectFile(preset);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    return dlg.selectedFiles().first();
+}
+
+bool TForm1::WriteDxfOfPlot(const std::string& path, bool linesOnly) {
+    tolva::DxfPlotExport request;
+    request.kind = linesOnly ? tolva::DxfExportKind::LinesOnly : tolva::DxfExportKind::Full;
+    if (Form2) {
+        request.viewScaleValue = Form2->SpinEdit1->value();
+        request.decimalPlaces = Form2->State().DecimalPlaces;
+    }
+    request.factors = tolva::ImportedAxisFactors();
+    tolva::FileStatus st;
+    {
+        WaitCursor wait;
+        // The export plots a copy: nothing done meanwhile can change it.
+        const std::string program(RichEdit1->BytesView());
+        tolva::ByteLines lines(program);
+        st = tolva::ExportPlotDxf(path, lines, settings_, request);
+    }
+    if (!st.ok) {
+        showMessage(st.message);
+        return false;
+    }
+    // The plot window shows what was written.
+    if (Form2 && Form2->isVisible()) Form2->Redraw();
+    return true;
+}
+
+bool TForm1::WriteDxfPointFile(const std::string& path) {
+    const tolva::AxisCodes codes = settings_.Setaxis();
+    tolva::DxfFormat format;
+    format.XSign = codes.xSign;
+    format.YSign = codes.ySign;
+    format.ZSign = codes.zSign;
+    if (Form2) format.DecimalPlaces = Form2->State().DecimalPlaces;
+    tolva::FileStatus st;
+    {
+        WaitCursor wait;
+        const std::string program(RichEdit1->BytesView());
+        tolva::ByteLines lines(program);
+        st = tolva::DxfPointFile(path, lines, codes.letters, format);
+    }
+    if (!st.ok) showMessage(st.message);
+    return st.ok;
+}
+
+bool TForm1::SaveAsDxfClick(bool linesOnly) {
+    const QString current = QString::fromLocal8Bit(tolva::App().CurrentFileName.c_str());
+    const QString picked = AskSaveDxfPath("Save As " + current, "File1.DXF");
+    if (picked.isEmpty()) return false;
+    if (picked.size() > kMaxName) {
+        showMessage("The file name is longer than " + std::to_string(kMaxName) + " characters: " + bytesOf(picked));
+        return false;
+    }
+    return WriteDxfOfPlot(bytesOf(picked), linesOnly);
+}
+
+bool TForm1::SaveDxfPointsClick() {
+    const QString current = QString::fromLocal8Bit(tolva::App().CurrentFileName.c_str());
+    const QString picked = AskSaveDxfPath("Save As " + current, "FilePoints1.DXF");
+    if (picked.isEmpty()) return false;
+    if (picked.size() > kMaxName) {
+        showMessage("The file name is longer than " + std::to_string(kMaxName) + " characters: " + bytesOf(picked));
+        return false;
+    }
+    const std::string path = bytesOf(picked);
+    if (tolva::UpperExtension(path) == ".DXF") return WriteDxfPointFile(path);
+    // Another extension names the program; nothing is written.
+    tolva::App().CurrentFileName = path;
+    setWindowTitle(QFileInfo(picked).fileName());
+    return false;
+}
+
+bool TForm1::SaveSplitClick() {
+    // The second editor shows each part over the first while it is built.
+    RichEdit2->setGeometry(RichEdit1->geometry());
+    RichEdit2->LoadBytes({});
+    RichEdit2->show();
+    RichEdit2->raise();
+    auto hideSecond = [this] {
+        RichEdit2->LoadBytes({});
+        RichEdit2->hide();
+    };
+    const tolva::LabelTable& labels = settings_.Labels();
+    const tolva::SplitCodes codes{labels.Code(tolva::LabelRow::SplitLines), labels.Code(tolva::LabelRow::Header1),
+                                  labels.Code(tolva::LabelRow::Trailer5), labels.Code(tolva::LabelRow::FileEnd)};
+    const tolva::SplitPlan plan = tolva::SplitProgram(RichEdit1->Lines(), codes, tolva::App().CurrentFileName);
+    if (!plan.tooSmall.empty()) {
+        showMessage(plan.tooSmall);
+        hideSecond();
+        return false;
+    }
+    {
+        WaitCursor wait;
+        for (const tolva::SplitPart& part : plan.parts) {
+            const std::string text = tolva::JoinLines(part.lines, RichEdit1->LineEndStyle(), true);
+            RichEdit2->LoadBytes(text);
+            const tolva::FileStatus st = tolva::WriteFileAtomic(part.fileName, text);
+            if (!st.ok) {
+                // The parts written before stay on disk.
+                showMessage(st.message);
+                hideSecond();
+                return false;
+            }
+        }
+    }
+    const std::string summary = " File Split into " + std::to_string(plan.parts.size()) + "\n \n Last Filename " +
+                                plan.parts.back().fileName + "\n";
+    RichEdit2->LoadBytes(summary);
+    QTimer::singleShot(kSplitSummaryMs, this, hideSecond);
+    return true;
+}

@@ -1,0 +1,44 @@
+// "Save + Split the File": a long program cut into numbered part files for
+// controllers with small memories, each a complete program, cut only after
+// a line holding "M91".
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tolva {
+
+// The label table's texts the split uses (their code column).
+struct SplitCodes {
+    std::string linesPerPart;   // row 72: fewest lines per part, a whole number (else 5000)
+    std::string firstProgram;   // row 23: program number of the first part, blanks and colons
+                                // removed (else 3000)
+    std::string partTail;       // row 78: the line before the end code of every part
+    std::string fileEnd;        // row 10: the end code; also opens every part after the first
+};
+
+struct SplitPart {
+    std::string fileName;
+    std::vector<std::string> lines;
+};
+
+struct SplitPlan {
+    // Set when the program is too small to split; nothing is to be written.
+    std::string tooSmall;  // "File is too samll to split Less than m Lines"
+    std::vector<SplitPart> parts;
+};
+
+// The name of part `part` (from 1): `current` with its extension replaced
+// by "_" + part + ".TXT" (added when it has none).
+std::string SplitFileName(const std::string& current, int part);
+
+// Cuts `lines` into parts. Part p ends at the first line holding "M91" at or
+// after line m * p - 1 (m lines per part, counted over the whole program),
+// or before the program's last three lines, which no part takes; each part
+// ends with the row 78 and row 10 codes, and each after the first starts
+// with the row 10 code and ":" + its program number. A program of three
+// lines or fewer makes one part of its first line, whatever m is.
+SplitPlan SplitProgram(const std::vector<std::string>& lines, const SplitCodes& codes,
+                       const std::string& currentFileName);
+
+}  // namespace tolva

@@ -84,6 +84,7 @@ public:
     int SelStartLine() const override;
     int SelLineCount() const override;
     void MainCaretMoved() override { ShowLineNum2(RichEdit1, this); }
+    void EditProgram(const LinesOperation& op) override;
     // Files dropped on the window: the first one is loaded.
     bool FilesDropped(const QList<QUrl>& urls);
     void DefaultWindowsClick();
@@ -92,6 +93,20 @@ public:
     void ExitClick();
     void OrderLinesMFirstClick();
     void OrderLinesMLastClick();
+
+    // Line numbers, comments, blanks, line ends, units and the two
+    // coordinate conversions (modifiers_menu_qt.cpp). Each is one undoable edit.
+    void AddLineNumbersClick();
+    void RemoveLineNumbersClick();
+    void RemoveCommentsClick();
+    void PackClick();
+    void AddLineEndsClick();
+    void RemoveLineEndsClick();
+    // False when the conversion was refused (the program is unchanged).
+    bool ConvertToIncrementalClick();
+    void ConvertToAbsoluteClick();
+    void InchToMetricClick();
+    void MetricToInchClick();
 
     // Letters and codes in force, refreshed from the machine's label table.
     const tolva::Letters& Setaxis();

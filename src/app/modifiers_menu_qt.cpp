@@ -99,10 +99,14 @@ void convertUnits(TForm1& form1, tolva::MachineSettings& settings, const char* f
     Form2->X_Edit1->setText(factor);
     const tolva::AmountField f = tolva::CorrectAmount(Form2->X_Edit1->text().toStdString());
     s.factor = f.value;
-    form1.EditProgram([&](std::vector<std::string>& lines, tolva::Host& host) {
-        const tolva::ModifierResult r = tolva::SLIDE2(tolva::Modifier::Size, lines, codes, s, host);
-        return !r.refused && r.changed;
-    });
+    // "Default Windows" redraws the program; one plot is enough.
+    EditProgramLines(
+        form1,
+        [&](std::vector<std::string>& lines, tolva::Host& host) {
+            const tolva::ModifierResult r = tolva::SLIDE2(tolva::Modifier::Size, lines, codes, s, host);
+            return !r.refused && r.changed;
+        },
+        false);
     Form2->X_Edit1->setText("1.000");
     form1.DefaultWindowsClick();
 }

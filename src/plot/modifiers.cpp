@@ -39,6 +39,8 @@ Read readWord(const std::string& word, const std::string& letter, double& out) {
 
 std::string lineName(std::size_t k) { return "Line " + std::to_string(k + 1); }
 
+// One run of a mode over the lines, holding what carries from line to line:
+// the distance mode, the previous point and centre, the conversions' point.
 class Pass {
 public:
     Pass(char mode, const AxisCodes& codes, const ModifierSettings& s)
@@ -58,8 +60,6 @@ public:
             default: break;
         }
         theta_ = d * kDegree;
-        cosT_ = std::cos(theta_);
-        sinT_ = std::sin(theta_);
     }
 
     enum class Outcome { Written, Refused, Stopped };
@@ -233,7 +233,8 @@ private:
     const Letters& letters_;
     const std::string& absolute_;
     const std::string& incremental_;
-    double dx_ = 0.0, dy_ = 0.0, theta_ = 0.0, cosT_ = 1.0, sinT_ = 0.0;
+    double dx_ = 0.0, dy_ = 0.0;  // the slide, program units
+    double theta_ = 0.0;          // the spin, radians
     bool absMode_ = true;
     double prevX_ = 0.0, prevY_ = 0.0, prevZ_ = 0.0, prevI_ = 0.0, prevJ_ = 0.0, prevK_ = 0.0;
     double runX_ = 0.0, runY_ = 0.0, runZ_ = 0.0;  // the conversions' own running point

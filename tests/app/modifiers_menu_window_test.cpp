@@ -74,6 +74,20 @@ TEST_F(Modifiers, TheKeypadSlidesTheProgramAsOneUndoableEditAndRedraws) {
     EXPECT_EQ(editor().Bytes(), before);
 }
 
+TEST_F(Modifiers, WhileTheArrayWindowIsShownASlideAppendsAMovedCopy) {
+    QWidget array;
+    array.setObjectName("Form9");
+    array.show();
+    editor().LoadBytes("G00 X0 Y0\nG01 X5 Y0\n");
+    form2->SlideEdit1->setText("10");
+    form2->SpeedButton6->click();
+    EXPECT_EQ(editor().Lines(), (Lines{"G00 X0 Y0", "G01 X5 Y0", "G00 X0.0000 Y10.0000", "G01 X5.0000 Y10.0000"}));
+    array.hide();
+    form2->SpeedButton7->click();
+    EXPECT_EQ(editor().Lines()[2], "G00 X0.0000 Y0.0000");
+    EXPECT_EQ(editor().Lines().size(), 4u);
+}
+
 TEST_F(Modifiers, TheFieldsAreCorrectedAndTheHintsShown) {
     editor().LoadBytes("G01 X1 Y1\n");
     form2->X_Edit1->setText("150");

@@ -55,7 +55,8 @@ private:
 
 }  // namespace
 
-void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::string>&, tolva::Host&)>& op) {
+void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::string>&, tolva::Host&)>& op,
+                      bool redraw) {
     GaugeHost host(form1);
     host.WaitCursor();
     ProgramEditor& editor = *form1.RichEdit1;
@@ -69,7 +70,7 @@ void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::s
     host.Progress(-1);
     host.restoreCursor();
     // Every change of the program is drawn afresh.
-    if (changed && Form2) Form2->Redraw();
+    if (changed && redraw && Form2) Form2->Redraw();
 }
 
 void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag) {

@@ -17,8 +17,10 @@ class MachineSettings;
 // Runs `op` on the main editor's lines with the hourglass cursor and the
 // progress on Gauge1 (through the host handed to `op`). When `op` returns
 // true the lines go back into the editor as one undoable edit and the caret
-// is put back where it was (or at the end of a shorter text).
-void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::string>&, tolva::Host&)>& op);
+// is put back where it was (or at the end of a shorter text), and the
+// program is redrawn unless the caller redraws it itself (`redraw` false).
+void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::string>&, tolva::Host&)>& op,
+                      bool redraw = true);
 
 // "Compress", its pop-up twin and the tool button "Cmp" (`flag` 0), and
 // "Super Compress" (`flag` 1). An incremental program is refused with the

@@ -200,20 +200,21 @@ void TForm1::buildMenus() {
     QAction* compress = addItem(edit, "Compress", "Ctrl+Alt+C", [this] { CompressClick(*this, settings_, 0); });
     addItem(edit, "Super Compress", "", [this] { CompressClick(*this, settings_, 1); },
             "Warning Some Tolva functions will not work on a super compressed files");
-    QAction* addNum = addItem(edit, "&Add Line Numbers", "Ctrl+Alt+N", kLater);
-    QAction* remNum = addItem(edit, "&Remove Line Numbers", "Ctrl+Alt+R", kLater);
-    QAction* g91 = addItem(edit, "Convert to Incremental G91", "", kLater);
-    QAction* g90 = addItem(edit, "Convert to Absolute     G90", "", kLater);
-    QAction* toMetric = addItem(edit, "Inch to Metric", "", kLater);
-    QAction* toInch = addItem(edit, "Metric to Inch", "", kLater);
+    QAction* addNum = addItem(edit, "&Add Line Numbers", "Ctrl+Alt+N", [this] { AddLineNumbersClick(); });
+    QAction* remNum = addItem(edit, "&Remove Line Numbers", "Ctrl+Alt+R", [this] { RemoveLineNumbersClick(); });
+    QAction* g91 = addItem(edit, "Convert to Incremental G91", "", [this] { ConvertToIncrementalClick(); });
+    QAction* g90 = addItem(edit, "Convert to Absolute     G90", "", [this] { ConvertToAbsoluteClick(); });
+    QAction* toMetric = addItem(edit, "Inch to Metric", "", [this] { InchToMetricClick(); });
+    QAction* toInch = addItem(edit, "Metric to Inch", "", [this] { MetricToInchClick(); });
 
     QMenu* misc = bar->addMenu("&Misc");
     addItem(misc, "Move starting point Forward on highlighted code", "",
             [this] { MoveStartForwardClick(*this, settings_); }, "Moves on highlited block usually start cut to stop cut");
-    addItem(misc, "Add Chars  to line end", "", kLater);
-    addItem(misc, "Remove Chars from line end", "", kLater);
-    addItem(misc, "Pack the file remove all spaces", "", kLater);
-    addItem(misc, "Remove Comments enclosed by labels (71-72)", "", kLater);
+    addItem(misc, "Add Chars  to line end", "", [this] { AddLineEndsClick(); });
+    addItem(misc, "Remove Chars from line end", "", [this] { RemoveLineEndsClick(); });
+    addItem(misc, "Pack the file remove all spaces", "", [this] { PackClick(); });
+    addItem(misc, "Remove Comments enclosed by labels (71-72)", "", [this] { RemoveCommentsClick(); },
+            "See Labels and Translate Table Lines 71 - 72");
     addItem(misc, "Sort Objects Acending", "Ctrl+A",
             [this] { SortObjectsClick(*this, settings_, tolva::ObjectOrder::Ascending); },
             "Smallest closed paths move to the top");
@@ -697,10 +698,7 @@ bool TForm1::CommandLineRun() {
     std::string targetExt = tolva::UpperExtension(target);
     std::string sourceExt = tolva::UpperExtension(source);
     bool ok = true;
-    if (targetExt == ".SGT") {
-        showMessage("Converting to incremental is not available yet; \"" + target + "\" was not written.");
-        return false;
-    }
+    if (targetExt == ".SGT" && !ConvertToIncrementalClick()) return false;
     if (targetExt == ".DXF") {
         // A point file keeps its points; a program is written as its plot.
         ok = sourceExt == ".PNT" ? WriteDxfPointFile(target) : WriteDxfOfPlot(target, false);

@@ -84,6 +84,7 @@ public:
     int SelStartLine() const override;
     int SelLineCount() const override;
     void MainCaretMoved() override { ShowLineNum2(RichEdit1, this); }
+    void EditProgram(const LinesOperation& op) override;
     // Files dropped on the window: the first one is loaded.
     bool FilesDropped(const QList<QUrl>& urls);
     void DefaultWindowsClick();
@@ -101,6 +102,20 @@ public:
     bool SaveAsDxfClick(bool linesOnly);  // "Save As DXF Circles, Arcs,Lines" / "... Lines Only Simple"
     bool SaveDxfPointsClick();            // "Save As DXF Points only ( Special )"
     bool SaveSplitClick();                // "Save + Split the File  (Special )"
+
+    // Line numbers, comments, blanks, line ends, units and the two
+    // coordinate conversions (modifiers_menu_qt.cpp). Each is one undoable edit.
+    void AddLineNumbersClick();
+    void RemoveLineNumbersClick();
+    void RemoveCommentsClick();
+    void PackClick();
+    void AddLineEndsClick();
+    void RemoveLineEndsClick();
+    // False when the conversion was refused (the program is unchanged).
+    bool ConvertToIncrementalClick();
+    void ConvertToAbsoluteClick();
+    void InchToMetricClick();
+    void MetricToInchClick();
 
     // Letters and codes in force, refreshed from the machine's label table.
     const tolva::Letters& Setaxis();

@@ -5,6 +5,12 @@
 // main window's class.
 #pragma once
 
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/host.h"
+
 class ProgramEditor;
 
 class MainEditorAccess {
@@ -18,6 +24,11 @@ public:
     virtual int SelLineCount() const = 0;
     // The caret was moved from outside: refresh the position indicator.
     virtual void MainCaretMoved() = 0;
+    // A whole-program operation: `op` gets the program's lines and a host
+    // that shows the progress; when it returns true the lines go back into
+    // the editor as one undoable edit and the program is redrawn.
+    using LinesOperation = std::function<bool(std::vector<std::string>&, tolva::Host&)>;
+    virtual void EditProgram(const LinesOperation& op) = 0;
 };
 
 // The main window while it exists, else null.

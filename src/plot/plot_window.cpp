@@ -169,14 +169,6 @@ void TForm2::build() {
     ZoomMinus->setObjectName("ZoomMinus");
     SpeedButton10 = new QPushButton("Plot to Cursor", Panel1);
     SpeedButton10->setObjectName("SpeedButton10");
-    SpinButton = new QPushButton("Spin", Panel1);
-    SpinButton->setObjectName("SpinButton");
-    FlipButton = new QPushButton("Flip", Panel1);
-    FlipButton->setObjectName("FlipButton");
-    FlopButton = new QPushButton("Flop", Panel1);
-    FlopButton->setObjectName("FlopButton");
-    // The modifiers arrive with their own step.
-    for (auto* b : {SpinButton, FlipButton, FlopButton}) b->setEnabled(false);
 
     Label1 = label("Label1", "x 0", Panel1);
     Label2 = label("Label2", "y 0", Panel1);
@@ -210,11 +202,7 @@ void TForm2::build() {
     grid->addWidget(ScrollBar3, 2, c++);
     grid->addWidget(FlatButton, 0, c);
     grid->addWidget(SpeedButton10, 1, c++);
-    grid->addWidget(SpinButton, 0, c);
-    grid->addWidget(FlipButton, 1, c);
-    grid->addWidget(FlopButton, 2, c++);
-    grid->addWidget(SlideEdit1, 0, c);
-    grid->addWidget(X_Edit1, 1, c++);
+    buildModifiers(grid, c);
     grid->addWidget(new QLabel("Cut Speed", Panel1), 0, c);
     grid->addWidget(CutSpeedEdit, 1, c++);
     grid->addWidget(new QLabel("Rapid Speed", Panel1), 0, c);
@@ -410,11 +398,11 @@ std::string TForm2::RapidSpeedText() { return RapidSpeedEdit->text().toStdString
 void TForm2::SetSingleStepInterval(int ms) { Timer1->setInterval(ms); }
 
 void TForm2::DisableSpinFlipFlop() {
-    for (auto* b : {SpinButton, FlipButton, FlopButton}) b->setEnabled(false);
+    for (auto* b : {SpeedButton9, FlipButton, FlopButton}) b->setEnabled(false);
 }
 
 void TForm2::EnableSpinFlipFlop() {
-    // Stays disabled until the modifiers exist; the call is the seam they use.
+    for (auto* b : {SpeedButton9, FlipButton, FlopButton}) b->setEnabled(true);
 }
 
 void TForm2::ShowSummary(const tolva::PlotSummary& s) {

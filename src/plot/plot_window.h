@@ -74,9 +74,20 @@ public:
     QPushButton* ZoomPlus;
     QPushButton* ZoomMinus;
     QPushButton* SpeedButton10;  // "Plot to Cursor"
-    QPushButton* SpinButton;
+    // The modifiers (modifiers_window.cpp): the slide keypad SpeedButton1..8
+    // around the spin button SpeedButton9, Flip, Flop and the size button.
+    QPushButton* SpeedButton1;  // down
+    QPushButton* SpeedButton2;  // up
+    QPushButton* SpeedButton3;  // up right
+    QPushButton* SpeedButton4;  // down right
+    QPushButton* SpeedButton5;  // up left
+    QPushButton* SpeedButton6;  // right
+    QPushButton* SpeedButton7;  // left
+    QPushButton* SpeedButton8;  // down left
+    QPushButton* SpeedButton9;  // spin
     QPushButton* FlipButton;
     QPushButton* FlopButton;
+    QPushButton* SpeedButton12; // "X": size
     QScrollArea* ScrollBox1;
     PlotImage* Image1;
     QTimer* Timer1;            // single-step clock (right button held)
@@ -104,6 +115,10 @@ public:
     // Width in pixels of the canvas the program is drawn on.
     int CanvasWidth() const;
     void EnableSpinFlipFlop();
+    // Runs the modifier `mode` (see plot/modifiers.h) on the main editor's
+    // program or its highlighted block, with the slide amount and size factor
+    // of the toolbar (corrected in their fields), and redraws.
+    void SLIDE2(char mode);
     void FlatClick();
 
     // ---- Events (public so the other windows and tests can drive them).
@@ -152,6 +167,8 @@ private:
 
     void build();
     void buildMenus();
+    // The modifier buttons, from column `column` of the toolbar on.
+    void buildModifiers(class QGridLayout* grid, int& column);
     int angleStep() const;
     void syncFromApp();
     ProgramEditor* mainEditor() const;

@@ -117,7 +117,8 @@ constexpr std::array<long double, kExactPowers> kPowers = makePowers();
 // anywhere, up to a terminator or the end, with at most 18 significant
 // digits: the mantissa over an exact power of ten, one rounding. False for
 // anything else (nothing is decided then).
-bool readPlainNumber(const char* p, const char* end, float& out) {
+template <class Real>
+bool readPlainNumber(const char* p, const char* end, Real& out) {
     while (p < end && (*p == ' ' || *p == '\t')) ++p;
     if (p == end || kTerminators[static_cast<unsigned char>(*p)]) return false;
     bool negative = false;
@@ -143,18 +144,19 @@ bool readPlainNumber(const char* p, const char* end, float& out) {
     }
     if ((digits == 0 && !afterPoint) || significant > 18 || fraction >= kExactPowers) return false;
     const long double v = static_cast<long double>(mantissa) / kPowers[fraction];
-    out = static_cast<float>(negative ? -v : v);
+    out = static_cast<Real>(negative ? -v : v);
     return true;
 }
 
-bool parseDecimal(std::string_view s, float& out) {
+template <class Real>
+bool parseDecimal(std::string_view s, Real& out) {
     if (!isDecimal(s)) return false;
     // Common case: no exponent, few digits.
     if (readPlainNumber(s.data(), s.data() + s.size(), out)) return true;
     bool anyDigit = false;
     for (char c : s) anyDigit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
     if (!anyDigit) {  // "." or "-." reads as zero
-        out = 0.0f;
+        out = 0;
         return true;
     }
     // from_chars, not strtold: the period is the decimal point whatever the
@@ -170,7 +172,7 @@ bool parseDecimal(std::string_view s, float& out) {
         v = at != std::string_view::npos && at + 1 < s.size() && s[at + 1] == '-' ? 0.0L : HUGE_VALL;
         if (*b == '-') v = -v;
     }
-    out = static_cast<float>(v);
+    out = static_cast<Real>(v);
     return true;
 }
 
@@ -332,26 +334,18 @@ namespace {
 // first other character always belongs to it, the next terminator ends it.
 // Repairs, in order, when it does not parse: ".5" -> "0.5", "-.5" -> "-0.5",
 // "1.5." -> "1.5".
-WordRead readNumber(const char* p, const char* end) {
-    WordRead r;
-    if (readPlainNumber(p, end, r.value)) {
-        r.found = true;
-        return r;
-    }
+template <class Real>
+bool readNumber(const char* p, const char* end, Real& out) {
+    if (readPlainNumber(p, end, out)) return true;
     char num[kMaxLine + 3];
     std::size_t n = 0;
-    for (; p < end; ++p) {
+    for (; p < end && n < kMaxLine; ++p) {
         const char c = *p;
         if (c == ' ' || c == '\t') continue;
         if ((n > 0 && kTerminators[static_cast<unsigned char>(c)]) || c == kCommentOpen) break;
         num[n++] = c;
     }
-    float v = 0.0f;
-    if (parseDecimal(std::string_view(num, n), v)) {
-        r.value = v;
-        r.found = true;
-        return r;
-    }
+    if (parseDecimal(std::string_view(num, n), out)) return true;
     // num has room for the two characters a repair may insert.
     if (n > 0 && num[0] == '.') {
         std::memmove(num + 1, num, n);
@@ -364,7 +358,13 @@ WordRead readNumber(const char* p, const char* end) {
         ++n;
     }
     if (n > 0 && num[n - 1] == '.') --n;
-    if (parseDecimal(std::string_view(num, n), v)) {
+    return parseDecimal(std::string_view(num, n), out);
+}
+
+WordRead readNumber(const char* p, const char* end) {
+    WordRead r;
+    float v = 0.0f;
+    if (readNumber(p, end, v)) {
         r.value = v;
         r.found = true;
     }
@@ -372,6 +372,13 @@ WordRead readNumber(const char* p, const char* end) {
 }
 
 }  // namespace
+
+bool ReadNumberText(std::string_view text, double& out) {
+    double v = 0.0;
+    if (!readNumber(text.data(), text.data() + text.size(), v)) return false;
+    out = v;
+    return true;
+}
 
 WordRead WordValue(std::string_view word, std::string_view line) {
     if (word.empty()) return {};

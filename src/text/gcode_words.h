@@ -50,6 +50,12 @@ struct WordRead {
 // repairs (leading ".", "-.", trailing "."); the value is then 0.
 WordRead WordValue(std::string_view word, std::string_view line);
 
+// The number of a word, given the text after its letter (as SplitWords cuts
+// it), read as WordValue reads it but in double precision: the same grammar,
+// the same repairs. False when it does not parse. An exponent beyond the
+// range gives an infinite value: callers that write numbers check for it.
+bool ReadNumberText(std::string_view text, double& out);
+
 // Several words of a line read together, for whole-program passes that ask
 // every line for the same words: Read gives out[k] exactly as
 // WordValue(words[k], line) would, but finds all one-character words in a

@@ -165,6 +165,39 @@ std::string FixedText(long double value, int decimals, int precision) {
     return unsignedZero(s);
 }
 
+void AppendProgramNumber(std::string& out, double value, int decimals) {
+    if (decimals < 0) decimals = 0;
+    if (decimals > 9) decimals = 9;
+    const double a = std::fabs(value);
+    // 10^7 * 10^9 < 2^63; the scaled value carries the digits that a double
+    // holds, which for 7 integer digits is every decimal up to the ninth.
+    const double scaled = a * static_cast<double>(kPow10[decimals]);
+    const long long limit = 10000000LL * static_cast<long long>(kPow10[decimals]);
+    if (!(scaled < static_cast<double>(limit))) {
+        out += CoordinateText(value, decimals);
+        return;
+    }
+    unsigned long long n = static_cast<unsigned long long>(std::nearbyint(scaled));
+    if (n >= static_cast<unsigned long long>(limit)) {  // rounding carried into an eighth digit
+        out += CoordinateText(value, decimals);
+        return;
+    }
+    char buf[kFastTextSize];
+    char* const last = buf + kFastTextSize;
+    char* p = last;
+    for (int i = 0; i < decimals; ++i) {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    if (decimals > 0) *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n);
+    if (value < 0 && std::nearbyint(scaled) != 0) *--p = '-';
+    out.append(p, static_cast<std::size_t>(last - p));
+}
+
 bool ReadPlainReal(std::string_view text, double& out) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);

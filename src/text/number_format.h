@@ -22,6 +22,14 @@ inline std::string CoordinateText(long double value, int decimals) {
     return FixedText(value, decimals, 7);
 }
 
+// The form of the numbers the geometric modifiers write: rounded once at
+// `decimals` places (0..9; ties to even), exactly that many decimals, a
+// leading 0 before the point, "-" for negatives, no "+". No significant-digit
+// limit below 8 integer digits, so 1234.5678 stays 1234.5678 and a difference
+// of two written numbers is written exactly; a value with more than 7 integer
+// digits goes to the exponent form of CoordinateText. `value` must be finite.
+void AppendProgramNumber(std::string& out, double value, int decimals);
+
 // Reads a real written as text by us or by a settings field: blanks and
 // tabs around it allowed, an optional "+", the period as decimal point, an
 // optional exponent. False for anything else and for values that are not

@@ -78,3 +78,21 @@ TEST_F(CommaLocale, NumbersAreReadWithAPeriod) {
     ASSERT_TRUE(ReadPlainReal("2.75", v));
     EXPECT_EQ(v, 2.75);
 }
+
+TEST(ProgramNumber, FixedDecimalsNoSignificantDigitLimitBelowEightIntegerDigits) {
+    auto text = [](double v, int d) {
+        std::string s;
+        tolva::AppendProgramNumber(s, v, d);
+        return s;
+    };
+    EXPECT_EQ(text(2.5, 4), "2.5000");
+    EXPECT_EQ(text(-0.25, 4), "-0.2500");
+    EXPECT_EQ(text(1999.1234, 4), "1999.1234");
+    EXPECT_EQ(text(999.123456789, 9), "999.123456789");
+    EXPECT_EQ(text(9999999.1234, 4), "9999999.1234");
+    EXPECT_EQ(text(-0.00004, 4), "0.0000");
+    EXPECT_EQ(text(2.5, 0), "2");
+    EXPECT_EQ(text(3.5, 0), "4");
+    EXPECT_EQ(text(9999999.99996, 4), "1.000000E+007");
+    EXPECT_EQ(text(-123456789.0, 3), "-1.234568E+008");
+}

@@ -1,0 +1,110 @@
+#include "text/line_edits.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "text/gcode_words.h"
+
+namespace tolva {
+namespace {
+
+// The first `code` of `line` that does not stand inside a comment ("(" up
+// to the next ")" or the end of the line), or npos.
+std::size_t findOutsideComments(std::string_view line, std::string_view code) {
+    std::size_t from = 0;
+    while (from < line.size()) {
+        const std::size_t hit = line.find(code, from);
+        const std::size_t open = line.find(kCommentOpen, from);
+        if (hit == std::string_view::npos || open == std::string_view::npos || hit < open) return hit;
+        const std::size_t close = line.find(kCommentClose, open + 1);
+        if (close == std::string_view::npos) return std::string_view::npos;
+        from = close + 1;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+bool Renumber(std::vector<std::string>& lines, std::string_view nCode, long long start, long long step) {
+    if (nCode.empty()) return false;
+    bool changed = false;
+    long long n = start;
+    char digits[24];
+    std::string out;
+    for (std::string& line : lines) {
+        if (line.find(nCode) == std::string::npos) {
+            const auto r = std::to_chars(digits, digits + sizeof digits, n);
+            out.clear();
+            out.reserve(nCode.size() + static_cast<std::size_t>(r.ptr - digits) + 1 + line.size());
+            out.append(nCode).append(digits, r.ptr).append(1, ' ').append(line);
+            line.swap(out);
+            changed = true;
+        }
+        n += step;
+    }
+    return changed;
+}
+
+bool RemoveNumbers(std::vector<std::string>& lines, std::string_view nCode) {
+    if (nCode.empty()) return false;
+    bool changed = false;
+    for (std::string& line : lines) {
+        const std::size_t p = findOutsideComments(line, nCode);
+        if (p == std::string::npos) continue;
+        std::size_t q = p + nCode.size();
+        while (q < line.size() && !IsNumberTerminator(static_cast<unsigned char>(line[q]))) ++q;
+        line.erase(0, q);
+        changed = true;
+    }
+    return changed;
+}
+
+bool RemoveComments(std::vector<std::string>& lines, std::string_view open, std::string_view close) {
+    if (open.empty() || close.empty()) return false;
+    bool changed = false;
+    for (std::string& line : lines) {
+        const std::size_t a = line.find(open);
+        if (a == std::string::npos) continue;
+        const std::size_t b = line.find(close);
+        if (b == std::string::npos || b < a) continue;
+        line.erase(a, b - a + 1);
+        changed = true;
+    }
+    return changed;
+}
+
+bool RemoveSpaces(std::vector<std::string>& lines) {
+    bool changed = false;
+    for (std::string& line : lines) {
+        const auto end = std::remove(line.begin(), line.end(), ' ');
+        if (end == line.end()) continue;
+        line.erase(end, line.end());
+        changed = true;
+    }
+    return changed;
+}
+
+bool AddLineEnds(std::vector<std::string>& lines, std::string_view ends) {
+    if (ends.empty()) return false;
+    bool changed = false;
+    for (std::string& line : lines) {
+        if (line.find(ends) != std::string::npos) continue;
+        line.append(ends);
+        changed = true;
+    }
+    return changed;
+}
+
+bool RemoveLineEnds(std::vector<std::string>& lines, std::string_view ends) {
+    if (ends.empty()) return false;
+    bool changed = false;
+    for (std::string& line : lines) {
+        const std::size_t at = line.find(ends);
+        if (at == std::string::npos) continue;
+        line.erase(at, ends.size());
+        changed = true;
+    }
+    return changed;
+}
+
+}  // namespace tolva

@@ -1,0 +1,284 @@
+#include "plot/modifiers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "settings/label_table.h"
+#include "text/gcode_words.h"
+
+using namespace tolva;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// A mill's codes, signs +1 unless asked.
+AxisCodes MillCodes(bool swapXY = false) {
+    LabelTable t;
+    const std::pair<int, const char*> cells[] = {
+        {LabelRow::FileStart, "%"},      {LabelRow::ArcCw, "G02"},         {LabelRow::ArcCcw, "G03"},
+        {LabelRow::KerfCompLeft, "G41"}, {LabelRow::KerfCompRight, "G42"}, {LabelRow::Absolute, "G90"},
+        {LabelRow::Incremental, "G91"},  {LabelRow::FileEnd, "M30"},       {LabelRow::NLetter, "N"},
+        {LabelRow::RLetter, "R"},        {LabelRow::ILetter, "I"},         {LabelRow::JLetter, "J"},
+        {LabelRow::KLetter, "K"},        {LabelRow::XLetter, "X"},         {LabelRow::YLetter, "Y"},
+        {LabelRow::ZLetter, "Z"}};
+    for (auto& [row, code] : cells) t.SetCell(1, row, code);
+    AxisCodes c = MakeAxisCodes(t, swapXY, false);
+    c.xSign = c.ySign = c.zSign = 1;
+    return c;
+}
+
+ModifierSettings Four(double amount = 5.0) {
+    ModifierSettings s;
+    s.decimals = 4;
+    s.amount = amount;
+    return s;
+}
+
+Lines run(char mode, Lines lines, const ModifierSettings& s = Four(), RecordingHost* host = nullptr,
+          const AxisCodes& codes = MillCodes()) {
+    RecordingHost own;
+    SLIDE2(mode, lines, codes, s, host ? *host : own);
+    return lines;
+}
+
+std::string num(long long tenThousandths) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4f", static_cast<double>(tenThousandths) / 10000.0);
+    return buf;
+}
+
+// An absolute program as the modifiers write it (so a round trip can give
+// back the very text): moves in X, Y and Z and arcs with absolute centres,
+// coordinates within +-1000, 4 decimals.
+Lines AbsoluteProgram(std::size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<long long> c(-10000000, 10000000);
+    Lines out{"G90 G00 X0.0000 Y0.0000"};
+    for (std::size_t k = 1; k < n; ++k) {
+        switch (rng() % 4) {
+            case 0: out.push_back("G01 X" + num(c(rng)) + " Y" + num(c(rng)) + " F500"); break;
+            case 1: out.push_back("G01 X" + num(c(rng)) + " Y" + num(c(rng)) + " Z" + num(c(rng) / 100)); break;
+            case 2: out.push_back("G02 X" + num(c(rng)) + " Y" + num(c(rng)) + " I" + num(c(rng)) + " J" + num(c(rng))); break;
+            default: out.push_back("G03 Y" + num(c(rng)) + " (ONLY Y)"); break;
+        }
+    }
+    return out;
+}
+
+// Whether every word of `original` (G, X, Y, Z, I, J, K) is in `changed`
+// line for line with the very same text; `changed` may have more words.
+::testing::AssertionResult SameWords(const Lines& original, const Lines& changed, bool withG = true) {
+    if (original.size() != changed.size()) return ::testing::AssertionFailure() << "line counts differ";
+    for (std::size_t k = 0; k < original.size(); ++k) {
+        const SplitLine a = SplitWords(original[k], Letters{});
+        const SplitLine b = SplitWords(changed[k], Letters{});
+        const std::string SplitLine::*words[] = {&SplitLine::G, &SplitLine::X, &SplitLine::Y, &SplitLine::Z,
+                                                 &SplitLine::I, &SplitLine::J, &SplitLine::K};
+        for (auto w : words) {
+            if (w == &SplitLine::G && !withG) continue;
+            if (!(a.*w).empty() && a.*w != b.*w)
+                return ::testing::AssertionFailure() << "line " << k << ": " << original[k] << " | " << changed[k];
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+double value(const std::string& line, const char* letter) {
+    SplitLine w = SplitWords(line, Letters{});
+    const std::string* words[] = {&w.X, &w.Y, &w.Z, &w.I, &w.J};
+    const char* names = "XYZIJ";
+    for (int i = 0; i < 5; ++i)
+        if (names[i] == letter[0]) {
+            double v = 0;
+            EXPECT_TRUE(ReadNumberText(std::string_view(*words[i]).substr(1), v)) << line;
+            return v;
+        }
+    return NAN;
+}
+
+}  // namespace
+
+TEST(Modifiers, FlipTwiceFlopTwiceAndSlideThereAndBackReturnTheProgram) {
+    const Lines p = AbsoluteProgram(2000, 7);
+    EXPECT_TRUE(SameWords(p, run(Modifier::Flip, run(Modifier::Flip, p))));
+    EXPECT_TRUE(SameWords(p, run(Modifier::Flop, run(Modifier::Flop, p))));
+    EXPECT_TRUE(SameWords(p, run(Modifier::Down, run(Modifier::Up, p, Four(37.1234)), Four(37.1234))));
+    EXPECT_TRUE(SameWords(p, run(Modifier::UpLeft, run(Modifier::DownRight, p, Four(99.9999)), Four(99.9999))));
+    EXPECT_TRUE(SameWords(p, run(Modifier::DownLeft, run(Modifier::UpRight, p, Four(0.0001)), Four(0.0001))));
+    // One pass does change the words (and the arc directions).
+    EXPECT_FALSE(SameWords(p, run(Modifier::Flip, p)));
+    EXPECT_FALSE(SameWords(p, run(Modifier::Flop, p)));
+    EXPECT_FALSE(SameWords(p, run(Modifier::Up, p, Four(0.0001))));
+}
+
+TEST(Modifiers, ToIncrementalAndBackGivesEveryNumberExactly) {
+    const Lines p = AbsoluteProgram(10000, 11);
+    RecordingHost host;
+    Lines inc = p;
+    ModifierResult r = ConvertToIncremental(inc, MillCodes(), Four(), host);
+    ASSERT_FALSE(r.refused) << r.message;
+    EXPECT_EQ(inc[0], "G91X0.0000 Y0.0000 G00");
+    Lines back = inc;
+    r = ConvertToAbsolute(back, MillCodes(), Four(), host);
+    ASSERT_FALSE(r.refused) << r.message;
+    EXPECT_EQ(host.beeps, 0);
+    EXPECT_TRUE(SameWords(p, back, false));
+    EXPECT_FALSE(SameWords(p, inc, false));
+}
+
+TEST(Modifiers, SpinThereAndBackIsWithinOneUnitOfTheLastDecimal) {
+    // Each pass rounds to the 4 decimals written; turned back, a point may
+    // land one unit away, never more.
+    const Lines p = AbsoluteProgram(3000, 5);
+    for (double degrees : {30.0, 90.0, -45.5, 100.0}) {
+        const Lines back = run(Modifier::Spin, run(Modifier::Spin, p, Four(degrees)), Four(-degrees));
+        ASSERT_EQ(back.size(), p.size());
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            // A line without X turns its Y word alone (the omitted axis keeps its text).
+            if (p[k].find('X') == std::string::npos) continue;
+            for (const char* a : {"X", "Y", "I", "J"}) {
+                if (p[k].find(a) == std::string::npos) continue;
+                ASSERT_LE(std::fabs(value(back[k], a) - value(p[k], a)), 1.0001e-4) << degrees << " " << k;
+            }
+        }
+    }
+    // A quarter turn about the origin takes (1, 0) to (0, 1) and turns the centre too.
+    EXPECT_EQ(run(Modifier::Spin, {"G02 X1 Y0 I2 J0"}, Four(90)), (Lines{"G02 X0.0000 Y1.0000 I0.0000 J2.0000"}));
+}
+
+TEST(Modifiers, ToAbsoluteCarriesZFromLineToLine) {
+    RecordingHost host;
+    Lines p{"G91", "G01 X1 Z-1", "G01 X1 Z-1", "G01 Z-0.5", "G01 X1"};
+    ConvertToAbsolute(p, MillCodes(), Four(), host);
+    EXPECT_EQ(p, (Lines{"G90", "G01 X1.0000 Y0.0000 Z-1.0000", "G01 X2.0000 Y0.0000 Z-2.0000",
+                        "G01  Z-2.5000", "G01 X3.0000 Y0.0000"}));
+}
+
+TEST(Modifiers, NumbersAreWrittenWithTheDecimalsAndNoLineNumbers) {
+    EXPECT_EQ(run(Modifier::Size, {"N10 G01 X1.25 Y-0.125 R2 (CUT)", "N20 M05"}, [] {
+                  ModifierSettings s = Four();
+                  s.factor = 2.0;
+                  return s;
+              }()),
+              (Lines{"G01 X2.5000 Y-0.2500 R4.0000 (CUT)", "M05 "}));
+    ModifierSettings s = Four(0.00004);
+    EXPECT_EQ(run(Modifier::Up, {"X0 Y0"}, s), (Lines{"X0.0000 Y0.0000"}));  // no "-0.0000"
+    s.decimals = 2;
+    EXPECT_EQ(run(Modifier::Down, {"G00 X12345.678 Y99999999"}, s), (Lines{"G00 X12345.68 Y1.000000E+008"}));
+}
+
+TEST(Modifiers, TheSlideAmountAndSizeFactorAreCorrected) {
+    EXPECT_EQ(CorrectAmount("150").value, 100.0);
+    EXPECT_EQ(CorrectAmount("150").shown, "100.0");
+    EXPECT_EQ(CorrectAmount("abc").value, 1.0);
+    EXPECT_EQ(CorrectAmount("abc").shown, "1.000");
+    EXPECT_EQ(CorrectAmount("1e999").shown, "1.000");
+    EXPECT_EQ(CorrectAmount(" -2.5").value, -2.5);
+    EXPECT_TRUE(CorrectAmount("100").shown.empty());
+}
+
+TEST(Modifiers, FlipAndFlopExchangeTheCodesOfTheFirstGWordOnly) {
+    ModifierSettings s = Four();
+    EXPECT_EQ(run(Modifier::Flip, {"G02 X1 Y1 I0 J1", "G41 G02 X1 Y2", "G03X1Y1"}, s),
+              (Lines{"G03 X1.0000 Y-1.0000 I0.0000 J-1.0000", "G42 X1.0000 Y-2.0000 G02", "G02 X1.0000 Y-1.0000"}));
+    EXPECT_EQ(run(Modifier::Flop, {"G42 X1"}, s), (Lines{"G41 X-1.0000"}));
+}
+
+TEST(Modifiers, TheBlockNeedsTwoLinesAndStartsAtTheLineBeforeIt) {
+    const Lines p{"X0", "X1", "X2", "X3", "X4", "X5"};
+    ModifierSettings s = Four(1);
+    s.selStartLine = 1;  // lines 2 and 3 highlighted
+    s.selLineCount = 1;
+    EXPECT_EQ(run(Modifier::Down, p, s)[0], "X1.0000");  // one line: the whole program
+    s.selLineCount = 2;
+    EXPECT_EQ(run(Modifier::Down, p, s), (Lines{"X0", "X2.0000", "X3.0000", "X4.0000", "X4", "X5"}));
+    s.selStartLine = -1;
+    s.selLineCount = 2;
+    EXPECT_EQ(run(Modifier::Down, p, s), (Lines{"X1.0000", "X2.0000", "X2", "X3", "X4", "X5"}));
+}
+
+TEST(Modifiers, WithTheArrayWindowShownMovedCopiesAreAppended) {
+    ModifierSettings s = Four(10);
+    s.appendCopies = true;
+    EXPECT_EQ(run(Modifier::Right, {"%", "G00 X0 Y0", "G01 X5", "M30"}, s),
+              (Lines{"%", "G00 X0 Y0", "G01 X5", "", "", "G00 X0.0000 Y10.0000", "G01 X5.0000", "M30 "}));
+}
+
+TEST(Modifiers, SlidesMoveCentresUnlessTheyAreOffsetsAndFollowTheAxisSigns) {
+    ModifierSettings s = Four(1);
+    EXPECT_EQ(run(Modifier::UpRight, {"G02 X1 Y1 I1 J0"}, s), (Lines{"G02 X0.0000 Y2.0000 I0.0000 J1.0000"}));
+    s.bridgeport = true;
+    EXPECT_EQ(run(Modifier::UpRight, {"G02 X1 Y1 I1 J0"}, s), (Lines{"G02 X0.0000 Y2.0000 I1.0000 J0.0000"}));
+    AxisCodes flipped = MillCodes();
+    flipped.xSign = -1;
+    EXPECT_EQ(run(Modifier::Up, {"X1"}, s, nullptr, flipped), (Lines{"X2.0000"}));
+}
+
+TEST(Modifiers, SwapXYPassesTheLineThroughTheWordOrder) {
+    ModifierSettings s = Four(1);
+    s.swapXY = true;
+    // X and Y letters exchanged: "Y" is now the first axis, read and written as such.
+    EXPECT_EQ(run(Modifier::Down, {"G01 Y1 X2 M03"}, s, nullptr, MillCodes(true)),
+              (Lines{"G01 X2.0000 Y2.0000 M03 "}));
+}
+
+TEST(Modifiers, RefusalsLeaveTheProgramAsItWas) {
+    RecordingHost host;
+    const Lines inc{"G00 X0 Y0", "G91", "X1"};
+    Lines p = inc;
+    ModifierResult r = SLIDE2(Modifier::Up, p, MillCodes(), Four(), host);
+    EXPECT_TRUE(r.refused);
+    EXPECT_EQ(p, inc);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], "File is Incremental\nFunction not supported \nMust be Absolute.  Try Convert to Absolute");
+
+    const Lines bad{"G01 X1", "G01 X1e999 Y2", "G01 " + std::string(100000, '1')};
+    for (std::size_t k = 1; k < bad.size(); ++k) {
+        Lines q{bad[0], bad[k]};
+        for (char mode : {Modifier::Up, Modifier::Spin, Modifier::Size, Modifier::ToIncremental, Modifier::Flip}) {
+            r = SLIDE2(mode, q, MillCodes(), Four(), host);
+            EXPECT_TRUE(r.refused) << mode << k;
+            EXPECT_EQ(q, (Lines{bad[0], bad[k]}));
+        }
+    }
+    EXPECT_NE(host.messages.back().find("Line 2 has 100004 characters"), std::string::npos);
+    // A result beyond a double.
+    Lines big{"X1e300"};
+    ModifierSettings s = Four();
+    s.factor = 1e10;
+    r = SLIDE2(Modifier::Size, big, MillCodes(), s, host);
+    EXPECT_TRUE(r.refused);
+    EXPECT_EQ(big, (Lines{"X1e300"}));
+    s.factor = 100;  // 1e302: written, in exponent form, never "inf"
+    SLIDE2(Modifier::Size, big, MillCodes(), s, host);
+    EXPECT_EQ(big, (Lines{"X1.000000E+302"}));
+}
+
+TEST(Modifiers, ConversionsStopAtALineAlreadyInTheTargetMode) {
+    RecordingHost host;
+    Lines p{"G91", "X1", "X1", "G90", "X5"};
+    ModifierResult r = SLIDE2(Modifier::ToAbsolute, p, MillCodes(), Four(), host);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(p, (Lines{"G90", "X1.0000 Y0.0000", "X2.0000 Y0.0000", "G90", "X5"}));
+
+    Lines k3{"G90", "G02 X1 Y0 I0.5 K0"};
+    r = ConvertToIncremental(k3, MillCodes(), Four(), host);
+    EXPECT_TRUE(r.refused);
+    EXPECT_EQ(host.messages.back(), "File is 3d \nFunction not supported \nMust be Absolute 2d ");
+    EXPECT_EQ(k3, (Lines{"G90", "G02 X1 Y0 I0.5 K0"}));
+}
+
+TEST(Modifiers, ToAbsoluteWithBridgeportCentresKeepsThemOffsets) {
+    RecordingHost host;
+    ModifierSettings s = Four();
+    s.bridgeport = true;
+    Lines p{"N1 G91", "N2 G01 X10 Y0", "N3 G02 X10 Y10 I0 J10"};
+    ConvertToAbsolute(p, MillCodes(), s, host);
+    EXPECT_EQ(p, (Lines{"G90", "G01 X10.0000 Y0.0000", "G02 X20.0000 Y10.0000 I0.0000 J10.0000"}));
+}

@@ -34,6 +34,7 @@ public:
     int SelStartLine() const override { return -1; }
     int SelLineCount() const override { return 0; }
     void MainCaretMoved() override {}
+    void EditProgram(const LinesOperation&) override {}
     ProgramEditor* editor;
 };
 

@@ -32,7 +32,7 @@ std::size_t ByteLines::nextStart(std::size_t end) const {
 ByteLines::ByteLines(std::string_view bytes) : bytes_(bytes) {
     // Most programs end their lines with LF alone: those lines are found
     // with the library's search for one byte, and counted 64 bytes at a time.
-    hasCR_ = std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
+    hasCR_ = !bytes.empty() && std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
     const std::size_t n = bytes.size();
     std::size_t start = 0;
 #if defined(__SSE2__)

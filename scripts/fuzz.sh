@@ -4,7 +4,7 @@
 #
 #   scripts/fuzz.sh [--build-dir DIR] [--time SECONDS] [--unit-timeout SECONDS] [--ci] [--build-only] [TARGET...]
 #
-# Targets: dxf_import_fuzz gcode_program_fuzz ini_fuzz (all by default).
+# Targets: dxf_import_fuzz gcode_program_fuzz ini_fuzz comm_receive_fuzz (all by default).
 # The corpus of each target grows in DIR/corpus/<target>, seeded from the
 # test data and from generated inputs; a finding is written to
 # DIR/findings/<target>/ and makes the run fail. With --ci an input that only
@@ -28,7 +28,7 @@ while (($#)); do
     *) targets+=("$1"); shift ;;
   esac
 done
-((${#targets[@]})) || targets=(dxf_import_fuzz gcode_program_fuzz ini_fuzz)
+((${#targets[@]})) || targets=(dxf_import_fuzz gcode_program_fuzz ini_fuzz comm_receive_fuzz)
 
 if [[ ! -f $dir/build.ninja ]]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DTOLVA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -44,6 +44,7 @@ seed() {  # seed DIR/corpus/<target> once: test data, then generated inputs
     dxf_import_fuzz) pattern='*.dxf'; prefix='\x80' ;;
     gcode_program_fuzz) pattern='*.nc'; prefix='\x00' ;;
     ini_fuzz) pattern='*.ini'; prefix='' ;;
+    comm_receive_fuzz) pattern='*.nc'; prefix='\x07' ;;
   esac
   local n=0 f
   while IFS= read -r -d '' f; do

@@ -153,17 +153,6 @@ TEST(Array, QuantityThreeByTwoPointFiveAppendsTwoCopiesAndMovesTheEnd) {
                             "", "G00 X5.0000 Y0.0000", "G01 X9.0000 Y0.0000", "G01 X9.0000 Y2.0000", "M30 "}));
 }
 
-TEST(Array, QuantityOneMakesNoCopyButEndsTheProgram) {
-    Lines lines = {"G00 X0 Y0", "G01 X4 Y0"};
-    run(lines, {{Modifier::Up, 1, 2.5}});
-    EXPECT_EQ(lines, (Lines{"G00 X0 Y0", "G01 X4 Y0", "M30"}));
-    Lines ended = {"G00 X0 Y0", "M30", "%"};
-    ArrayResult r = run(ended, {{Modifier::Up, 1, 2.5}});
-    EXPECT_EQ(ended, (Lines{"G00 X0 Y0", "", "%", "M30"}));
-    EXPECT_TRUE(UndoNest(ended, r.undo));
-    EXPECT_EQ(ended, (Lines{"G00 X0 Y0", "M30", "%"}));
-}
-
 TEST(Array, TinyProgramsGiveOneCopyPerPartNotCopiesOfCopies) {
     for (const Lines& tiny : {Lines{"G01 X1 Y1"}, Lines{"G01 X1 Y1", "G01 X2 Y1"}}) {
         SCOPED_TRACE(tiny.size());
@@ -227,13 +216,4 @@ TEST(Array, UndoNestRestoresTheProgramExactlyWhateverItsEnd) {
         EXPECT_FALSE(UndoNest(lines, r.undo));
         EXPECT_EQ(lines, program);
     }
-}
-
-TEST(Array, SuggestedIncrementsAreTheSizesPlusTheClearance) {
-    const SuggestedIncrements s = SuggestIncrements(4.0, 2.0, "0.200");
-    EXPECT_EQ(s.vertical, "4.200");
-    EXPECT_EQ(s.horizontal, "2.200");
-    EXPECT_EQ(SuggestIncrements(4.0, 2.0, "wide").vertical, "4.200");  // clearance 0.2
-    EXPECT_EQ(ArrayFieldValue("two", 1.0), 1.0);
-    EXPECT_EQ(ArrayFieldText(-1.0), "-1.000");
 }

@@ -63,30 +63,40 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
     const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
     const bool haveEnd = HasCode(fileEnd, fileEnd);  // false for an empty or blank code
     r.undo.armed = true;
-    r.undo.lineCount = lines.size();
     if (haveEnd) {
         // Every File End line but the last line is emptied.
         const bool lastHasEnd = !out.empty() && HasCode(out.back(), fileEnd);
         const std::size_t keep = lastHasEnd ? out.size() - 1 : out.size();
         for (std::size_t i = 0; i < keep; ++i) {
             if (out[i].empty() || !HasCode(out[i], fileEnd)) continue;
-            if (i < lines.size()) r.undo.emptied.emplace_back(i, lines[i]);
+            if (i < lines.size()) r.undo.emptied.push_back(i);
             out[i].clear();
         }
         if (!lastHasEnd) out.push_back(fileEnd);
     }
     r.changed = out != lines;
     lines.swap(out);
+    r.undo.before = std::move(out);
     return r;
 }
 
-bool UndoNest(std::vector<std::string>& lines, ArrayUndo& undo) {
-    if (!undo.armed) return false;
-    if (lines.size() > undo.lineCount) lines.resize(undo.lineCount);
-    for (auto& [index, text] : undo.emptied)
-        if (index < lines.size() && lines[index].empty()) lines[index] = text;
+UndoNestOutcome UndoNest(std::vector<std::string>& lines, ArrayUndo& undo, Host& host) {
+    if (!undo.armed) return UndoNestOutcome::NothingToUndo;
+    const std::vector<std::string>& before = undo.before;
+    bool intact = lines.size() >= before.size();
+    auto emptied = undo.emptied.begin();
+    for (std::size_t i = 0; intact && i < before.size(); ++i) {
+        const bool wasEmptied = emptied != undo.emptied.end() && *emptied == i;
+        if (wasEmptied) ++emptied;
+        intact = wasEmptied ? lines[i].empty() : lines[i] == before[i];
+    }
+    if (!intact) {
+        host.Message(kUndoNestChangedText);
+        return UndoNestOutcome::ProgramChanged;
+    }
+    lines = std::move(undo.before);
     undo = ArrayUndo{};
-    return true;
+    return UndoNestOutcome::Undone;
 }
 
 double ArrayFieldValue(const std::string& text, double fallback) {

@@ -49,11 +49,11 @@ struct ArrayStep {
 using ArraySteps = std::vector<ArrayStep>;
 
 // What Undo Nest needs to give back the program as it was before the last
-// array: its line count and the lines the array emptied in place.
+// array: that program, and the lines of it the array emptied.
 struct ArrayUndo {
     bool armed = false;  // an array was made and not yet undone
-    std::size_t lineCount = 0;
-    std::vector<std::pair<std::size_t, std::string>> emptied;
+    std::vector<std::string> before;
+    std::vector<std::size_t> emptied;  // ascending
 };
 
 // No array makes more lines than this: a 999 x 999 grid of a long program
@@ -76,11 +76,16 @@ struct ArrayResult {
 ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes, const ModifierSettings& settings,
                          const ArraySteps& steps, Host& host);
 
-// "Undo Nest": when `undo` is armed, removes the lines after the program's
-// old line count, puts back the lines the array emptied (where they are
-// still empty) and disarms `undo`. Lines edited since the array inside the
-// old program stay as edited. False when there was nothing to undo.
-bool UndoNest(std::vector<std::string>& lines, ArrayUndo& undo);
+// "Undo Nest": gives back the program as it was before the last array and
+// disarms `undo`, provided the program still begins with it as the array
+// left it (copies edited since are dropped with the copies). When that part
+// was edited or another program loaded since, kUndoNestChangedText goes to
+// the host and nothing is changed: cutting the program to the old line
+// count would drop or overwrite lines of a different program.
+enum class UndoNestOutcome { NothingToUndo, Undone, ProgramChanged };
+inline constexpr const char* kUndoNestChangedText =
+    "The program has changed since the last array. Nothing was changed.";
+UndoNestOutcome UndoNest(std::vector<std::string>& lines, ArrayUndo& undo, Host& host);
 
 // The array window's number fields. A field that is not a number counts
 // `fallback`; numbers are shown fixed with 3 decimals (10 significant

@@ -215,9 +215,12 @@ void TForm9::SuggestIncrementsClick() {
 
 void TForm9::UndoNestClick() {
     if (!undo_.armed || !MainWindowAccess) return;
-    MainWindowAccess->EditProgram(
-        [&](std::vector<std::string>& lines, tolva::Host&) { return tolva::UndoNest(lines, undo_); });
-    ReScaleClick();
+    bool undone = false;
+    MainWindowAccess->EditProgram([&](std::vector<std::string>& lines, tolva::Host&) {
+        undone = tolva::UndoNest(lines, undo_, *host_) == tolva::UndoNestOutcome::Undone;
+        return undone;
+    });
+    if (undone) ReScaleClick();
 }
 
 void TForm9::ReScaleClick() {

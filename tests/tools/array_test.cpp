@@ -211,9 +211,18 @@ TEST(Array, UndoNestRestoresTheProgramExactlyWhateverItsEnd) {
         EXPECT_EQ(fileEndLines(lines), 1);
         EXPECT_TRUE(HasCode(lines.back(), "M30"));
 
-        EXPECT_TRUE(UndoNest(lines, r.undo));
+        RecordingHost host;
+        if (lines.size() > program.size() && !program.empty()) {  // a copy edited: still undone
+            lines.back() += " (EDITED)";
+            Lines edited = lines;
+            edited[0] += " (EDITED)";  // the part edited: refused
+            ArrayUndo keep = r.undo;
+            EXPECT_EQ(UndoNest(edited, keep, host), UndoNestOutcome::ProgramChanged);
+            EXPECT_EQ(host.messages, Lines{kUndoNestChangedText});
+        }
+        EXPECT_EQ(UndoNest(lines, r.undo, host), UndoNestOutcome::Undone);
         EXPECT_EQ(lines, program);
-        EXPECT_FALSE(UndoNest(lines, r.undo));
+        EXPECT_EQ(UndoNest(lines, r.undo, host), UndoNestOutcome::NothingToUndo);
         EXPECT_EQ(lines, program);
     }
 }

@@ -8,7 +8,7 @@ command -v rs274 >/dev/null || { echo "FAIL: rs274 (linuxcnc-uspace) is not inst
 
 # The canonical moves of a program, numbers rounded to 4 decimals.
 moves() {
-    rs274 -g "$1" 2>"$work/canon-err" | grep -oE '(STRAIGHT_FEED|STRAIGHT_TRAVERSE|ARC_FEED)\(.*\)' |
+    HOME=$work rs274 -g "$1" 2>"$work/canon-err" | grep -oE '(STRAIGHT_FEED|STRAIGHT_TRAVERSE|ARC_FEED)\(.*\)' |
         awk -F'[(,)]' '{ printf "%s", $1; for (i = 2; i < NF; ++i) { v = sprintf("%.4f", $i); if (v == "-0.0000") v = "0.0000"; printf " %s", v } print "" }'
 }
 

@@ -17,7 +17,7 @@ convert() {  # drawing, shipped machine file, program
 #                              SWEEP degrees from the previous point (+ counter-clockwise)
 # and "T" for a rapid move. Fails when rs274 stops with an error.
 moves() {
-    if ! rs274 ${3:+-t "$3"} -g "$2" >"$work/canon" 2>"$work/canon-err"; then
+    if ! HOME=$work rs274 ${3:+-t "$3"} -g "$2" >"$work/canon" 2>"$work/canon-err"; then
         echo "rs274 stopped: $(cat "$work/canon-err" "$work/canon" | grep -v -e '^executing' -e 'N\.\.\.\.\.' | head -2 | tr '\n' ' ')" >&2
         return 1
     fi

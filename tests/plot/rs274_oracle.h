@@ -20,6 +20,17 @@ struct CanonMove {
     int turn = 0;                // arc: +1 counter-clockwise, -1 clockwise
 };
 
+// The shell command running rs274 on `path`. rs274 keeps its tool table in
+// $HOME/.tool.mmap, truncated and mapped by every run, so runs side by side
+// (ctest -j) crash each other with a bus error: each process gets a home of
+// its own.
+inline std::string Rs274Command(const std::string& path) {
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("tolva-rs274-home-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(home);
+    return "HOME='" + home.string() + "' rs274 -g '" + path + "' </dev/null 2>&1";
+}
+
 // Runs rs274 on `program`; a failure to run it, or an error it reports, fails
 // the calling test (ASSERT_NO_FATAL_FAILURE at the call).
 inline void Rs274(const std::vector<std::string>& program, std::vector<CanonMove>& out) {
@@ -30,7 +41,7 @@ inline void Rs274(const std::vector<std::string>& program, std::vector<CanonMove
         std::ofstream f(path);
         for (const std::string& l : program) f << l << "\n";
     }
-    const std::string command = "rs274 -g '" + path + "' 2>&1";
+    const std::string command = Rs274Command(path);
     FILE* p = ::popen(command.c_str(), "r");
     ASSERT_NE(p, nullptr) << "rs274 (linuxcnc-uspace) cannot be run";
     std::string text;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../plot/rs274_oracle.h"
 #include "offset_path.h"
 #include "settings/label_table.h"
 #include "tools/offset.h"
@@ -50,7 +51,7 @@ Rs274Run runRs274(const Lines& offset, bool incrementalCentres) {
         f << "M2\n";
     }
     Rs274Run run;
-    const std::string cmd = "rs274 -g '" + file.string() + "' </dev/null 2>&1";
+    const std::string cmd = tolva::test::Rs274Command(file.string());
     FILE* p = ::popen(cmd.c_str(), "r");
     if (!p) return run;
     char buf[512];

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "interpreter_rig.h"
+#include "rs274_oracle.h"
 #include "text/gcode_words.h"
 
 namespace {
@@ -89,6 +90,48 @@ TEST(DrawingLine, FarPointsAreWrittenInFullAndReadBackAsDrawn) {
     const std::string line = d.DrawALine(codes, 3);
     EXPECT_EQ(line, "X15000.000 Y12340.000");
     EXPECT_FLOAT_EQ(tolva::WordValue("X", line).value, 15000.0f);
+}
+
+// A circle is a line to its top and four quarter arcs. With "Bridgeport"
+// each arc's I and J are offsets from its own start, LinuxCNC's default form:
+// rs274 finds every quarter around the clicked centre, in the drawn direction.
+TEST(DrawingCircle, FourQuartersAroundTheClickedCentreWithIncrementalCentres) {
+    tolva::test::InterpreterRig rig;
+    const tolva::AxisCodes codes = rig.settings.Setaxis();
+    tolva::DrawingSettings s;
+    s.Bridgeport = true;
+    tolva::DrawingView view;
+    view.ViewScale = 2.0f;
+    for (bool ccw : {false, true}) {
+        tolva::Drawing d;
+        d.Start(DrawMode::Circle, ccw);
+        // Centre at pixel (300, 500): X 20, Y 100; radius 25 pixels, 12.5 units.
+        d.C_VectorIJ(100, 460, 300, 500, view, codes, s);
+        d.Clicks = 1;
+        d.C_VectorIJ(300, 500, 315, 520, view, codes, s);
+        d.Clicks = 2;
+        const auto r = d.C_VectorIJ(315, 520, 315, 520, view, codes, s);
+        ASSERT_EQ(r.lines.size(), 5u);
+        EXPECT_EQ(r.lines[0], "G01X7.500 Y100.000");
+        std::vector<std::string> program = {"G21 G17 F100"};
+        program.insert(program.end(), r.lines.begin(), r.lines.end());
+        program.push_back("M30");
+        std::vector<tolva::test::CanonMove> moves;
+        ASSERT_NO_FATAL_FAILURE(tolva::test::Rs274(program, moves));
+        ASSERT_EQ(moves.size(), 6u);  // the line, four arcs, the spindle stopped by M30
+        const double ends[2][4][2] = {{{20, 112.5}, {32.5, 100}, {20, 87.5}, {7.5, 100}},
+                                      {{20, 87.5}, {32.5, 100}, {20, 112.5}, {7.5, 100}}};
+        for (int q = 0; q < 4; ++q) {
+            const tolva::test::CanonMove& m = moves[q + 1];
+            SCOPED_TRACE(r.lines[q + 1]);
+            EXPECT_EQ(m.kind, tolva::test::CanonMove::Arc);
+            EXPECT_NEAR(m.cx, 20, 1e-9);
+            EXPECT_NEAR(m.cy, 100, 1e-9);
+            EXPECT_NEAR(m.x, ends[ccw][q][0], 1e-9);
+            EXPECT_NEAR(m.y, ends[ccw][q][1], 1e-9);
+            EXPECT_EQ(m.turn, ccw ? 1 : -1);
+        }
+    }
 }
 
 }  // namespace

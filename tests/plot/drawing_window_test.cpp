@@ -72,6 +72,10 @@ struct Drawing : ::testing::Test {
 };
 
 TEST_F(Drawing, LinesArcsAndACircleAppendTheirLinesAndRs274FindsTheClickedPoints) {
+    form2->Draw1Click();  // the menu opens
+    EXPECT_EQ(form2->CutOff1->text(), "End Block M05");
+    EXPECT_EQ(form2->CutOn1->text(), "Begin Block M03");
+    EXPECT_EQ(form4->Label3->text(), "X I Inc");
     // Lines: the first on an empty editor writes the frame and plots it.
     form2->LineClick();
     EXPECT_EQ(form4->windowTitle(), "Lines");

@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -63,7 +66,13 @@ struct Drawing : ::testing::Test {
     }
     // Canvas pixel of program point (x, y): scale 1, program zero at (100, 460).
     static QPoint at(double x, double y) { return {100 + int(y), 460 + int(x)}; }
-    void move(QPoint p) { QTest::mouseMove(form2->Image1, p); }
+    // Sent straight to the canvas: QTest::mouseMove warps the pointer on X
+    // servers, whose move then arrives later.
+    void move(QPoint p) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(p), form2->Image1->mapToGlobal(QPointF(p)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(form2->Image1, &e);
+    }
     void click(QPoint p, Qt::MouseButton b = Qt::LeftButton) {
         move(p);
         QTest::mouseClick(form2->Image1, b, Qt::NoModifier, p);
@@ -196,6 +205,7 @@ TEST_F(Drawing, Screenshot) {
     form2->CircleClick(true);
     click(px(40, 120));
     move(px(60, 135));
+    form2->ScrollBox1->verticalScrollBar()->setValue(300);  // the drawing in view, whatever the screen
     QApplication::processEvents();
     form2->grab().save(QString(out) + "-plot.png");
     form4->grab().save(QString(out) + "-readout.png");

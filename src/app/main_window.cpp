@@ -170,19 +170,8 @@ void TForm1::buildMenus() {
     addItem(file, "Save As DXF Points only ( Special )", "", [this] { SaveDxfPointsClick(); });
     addItem(file, "Save + Split the File  (Special )", "", [this] { SaveSplitClick(); });
     addItem(file, "&Print Text", "Ctrl+P", [this] { PrintTextClick(); });
-    addItem(file, "Print &Window", "Ctrl+W", [this] {
-        QPrintDialog dlg(&Printer(), this);
-        if (dlg.exec() != QDialog::Accepted || !Form2) return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QPixmap shot = Form2->grab();
-        QPainter p(&Printer());
-        QRect page = p.viewport();
-        QSize size = shot.size().scaled(page.size(), Qt::KeepAspectRatio);
-        p.drawPixmap(QRect(page.topLeft(), size), shot);
-        p.end();
-        QApplication::restoreOverrideCursor();
-    });
-    addItem(file, "Print P&lot", "Ctrl+L", kLater);
+    addItem(file, "Print &Window", "Ctrl+W", [this] { PrintWindowClick(); });
+    addItem(file, "Print P&lot", "Ctrl+L", [this] { PrintPlotClick(); });
     addItem(file, "Print S&etup", "Ctrl+E", [this] { PrintSetupClick(); });
     addItem(file, "E&xit", "", [this] { ExitClick(); });
 
@@ -304,7 +293,7 @@ void TForm1::buildToolBar() {
     button("Save", "Save", [this] { FileSaveClick(); })->setObjectName("SaveButton");
     button("Save As", "Save As", [this] { FileSaveAsClick(); })->setObjectName("SaveAsButton");
     button("Print", "Print Text", [this] { PrintTextClick(); })->setObjectName("PrintTextButton");
-    button("Plot", "Print Plot High resolution", kLater)->setObjectName("PrintPlotButton");
+    button("Plot", "Print Plot High resolution", [this] { PrintPlotClick(); })->setObjectName("PrintPlotButton");
     button("Cut", "Cut", [this] { RichEdit1->cut(); })->setObjectName("CutButton");
     button("Copy", "Copy", [this] { RichEdit1->copy(); })->setObjectName("CopyButton");
     button("Paste", "Paste", [this] { RichEdit1->paste(); })->setObjectName("PasteButton");
@@ -533,7 +522,8 @@ bool TForm1::FileSaveAsClick() {
 }
 
 QPrinter& TForm1::Printer() {
-    if (!printer_) printer_ = std::make_unique<QPrinter>();
+    // High resolution: a printed plot is stretched to the page in printer pixels.
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return *printer_;
 }
 

@@ -68,6 +68,12 @@ public:
     void PrintText(QPrinter& printer);
     // The printer Print Setup chooses and Print Text and Print Window use.
     QPrinter& Printer();
+    QPrinter* SharedPrinter() override { return &Printer(); }
+    // "Print P&lot" and the tool button "Plot": the plot window's PrintPlot
+    // on the shared printer (plot_print_menu_qt.cpp).
+    void PrintPlotClick();
+    // "Print &Window": the plot window's image scaled to the page.
+    void PrintWindowClick();
     void PrintSetupClick();
     void CalcScale(ProgramEditor* editor);
     void CalcScale2(ProgramEditor* editor, bool extentsOnly);

@@ -12,6 +12,7 @@
 #include "base/host.h"
 
 class ProgramEditor;
+class QPrinter;
 
 class MainEditorAccess {
 public:
@@ -29,6 +30,9 @@ public:
     // the editor as one undoable edit and the program is redrawn.
     using LinesOperation = std::function<bool(std::vector<std::string>&, tolva::Host&)>;
     virtual void EditProgram(const LinesOperation& op) = 0;
+    // The one printer the windows print on (chosen by "Print Setup"); null
+    // when the main window keeps none.
+    virtual QPrinter* SharedPrinter() { return nullptr; }
 };
 
 // The main window while it exists, else null.

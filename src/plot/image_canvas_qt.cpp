@@ -152,6 +152,7 @@ void PlotImage::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     p.drawImage(0, 0, canvas_.Image());
+    if (onOverlay) onOverlay(p);
 }
 
 void PlotImage::mousePressEvent(QMouseEvent* e) {

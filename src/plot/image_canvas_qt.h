@@ -14,6 +14,7 @@
 #include "plot/canvas.h"
 
 class QMouseEvent;
+class QPainter;
 
 namespace tolva {
 
@@ -55,6 +56,9 @@ class PlotImage : public QWidget {
 public:
     PlotImage(tolva::ImageCanvas& canvas, QWidget* parent = nullptr);
     std::function<void(QMouseEvent*)> onPress, onMove, onRelease;
+    // Paints over the image on the screen only (the rubber-band figures of
+    // interactive drawing): never part of the canvas, so never printed.
+    std::function<void(QPainter&)> onOverlay;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

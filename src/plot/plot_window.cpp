@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -253,6 +254,7 @@ void TForm2::build() {
         const QPoint p = e->position().toPoint();
         Image1MouseMove(p.x(), p.y());
     };
+    Image1->onOverlay = [this](QPainter& p) { paintRubberBand(p); };
     Image1->onRelease = [this](QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
         Image1MouseUp(e->button(), p.x(), p.y());
@@ -283,7 +285,7 @@ void TForm2::buildMenus() {
     Previous1->setShortcut(QKeySequence("Ctrl+L"));
     Previous1->setEnabled(false);
 
-    menuBar()->addMenu("&Draw")->setObjectName("Draw1");  // the drawing tools fill it
+    buildDrawMenu();
 
     QMenu* gridMenu = menuBar()->addMenu("&Grid");
     QMenu* preset = gridMenu->addMenu("Preset scale to ");
@@ -299,7 +301,7 @@ void TForm2::buildMenus() {
     pan->addAction("Left", this, [this] { PanClick(100, 0); });
     pan->addAction("Right", this, [this] { PanClick(-100, 0); });
 
-    menuBar()->addMenu("P&rint")->setObjectName("Print1");  // the plot printing fills it
+    buildPrintMenu();
 }
 
 // ------------------------------------------------------------------ plot
@@ -508,6 +510,7 @@ void TForm2::ZoomMinusClick() { SpinEdit1->setValue(std::max(1, SpinEdit1->value
 void TForm2::PresetScale(int value) { SpinEdit1->setValue(value); }
 
 void TForm2::ZoomClick() {
+    StopDrawing();
     zoomBox_ = true;
     zoomDrag_ = false;
     Previous1->setEnabled(true);
@@ -550,10 +553,22 @@ void TForm2::SpeedButton10Click() {
 }
 
 void TForm2::Image1MouseDown(Qt::MouseButton button, int x, int y) {
+    // A press is first a move to its point: the values a drawing takes are
+    // those of the pressed point even when no move reported it.
+    if (drawing_.Active()) drawingMove(x, y);
     pressX_ = curX_ = x;
     pressY_ = curY_ = y;
-    ++clicks_;
-    // No drawing mode exists yet.
+    ++drawing_.Clicks;
+    if (drawing_.Active()) {
+        if (drawing_.Mode == tolva::DrawMode::Line) {
+            DrawALineClick();
+        } else if (button == Qt::LeftButton && drawing_.Clicks >= 2) {
+            drawingMove(x, y);  // the second press completes an arc or circle
+        }
+        if (button == Qt::RightButton) StopDrawing();
+        Image1->update();
+        return;
+    }
     if (zoomBox_) {
         zoomDrag_ = true;
     } else if (button == Qt::LeftButton) {
@@ -561,6 +576,7 @@ void TForm2::Image1MouseDown(Qt::MouseButton button, int x, int y) {
     } else if (button == Qt::RightButton) {
         Timer1->start();
     }
+    if (button == Qt::RightButton) StopDrawing();
 }
 
 void TForm2::Image1MouseMove(int x, int y) {
@@ -572,6 +588,10 @@ void TForm2::Image1MouseMove(int x, int y) {
     };
     Label1->setText(readout((x - state_.OriginX) / k * state_.YSign));
     Label2->setText(readout((y - state_.OriginY) / k * state_.XSign));
+    if (drawing_.Active()) {
+        drawingMove(x, y);
+        return;
+    }
     if (zoomDrag_) {
         canvas_.InvertRect(pressX_, pressY_, curX_, curY_);  // erase the old box
         curX_ = x;

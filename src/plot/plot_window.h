@@ -13,8 +13,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/qt_host_qt.h"
+#include "plot/drawing.h"
 #include "plot/image_canvas_qt.h"
 #include "plot/interpreter.h"
 #include "plot/plot_state.h"
@@ -24,6 +26,8 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPainter;
+class QPrinter;
 class QPushButton;
 class QScrollArea;
 class QScrollBar;
@@ -96,6 +100,55 @@ public:
     // ---- Menus.
     QAction* Zoom1;            // Window > Zoom (Ctrl+Z)
     QAction* Previous1;        // Window > Previous (Ctrl+L)
+
+    // ---- Interactive drawing (drawing_window.cpp): the "Draw" menu.
+    QMenu* Draw1;
+    QAction* Line1;
+    QAction* CwArc1;           // "Clockwise Arc"
+    QAction* CcwArc1;          // "Counter Clockwise Arc"
+    QAction* CwCircle1;        // "Clockwise Circle"
+    QAction* CcwCircle1;       // "Counterclockwise Circle"
+    QAction* CutOff1;          // captioned from label row 9 when the menu opens
+    QAction* CutOn1;           // ... row 8
+    // The menu opens: item captions and the read-out's letters.
+    void Draw1Click();
+    void LineClick();
+    void ArcClick(bool ccw);
+    void CircleClick(bool ccw);
+    // Insert the cut-off (row 9) or cut-on (row 8) code before the last line.
+    void CutOffClick();
+    void CutOnClick();
+    // Leaves any drawing mode, re-plotting when one was on.
+    void StopDrawing();
+    // The seven-line frame of a new program, then a re-plot.
+    void FileHeader();
+    // Line mode: appends the cursor line shown in the read-out.
+    void DrawALineClick();
+    const tolva::Drawing& DrawingState() const { return drawing_; }
+
+    // ---- Plot printing (plot_print_qt.cpp): the "Print" menu and the page
+    // notes, hidden on the canvas until "Enter Page Notes".
+    QMenu* Print1;
+    QAction* PageNotes1;       // "Enter Page Notes"
+    QAction* PrintNotes1;      // "Print + Notes"
+    QAction* FormPrint1;       // "Form Print"
+    QLabel* Label6;            // "Matl Thk "
+    QLabel* Label7;            // "Note: "
+    QLabel* Label8;            // "Note: "
+    QLabel* Label9;            // "Part # "
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;          // bold
+    QLineEdit* Edit4;
+    QLineEdit* Edit3;          // bold
+    void PageNotes1Click();
+    void PrintNotes1Click();
+    void FormPrint1Click();
+    // The canvas stretched to the page with the information lines and the
+    // page notes, on `printer`. False when the printer could not be opened
+    // (the caller says so).
+    bool PrintPlot(QPrinter& printer);
+    // The printer the main window shares, or this window's own without one.
+    QPrinter& Printer();
 
     // ---- The plot.
     tolva::PlotState& State() { return state_; }
@@ -193,9 +246,20 @@ private:
     std::optional<Request> pending_;
     int redraws_ = 0;
 
+    // Interactive drawing.
+    void buildDrawMenu();
+    void drawingMove(int x, int y);
+    void startDrawing(tolva::DrawMode mode, bool ccw, const char* caption);
+    void insertBeforeLast(const std::vector<std::string>& lines);
+    void paintRubberBand(QPainter& p);
+    tolva::DrawingSettings drawingSettings() const;
+    // Plot printing.
+    void buildPrintMenu();
+    std::unique_ptr<QPrinter> ownPrinter_;
+
     bool zoomBox_ = false;
     bool zoomDrag_ = false;
-    int clicks_ = 0;
+    tolva::Drawing drawing_;  // mode, click counter and the drawn values
     int pressX_ = 0, pressY_ = 0, curX_ = 0, curY_ = 0;
 
     // What a single-step run reads: the main editor's text when it started.

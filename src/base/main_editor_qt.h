@@ -29,6 +29,11 @@ public:
     // the editor as one undoable edit and the program is redrawn.
     using LinesOperation = std::function<bool(std::vector<std::string>&, tolva::Host&)>;
     virtual void EditProgram(const LinesOperation& op) = 0;
+    // The plot window's slide keypad, spin, flip, flop or size (`mode` as
+    // the modifiers name it) with the slide amount or size factor `value`:
+    // the main window runs it from its table of operations, on the block and
+    // with the array window's append rule as they are now.
+    virtual void RunModifier(char mode, double value) = 0;
 };
 
 // The main window while it exists, else null.

@@ -12,9 +12,6 @@ namespace tolva {
 
 namespace {
 
-// The current file name holds at most this many characters (as in the window).
-constexpr std::size_t kMaxFileName = 255;
-
 // The plot window's slide amount and size factor fields take no more than
 // this; the window would use 100 for a larger value, which a script would
 // never see, so a batch step refuses it instead.
@@ -119,8 +116,7 @@ bool ParseBlock(std::string_view text, int& start, int& count) {
 bool LoadSourceProgram(const std::string& path, OperationContext& ctx, LoadedSource& out) {
     out = LoadedSource{};
     if (path.size() > kMaxFileName) {
-        ctx.host.Message("The file name is longer than " + std::to_string(kMaxFileName) +
-                         " characters; choose a shorter name or folder:\n" + path);
+        ctx.host.Message(FileNameTooLongMessage(path));
         return false;
     }
     ctx.settings.Setaxis();

@@ -56,14 +56,10 @@ std::string toBytes(const QString& s) { return s.toLocal8Bit().toStdString(); }
 // Operations that arrive with later steps are present but disabled.
 const std::function<void()> kLater;
 
-// The current file name holds at most this many characters. A longer name
-// is refused whole: cut, it would name another file.
-constexpr int kMaxFileName = 255;
+// A longer name is refused whole: cut, it would name another file.
+constexpr int kMaxFileName = static_cast<int>(tolva::kMaxFileName);
 
-std::string tooLongMessage(const QString& name) {
-    return "The file name is longer than " + std::to_string(kMaxFileName) +
-           " characters; choose a shorter name or folder:\n" + toBytes(name);
-}
+std::string tooLongMessage(const QString& name) { return tolva::FileNameTooLongMessage(toBytes(name)); }
 
 }  // namespace
 

@@ -12,11 +12,6 @@ namespace tolva {
 
 namespace {
 
-// The plot window's slide amount and size factor fields take no more than
-// this; the window would use 100 for a larger value, which a script would
-// never see, so a batch step refuses it instead.
-constexpr double kMaxAmount = 100.0;
-
 std::string trimmed(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
@@ -51,29 +46,36 @@ std::string usage(const ProgramOperation& op) {
 }
 
 // The step `text` names: the longest leading run of words that is a caption,
-// followed by exactly the numbers that operation takes.
+// followed by exactly the numbers one operation of that caption takes.
 std::string parseStep(const std::string& text, BatchStep& step) {
     const std::vector<std::string> w = words(text);
     for (std::size_t n = w.size(); n >= 1; --n) {
-        const ProgramOperation* op = FindProgramOperation(joined(w, n));
-        if (!op) continue;
-        const std::size_t given = w.size() - n;
-        if (given != static_cast<std::size_t>(op->values))
-            return "\"" + text + "\": write it as \"" + usage(*op) + "\"";
+        const std::string caption = joined(w, n);
+        const ProgramOperation* any = FindProgramOperation(caption);
+        if (!any) continue;
+        const ProgramOperation* op = FindProgramOperation(caption, static_cast<int>(w.size() - n));
+        if (!op) {
+            std::string forms;
+            for (const ProgramOperation& o : ProgramOperations())
+                if (FindProgramOperation(caption, o.values) == &o) forms += (forms.empty() ? "\"" : " or \"") + usage(o) + "\"";
+            return "\"" + text + "\": write it as " + forms;
+        }
         step.op = op;
         step.text = text;
         step.values.clear();
         for (std::size_t k = n; k < w.size(); ++k) {
             double v = 0;
             if (!ReadPlainReal(w[k], v)) return "\"" + text + "\": \"" + w[k] + "\" is not a number";
-            if (op->modifier && v > kMaxAmount)
-                return "\"" + text + "\": the plot window takes at most 100 here (the field would use 100)";
             step.values.push_back(v);
+        }
+        if (op->check) {
+            const std::string why = op->check(step.values);
+            if (!why.empty()) return "\"" + text + "\": " + why;
         }
         return {};
     }
-    if (!w.empty() && (w[0] == "Array" || w[0] == "array"))
-        return "\"" + text + "\": the array is not available in this version";
+    if (!w.empty() && FindProgramOperation(w[0]) == nullptr && (w[0] == "Array" || w[0] == "array"))
+        return "\"" + text + "\": the array window's operation is not available in this version";
     return "\"" + text + "\" is not an operation; tolva --list prints them";
 }
 

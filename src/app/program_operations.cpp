@@ -231,6 +231,13 @@ OperationResult offset(Lines& lines, OperationContext& ctx, const Values& values
     return changed(true);
 }
 
+// The plot window's slide amount and size factor fields take no more than
+// 100 (a larger value is used as 100, which a script would never see).
+std::string amountField(const Values& values) {
+    if (!values.empty() && values[0] > 100.0) return "the plot window takes at most 100 here";
+    return {};
+}
+
 std::string normalised(std::string_view caption) {
     std::string out;
     for (char c : caption) {
@@ -291,28 +298,28 @@ const std::vector<ProgramOperation>& ProgramOperations() {
         // The find-and-insert window's button.
         {"Find and Insert", 0, {}, false, 0, findAndInsert},
         // The plot window's keypad, spin, flip, flop and size.
-        {"Slide Up", 1, "AMOUNT", false, Modifier::Up, modify<Modifier::Up>},
-        {"Slide Down", 1, "AMOUNT", false, Modifier::Down, modify<Modifier::Down>},
-        {"Slide Left", 1, "AMOUNT", false, Modifier::Left, modify<Modifier::Left>},
-        {"Slide Right", 1, "AMOUNT", false, Modifier::Right, modify<Modifier::Right>},
-        {"Slide Up Left", 1, "AMOUNT", false, Modifier::UpLeft, modify<Modifier::UpLeft>},
-        {"Slide Up Right", 1, "AMOUNT", false, Modifier::UpRight, modify<Modifier::UpRight>},
-        {"Slide Down Left", 1, "AMOUNT", false, Modifier::DownLeft, modify<Modifier::DownLeft>},
-        {"Slide Down Right", 1, "AMOUNT", false, Modifier::DownRight, modify<Modifier::DownRight>},
-        {"Spin", 1, "DEGREES", false, Modifier::Spin, modify<Modifier::Spin>},
+        {"Slide Up", 1, "AMOUNT", false, Modifier::Up, modify<Modifier::Up>, amountField},
+        {"Slide Down", 1, "AMOUNT", false, Modifier::Down, modify<Modifier::Down>, amountField},
+        {"Slide Left", 1, "AMOUNT", false, Modifier::Left, modify<Modifier::Left>, amountField},
+        {"Slide Right", 1, "AMOUNT", false, Modifier::Right, modify<Modifier::Right>, amountField},
+        {"Slide Up Left", 1, "AMOUNT", false, Modifier::UpLeft, modify<Modifier::UpLeft>, amountField},
+        {"Slide Up Right", 1, "AMOUNT", false, Modifier::UpRight, modify<Modifier::UpRight>, amountField},
+        {"Slide Down Left", 1, "AMOUNT", false, Modifier::DownLeft, modify<Modifier::DownLeft>, amountField},
+        {"Slide Down Right", 1, "AMOUNT", false, Modifier::DownRight, modify<Modifier::DownRight>, amountField},
+        {"Spin", 1, "DEGREES", false, Modifier::Spin, modify<Modifier::Spin>, amountField},
         {"Flip", 0, {}, false, Modifier::Flip, modify<Modifier::Flip>},
         {"Flop", 0, {}, false, Modifier::Flop, modify<Modifier::Flop>},
-        {"Size", 1, "FACTOR", false, Modifier::Size, modify<Modifier::Size>},
+        {"Size", 1, "FACTOR", false, Modifier::Size, modify<Modifier::Size>, amountField},
         // The offset window.
         {"Offset", 1, "DISTANCE", false, 0, offset},
     };
     return table;
 }
 
-const ProgramOperation* FindProgramOperation(std::string_view caption) {
+const ProgramOperation* FindProgramOperation(std::string_view caption, int values) {
     const std::string wanted = normalised(caption);
     for (const ProgramOperation& op : ProgramOperations())
-        if (normalised(op.caption) == wanted) return &op;
+        if (normalised(op.caption) == wanted && (values < 0 || op.values == values)) return &op;
     return nullptr;
 }
 

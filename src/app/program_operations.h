@@ -68,6 +68,9 @@ struct ProgramOperation {
     char modifier = 0;
     OperationResult (*run)(std::vector<std::string>& lines, OperationContext& ctx,
                            const std::vector<double>& values);
+    // Why `values` cannot be taken, as the window's fields would not take
+    // them; empty when they can. Null: any numbers.
+    std::string (*check)(const std::vector<double>& values) = nullptr;
 };
 
 // Every operation, in menu order.
@@ -75,8 +78,9 @@ const std::vector<ProgramOperation>& ProgramOperations();
 
 // The operation a caption names: "&" dropped, runs of blanks read as one,
 // letter case ignored ("Convert to Absolute G90" names "Convert to Absolute
-// G90" with its five blanks). Null when none does.
-const ProgramOperation* FindProgramOperation(std::string_view caption);
+// G90" with its five blanks). Null when none does. A caption may name
+// operations of different numbers of values; `values` < 0 takes the first.
+const ProgramOperation* FindProgramOperation(std::string_view caption, int values = -1);
 // The slide keypad's, spin's, flip's, flop's or size's operation.
 const ProgramOperation* ModifierOperation(char mode);
 

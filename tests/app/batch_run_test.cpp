@@ -23,13 +23,14 @@ std::string normal(std::string s) {
 }
 
 TEST(BatchRun, EveryCaptionIsFoundAsSpelledWithoutItsAmpersandAndWithSingleBlanks) {
-    std::set<std::string> seen;
+    std::set<std::pair<std::string, int>> seen;
     for (const tolva::ProgramOperation& op : tolva::ProgramOperations()) {
         const std::string caption(op.caption);
-        EXPECT_EQ(tolva::FindProgramOperation(caption), &op) << caption;
-        EXPECT_EQ(tolva::FindProgramOperation(normal(caption)), &op) << caption;
-        // No two operations may read alike, or one would hide the other.
-        EXPECT_TRUE(seen.insert(normal(caption)).second) << caption;
+        EXPECT_EQ(tolva::FindProgramOperation(caption, op.values), &op) << caption;
+        EXPECT_EQ(tolva::FindProgramOperation(normal(caption), op.values), &op) << caption;
+        // No two operations of as many values may read alike, or one would
+        // hide the other.
+        EXPECT_TRUE(seen.insert({normal(caption), op.values}).second) << caption;
     }
     EXPECT_EQ(tolva::FindProgramOperation("Convert to Absolute G90")->caption, "Convert to Absolute     G90");
     EXPECT_EQ(tolva::FindProgramOperation("swap")->caption, "&Swap");

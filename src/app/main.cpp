@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     TForm4 form4;
     TForm7 form7(form1, settings);
     TForm8 form8(&settings);
-    TForm9 form9;
+    TForm9 form9(&settings);
 
     if (batch) {
         status = form1.CommandLineRun() ? 0 : 1;

@@ -33,6 +33,7 @@
 #include "app/document.h"
 #include "base/folders.h"
 #include "base/program_editor_qt.h"
+#include "app/array_menu_qt.h"
 #include "app/ascii_window.h"
 #include "app/edit_ops_window.h"
 #include "app/find_window.h"
@@ -237,7 +238,7 @@ void TForm1::buildMenus() {
     });
 
     addItem(nullptr, "&Comm ", "F6", [this] { CommClick(); });
-    addItem(nullptr, "Array", "", kLater);
+    addItem(nullptr, "Array", "", [this] { ArrayClick(*this); });
     addItem(nullptr, "Offset", "", [this] { OffsetClick(*this); });
 
     QMenu* setup = bar->addMenu("S&etup");

@@ -1,0 +1,114 @@
+#include "tools/array.h"
+
+#include <cmath>
+
+#include "text/label_code.h"
+#include "text/number_format.h"
+
+namespace tolva {
+namespace {
+
+// The copies of one step appended to `lines`; false when the slide refused
+// (its message already shown). `source` is the program before the step.
+bool appendCopies(std::vector<std::string>& lines, const std::vector<std::string>& source, const AxisCodes& codes,
+                  ModifierSettings s, const ArrayStep& step, Host& host, std::string& message) {
+    s.appendCopies = true;
+    s.selStartLine = -1;
+    s.selLineCount = 0;  // the whole program
+    const std::size_t n = source.size();
+    std::vector<std::string> work;
+    for (int k = 1; k < step.quantity; ++k) {
+        // k times the increment, not a running sum: no drift over 999 copies.
+        s.amount = static_cast<double>(k) * step.increment;
+        work = source;
+        const ModifierResult r = SLIDE2(step.mode, work, codes, s, host);
+        if (r.refused) {
+            message = r.message;
+            return false;
+        }
+        for (std::size_t i = n; i < work.size(); ++i) lines.push_back(std::move(work[i]));
+    }
+    return true;
+}
+
+}  // namespace
+
+ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes, const ModifierSettings& settings,
+                         const ArraySteps& steps, Host& host) {
+    ArrayResult r;
+    std::size_t total = lines.size();
+    for (const ArrayStep& step : steps) {
+        const std::size_t q = step.quantity > 1 ? static_cast<std::size_t>(step.quantity) : 1;
+        if (total > kMaxArrayLines / q) {
+            r.refused = true;
+            r.message = "The array would make more than " + std::to_string(kMaxArrayLines) +
+                        " lines. Nothing was changed.";
+            host.Message(r.message);
+            return r;
+        }
+        total *= q;
+    }
+
+    std::vector<std::string> out = lines;
+    out.reserve(total + 1);
+    for (const ArrayStep& step : steps) {
+        if (step.quantity <= 1) continue;
+        const std::vector<std::string> source = out;
+        if (!appendCopies(out, source, codes, settings, step, host, r.message)) {
+            r.refused = true;
+            return r;
+        }
+    }
+
+    const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
+    const bool haveEnd = HasCode(fileEnd, fileEnd);  // false for an empty or blank code
+    r.undo.armed = true;
+    if (haveEnd) {
+        // Every File End line but the last line is emptied.
+        const bool lastHasEnd = !out.empty() && HasCode(out.back(), fileEnd);
+        const std::size_t keep = lastHasEnd ? out.size() - 1 : out.size();
+        for (std::size_t i = 0; i < keep; ++i) {
+            if (out[i].empty() || !HasCode(out[i], fileEnd)) continue;
+            if (i < lines.size()) r.undo.emptied.push_back(i);
+            out[i].clear();
+        }
+        if (!lastHasEnd) out.push_back(fileEnd);
+    }
+    r.changed = out != lines;
+    lines.swap(out);
+    r.undo.before = std::move(out);
+    return r;
+}
+
+UndoNestOutcome UndoNest(std::vector<std::string>& lines, ArrayUndo& undo, Host& host) {
+    if (!undo.armed) return UndoNestOutcome::NothingToUndo;
+    const std::vector<std::string>& before = undo.before;
+    bool intact = lines.size() >= before.size();
+    auto emptied = undo.emptied.begin();
+    for (std::size_t i = 0; intact && i < before.size(); ++i) {
+        const bool wasEmptied = emptied != undo.emptied.end() && *emptied == i;
+        if (wasEmptied) ++emptied;
+        intact = wasEmptied ? lines[i].empty() : lines[i] == before[i];
+    }
+    if (!intact) {
+        host.Message(kUndoNestChangedText);
+        return UndoNestOutcome::ProgramChanged;
+    }
+    lines = std::move(undo.before);
+    undo = ArrayUndo{};
+    return UndoNestOutcome::Undone;
+}
+
+double ArrayFieldValue(const std::string& text, double fallback) {
+    double v = 0.0;
+    return ReadPlainReal(text, v) ? v : fallback;
+}
+
+std::string ArrayFieldText(double value) { return FixedText(value, 3, 10); }
+
+SuggestedIncrements SuggestIncrements(double xSize, double ySize, const std::string& clearanceText) {
+    const double clearance = ArrayFieldValue(clearanceText, 0.2);
+    return {ArrayFieldText(xSize + clearance), ArrayFieldText(ySize + clearance)};
+}
+
+}  // namespace tolva

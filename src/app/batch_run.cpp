@@ -74,8 +74,6 @@ std::string parseStep(const std::string& text, BatchStep& step) {
         }
         return {};
     }
-    if (!w.empty() && FindProgramOperation(w[0]) == nullptr && (w[0] == "Array" || w[0] == "array"))
-        return "\"" + text + "\": the array window's operation is not available in this version";
     return "\"" + text + "\" is not an operation; tolva --list prints them";
 }
 

@@ -40,9 +40,10 @@ const char* const kCommandLineHelp =
     "failed, 2 when there is no display to open the workbench on.\n"
     "An OP is a menu caption, with or without its \"&\" (\"Compress\", \"Add Line Numbers\",\n"
     "\"Translate Using table from setup window\", ...) or a plot or tool window's operation\n"
-    "with its value (\"Slide Up 5\", \"Spin 90\", \"Size 2.5\", \"Offset -0.125\"). --run exits\n"
-    "1 and writes nothing when a file fails or an operation refuses (an incremental\n"
-    "program given to Super Compress), 2 when the command line is wrong.\n"
+    "with its values (\"Slide Up 5\", \"Spin 90\", \"Size 2.5\", \"Offset -0.125\", \"Array 3 2.5\",\n"
+    "\"Array 2 30 3 20\"). --run exits 1 and writes nothing when a file fails or an\n"
+    "operation refuses (an incremental program given to Super Compress), 2 when the\n"
+    "command line is wrong.\n"
     "Ports 1-4 are /dev/ttyS0-3 unless the machine file's [Com Port] section names\n"
     "Device1..Device4. Machine files live in $XDG_CONFIG_HOME/tolva (~/.config/tolva);\n"
     "see tolva(1).\n";

@@ -13,6 +13,7 @@
 #include "settings/machine_settings.h"
 #include "text/compress.h"
 #include "text/line_edits.h"
+#include "tools/array.h"
 #include "tools/offset.h"
 
 namespace tolva {
@@ -238,6 +239,27 @@ std::string amountField(const Values& values) {
     return {};
 }
 
+// The array window: "Array column down" with the vertical quantity and
+// increment (`values` 2), or "Grid down right" with the vertical quantity
+// and increment (X) and the horizontal ones (Y) (`values` 4). Negative
+// increments reverse the direction, as in the window's fields.
+OperationResult array(Lines& lines, OperationContext& ctx, const Values& values) {
+    const AxisCodes codes = ctx.settings.Setaxis();
+    const ModifierSettings s = modifierSettings(ctx);
+    ArraySteps steps{{Modifier::Down, static_cast<int>(values[0]), values[1]}};
+    if (values.size() == 4) steps.push_back({Modifier::Right, static_cast<int>(values[2]), values[3]});
+    const ArrayResult r = ArrayProgram(lines, codes, s, steps, ctx.host);
+    return {!r.refused && r.changed, r.refused, {}};
+}
+
+// The quantity fields take whole numbers from 1 to 999.
+std::string arrayFields(const Values& values) {
+    for (std::size_t k = 0; k < values.size(); k += 2)
+        if (values[k] != static_cast<double>(static_cast<long long>(values[k])) || values[k] < 1 || values[k] > 999)
+            return "a quantity is a whole number from 1 to 999";
+    return {};
+}
+
 std::string normalised(std::string_view caption) {
     std::string out;
     for (char c : caption) {
@@ -312,6 +334,9 @@ const std::vector<ProgramOperation>& ProgramOperations() {
         {"Size", 1, "FACTOR", false, Modifier::Size, modify<Modifier::Size>, amountField},
         // The offset window.
         {"Offset", 1, "DISTANCE", false, 0, offset},
+        // The array window.
+        {"Array", 2, "QUANTITY X-INCREMENT", false, 0, array, arrayFields},
+        {"Array", 4, "X-QUANTITY X-INCREMENT Y-QUANTITY Y-INCREMENT", false, 0, array, arrayFields},
     };
     return table;
 }

@@ -39,15 +39,18 @@ TEST(BatchRun, EveryCaptionIsFoundAsSpelledWithoutItsAmpersandAndWithSingleBlank
 
 TEST(BatchRun, StepsTakeTheLongestCaptionAndExactlyItsNumbers) {
     std::vector<tolva::BatchStep> steps;
-    ASSERT_EQ(tolva::ParsePipeline(" Slide Up Left 5 ;; Flip; Size 2.5;Offset -0.125;", steps), "");
-    ASSERT_EQ(steps.size(), 4u);
+    ASSERT_EQ(tolva::ParsePipeline(" Slide Up Left 5 ;; Flip; Size 2.5;Offset -0.125;Array 3 2.5;Array 2 30 3 20", steps), "");
+    ASSERT_EQ(steps.size(), 6u);
     EXPECT_EQ(steps[0].op->caption, "Slide Up Left");
     EXPECT_EQ(steps[0].values, std::vector<double>{5.0});
     EXPECT_TRUE(steps[1].values.empty());
     EXPECT_EQ(steps[2].values, std::vector<double>{2.5});
     EXPECT_EQ(steps[3].values, std::vector<double>{-0.125});
+    EXPECT_EQ(steps[4].op->values, 2);
+    EXPECT_EQ(steps[5].op->values, 4);
+    EXPECT_EQ(steps[5].values, (std::vector<double>{2, 30, 3, 20}));
 
-    for (const char* bad : {"Slide Up", "Slide Up 5 6", "Slide Up five", "Flip 2", "Spin 180", "Array 3 2.5", "Nothing"}) {
+    for (const char* bad : {"Slide Up", "Slide Up 5 6", "Slide Up five", "Flip 2", "Spin 180", "Array 3", "Array 2.5 3", "Array 0 3", "Array 1000 1", "Array 2 1 3", "Nothing"}) {
         std::vector<tolva::BatchStep> none;
         EXPECT_NE(tolva::ParsePipeline(bad, none), "") << bad;
     }

@@ -71,6 +71,12 @@ run "Move start" "Move starting point Forward on highlighted code" "$b/swap.nc" 
 run "Offset left" "Offset -0.125" "$b/offset.nc" "$b/offset_left.nc"
 run "Offset right" "Offset 0.125" "$b/offset.nc" "$b/offset_right.nc"
 
+# The array window: a column down (quantity, X increment) and a grid down
+# right (X quantity and increment, Y quantity and increment); one File End
+# line, the last.
+run "Array column" "Array 3 2.5" "$b/arr.nc" "$b/array_column.nc"
+run "Array grid" "Array 2 30 3 20" "$b/arr.nc" "$b/array_grid.nc"
+
 # A drawing in, compressed, numbered and translated out.
 run "Drawing pipeline" "Compress;Add Line Numbers;Translate Using table from setup window" \
     "$data/e2e/line.dxf" "$b/drawing_pipeline.nc"
@@ -102,6 +108,15 @@ for case in "up:Slide Up 5" "right:Slide Right 5" "spin:Spin 90" "size:Size 2.5"
     transform "$expr" >"$work/$expr.expected"
     check "rs274: $op moves every point and centre" "diff '$work/$expr.expected' '$work/$expr.moves' >&2"
 done
+# The array's copies: the source's moves again, shifted by each copy's offset.
+moves "$b/arr.nc" >"$work/arr.moves"
+shifted() { awk -v dx="$1" -v dy="$2" '{ $2 = sprintf("%.4f", $2 + dx); $3 = sprintf("%.4f", $3 + dy); print }' "$work/arr.moves"; }
+{ shifted 0 0; shifted 2.5 0; shifted 5 0; } >"$work/column.expected"
+moves "$b/array_column.nc" >"$work/column.moves"
+check "rs274: the column's parts 2.5 apart in X" "[ -s '$work/column.moves' ] && diff '$work/column.expected' '$work/column.moves' >&2"
+{ shifted 0 0; shifted 30 0; shifted 0 20; shifted 30 20; shifted 0 40; shifted 30 40; } >"$work/grid.expected"
+moves "$b/array_grid.nc" >"$work/grid.moves"
+check "rs274: the grid's six parts" "diff '$work/grid.expected' '$work/grid.moves' >&2"
 # Flip mirrors Y and turns the arc the other way: rs274 sees the rotation's sign change.
 moves "$b/geo_flip.nc" >"$work/flip.moves"
 awk '{ $3 = sprintf("%.4f", -$3); if ($1 == "ARC_FEED") { $5 = sprintf("%.4f", -$5); $6 = sprintf("%.4f", -$6) } print }' \
@@ -143,7 +158,7 @@ grep -v '^Bridgeport' "$ini" >"$work/plain.ini"
 check "an absolute program stops Convert to Absolute" "[ $? -eq 1 ] && [ ! -e '$work/a.out' ] && grep -q 'already in the target mode' '$work/err'"
 
 # Command lines that cannot run: exit 2, nothing written.
-for bad in "Bogus" "Slide Up" "Slide Up five" "Spin 180" "Swap" "Array 3 2.5" ""; do
+for bad in "Bogus" "Slide Up" "Slide Up five" "Spin 180" "Swap" "Array 3" "Array 2.5 3" ""; do
     "$tolva" --run "$bad" "$b/geo.nc" "$work/bad.out" "$ini" 2>"$work/err"
     check "\"$bad\" exits 2" "[ $? -eq 2 ] && [ ! -e '$work/bad.out' ] && [ -s '$work/err' ]"
 done

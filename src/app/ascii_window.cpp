@@ -215,10 +215,7 @@ void TForm7::FindAndInsertClick() {
     storeFields();
     tolva::InsertTexts texts;
     for (std::size_t k = 0; k < Edit.size(); ++k) texts[k] = toBytes(Edit[k]->text()).substr(0, tolva::kMaxLine);
-    const tolva::AxisCodes codes = settings_.Setaxis();
-    EditProgramLines(form1_, [&](std::vector<std::string>& lines, tolva::Host& host) {
-        return tolva::FindAndInsertRun(lines, texts, codes, &host);
-    });
+    RunMenuOperation(form1_, settings_, "Find and Insert", {}, true, &texts);
 }
 
 bool TForm7::eventFilter(QObject* obj, QEvent* e) {

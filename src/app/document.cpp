@@ -81,6 +81,11 @@ std::vector<std::string> PrintHeaderLines(int lineIndex, const std::string& date
             " "};
 }
 
+std::string FileNameTooLongMessage(const std::string& name) {
+    return "The file name is longer than " + std::to_string(kMaxFileName) +
+           " characters; choose a shorter name or folder:\n" + name;
+}
+
 FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::string* warning) {
     FileStatus st = ReadFileBytes(path, bytes);
     if (!st.ok) return st;

@@ -48,6 +48,12 @@ std::vector<std::string> PrintHeaderLines(int lineIndex, const std::string& date
 // Indent of every printed program line.
 inline const char* kPrintIndent = "           ";
 
+// The current file name holds at most this many characters. A longer name
+// is refused whole: cut, it would name another file.
+constexpr std::size_t kMaxFileName = 255;
+// The refusal of such a name.
+std::string FileNameTooLongMessage(const std::string& name);
+
 // A loaded program: its lines and how its file ended them.
 struct ProgramFile {
     std::vector<std::string> lines;

@@ -4,14 +4,15 @@
 
 #include <QApplication>
 #include <QProgressBar>
+#include <QSpinBox>
 
 #include <algorithm>
-#include <optional>
 
+#include "app/app_state.h"
 #include "app/main_window.h"
+#include "base/folders.h"
 #include "base/program_editor_qt.h"
 #include "settings/machine_settings.h"
-#include "text/compress.h"
 
 namespace {
 
@@ -73,15 +74,45 @@ void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::s
     if (changed && redraw && Form2) Form2->Redraw();
 }
 
+namespace {
+// While the array window is shown, a slide appends moved copies.
+bool arrayWindowShown() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "Form9" && w->isVisible()) return true;
+    return false;
+}
+}  // namespace
+
+tolva::OperationContext MenuOperationContext(TForm1& form1, tolva::MachineSettings& settings, tolva::Host& host,
+                                             tolva::PlotState& fallbackPlot) {
+    tolva::OperationContext ctx(settings, host, Form2 ? Form2->State() : fallbackPlot);
+    ctx.selStartLine = tolva::App().SelStartLine;
+    ctx.selLineCount = tolva::App().SelLineCount;
+    ctx.highlighted = form1.RichEdit1->SelLength() > 0;
+    if (Form2) ctx.viewScale = Form2->SpinEdit1->value();
+    ctx.appendCopies = arrayWindowShown();
+    ctx.scratchFolder = tolva::ScratchFolder();
+    return ctx;
+}
+
+tolva::OperationResult RunMenuOperation(TForm1& form1, tolva::MachineSettings& settings, std::string_view caption,
+                                        const std::vector<double>& values, bool redraw,
+                                        const tolva::InsertTexts* insertTexts) {
+    tolva::OperationResult result;
+    tolva::PlotState fallback;
+    EditProgramLines(
+        form1,
+        [&](std::vector<std::string>& lines, tolva::Host& host) {
+            tolva::OperationContext ctx = MenuOperationContext(form1, settings, host, fallback);
+            ctx.insertTexts = insertTexts;
+            result = tolva::RunProgramOperation(caption, lines, ctx, values);
+            return result.changed;
+        },
+        redraw);
+    return result;
+}
+
 void CompressClick(TForm1& form1, tolva::MachineSettings& settings, int flag) {
-    const tolva::AxisCodes codes = settings.Setaxis();
-    // Compress leaves its distance mode and line counter in the plot's state.
-    std::optional<tolva::CompressPlotLink> link;
-    if (Form2) link.emplace(tolva::CompressPlotLink{Form2->State().AbsMode, Form2->State().CurLine});
-    const tolva::CompressPlotLink* plot = link ? &*link : nullptr;
-    EditProgramLines(form1, [&](std::vector<std::string>& lines, tolva::Host& host) {
-        tolva::CompressResult r = tolva::CompressProgram(flag ? 1 : 0, lines, codes, host, plot);
-        return r.ok && r.changed;
-    });
+    RunMenuOperation(form1, settings, flag ? "Super Compress" : "Compress");
     form1.RichEdit1->show();
 }

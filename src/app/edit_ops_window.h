@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_operations.h"
 #include "base/host.h"
 
 class TForm1;
@@ -21,6 +22,18 @@ class MachineSettings;
 // program is redrawn unless the caller redraws it itself (`redraw` false).
 void EditProgramLines(TForm1& form1, const std::function<bool(std::vector<std::string>&, tolva::Host&)>& op,
                       bool redraw = true);
+
+// Runs the operation of the table (app/program_operations.h) named
+// `caption` on the main editor's program through EditProgramLines, with the
+// highlighted block, the plot window's state and view scale, and whether
+// the array window is shown, as they are now.
+tolva::OperationResult RunMenuOperation(TForm1& form1, tolva::MachineSettings& settings, std::string_view caption,
+                                        const std::vector<double>& values = {}, bool redraw = true,
+                                        const tolva::InsertTexts* insertTexts = nullptr);
+
+// The table's context for the main window's program, with `host`.
+tolva::OperationContext MenuOperationContext(TForm1& form1, tolva::MachineSettings& settings, tolva::Host& host,
+                                             tolva::PlotState& fallbackPlot);
 
 // "Compress", its pop-up twin and the tool button "Cmp" (`flag` 0), and
 // "Super Compress" (`flag` 1). An incremental program is refused with the

@@ -11,9 +11,11 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <vector>
 
 #include "base/folders.h"
 #include "app/ascii_window.h"
+#include "app/batch_run.h"
 #include "app/comm_command.h"
 #include "base/host.h"
 #include "app/main_window.h"
@@ -53,6 +55,11 @@ bool answeredQuery(int argc, char** argv, int& status) {
         status = 0;
         return true;
     }
+    if (a == "--list") {
+        std::fputs(tolva::OperationList().c_str(), stdout);
+        status = 0;
+        return true;
+    }
     if (a == "--help" || a == "-h") {
         std::fputs(tolva::kCommandLineHelp, stdout);
         status = 0;
@@ -85,6 +92,21 @@ int commCommand(int argc, char** argv) {
     return tolva::RunSendCommand(settings, argv[2], machine, std::cerr);
 }
 
+// --run: the operations of the menus on a program, no window, no display.
+int batchCommand(int argc, char** argv) {
+    QCoreApplication core(argc, argv);
+    std::string problem;
+    if (!tolva::PrepareProgramFolder(shippedDataDir(), &problem))
+        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+    tolva::MachineSettings settings(tolva::ProgramFolder());
+    settings.StartUp();
+    tolva::StderrHost host;
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    const int status = tolva::RunBatchCommand(args, settings, host, tolva::ScratchFolder());
+    tolva::RemoveScratchFolder();
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,6 +114,7 @@ int main(int argc, char** argv) {
     if (answeredQuery(argc, argv, status)) return status;
     if (argc >= 2 && (!std::strcmp(argv[1], "--send") || !std::strcmp(argv[1], "--punch")))
         return commCommand(argc, argv);
+    if (argc >= 2 && !std::strcmp(argv[1], "--run")) return batchCommand(argc, argv);
     const bool batch = argc >= 3;  // a source and a target: convert and end
     if (!hasDisplay()) {
         if (!batch) {

@@ -62,9 +62,7 @@ void TForm1::unfollowSettings() {
 void TForm1::TranslateRows(int first, int last) {
     RichEdit1->hide();
     EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host&) {
-        for (auto& line : lines)
-            if (line.size() > tolva::kMaxLine) line.resize(tolva::kMaxLine);
-        tolva::TranslateLines(settings_.Labels(), first, last, lines);
+        tolva::TranslateProgram(lines, settings_, first, last);
         return true;
     });
     RichEdit1->show();

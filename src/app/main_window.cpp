@@ -57,14 +57,10 @@ std::string toBytes(const QString& s) { return s.toLocal8Bit().toStdString(); }
 // Operations that arrive with later steps are present but disabled.
 const std::function<void()> kLater;
 
-// The current file name holds at most this many characters. A longer name
-// is refused whole: cut, it would name another file.
-constexpr int kMaxFileName = 255;
+// A longer name is refused whole: cut, it would name another file.
+constexpr int kMaxFileName = static_cast<int>(tolva::kMaxFileName);
 
-std::string tooLongMessage(const QString& name) {
-    return "The file name is longer than " + std::to_string(kMaxFileName) +
-           " characters; choose a shorter name or folder:\n" + toBytes(name);
-}
+std::string tooLongMessage(const QString& name) { return tolva::FileNameTooLongMessage(toBytes(name)); }
 
 }  // namespace
 
@@ -407,14 +403,12 @@ bool TForm1::loadDrawing(const QString& name) {
         showMessage(r.message);
         return false;
     }
-    RichEdit1->LoadBytes(tolva::JoinLines(r.lines, tolva::LineEnd::LF, true));
-    if (settings_.Flag("ExecuteInsert") && Form7) {
-        Form7->show();
-        CompressClick(*this, settings_, 0);
-        Form7->FindAndInsertClick();
-        Form7->hide();
+    {
+        tolva::PlotState fallback;
+        tolva::OperationContext ctx = MenuOperationContext(*this, settings_, *host_, fallback);
+        tolva::AfterDxfImport(r.lines, ctx);
     }
-    if (settings_.Flag("SwapXY")) OrderLinesMLastClick();
+    RichEdit1->LoadBytes(tolva::JoinLines(r.lines, tolva::LineEnd::LF, true));
     // The program is saved next to the drawing, under its name without ".DXF".
     finishLoad(path.substr(0, path.size() - 4));
     return true;
@@ -592,18 +586,12 @@ void TForm1::calcScale(ProgramEditor* editor, bool keepExtents, bool setScale) {
 
 void TForm1::OrderLinesMFirstClick() {
     Setaxis();
-    EditProgramLines(*this, [this](std::vector<std::string>& lines, tolva::Host&) {
-        tolva::OrderAllLinesMFirst(lines, letters_);
-        return true;
-    });
+    RunMenuOperation(*this, settings_, "Line Order N G M X Y Z I J K R");
 }
 
 void TForm1::OrderLinesMLastClick() {
     Setaxis();
-    EditProgramLines(*this, [this](std::vector<std::string>& lines, tolva::Host&) {
-        tolva::OrderAllLinesMLast(lines, letters_);
-        return true;
-    });
+    RunMenuOperation(*this, settings_, "Line Order N G X Y Z I J K R M");
 }
 
 // ------------------------------------------------------------ indicator

@@ -91,6 +91,7 @@ public:
     int SelLineCount() const override;
     void MainCaretMoved() override { ShowLineNum2(RichEdit1, this); }
     void EditProgram(const LinesOperation& op) override;
+    void RunModifier(char mode, double value) override;
     // Files dropped on the window: the first one is loaded.
     bool FilesDropped(const QList<QUrl>& urls);
     void DefaultWindowsClick();

@@ -1,117 +1,49 @@
 // The main window's items for line numbers, comments, blanks, line ends,
-// units and the absolute/incremental conversions. Each reads the settings
-// at the moment of use, runs its core operation on the program's lines and
-// writes them back as one undoable edit (EditProgramLines), which redraws.
+// units and the absolute/incremental conversions, and the plot window's
+// modifier buttons. Each runs its operation of the table on the program's
+// lines (RunMenuOperation) and writes them back as one undoable edit, which
+// redraws.
 #include <QLineEdit>
 
-#include "app/app_state.h"
 #include "app/edit_ops_window.h"
 #include "app/main_window.h"
-#include "plot/modifiers.h"
 #include "plot/plot_window.h"
-#include "settings/machine_settings.h"
-#include "text/line_edits.h"
-
-namespace {
-
-// The modifier settings of the moment; the plot's decimals follow them.
-tolva::ModifierSettings modifierSettings(const tolva::MachineSettings& settings) {
-    tolva::ModifierSettings s = tolva::ReadModifierSettings(settings);
-    s.selStartLine = tolva::App().SelStartLine;
-    s.selLineCount = tolva::App().SelLineCount;
-    if (Form2) Form2->State().DecimalPlaces = s.decimals;
-    return s;
-}
-
-}  // namespace
 
 void TForm1::EditProgram(const LinesOperation& op) { EditProgramLines(*this, op); }
 
-void TForm1::AddLineNumbersClick() {
-    const tolva::AxisCodes codes = settings_.Setaxis();
-    const long long start = settings_.Int("StartLine"), step = settings_.Int("LineNum");
-    EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host&) {
-        return tolva::Renumber(lines, codes.letters.N, start, step);
-    });
+void TForm1::RunModifier(char mode, double value) {
+    if (const tolva::ProgramOperation* op = tolva::ModifierOperation(mode))
+        RunMenuOperation(*this, settings_, op->caption, {value});
 }
 
-void TForm1::RemoveLineNumbersClick() {
-    const tolva::AxisCodes codes = settings_.Setaxis();
-    EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host&) {
-        return tolva::RemoveNumbers(lines, codes.letters.N);
-    });
-}
-
-void TForm1::RemoveCommentsClick() {
-    const tolva::AxisCodes codes = settings_.Setaxis();
-    EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host&) {
-        return tolva::RemoveComments(lines, codes.Code(tolva::LabelRow::CommentStart),
-                                     codes.Code(tolva::LabelRow::CommentEnd));
-    });
-}
-
-void TForm1::PackClick() {
-    EditProgramLines(*this, [](std::vector<std::string>& lines, tolva::Host&) { return tolva::RemoveSpaces(lines); });
-}
-
-void TForm1::AddLineEndsClick() {
-    const std::string ends = settings_.Text("LineEnds");
-    EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host&) { return tolva::AddLineEnds(lines, ends); });
-}
-
-void TForm1::RemoveLineEndsClick() {
-    const std::string ends = settings_.Text("LineEnds");
-    EditProgramLines(*this,
-                     [&](std::vector<std::string>& lines, tolva::Host&) { return tolva::RemoveLineEnds(lines, ends); });
-}
+void TForm1::AddLineNumbersClick() { RunMenuOperation(*this, settings_, "&Add Line Numbers"); }
+void TForm1::RemoveLineNumbersClick() { RunMenuOperation(*this, settings_, "&Remove Line Numbers"); }
+void TForm1::RemoveCommentsClick() { RunMenuOperation(*this, settings_, "Remove Comments enclosed by labels (71-72)"); }
+void TForm1::PackClick() { RunMenuOperation(*this, settings_, "Pack the file remove all spaces"); }
+void TForm1::AddLineEndsClick() { RunMenuOperation(*this, settings_, "Add Chars  to line end"); }
+void TForm1::RemoveLineEndsClick() { RunMenuOperation(*this, settings_, "Remove Chars from line end"); }
 
 bool TForm1::ConvertToIncrementalClick() {
-    const tolva::AxisCodes codes = settings_.Setaxis();
-    const tolva::ModifierSettings s = modifierSettings(settings_);
-    bool refused = false;
-    EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host& host) {
-        const tolva::ModifierResult r = tolva::ConvertToIncremental(lines, codes, s, host);
-        refused = r.refused;
-        return !r.refused && r.changed;
-    });
-    return !refused;
+    return !RunMenuOperation(*this, settings_, "Convert to Incremental G91").refused;
 }
 
-void TForm1::ConvertToAbsoluteClick() {
-    const tolva::AxisCodes codes = settings_.Setaxis();
-    const tolva::ModifierSettings s = modifierSettings(settings_);
-    EditProgramLines(*this, [&](std::vector<std::string>& lines, tolva::Host& host) {
-        const tolva::ModifierResult r = tolva::ConvertToAbsolute(lines, codes, s, host);
-        return !r.refused && r.changed;
-    });
-}
+void TForm1::ConvertToAbsoluteClick() { RunMenuOperation(*this, settings_, "Convert to Absolute     G90"); }
 
 namespace {
 
-// Inch to Metric and back: the size operation with `factor` put into the
-// plot window's size field, on the whole program whatever is highlighted;
-// the field then shows "1.000" again and the windows go to their places.
-void convertUnits(TForm1& form1, tolva::MachineSettings& settings, const char* factor) {
+// Inch to Metric and back: the size operation with its factor shown in the
+// plot window's size field while it runs; the field then shows "1.000"
+// again and the windows go to their places.
+void convertUnits(TForm1& form1, tolva::MachineSettings& settings, const char* caption, const char* factor) {
     if (!Form2) return;
-    const tolva::AxisCodes codes = settings.Setaxis();
-    tolva::ModifierSettings s = modifierSettings(settings);
-    s.selLineCount = 0;
     Form2->X_Edit1->setText(factor);
-    const tolva::AmountField f = tolva::CorrectAmount(Form2->X_Edit1->text().toStdString());
-    s.factor = f.value;
     // "Default Windows" redraws the program; one plot is enough.
-    EditProgramLines(
-        form1,
-        [&](std::vector<std::string>& lines, tolva::Host& host) {
-            const tolva::ModifierResult r = tolva::SLIDE2(tolva::Modifier::Size, lines, codes, s, host);
-            return !r.refused && r.changed;
-        },
-        false);
+    RunMenuOperation(form1, settings, caption, {}, false);
     Form2->X_Edit1->setText("1.000");
     form1.DefaultWindowsClick();
 }
 
 }  // namespace
 
-void TForm1::InchToMetricClick() { convertUnits(*this, settings_, "25.4"); }
-void TForm1::MetricToInchClick() { convertUnits(*this, settings_, "0.03937"); }
+void TForm1::InchToMetricClick() { convertUnits(*this, settings_, "Inch to Metric", "25.4"); }
+void TForm1::MetricToInchClick() { convertUnits(*this, settings_, "Metric to Inch", "0.03937"); }

@@ -78,6 +78,7 @@ SwapResult SwapBlock(std::vector<std::string>& lines, int selStartLine, int coun
     SwapResult r;
     if (ContainsCode(lines, options.cleanUp.codes.Code(LabelRow::Incremental))) {
         IncMessageErr(host);
+        r.refused = true;
         return r;
     }
     const int first = std::max(0, selStartLine + 1);

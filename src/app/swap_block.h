@@ -40,6 +40,7 @@ FileStatus SWAP_BLOCK3(const std::string& folder, const SwapOptions& options);
 
 struct SwapResult {
     FileStatus file;       // a scratch file failed: lines untouched
+    bool refused = false;  // an incremental program: the message was shown
     bool changed = false;  // the block was rewritten
 };
 

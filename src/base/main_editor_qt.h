@@ -33,6 +33,11 @@ public:
     // The one printer the windows print on (chosen by "Print Setup"); null
     // when the main window keeps none.
     virtual QPrinter* SharedPrinter() { return nullptr; }
+    // The plot window's slide keypad, spin, flip, flop or size (`mode` as
+    // the modifiers name it) with the slide amount or size factor `value`:
+    // the main window runs it from its table of operations, on the block and
+    // with the array window's append rule as they are now.
+    virtual void RunModifier(char mode, double value) = 0;
 };
 
 // The main window while it exists, else null.

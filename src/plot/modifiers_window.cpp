@@ -1,6 +1,5 @@
 // The plot window's modifier buttons: the slide keypad around the spin
 // button, Flip, Flop and the size button "X", and the window side of SLIDE2.
-#include <QApplication>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,16 +7,8 @@
 #include "base/main_editor_qt.h"
 #include "plot/modifiers.h"
 #include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 
 namespace {
-
-// While the array window is shown, a slide appends moved copies.
-bool arrayWindowShown() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "Form9" && w->isVisible()) return true;
-    return false;
-}
 
 // Takes the field's value; a corrected value is shown in the field.
 double fieldValue(QLineEdit* field) {
@@ -89,20 +80,9 @@ void TForm2::buildModifiers(QGridLayout* grid, int& column) {
 
 void TForm2::SLIDE2(char mode) {
     if (!settings_ || !MainWindowAccess) return;
-    const tolva::AxisCodes codes = settings_->Setaxis();
-    tolva::ModifierSettings s = tolva::ReadModifierSettings(*settings_);
-    state_.XSign = codes.xSign;
-    state_.YSign = codes.ySign;
-    state_.ZSign = codes.zSign;
-    state_.DecimalPlaces = s.decimals;
-    s.amount = fieldValue(SlideEdit1);
-    s.factor = fieldValue(X_Edit1);
-    s.selStartLine = MainWindowAccess->SelStartLine();
-    s.selLineCount = MainWindowAccess->SelLineCount();
-    s.appendCopies = arrayWindowShown();
-    MainWindowAccess->EditProgram([&](std::vector<std::string>& lines, tolva::Host& host) {
-        const tolva::ModifierResult r = tolva::SLIDE2(mode, lines, codes, s, host);
-        state_.CurLine = r.lastLine;
-        return !r.refused && r.changed;
-    });
+    // Both fields are read, and corrected where they must be, as any
+    // modifier button is pressed.
+    const double amount = fieldValue(SlideEdit1);
+    const double factor = fieldValue(X_Edit1);
+    MainWindowAccess->RunModifier(mode, mode == tolva::Modifier::Size ? factor : amount);
 }

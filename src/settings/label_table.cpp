@@ -1,6 +1,7 @@
 #include "settings/label_table.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "settings/ini_file.h"
 
@@ -94,8 +95,24 @@ std::string Translate(const LabelTable& table, int row, std::string_view line, s
 }
 
 void TranslateLines(const LabelTable& table, int firstRow, int lastRow, std::vector<std::string>& lines) {
-    for (std::string& line : lines)
-        for (int r = firstRow; r <= lastRow; ++r) line = Translate(table, r, line);
+    if (firstRow > lastRow) return;
+    // The pairs are read once, and each line is changed in place: a whole
+    // program is translated line by line, and a million lines times 41 rows
+    // of copies would be most of the work.
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        std::string from = cut(table.Cell(0, r));
+        if (!from.empty()) pairs.emplace_back(std::move(from), cut(table.Cell(1, r)));
+    }
+    for (std::string& line : lines) {
+        if (line.size() > kMaxCell) line.resize(kMaxCell);
+        for (const auto& [from, to] : pairs) {
+            const std::size_t p = line.find(from);
+            if (p == std::string::npos) continue;
+            line.replace(p, from.size(), to);
+            if (line.size() > kMaxCell) line.resize(kMaxCell);
+        }
+    }
 }
 
 AxisCodes MakeAxisCodes(LabelTable& table, bool swapXY, bool swapYZ) {

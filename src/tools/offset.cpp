@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "settings/machine_settings.h"
 #include "text/geometry.h"
 #include "text/label_code.h"
 #include "text/number_format.h"
@@ -65,6 +66,17 @@ bool nearest(const Point* pts, int n, Point p, Point& best) {
 }
 
 }  // namespace
+
+OffsetSettings ReadOffsetSettings(MachineSettings& settings) {
+    OffsetSettings s;
+    s.codes = settings.Setaxis();
+    s.Bridgeport = settings.Flag("Bridgeport");
+    s.SwapXY = settings.Flag("SwapXY");
+    double v = 0;
+    if (ReadPlainReal(settings.Text("DpEdit"), v) && v == std::trunc(v) && v >= 0 && v <= 18)
+        s.decimals = static_cast<int>(v);
+    return s;
+}
 
 float ReadOffsetValue(std::string_view text, bool& repaired) {
     double v = 0;

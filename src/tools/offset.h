@@ -34,6 +34,12 @@ struct OffsetSettings {
     int decimals = 3;         // DecimalPlaces of the numbers written
 };
 
+class MachineSettings;
+// The settings as they are now: the codes in force, "Incremental  Type I J",
+// "Swap X Y " and the decimals of "Decimal Places" (3 when it is not a whole
+// number from 0 to 18).
+OffsetSettings ReadOffsetSettings(MachineSettings& settings);
+
 // The offset field's text as d: a number, or -0.125 with `repaired` set when
 // the text is not one (the field then shows "-0.125").
 float ReadOffsetValue(std::string_view text, bool& repaired);

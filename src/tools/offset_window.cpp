@@ -27,15 +27,6 @@ namespace {
 
 ProgramEditor* mainEditor() { return MainWindowAccess ? MainWindowAccess->MainEditor() : nullptr; }
 
-// Decimals of the numbers written: the setting "Dec Places", 3 when it is
-// not a whole number.
-int decimalPlaces(const tolva::MachineSettings* s) {
-    double v = 0;
-    if (s && tolva::ReadPlainReal(s->Text("DpEdit"), v) && v == std::trunc(v) && v >= 0 && v <= 18)
-        return static_cast<int>(v);
-    return 3;
-}
-
 }  // namespace
 
 TForm8::TForm8(tolva::MachineSettings* settings, QWidget* parent)
@@ -124,12 +115,7 @@ void TForm8::Auto() {
     ProgramEditor* editor = mainEditor();
     if (!editor) return;
     tolva::OffsetSettings s;
-    if (settings_) {
-        s.codes = settings_->Setaxis();
-        s.Bridgeport = settings_->Flag("Bridgeport");
-        s.SwapXY = settings_->Flag("SwapXY");
-    }
-    s.decimals = decimalPlaces(settings_);
+    if (settings_) s = tolva::ReadOffsetSettings(*settings_);
     if (Form2) Form2->State().DecimalPlaces = s.decimals;
     bool repaired = false;
     const float d = tolva::ReadOffsetValue(OffsetEdit1->text().toStdString(), repaired);

@@ -35,6 +35,7 @@ public:
     int SelLineCount() const override { return 0; }
     void MainCaretMoved() override {}
     void EditProgram(const LinesOperation&) override {}
+    void RunModifier(char, double) override {}
     ProgramEditor* editor;
 };
 

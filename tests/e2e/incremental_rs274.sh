@@ -6,12 +6,6 @@
 source "$(dirname "$0")/common.bash"
 command -v rs274 >/dev/null || { echo "FAIL: rs274 (linuxcnc-uspace) is not installed" >&2; exit 1; }
 
-# The canonical moves of a program, numbers rounded to 4 decimals.
-moves() {
-    HOME=$work rs274 -g "$1" 2>"$work/canon-err" | grep -oE '(STRAIGHT_FEED|STRAIGHT_TRAVERSE|ARC_FEED)\(.*\)' |
-        awk -F'[(,)]' '{ printf "%s", $1; for (i = 2; i < NF; ++i) { v = sprintf("%.4f", $i); if (v == "-0.0000") v = "0.0000"; printf " %s", v } print "" }'
-}
-
 "$tolva" "$data/e2e/absolute_mill.nc" "$work/out.SGT" "$data/e2e/plain_mill.ini" 2>"$work/err"
 check "conversion exits 0" "[ $? -eq 0 ]"
 check "nothing said on success" "[ ! -s '$work/err' ]"

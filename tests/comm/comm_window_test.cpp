@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -40,7 +41,8 @@ public:
 };
 
 struct CommWindow : ::testing::Test {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "tolva-comm-window-test";
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("tolva-comm-window-test-" + std::to_string(::getpid()));
     PtyPeer peer;
     std::unique_ptr<tolva::MachineSettings> settings;
     MainStandIn main;

@@ -2,14 +2,15 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and UBSan) and
 # runs each for a bounded time on its corpus.
 #
-#   scripts/fuzz.sh [--build-dir DIR] [--time SECONDS] [--unit-timeout SECONDS] [--ci] [--build-only] [TARGET...]
+#   scripts/fuzz.sh [--build-dir DIR] [--time SECONDS] [--unit-timeout SECONDS] [--ci] [--build-only | --no-build] [TARGET...]
 #
 # Targets: dxf_import_fuzz gcode_program_fuzz ini_fuzz comm_receive_fuzz (all by default).
 # The corpus of each target grows in DIR/corpus/<target>, seeded from the
 # test data and from generated inputs; a finding is written to
 # DIR/findings/<target>/ and makes the run fail. With --ci an input that only
 # runs past the per-input time limit is reported but does not fail the run
-# (a slow shared machine is not a finding).
+# (a slow shared machine is not a finding). --no-build runs targets built
+# before (runs side by side must not build the same tree at once).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$root/build-fuzz
@@ -17,6 +18,7 @@ seconds=60
 unit_timeout=20
 ci=0
 build_only=0
+no_build=0
 targets=()
 while (($#)); do
   case $1 in
@@ -25,15 +27,18 @@ while (($#)); do
     --unit-timeout) unit_timeout=$2; shift 2 ;;
     --ci) ci=1; shift ;;
     --build-only) build_only=1; shift ;;
+    --no-build) no_build=1; shift ;;
     *) targets+=("$1"); shift ;;
   esac
 done
 ((${#targets[@]})) || targets=(dxf_import_fuzz gcode_program_fuzz ini_fuzz comm_receive_fuzz)
 
-if [[ ! -f $dir/build.ninja ]]; then
-  CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DTOLVA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+if ((!no_build)); then
+  if [[ ! -f $dir/build.ninja ]]; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DTOLVA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  cmake --build "$dir" -j"$(nproc)" >/dev/null
 fi
-cmake --build "$dir" -j"$(nproc)" >/dev/null
 
 seed() {  # seed DIR/corpus/<target> once: test data, then generated inputs
   local target=$1 corpus=$dir/corpus/$1

@@ -307,6 +307,13 @@ bool Reader::real(const Value& v, float& out) {
 bool Reader::integer(const Value& v, long long& out) {
     float f;
     if (!real(v, f)) return false;
+    // Flags and counts are small; a value no 64-bit integer holds (or not
+    // finite) is a damaged file, not a number to wrap around.
+    if (!(std::fabs(f) < 9.2e18f)) {
+        failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a whole number but holds \"" +
+                 v.text + "\". The file cannot be read.");
+        return false;
+    }
     out = static_cast<long long>(std::trunc(f));
     return true;
 }

@@ -70,6 +70,27 @@ TEST(DxfBadInput, ValueThatIsNotANumberNamesItsLine) {
     }
 }
 
+// Found by fuzzing: a polyline flag of 7.8e20 was turned into an integer it
+// does not fit (undefined; on x86 the flag bits came out as they happened).
+TEST(DxfBadInput, AWholeNumberNoIntegerHoldsNamesItsLine) {
+    DxfScratch scratch;
+    std::string found;
+    ASSERT_TRUE(ReadFileBytes(TOLVA_TEST_DATA "/dxf/fuzz/huge_polyline_flag.dxf", found).ok);
+    DxfReadResult r = ReadBytes(scratch, found);
+    EXPECT_EQ(r.status, DxfReadStatus::Failed);
+    EXPECT_NE(r.message.find("Line 18 of the DXF file should hold a whole number but holds \"777777777777777777771\""),
+              std::string::npos)
+        << r.message;
+
+    for (const char* count : {"1e30", "-1e30"}) {
+        DxfReadResult c = ReadBytes(scratch, Drawing(std::string("0|LWPOLYLINE|8|0|90|") + count + "|70|1|10|0|20|0"));
+        EXPECT_EQ(c.status, DxfReadStatus::Failed) << count;
+        EXPECT_NE(c.message.find(std::string("should hold a whole number but holds \"") + count + "\""), std::string::npos)
+            << c.message;
+    }
+    ExpectNoScratchFiles(scratch);
+}
+
 TEST(DxfBadInput, TruncatedFilesEndEveryRead) {
     const std::string whole = Drawing(
         "0|LINE|8|0|10|1|20|2|30|0|11|3|21|4|31|0|"

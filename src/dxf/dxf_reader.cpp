@@ -532,10 +532,13 @@ int Reader::planeCode() {
     for (int i = 0; i < 3; ++i)
         if (ext[i].present && !real(ext[i], c[i])) return 0;
     auto sign = [](float f) { return f < 0 ? -1.0f : 1.0f; };
+    // A unit normal's components truncate to -1, 0 or 1; a damaged file's
+    // huge ones are held where the integer and 3 times it still fit.
+    auto whole = [](float f) { return static_cast<int>(std::clamp(std::trunc(f), -1000.0f, 1000.0f)); };
     int code = 0;
-    if (int t = static_cast<int>(std::trunc(c[0] * sign(s_.yScale)))) code = t;
-    if (int t = static_cast<int>(std::trunc(c[1] * sign(s_.xScale)))) code = 2 * t;
-    if (int t = static_cast<int>(std::trunc(c[2] * sign(s_.zScale)))) code = 3 * t;
+    if (int t = whole(c[0] * sign(s_.yScale))) code = t;
+    if (int t = whole(c[1] * sign(s_.xScale))) code = 2 * t;
+    if (int t = whole(c[2] * sign(s_.zScale))) code = 3 * t;
     return code;
 }
 

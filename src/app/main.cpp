@@ -68,6 +68,14 @@ bool answeredQuery(int argc, char** argv, int& status) {
     return false;
 }
 
+// Creates the program folder and seeds it with the shipped files; a failure
+// is said on standard error and the run goes on without them.
+void prepareProgramFolder() {
+    std::string problem;
+    if (!tolva::PrepareProgramFolder(shippedDataDir(), &problem))
+        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+}
+
 // A batch run reports only its own messages.
 void quietQt(QtMsgType type, const QMessageLogContext&, const QString& msg) {
     if (type == QtFatalMsg) std::fprintf(stderr, "tolva: %s\n", msg.toLocal8Bit().constData());
@@ -82,9 +90,7 @@ int commCommand(int argc, char** argv) {
         return 2;
     }
     QCoreApplication core(argc, argv);
-    std::string problem;
-    if (!tolva::PrepareProgramFolder(shippedDataDir(), &problem))
-        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+    prepareProgramFolder();
     tolva::MachineSettings settings(tolva::ProgramFolder());
     settings.StartUp();
     const std::string machine = argc > needed ? argv[needed] : "";
@@ -95,9 +101,7 @@ int commCommand(int argc, char** argv) {
 // --run: the operations of the menus on a program, no window, no display.
 int batchCommand(int argc, char** argv) {
     QCoreApplication core(argc, argv);
-    std::string problem;
-    if (!tolva::PrepareProgramFolder(shippedDataDir(), &problem))
-        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+    prepareProgramFolder();
     tolva::MachineSettings settings(tolva::ProgramFolder());
     settings.StartUp();
     tolva::StderrHost host;
@@ -134,9 +138,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme("tolva"));
     QStringList args = QApplication::arguments().mid(1);
 
-    std::string problem;
-    if (!tolva::PrepareProgramFolder(shippedDataDir(), &problem))
-        std::fprintf(stderr, "tolva: %s\n", problem.c_str());
+    prepareProgramFolder();
 
     tolva::MachineSettings settings(tolva::ProgramFolder());
     TForm1 form1(settings, args);

@@ -465,6 +465,14 @@ void OffsetTable::joinAt(int in, int out, bool seam) {
         Row& row = rows_[static_cast<std::size_t>(r)];
         row[NX] = row[NY] = row[NZ] = row[G] = row[PreX] = row[PreY] = kNaN;
     };
+    // At the seam of a closed contour the first row starts the outgoing piece.
+    auto startAtSeam = [&] {
+        Row& first = rows_[4];
+        first[NX] = S.x;
+        first[NY] = S.y;
+        first[NZ] = rows_[3][Z];
+        first[G] = first[Motion];
+    };
     Row& inEnd = rows_[static_cast<std::size_t>(aEnd)];
     if (!pin.arc && !pout.arc) {
         // Straight moves meet at a mitre, except where one turns straight
@@ -479,13 +487,7 @@ void OffsetTable::joinAt(int in, int out, bool seam) {
         r[NY] = S.y;
         r[NZ] = rows_[static_cast<std::size_t>(out)][Z];
         roundArc(r, E);
-        if (seam) {
-            Row& first = rows_[4];
-            first[NX] = S.x;
-            first[NY] = S.y;
-            first[NZ] = rows_[3][Z];
-            first[G] = first[Motion];
-        }
+        if (seam) startAtSeam();
         return;
     }
     if (!pin.arc) {
@@ -511,11 +513,7 @@ void OffsetTable::joinAt(int in, int out, bool seam) {
         // An arc into a straight move: the line starts where the arc ends.
         const int lineEnd = seam ? 4 : out + 1;
         if (seam) {
-            Row& first = rows_[4];
-            first[NX] = S.x;
-            first[NY] = S.y;
-            first[NZ] = rows_[3][Z];
-            first[G] = first[Motion];
+            startAtSeam();
             silence(c2);
         }
         if (cross) {

@@ -76,6 +76,11 @@ void prepareProgramFolder() {
         std::fprintf(stderr, "tolva: %s\n", problem.c_str());
 }
 
+// Without a window the machine files' problems go to standard error.
+void sayStartUpProblem(const tolva::FileStatus& st) {
+    if (!st.ok) std::fprintf(stderr, "tolva: %s\n", st.message.c_str());
+}
+
 // A batch run reports only its own messages.
 void quietQt(QtMsgType type, const QMessageLogContext&, const QString& msg) {
     if (type == QtFatalMsg) std::fprintf(stderr, "tolva: %s\n", msg.toLocal8Bit().constData());
@@ -92,7 +97,7 @@ int commCommand(int argc, char** argv) {
     QCoreApplication core(argc, argv);
     prepareProgramFolder();
     tolva::MachineSettings settings(tolva::ProgramFolder());
-    settings.StartUp();
+    sayStartUpProblem(settings.StartUp());
     const std::string machine = argc > needed ? argv[needed] : "";
     if (verb == "--punch") return tolva::RunPunchCommand(settings, argv[2], argv[3], machine, std::cerr);
     return tolva::RunSendCommand(settings, argv[2], machine, std::cerr);
@@ -103,7 +108,7 @@ int batchCommand(int argc, char** argv) {
     QCoreApplication core(argc, argv);
     prepareProgramFolder();
     tolva::MachineSettings settings(tolva::ProgramFolder());
-    settings.StartUp();
+    sayStartUpProblem(settings.StartUp());
     tolva::StderrHost host;
     const std::vector<std::string> args(argv + 2, argv + argc);
     const int status = tolva::RunBatchCommand(args, settings, host, tolva::ScratchFolder());
@@ -148,7 +153,8 @@ int main(int argc, char** argv) {
     TForm3 form3(settings);
     // The machine files load while the setup window is created, so the
     // settings are in force before the main window is first shown.
-    form3.StartUp([&form2] { form2.FlatClick(); });
+    const tolva::FileStatus machine = form3.StartUp([&form2] { form2.FlatClick(); });
+    if (!machine.ok) form1.host().Message(machine.message);
     ShowRecalledSpeeds(form2, settings);
     TForm5 form5(settings);
     TForm4 form4;

@@ -678,8 +678,8 @@ bool TForm1::CommandLineRun() {
     if (n < 2) return true;
 
     std::string target = toBytes(args_[1]);
-    if (args_[1].size() > kMaxFileName) {
-        showMessage(tooLongMessage(args_[1]));
+    if (target.size() > tolva::kMaxFileName) {
+        showMessage(tolva::FileNameTooLongMessage(target));
         return false;
     }
     std::string targetExt = tolva::UpperExtension(target);

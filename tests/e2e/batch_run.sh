@@ -175,6 +175,8 @@ check "a target that cannot be written exits 1" "[ $? -eq 1 ] && grep -q 'No spa
 long=$work/$(printf 'n%.0s' $(seq 1 260)).nc
 "$tolva" --run "Compress" "$b/geo.nc" "$long" "$ini" 2>"$work/err"
 check "a target name over 255 characters exits 1" "[ $? -eq 1 ] && grep -q 'longer than 255' '$work/err' && [ -z \"\$(ls '$work' | grep nnnnnnnn)\" ]"
+"$tolva" "$b/geo.nc" "$long" "$ini" 2>"$work/err"
+check "a conversion to a target name over 255 characters exits 1" "[ $? -eq 1 ] && grep -q 'longer than 255' '$work/err'"
 
 # The machine file used last has gone: standard error names it, the shipped
 # default (the mill, numbering from 10 by 10) is used, the recall file keeps it.

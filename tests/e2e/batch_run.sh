@@ -191,6 +191,8 @@ check "a missing machine file used last: exit 0" "[ $? -eq 0 ]"
 check "a missing machine file used last: named" "grep -q 'mine.ini\" used last is missing' '$work/err'"
 check "a missing machine file used last: the default mill numbers the lines" "[ \"\$(head -1 '$work/g2.nc')\" = 'N10 G00 X1' ]"
 check "a missing machine file used last: the recall file as it was" "cmp -s '$work/recall-before' '$gone/tolva/LastIni.ini'"
+XDG_CONFIG_HOME=$gone "$tolva" --run "Add Line Numbers" "$work/two.nc" "$work/g3.nc" "$ini" --sel 1,2 2>"$work/err"
+check "a run naming its machine file says nothing of the missing one" "[ $? -eq 0 ] && [ ! -s '$work/err' ]"
 
 # --list names every operation the menus spell, and the amounts they take.
 "$tolva" --list >"$work/list"

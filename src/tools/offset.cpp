@@ -532,7 +532,7 @@ bool ContourOffset::joinAll(std::vector<int>& kill) {
         alive.push_back(i);
     }
     if (alive.empty() || (c_.closed && alive.size() == 1 && st_.size() > 1)) {
-        fail(c_.firstLine, "nothing of the contour is left at this offset");
+        fail(c_.segments.front().line, "nothing of the contour is left at this offset");
         return false;
     }
     for (std::size_t q = 0; q + 1 < alive.size(); ++q)
@@ -560,7 +560,7 @@ bool ContourOffset::Run() {
         if (!joinAll(kill)) return false;
         if (kill.empty()) break;
         if (round > n) {
-            fail(c_.firstLine, "the offset pieces do not settle");
+            fail(c_.segments.front().line, "the offset pieces do not settle");
             return false;
         }
         for (int i : kill) st_[static_cast<std::size_t>(i)].alive = false;

@@ -42,10 +42,59 @@ std::string machineFile(const tolva::test::TempFolder& dir, const std::string& n
 
 enum class Outcome { Right, Refused, Wrong };
 
+// Whether the region inside a simple closed contour that lies at least r from
+// it is one piece (the contour has an inward offset by r): counted on a grid
+// of cells, inside by the crossing rule on the sampled outline.
+bool insideOffsetIsOnePiece(const std::vector<PathElement>& contour, double r) {
+    const std::vector<PathPoint> poly = SamplePath(contour);
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const PathPoint& p : poly) x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    const int n = 120;
+    const double h = std::max(x1 - x0, y1 - y0) / n;
+    std::vector<int> free(static_cast<std::size_t>((n + 1) * (n + 1)), 0);
+    for (int i = 0; i <= n; ++i)
+        for (int j = 0; j <= n; ++j) {
+            const PathPoint q{x0 + i * h, y0 + j * h};
+            bool in = false;
+            for (std::size_t k = 0; k + 1 < poly.size(); ++k) {
+                const PathPoint a = poly[k], b = poly[k + 1];
+                if ((a.y > q.y) != (b.y > q.y) && q.x < a.x + (q.y - a.y) * (b.x - a.x) / (b.y - a.y)) in = !in;
+            }
+            if (!in) continue;
+            double dist = 1e300;
+            for (const PathElement& c : contour) dist = std::min(dist, c.DistanceTo(q));
+            free[static_cast<std::size_t>(i * (n + 1) + j)] = dist >= r;
+        }
+    int pieces = 0;
+    std::vector<int> stack;
+    for (std::size_t start = 0; start < free.size(); ++start) {
+        if (free[start] != 1) continue;
+        ++pieces;
+        free[start] = 2;
+        stack.push_back(static_cast<int>(start));
+        while (!stack.empty()) {
+            const int c = stack.back();
+            stack.pop_back();
+            const int i = c / (n + 1), j = c % (n + 1);
+            for (auto [di, dj] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+                const int a = i + di, b = j + dj;
+                if (a < 0 || b < 0 || a > n || b > n) continue;
+                int& f = free[static_cast<std::size_t>(a * (n + 1) + b)];
+                if (f == 1) {
+                    f = 2;
+                    stack.push_back(a * (n + 1) + b);
+                }
+            }
+        }
+    }
+    return pieces == 1;
+}
+
 struct Tally {
     int right = 0, refused = 0, wrong = 0;
     int refusedSimple = 0;  // of closed contours that neither cross nor touch themselves
     int simple = 0, simpleRight = 0;
+    int refusedWithoutOffset = 0;  // refused where there is no offset to find
     std::vector<std::string> wrongCases;
     std::string refusals;
     int Total() const { return right + refused + wrong; }
@@ -53,7 +102,7 @@ struct Tally {
 
 // One block's offset against the block's contour.
 Outcome judge(const Lines& program, int cutOn, int cutOff, double d, const tolva::OffsetSettings& s,
-              bool centresFromStart, std::string& why, bool& isSimple) {
+              bool centresFromStart, std::string& why, bool& isSimple, bool& noOffset) {
     // The contour as the machine runs it: from where the tool stands at the
     // cut-on, rapids before the first feed only placing the start.
     ProgramReader reader;
@@ -73,11 +122,24 @@ Outcome judge(const Lines& program, int cutOn, int cutOff, double d, const tolva
         for (std::size_t b = a + 1; simple && b < contour.size(); ++b)
             simple = std::hypot(contour[a].b.x - contour[b].b.x, contour[a].b.y - contour[b].b.y) > 1e-9;
     isSimple = simple;
+    // No offset to find: the path crosses or touches itself, or the offset
+    // inwards would vanish or fall apart.
+    noOffset = false;
 
     tolva::OffsetReport report;
     const Lines out = tolva::OffsetAuto(program, cutOn, cutOff - cutOn - 1, static_cast<float>(d), s, report);
     if (!report.refused.empty()) {
         why = report.RefusalText();
+        std::vector<PathPoint> pts = SamplePath(contour);
+        bool touches = PolylineCrossesItself(pts, closed);
+        for (std::size_t a = 0; !touches && a < contour.size(); ++a)
+            for (std::size_t b = a + 1; !touches && b < contour.size(); ++b)
+                touches = !(closed && a == 0 && b + 1 == contour.size()) &&
+                          std::hypot(contour[a].b.x - contour[b].b.x, contour[a].b.y - contour[b].b.y) < 1e-9;
+        double area = 0;
+        for (std::size_t k = 0; k + 1 < pts.size(); ++k) area += pts[k].x * pts[k + 1].y - pts[k + 1].x * pts[k].y;
+        const bool inwards = (area > 0) == (d < 0);  // left of a counter-clockwise outline is inside
+        noOffset = touches || (simple && inwards && !insideOffsetIsOnePiece(contour, std::fabs(d)));
         const bool named = why.rfind("Line ", 0) == 0;
         if (simple) why = "simple " + why;
         return out.empty() && named ? Outcome::Refused : Outcome::Wrong;
@@ -183,8 +245,9 @@ void judgeDrawings(const std::vector<std::string>& drawings, const std::string& 
             if (j >= n || j - i - 1 < 2) continue;
             for (double d : ds) {
                 std::string why;
-                bool simple = false;
-                const Outcome o = judge(r.lines, i, j, d, s, centresFromStart, why, simple);
+                bool simple = false, noOffset = false;
+                const Outcome o = judge(r.lines, i, j, d, s, centresFromStart, why, simple, noOffset);
+                tally[d].refusedWithoutOffset += o == Outcome::Refused && noOffset;
                 Tally& t = tally[d];
                 t.simple += simple;
                 t.simpleRight += simple && o == Outcome::Right;
@@ -237,28 +300,37 @@ TEST(OffsetProperty, EzdxfShapesUnderTheShippedMachinesAndWithoutTheirSwaps) {
         }
 }
 
-// LibreCAD's part library, every drawing with a program, for the shipped mill.
+// LibreCAD's part library, every drawing with a program, for the shipped
+// mill. The title-block sheets are counted apart: their lettering, strokes a
+// tenth of a millimetre wide, has no offset by 0.2 or 2 to find.
 TEST(OffsetProperty, LibreCadDrawings) {
-    std::vector<std::string> drawings;
+    std::vector<std::string> parts, sheets;
     const bool installed = tolva::test::ForEachLibreCadDrawing([&](const std::string& path, bool autosketch) {
-        if (!autosketch) drawings.push_back(path);
+        if (!autosketch) (path.find("/library/sheets/") != std::string::npos ? sheets : parts).push_back(path);
     });
     if (!installed) GTEST_SKIP() << "librecad-data is not installed";
     tolva::test::TempFolder dir("tolva-offset-library");
     const std::vector<double> ds = {-0.2, 0.2, -2, 2};
-    std::map<double, Tally> tally;
-    judgeDrawings(drawings, machineFile(dir, "tolva.ini", true), ds, tally);
-    for (double d : ds) {
-        const Tally& t = tally[d];
-        for (const std::string& w : t.wrongCases) ADD_FAILURE() << w;
-        std::printf("LibreCAD d=%g: %d contours, %d right (%.1f %%), %d refused, %d wrong; simple closed ones: %d, "
-                    "%d right (%.1f %%)\n",
-                    d, t.Total(), t.right, 100.0 * t.right / std::max(1, t.Total()), t.refused, t.wrong, t.simple,
-                    t.simpleRight, 100.0 * t.simpleRight / std::max(1, t.simple));
-        // What the offset reaches today: no silent failure at all, and this
-        // share of contours right at the small offset (the rest refused).
-        if (std::fabs(d) < 1) {
-            EXPECT_GE(t.right, 0.83 * t.Total()) << d;
+    const std::string ini = machineFile(dir, "tolva.ini", true);
+    for (auto* drawings : {&parts, &sheets}) {
+        std::map<double, Tally> tally;
+        judgeDrawings(*drawings, ini, ds, tally);
+        const char* what = drawings == &parts ? "LibreCAD parts" : "LibreCAD sheets";
+        for (double d : ds) {
+            const Tally& t = tally[d];
+            for (const std::string& w : t.wrongCases) ADD_FAILURE() << w;
+            std::printf("%s (%zu drawings) d=%g: %d contours, %d right (%.1f %%), %d refused where no offset exists "
+                        "(the path crosses or touches itself, or its offset inwards vanishes or falls apart), %d "
+                        "other refused, %d wrong; simple closed contours: %d, %d right\n",
+                        what, drawings->size(), d, t.Total(), t.right, 100.0 * t.right / std::max(1, t.Total()),
+                        t.refusedWithoutOffset, t.refused - t.refusedWithoutOffset, t.wrong, t.simple, t.simpleRight);
+            // What the offset reaches today on the parts: no silent failure
+            // at all, and this share right at the small offset, the rest
+            // refused with the line named.
+            if (drawings == &parts && std::fabs(d) < 1) {
+                EXPECT_GE(t.right, 0.94 * t.Total()) << d;
+                EXPECT_GE(t.right + t.refusedWithoutOffset, 0.98 * t.Total()) << d;
+            }
         }
     }
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../dxf/dxf_test_support.h"
+#include "../plot/rs274_oracle.h"
 #include "../settings/temp_folder.h"
 #include "dxf/dxf_import.h"
 #include "offset_path.h"
@@ -102,7 +103,7 @@ struct Tally {
 
 // One block's offset against the block's contour.
 Outcome judge(const Lines& program, int cutOn, int cutOff, double d, const tolva::OffsetSettings& s,
-              bool centresFromStart, std::string& why, bool& isSimple, bool& noOffset) {
+              bool centresFromStart, std::string& why, bool& isSimple, bool& noOffset, bool viaRs274 = false) {
     // The contour as the machine runs it: from where the tool stands at the
     // cut-on, rapids before the first feed only placing the start.
     ProgramReader reader;
@@ -218,12 +219,41 @@ Outcome judge(const Lines& program, int cutOn, int cutOff, double d, const tolva
         why = "the offset crosses itself";
         return Outcome::Wrong;
     }
+    if (viaRs274) {
+        // LinuxCNC runs the result (every arc's end on its circle), and every
+        // move it makes ends |d| from the contour, or at a mitre's corner.
+        Lines program = {std::string("G17 G21 G90 ") + (centresFromStart ? "G91.1" : "G90.1") + " F100"};
+        program.insert(program.end(), out.begin(), out.end());
+        program.push_back("M2");
+        std::vector<tolva::test::CanonMove> moves;
+        tolva::test::Rs274(program, moves);
+        if (::testing::Test::HasFatalFailure()) {
+            why = "rs274 does not run it";
+            return Outcome::Wrong;
+        }
+        int fed = 0;
+        for (const tolva::test::CanonMove& m : moves) {
+            if (m.kind != tolva::test::CanonMove::Feed && m.kind != tolva::test::CanonMove::Arc) continue;
+            ++fed;
+            double best = 1e300;
+            for (const PathElement& c : contour) best = std::min(best, c.DistanceTo({m.x, m.y}));
+            if (best < ad - tol || best > tolva::kMitreLimit * ad + tol) {
+                std::snprintf(buf, sizeof buf, "rs274 ends a move at (%.4f, %.4f), %.4f from the contour", m.x, m.y, best);
+                why = buf;
+                return Outcome::Wrong;
+            }
+        }
+        if (fed < static_cast<int>(path.size())) {
+            why = "rs274 makes fewer moves than were written";
+            return Outcome::Wrong;
+        }
+    }
     return Outcome::Right;
 }
 
 // Imports every drawing for the machine and judges every cut block at each d.
 void judgeDrawings(const std::vector<std::string>& drawings, const std::string& ini, const std::vector<double>& ds,
-                   std::map<double, Tally>& tally) {
+                   std::map<double, Tally>& tally, bool viaRs274 = false) {
     tolva::test::TempFolder folder("tolva-offset");
     tolva::MachineSettings settings(folder.path());
     ASSERT_TRUE(settings.UseCommandLineMachineFile(ini).ok) << ini;
@@ -246,7 +276,7 @@ void judgeDrawings(const std::vector<std::string>& drawings, const std::string& 
             for (double d : ds) {
                 std::string why;
                 bool simple = false, noOffset = false;
-                const Outcome o = judge(r.lines, i, j, d, s, centresFromStart, why, simple, noOffset);
+                const Outcome o = judge(r.lines, i, j, d, s, centresFromStart, why, simple, noOffset, viaRs274);
                 tally[d].refusedWithoutOffset += o == Outcome::Refused && noOffset;
                 Tally& t = tally[d];
                 t.simple += simple;
@@ -283,7 +313,7 @@ TEST(OffsetProperty, EzdxfShapesUnderTheShippedMachinesAndWithoutTheirSwaps) {
         for (bool shipped : {true, false}) {
             SCOPED_TRACE(std::string(name) + (shipped ? "" : ", swaps and signs off"));
             std::map<double, Tally> tally;
-            judgeDrawings(drawings, machineFile(dir, name, shipped), ds, tally);
+            judgeDrawings(drawings, machineFile(dir, name, shipped), ds, tally, /*viaRs274=*/shipped);
             for (double d : ds) {
                 const Tally& t = tally[d];
                 EXPECT_GE(t.Total(), 12) << d;

@@ -43,6 +43,22 @@ std::string machineFile(const tolva::test::TempFolder& dir, const std::string& n
 
 enum class Outcome { Right, Refused, Wrong };
 
+// Whether some point d to the side of some piece of the contour (right for
+// d > 0) is at least |d| from all of it: whether an offset has anything to
+// keep at all.
+bool anyOffsetPoint(const std::vector<PathElement>& contour, double d) {
+    for (const PathElement& e : contour)
+        for (int k = 1; k < 32; ++k) {
+            const PathPoint f = e.At(k / 32.0);
+            const PathPoint t = TangentAt(e, f);
+            const PathPoint q{f.x + d * t.y, f.y - d * t.x};  // the right-hand normal times d
+            double best = 1e300;
+            for (const PathElement& c : contour) best = std::min(best, c.DistanceTo(q));
+            if (best >= std::fabs(d) - 1e-6) return true;
+        }
+    return false;
+}
+
 // Whether the region inside a simple closed contour that lies at least r from
 // it is one piece (the contour has an inward offset by r): counted on a grid
 // of cells, inside by the crossing rule on the sampled outline.
@@ -123,8 +139,8 @@ Outcome judge(const Lines& program, int cutOn, int cutOff, double d, const tolva
         for (std::size_t b = a + 1; simple && b < contour.size(); ++b)
             simple = std::hypot(contour[a].b.x - contour[b].b.x, contour[a].b.y - contour[b].b.y) > 1e-9;
     isSimple = simple;
-    // No offset to find: the path crosses or touches itself, or the offset
-    // inwards would vanish or fall apart.
+    // No offset to find: the path crosses or touches itself, nothing lies |d|
+    // to its side, or the offset inwards would vanish or fall apart.
     noOffset = false;
 
     tolva::OffsetReport report;
@@ -140,7 +156,8 @@ Outcome judge(const Lines& program, int cutOn, int cutOff, double d, const tolva
         double area = 0;
         for (std::size_t k = 0; k + 1 < pts.size(); ++k) area += pts[k].x * pts[k + 1].y - pts[k + 1].x * pts[k].y;
         const bool inwards = (area > 0) == (d < 0);  // left of a counter-clockwise outline is inside
-        noOffset = touches || (simple && inwards && !insideOffsetIsOnePiece(contour, std::fabs(d)));
+        noOffset = touches || (simple && inwards && !insideOffsetIsOnePiece(contour, std::fabs(d))) ||
+                   !anyOffsetPoint(contour, d);
         const bool named = why.rfind("Line ", 0) == 0;
         if (simple) why = "simple " + why;
         return out.empty() && named ? Outcome::Refused : Outcome::Wrong;
@@ -350,7 +367,8 @@ TEST(OffsetProperty, LibreCadDrawings) {
             const Tally& t = tally[d];
             for (const std::string& w : t.wrongCases) ADD_FAILURE() << w;
             std::printf("%s (%zu drawings) d=%g: %d contours, %d right (%.1f %%), %d refused where no offset exists "
-                        "(the path crosses or touches itself, or its offset inwards vanishes or falls apart), %d "
+                        "(the path crosses or touches itself, nothing lies |d| to its side, or its offset inwards "
+                        "vanishes or falls apart), %d "
                         "other refused, %d wrong; simple closed contours: %d, %d right\n",
                         what, drawings->size(), d, t.Total(), t.right, 100.0 * t.right / std::max(1, t.Total()),
                         t.refusedWithoutOffset, t.refused - t.refusedWithoutOffset, t.wrong, t.simple, t.simpleRight);

@@ -154,6 +154,7 @@ public:
     // (a steady clock unless a test gives its own).
     using MsClock = std::function<std::int64_t()>;
     void SetClock(MsClock clock);
+    std::int64_t NowMs() const { return clock_(); }
 
 private:
     class StallClock;

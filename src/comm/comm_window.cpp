@@ -55,12 +55,6 @@ constexpr int kNewsMs = 50;
 // How long a stop waits for the machine to take the rest of the line in hand.
 constexpr int kStopGraceMs = 2000;
 
-std::int64_t nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 }  // namespace
 
 // What the sending thread and the window share. The thread writes, the
@@ -69,7 +63,7 @@ struct TForm5::SendRun {
     int total = 0;  // program lines
     std::atomic<bool> stop{false};
     std::atomic<bool> abort{false};
-    std::atomic<std::int64_t> stopAt{0};  // ms, when the stop was asked
+    std::atomic<std::int64_t> stopAt{0};  // when the stop was asked, by the port's clock
     std::atomic<bool> dropped{false};     // the output wait gave up the line in hand
     std::atomic<int> linesSent{0};
     tolva::SendOutcome outcome = tolva::SendOutcome::Done;  // read after the thread ended
@@ -126,7 +120,7 @@ TForm5::TForm5(tolva::MachineSettings& settings, QWidget* parent)
     CommPortDriver1.SetOutputWait([this] {
         SendRun* run = run_.get();
         if (!run || !run->stop) return true;
-        if (run->abort || nowMs() - run->stopAt > kStopGraceMs) {
+        if (run->abort || CommPortDriver1.NowMs() - run->stopAt > kStopGraceMs) {
             run->dropped = true;
             return false;
         }
@@ -298,7 +292,7 @@ void TForm5::StopSendClick() {
     }
     {
         std::lock_guard lock(run_->mutex);
-        run_->stopAt = nowMs();
+        run_->stopAt = CommPortDriver1.NowMs();
         run_->stop = true;
     }
     run_->wake.notify_all();
@@ -309,7 +303,7 @@ void TForm5::abortSend() {
     if (!sending_ || !run_) return;
     {
         std::lock_guard lock(run_->mutex);
-        run_->stopAt = nowMs();
+        run_->stopAt = CommPortDriver1.NowMs();
         run_->stop = true;
         run_->abort = true;
     }

@@ -130,6 +130,33 @@ TEST_F(CommWindow, StopEndsASendWhileTheWindowStaysAlive) {
               "Send stopped: " + std::to_string(lines) + " of 500 lines sent; Connected to Comm Port 2");
 }
 
+TEST_F(CommWindow, AStopTheMachineDoesNotTakeDropsTheLineInHandAfterAMoment) {
+    SetUpMachine("[Flow]\nOutput Timeout=0\n");
+    std::string program;
+    for (int i = 0; i < 20000; ++i) program += "G1 X" + std::to_string(i) + " Y1.2345\n";
+    main.editor->LoadBytes(program);
+    form5->FormActivate();
+    std::atomic<std::int64_t> now{0};  // ms; the machine never reads
+    form5->CommPortDriver1.SetClock([&] { return now.load(); });
+    QString stopping;
+    QTimer::singleShot(50, [&] {
+        form5->StopSendClick();
+        stopping = form5->StatusText->text();
+        now += 1500;  // not yet given up
+        QTimer::singleShot(50, [&] {
+            EXPECT_TRUE(form5->Sending());
+            now += 1000;
+        });
+    });
+    EXPECT_FALSE(form5->SendEditorFileClick());
+    EXPECT_EQ(stopping.toStdString(), "Stopping: the line in hand goes out whole");
+    const std::string status = form5->StatusText->text().toStdString();
+    EXPECT_EQ(status.rfind("Send stopped: ", 0), 0u) << status;
+    EXPECT_NE(status.find(" of 20000 lines sent; the machine did not take the rest of the next line; Connected to Comm Port 2"),
+              std::string::npos)
+        << status;
+}
+
 TEST_F(CommWindow, ADialogOpenedDuringASendDoesNotHoldTheBytesBack) {
     SetUpMachine("");
     std::string program;

@@ -109,7 +109,10 @@ int RunSendCommand(MachineSettings& settings, const std::string& program, const 
     const SendOutcome outcome = SendProgram(lines, options, sink, view);
     if (outcome != SendOutcome::Done || !driver.WaitUntilSent()) {
         err << "tolva: " << kTimeoutCaption << "\n";
-        if (!driver.LastError().empty()) err << "tolva: " << driver.LastError() << "\n";
+        if (!driver.LastError().empty())
+            err << "tolva: " << driver.LastError() << "\n";
+        else
+            err << "tolva: the machine took no characters for " << driver.OutputTimeout() / 1000.0 << " s\n";
         driver.Disconnect();
         return 1;
     }

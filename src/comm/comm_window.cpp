@@ -269,7 +269,9 @@ QString TForm5::portText() const {
 }
 
 void TForm5::closeEvent(QCloseEvent* e) {
-    abortSend();
+    // A send still running ends at a line end, as a stop does.
+    StopSendClick();
+    WaitForSendEnd();
     CommPortDriver1.Disconnect();
     ShellWindow::closeEvent(e);
 }

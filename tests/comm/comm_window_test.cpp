@@ -130,6 +130,22 @@ TEST_F(CommWindow, StopEndsASendWhileTheWindowStaysAlive) {
               "Send stopped: " + std::to_string(lines) + " of 500 lines sent; Connected to Comm Port 2");
 }
 
+TEST_F(CommWindow, ClosingTheWindowDuringASendEndsItAtALineEnd) {
+    SetUpMachine("[Options]\nLine Del=5\n");
+    std::string program;
+    for (int i = 0; i < 500; ++i) program += "N" + std::to_string(i) + " G0 X1\n";
+    main.editor->LoadBytes(program);
+    form5->show();
+    form5->FormActivate();
+    QTimer::singleShot(60, [&] { form5->close(); });
+    EXPECT_FALSE(form5->SendEditorFileClick());
+    EXPECT_FALSE(form5->CommPortDriver1.IsConnected());
+    const std::string got = peer.Read();
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(got.back(), '\r');
+    EXPECT_EQ(form5->StatusText->text().left(14).toStdString(), "Send stopped: ");
+}
+
 TEST_F(CommWindow, AStopTheMachineDoesNotTakeDropsTheLineInHandAfterAMoment) {
     SetUpMachine("[Flow]\nOutput Timeout=0\n");
     std::string program;

@@ -44,7 +44,7 @@ check "nothing sent while XOFF held" "[ $during -eq 0 ]"
 { cat "$work/tpl.ini"; printf '[Flow]\nOutput Timeout=1\n'; } > "$work/timeout.ini"
 python3 "$machine" stall "$work/timeout.ini" "$work/m.ini" "$work/got" -- "$tolva" --send "$work/MID.NC" "$work/m.ini" 2>"$work/err"
 check "stalled send fails" "[ $? -eq 1 ]"
-check "timeout message" "grep -q 'TimeOut Err Close Comm and try Again' '$work/err'"
+check "timeout message" "grep -q 'TimeOut Err Close Comm and try Again' '$work/err' && grep -q 'took no characters for 1 s' '$work/err'"
 
 # Output Timeout 0 waits for ever: a machine that reads only after a while.
 { cat "$work/tpl.ini"; printf '[Flow]\nOutput Timeout=0\n'; } > "$work/forever.ini"

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -154,8 +155,9 @@ TEST_F(CommWindow, AStopTheMachineDoesNotTakeDropsTheLineInHandAfterAMoment) {
     form5->FormActivate();
     std::atomic<std::int64_t> now{0};  // ms; the machine never reads
     form5->CommPortDriver1.SetClock([&] { return now.load(); });
-    QString stopping;
-    QTimer::singleShot(50, [&] {
+    QString stopping, progress;
+    QTimer::singleShot(200, [&] {
+        progress = form5->StatusText->text();
         form5->StopSendClick();
         stopping = form5->StatusText->text();
         now += 1500;  // not yet given up
@@ -165,6 +167,14 @@ TEST_F(CommWindow, AStopTheMachineDoesNotTakeDropsTheLineInHandAfterAMoment) {
         });
     });
     EXPECT_FALSE(form5->SendEditorFileClick());
+    // While the port was held the status counted the lines it had taken.
+    const QRegularExpressionMatch m =
+        QRegularExpression("^Sending: (\\d+) of 20000 lines sent \\((\\d+) %\\)$").match(progress);
+    ASSERT_TRUE(m.hasMatch()) << progress.toStdString();
+    const int taken = m.captured(1).toInt();
+    EXPECT_GT(taken, 0);
+    EXPECT_LT(taken, 20000);
+    EXPECT_EQ(m.captured(2).toInt(), taken * 100 / 20000);
     EXPECT_EQ(stopping.toStdString(), "Stopping: the line in hand goes out whole");
     const std::string status = form5->StatusText->text().toStdString();
     EXPECT_EQ(status.rfind("Send stopped: ", 0), 0u) << status;

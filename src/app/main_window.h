@@ -177,6 +177,9 @@ private:
                      std::function<void()> action, const QString& hint = {});
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool saveLinesTo(const QString& target);
+    // Writes the editor's bytes to `path`; on success the editor is no
+    // longer modified, on failure the system's reason is shown.
+    bool saveProgramTo(const std::string& path);
     void showMessage(const std::string& text) { host_->Message(text); }
 
     // What the main window reads of the machine settings at the moment of use.

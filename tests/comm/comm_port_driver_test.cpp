@@ -91,6 +91,41 @@ TEST(CommPortDriver, BytesGoBothWaysUnaltered) {
     EXPECT_GE(deliveries, 256 / 7);
 }
 
+// With XON/XOFF set up, the machine's DC3 stops the output and DC1 starts
+// it again, and neither reaches the program; without it they are data.
+TEST(CommPortDriver, XonXoffIsFlowControlOnlyWhenSetUp) {
+    for (bool xon : {false, true}) {
+        PtyPeer peer;
+        TCommPortDriver d;
+        d.SetDeviceName(tolva::pnCOM2, peer.SlaveName());
+        d.SetComPortSwHandshaking(xon ? tolva::shXONXOFF : tolva::shNONE);
+        ASSERT_TRUE(d.Connect()) << d.LastError();
+        std::string got;
+        d.OnReceiveData = [&](TCommPortDriver*, const std::uint8_t* data, std::uint32_t size) {
+            got.append(reinterpret_cast<const char*>(data), size);
+        };
+        peer.Write("A\x13" "B");
+        for (int i = 0; i < 200 && got.find('B') == std::string::npos; ++i) {
+            d.PollReceive();
+            if (got.find('B') == std::string::npos) ::usleep(1000);
+        }
+        EXPECT_EQ(got, xon ? "AB" : "A\x13" "B") << (xon ? "XON/XOFF" : "no handshake");
+        // Stopped by DC3, nothing leaves the port (the send times out);
+        // after DC1 the bytes go out.
+        d.SetOutputTimeout(50);
+        const int sent = d.SendBytes("xyz", 3);
+        const std::string arrived = peer.Read(3, 50);
+        EXPECT_EQ(arrived, xon ? "" : "xyz") << "sent " << sent;
+        if (!xon) continue;
+        peer.Write("\x11");
+        d.SetOutputTimeout(4000);
+        EXPECT_EQ(d.SendBytes("!", 1), 1);
+        const std::string after = peer.Read();
+        EXPECT_FALSE(after.empty());
+        EXPECT_EQ(after.back(), '!') << after;
+    }
+}
+
 TEST(CommPortDriver, AMissingDeviceIsRefusedWithTheReason) {
     TCommPortDriver d;
     d.SetDeviceName(tolva::pnCOM2, "/dev/tolva-no-such-port");

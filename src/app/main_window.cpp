@@ -651,6 +651,7 @@ void TForm1::HelpClick() {
 }
 
 void TForm1::ExitClick() {
+    if (!StopSendBeforeExit()) return;
     saveLastIni();
     QTimer::singleShot(1000, this, &QWidget::close);
 }
@@ -777,6 +778,10 @@ bool TForm1::FilesDropped(const QList<QUrl>& urls) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+    if (!StopSendBeforeExit()) {
+        e->ignore();
+        return;
+    }
     if (RichEdit1->IsModified() && RichEdit1->LineCount() >= 2 && args_.size() <= 1) {
         // A save that is cancelled or fails keeps the window, and the program, open.
         if (host_->AskYesNo("File has been modified. Save file?") && !FileSaveClick()) {

@@ -146,6 +146,10 @@ public:
     void SendTheFileClick();
     // After "&Copy Recieved To Editor": the program is an untitled one.
     void ReceivedAsUntitled();
+    // Leaving while a program goes out to the machine: asks, and when the
+    // user agrees stops the send at a line end and waits for it to end.
+    // False: the user chose to stay.
+    bool StopSendBeforeExit();
 
 protected:
     // The file dialogs; an empty result is a cancel. Tests replace them.

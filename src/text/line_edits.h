@@ -13,16 +13,15 @@
 
 namespace tolva {
 
-// "&Add Line Numbers": every line that does not contain the N code anywhere
-// (a comment included) gets the code, its number in plain decimal and one
+// "&Add Line Numbers": every line that holds no N word (found as `HasCode`
+// finds a code: either case, outside comments) gets the code, its number in plain decimal and one
 // blank in front. The number starts at `start` and grows by `step` for every
 // line, numbered or not, so a line that has its own N word leaves a gap.
 bool Renumber(std::vector<std::string>& lines, std::string_view nCode, long long start, long long step);
 
-// "&Remove Line Numbers": in a line holding the N code outside its comments,
-// everything from the start of the line up to the first number terminator
-// after the code goes (blanks do not stop it): "N10 G01 X1" -> "G01 X1",
-// "G01 N10 X1" -> "X1", "N10" -> "".
+// "&Remove Line Numbers": in a line holding an N word, everything from the
+// start of the line through that word and the blanks after it goes:
+// "N10 G01 X1" -> "G01 X1", "G01 N10 X1" -> "X1", "N10" -> "".
 bool RemoveNumbers(std::vector<std::string>& lines, std::string_view nCode);
 
 // "Remove Comments enclosed by labels (71-72)": the first comment of a line,

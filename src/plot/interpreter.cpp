@@ -156,12 +156,9 @@ void Interpreter::SetupPlot(bool resetPlane) {
     canvas_.MoveTo({state_.OriginX, state_.OriginY});
 }
 
-void Interpreter::ZeroIOrJ(PlotWords& w) { ZeroPartner(w, 0, 1); }
-
-void Interpreter::ZeroPartner(PlotWords& w, int a, int b) {
-    WordRead* word[3] = {&w.I, &w.J, &w.K};
-    if (word[b]->found && !word[a]->found) *word[a] = {0.0f, true};
-    if (word[a]->found && !word[b]->found) *word[b] = {0.0f, true};
+void Interpreter::ZeroIOrJ(PlotWords& w) {
+    if (w.J.found && !w.I.found) w.I = {0.0f, true};
+    if (w.I.found && !w.J.found) w.J = {0.0f, true};
 }
 
 void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
@@ -224,11 +221,14 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
     w.Y = read[6];
     w.Z = read[7];
 
-    // 9. The plane in force as two plot axes, first below second (the label
-    // table's plane codes name the plot's planes, the axes of the letters in
-    // force); a lone centre word of the pair gets its partner as 0.
+    // 9. In plane XY a lone I or J gets its partner as 0, unless a K makes
+    // the pair an XZ or YZ one (the plane codes of a machine file written
+    // for the program's planes, not the plot's, under an axis swap). The
+    // plane in force as two plot axes, first below second: the label
+    // table's plane codes name the plot's planes (the axes of the letters in
+    // force).
     const int plane1 = s.Plane == 3 ? 1 : 0, plane2 = s.Plane == 1 ? 1 : 2;
-    ZeroPartner(w, plane1, plane2);
+    if (s.Plane == 1 && !w.K.found) ZeroIOrJ(w);
 
     // 10. A G word without an arc code cancels arc mode.
     if (w.G.found && !cwCode && !ccwCode) s.ArcCw = s.ArcCcw = false;
@@ -272,7 +272,9 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
     // 15. Incremental words become absolute.
     auto add = [](WordRead& r, long double v) { r.value = static_cast<float>(r.value + v); };
     if (!s.AbsMode) {
-        ZeroPartner(w, plane1, plane2);
+        // Only in XY, as above: a partner made up in another plane would
+        // turn an XZ arc's I and K into a YZ pair.
+        if (s.Plane == 1 && !w.K.found) ZeroIOrJ(w);
         add(w.I, s.PrevX);
         add(w.X, s.PrevX);
         add(w.J, s.PrevY);

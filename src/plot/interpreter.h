@@ -170,9 +170,6 @@ public:
     // program order: one plot then gives every object's size at once.
     std::vector<ObjectRecord>* ObjectLog = nullptr;
     static void ZeroIOrJ(PlotWords& w);
-    // The centre words of plot axes a and b (0 I, 1 J, 2 K): a lone one gets
-    // its partner as 0.
-    static void ZeroPartner(PlotWords& w, int a, int b);
 
     // The summary texts for the current totals and speed texts.
     PlotSummary Summary(const std::string& cutSpeed, const std::string& rapidSpeed) const;

@@ -170,24 +170,26 @@ PLANES = {
     "G18": ("ZXY", "KIJ"),
     "G19": ("YZX", "JKI"),
 }
-MOVES = [  # code, end (a, b), centre offsets (da, db) or R
-    ("G02", (10, 0), (0, -10)),     # quarter, clockwise
-    ("G03", (0, -10), (-10, 0)),    # quarter the long way? no: counter-clockwise 270
-    ("G03", (0, 10), (0, 10)),      # half
-    ("G02", (0, -10), (0, -10)),    # half the other side
-    ("G02", (-10, 0), "R10"),       # R, short way
-    ("G03", (0, 10), "R-10"),       # R, long way
-    ("G03", (0, 10), (0, -10)),     # full circle
-    ("G02", (0, 10), (0, -10)),     # full circle the other way
-    ("G02", (10, 20), "R-10"),
-    ("G03", (0, 10), "R10"),
+MOVES = [  # code, end (a, b), centre offsets (da, db) or R (and the same arc's offsets)
+    ("G02", (10, 0), (0, -10)),               # quarter, clockwise
+    ("G03", (0, -10), (-10, 0)),              # three quarters, counter-clockwise
+    ("G03", (0, 10), (0, 10)),                # half
+    ("G02", (0, -10), (0, -10)),              # half, the same side
+    ("G02", (-10, 0), "R10", (0, 10)),        # R, the short way
+    ("G03", (0, 10), "R-10", (10, 0)),        # R, the long way
+    ("G03", (0, 10), (0, -10)),               # full circle
+    ("G02", (0, 10), (0, -10)),               # full circle the other way
+    ("G02", (10, 20), "R-10", (0, 10)),
+    ("G03", (0, 10), "R10", (0, -10)),
 ]
 
 
-def plane_program(plane):
+def plane_program(plane, radius_arcs):
     (a, b, c), (ia, ib, _) = PLANES[plane]
     lines = ["(arcs)", "G21 G90 G94 F100", plane, f"G00 {a}0 {b}10 {c}0", "M03 S1000"]
-    for code, end, centre in MOVES:
+    for code, end, centre, *offsets in MOVES:
+        if isinstance(centre, str) and not radius_arcs:
+            centre = offsets[0]
         words = f"{code} {a}{end[0]} {b}{end[1]}"
         words += f" {centre}" if isinstance(centre, str) else f" {ia}{centre[0]} {ib}{centre[1]}"
         lines.append(words)
@@ -222,11 +224,12 @@ def entity_points(e, n=24):
 RUNS = {}  # rs274's run of each plane's program: the same text under every setting
 
 
-def check_plane(driver, mill, work, home, plane, combo, include_z):
+def check_plane(driver, mill, work, home, plane, combo, include_z, radius_arcs=True):
     sx, sy, sz, swap_xy, swap_yz = combo
     flags = [f"XsignCheckBox={sx}", f"YsignCheckBox={sy}", f"ZsignCheckBox={sz}", f"SwapXY={swap_xy}",
              f"SwapYZ={swap_yz}", f"IncludeZCheckBox={int(include_z)}", "Bridgeport=1"]
-    what = f"{plane} X*-1 {sx} Y*-1 {sy} Z*-1 {sz} SwapXY {swap_xy} SwapYZ {swap_yz} Z included {int(include_z)}"
+    what = (f"{plane} X*-1 {sx} Y*-1 {sy} Z*-1 {sz} SwapXY {swap_xy} SwapYZ {swap_yz} Z included {int(include_z)}"
+            f" {os.path.basename(mill)}")
     # The plot reads the words of its letters: with a swap, the program the
     # machine runs is the same text, its axes shown exchanged.
     shows = [0, 1, 2]
@@ -234,12 +237,12 @@ def check_plane(driver, mill, work, home, plane, combo, include_z):
         shows = [1, 0, 2]
     if swap_yz:
         shows = [0, 2, 1]
-    prog = os.path.join(work, f"{plane}.ngc")
-    if plane not in RUNS:
+    prog = os.path.join(work, f"{plane}-{int(radius_arcs)}.ngc")
+    if (plane, radius_arcs) not in RUNS:
         with open(prog, "w") as f:
-            f.write(plane_program(plane))
-        RUNS[plane] = rs274(prog, home)
-    moves, err = RUNS[plane]
+            f.write(plane_program(plane, radius_arcs))
+        RUNS[plane, radius_arcs] = rs274(prog, home)
+    moves, err = RUNS[plane, radius_arcs]
     if moves is None:
         fail(f"{what}: rs274 refuses the test program: {err}")
         return
@@ -279,7 +282,7 @@ def check_plane(driver, mill, work, home, plane, combo, include_z):
 def plot_and_export(driver, test_data, work, home):
     # The label table's plane codes name the plot's planes (the axes of the
     # letters in force): with a swap, each takes the code of the program
-    # plane it shows.
+    # plane it shows (a radius arc has nothing else to find its plane by).
     plain = os.path.join(test_data, "e2e", "plain_mill.ini")
     with open(plain) as f:
         text = f.read()
@@ -297,6 +300,10 @@ def plot_and_export(driver, test_data, work, home):
         for combo in combos:
             for include_z in (False, True):
                 check_plane(driver, mills[combo[3:]], work, home, plane, combo, include_z)
+                # The machine files' own plane codes (G17 G18 G19 whatever
+                # the swaps): arcs with centre words find their plane by them.
+                if combo[3:] != (0, 0):
+                    check_plane(driver, plain, work, home, plane, combo, include_z, radius_arcs=False)
 
 
 # ------------------------------------------------------------- 2. import

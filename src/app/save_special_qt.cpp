@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "base/program_editor_qt.h"
 #include "dxf/dxf_export.h"
+#include "dxf/dxf_settings.h"
 #include "plot/plot_window.h"
 #include "plot/program_lines.h"
 #include "settings/machine_settings.h"
@@ -50,10 +51,8 @@ QString TForm1::AskSaveDxfPath(const QString& title, const QString& preset) {
 bool TForm1::WriteDxfOfPlot(const std::string& path, bool linesOnly) {
     tolva::DxfPlotExport request;
     request.kind = linesOnly ? tolva::DxfExportKind::LinesOnly : tolva::DxfExportKind::Full;
-    if (Form2) {
-        request.viewScaleValue = Form2->SpinEdit1->value();
-        request.decimalPlaces = Form2->State().DecimalPlaces;
-    }
+    if (Form2) request.viewScaleValue = Form2->SpinEdit1->value();
+    request.decimalPlaces = tolva::DxfDecimalPlaces(settings_);
     request.factors = tolva::ImportedAxisFactors();
     tolva::FileStatus st;
     {
@@ -78,7 +77,8 @@ bool TForm1::WriteDxfPointFile(const std::string& path) {
     format.XSign = codes.xSign;
     format.YSign = codes.ySign;
     format.ZSign = codes.zSign;
-    if (Form2) format.DecimalPlaces = Form2->State().DecimalPlaces;
+    format.DecimalPlaces = tolva::DxfDecimalPlaces(settings_);
+    format.factors = tolva::ImportedAxisFactors();
     tolva::FileStatus st;
     {
         WaitCursor wait;

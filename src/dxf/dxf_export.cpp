@@ -1,5 +1,7 @@
 #include "dxf/dxf_export.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "base/host.h"
@@ -14,6 +16,11 @@ namespace {
 // Numbers are written fixed point while their integer part has at most this
 // many digits, in exponent form with as many significant digits beyond.
 constexpr int kDxfIntegerDigits = 6;
+// Arc angles in degrees carry this many decimals: an arc of any radius then
+// ends within 1e-8 of its radius from its end point.
+constexpr int kAngleDecimals = 6;
+constexpr long double kPiL = 3.141592653589793238462643383279502884L;
+constexpr long double kDegreesPerRadian = 180.0L / kPiL;
 // The writer hands the file this much at a time.
 constexpr std::size_t kFlushAt = 1 << 16;
 
@@ -99,51 +106,118 @@ void DxfWriter::DxfBody(float x1, float y1, float z1, float x2, float y2, float 
     ++entities_;
 }
 
-void DxfWriter::DxfBodyArc(float cx, float cy, float z, float radius, float firstAngle, float secondAngle) {
-    const int a = f_.factors.sy * f_.YSign;
-    const int b = f_.factors.sx * f_.XSign;
-    // A plot angle p puts a point at centre + r(-sin p, cos p) in the plot's
-    // (X, Y); DXF angles run counter-clockwise from DXF X. With a = 1 and
-    // b = -1 (the machine files' X * -1) the two are the same angle; the
-    // other sign pairs turn or mirror the arc with its end points. A mirror
-    // reverses the sweep, so the angles change places.
-    auto toDxf = [a, b](long double p) {
-        long double t = a == 1 ? (b == -1 ? p : -p) : (b == -1 ? 180.0L - p : 180.0L + p);
-        while (t < 0.0L) t += 360.0L;
-        while (t >= 720.0L) t -= 360.0L;
-        return t;
+void DxfWriter::DxfBodyArc(const DxfArcMove& arc) {
+    // Plot axis i runs along DXF axis `dxfAxis[i]` with sign `dxfSign[i]`:
+    // DXF X from the plot's Y, DXF Y from its X, as for lines.
+    const int dxfAxis[3] = {1, 0, 2};
+    const int dxfSign[3] = {f_.factors.sx * f_.XSign, f_.factors.sy * f_.YSign, f_.factors.sz * f_.ZSign};
+    auto world = [&](const long double* p, long double* out) {
+        for (int i = 0; i < 3; ++i) out[dxfAxis[i]] = dxfSign[i] * p[i];
+        out[2] -= f_.factors.z0;
     };
-    long double first = toDxf(firstAngle), second = toDxf(secondAngle);
-    if (a == b) std::swap(first, second);
-    record("0", "ARC");
+    long double c[3], s[3], e[3];
+    world(arc.centre, c);
+    world(arc.start, s);
+    world(arc.end, e);
+    // The normal about which the arc turns counter-clockwise: the cross
+    // product of the plane's two axes in DXF, turned over for a clockwise arc.
+    const int u = dxfAxis[arc.axis1], v = dxfAxis[arc.axis2];
+    const int n = 3 - u - v;
+    const bool rightHanded = (v - u + 3) % 3 == 1;
+    int normal = (rightHanded ? 1 : -1) * dxfSign[arc.axis1] * dxfSign[arc.axis2] * (arc.clockwise ? -1 : 1);
+    if (n != 2 && !f_.IncludeZ) {
+        arcShadow(arc, c, s, e, u, v, normal);
+        return;
+    }
+    // Written about the positive axis: a turn the other way runs from the end.
+    const long double* from = s;
+    const long double* to = e;
+    if (normal < 0) std::swap(from, to);
+    // The extrusion's own axes (the DXF arbitrary axis algorithm): about
+    // +Z the drawing's X and Y, about +Y (-X, Z), about +X (Y, Z).
+    int ax = 0, ay = 1;
+    long double sx = 1;
+    if (n == 1) ax = 0, ay = 2, sx = -1;
+    if (n == 0) ax = 1, ay = 2;
+    const bool circle = arc.fullCircle;
+    record("0", circle ? "CIRCLE" : "ARC");
     record("8", "0");
-    record("10", number(static_cast<long double>(a) * cy));
-    record("20", number(static_cast<long double>(b) * cx));
-    record("30", dxfZ(z));
-    record("40", number(radius));
-    record("50", number(first));
-    record("51", number(second));
+    record("10", number(sx * c[ax]));
+    record("20", number(c[ay]));
+    record("30", n != 2 || f_.IncludeZ ? number(c[n]) : std::string("0"));
+    record("40", number(arc.radius));
+    if (!circle) {
+        auto angle = [&](const long double* p) {
+            long double a = std::atan2(p[ay] - c[ay], sx * (p[ax] - c[ax])) * kDegreesPerRadian;
+            if (a < 0.0L) a += 360.0L;
+            return FixedText(a, kAngleDecimals, kAngleDecimals + 3);
+        };
+        record("50", angle(from));
+        record("51", angle(to));
+    }
+    if (n != 2) {
+        record("210", n == 0 ? "1" : "0");
+        record("220", n == 1 ? "1" : "0");
+        record("230", "0");
+    }
     ++entities_;
 }
 
-void DxfWriter::DxfBodyCircle(float cx, float cy, float z, float radius) {
-    const long double a = static_cast<long double>(f_.factors.sy) * f_.YSign;
-    const long double b = static_cast<long double>(f_.factors.sx) * f_.XSign;
-    record("0", "CIRCLE");
-    record("8", "0");
-    record("10", number(a * cy));
-    record("20", number(b * cx));
-    record("30", dxfZ(z));
-    record("40", number(radius));
-    ++entities_;
+void DxfWriter::arcShadow(const DxfArcMove& arc, const long double* c, const long double* s,
+                          const long double* e, int u, int v, int normal) {
+    // The sweep from the start, counter-clockwise about `normal` in (u, v).
+    const long double a0 = std::atan2(s[v] - c[v], s[u] - c[u]);
+    const long double a1 = std::atan2(e[v] - c[v], e[u] - c[u]);
+    const long double turn = 2.0L * kPiL;
+    long double sweep = arc.fullCircle ? turn : normal > 0 ? a1 - a0 : a0 - a1;
+    while (sweep <= 0.0L) sweep += turn;
+    while (sweep > turn) sweep -= turn;
+    if (normal < 0) sweep = -sweep;
+    // The shadow's ends: the start, every point where the in-plane axis that
+    // lies in the DXF XY plane turns back, and the end.
+    const int flat = u == 2 ? v : u;
+    const long double r = arc.radius;
+    long double last[3] = {s[0], s[1], s[2]};
+    auto lineTo = [&](long double t) {
+        long double p[3];
+        const long double a = a0 + sweep * t;
+        p[u] = c[u] + r * std::cos(a);
+        p[v] = c[v] + r * std::sin(a);
+        const int lin = 3 - u - v;
+        p[lin] = s[lin] + (e[lin] - s[lin]) * t;
+        if (t == 1.0L) p[0] = e[0], p[1] = e[1], p[2] = e[2];
+        record("0", "LINE");
+        record("8", "0");
+        record("10", number(last[0]));
+        record("20", number(last[1]));
+        record("30", "0");
+        record("11", number(p[0]));
+        record("21", number(p[1]));
+        record("31", "0");
+        ++entities_;
+        for (int i = 0; i < 3; ++i) last[i] = p[i];
+    };
+    // The flat axis turns back where the angle from it is 0 or a half turn.
+    const long double base = flat == u ? 0.0L : kPiL / 2.0L;
+    long double ts[10];
+    int count = 0;
+    for (int k = -4; k <= 4; ++k) {
+        const long double t = (base + k * kPiL - a0) / sweep;
+        if (t > 1e-12L && t < 1.0L - 1e-12L) ts[count++] = t;
+    }
+    std::sort(ts, ts + count);
+    for (int i = 0; i < count; ++i) lineTo(ts[i]);
+    lineTo(1.0L);
 }
 
 void DxfWriter::DxfBodyPoint(float x, float y, float z) {
+    // The axes of the full export: DXF X from the Y word, DXF Y from the X
+    // word, each with the factor of the last import.
     record("0", "POINT");
     record("8", "0");
-    record("10", number(static_cast<long double>(f_.XSign) * x));
-    record("20", number(static_cast<long double>(f_.YSign) * y));
-    record("30", number(static_cast<long double>(f_.XSign) * z));
+    record("10", number(static_cast<long double>(f_.factors.sy) * y));
+    record("20", number(static_cast<long double>(f_.factors.sx) * x));
+    record("30", number(z));
     ++entities_;
 }
 
@@ -174,6 +248,17 @@ FileStatus DxfPointFile(const std::string& path, const ProgramLines& text, const
     return w.DxfFooter();
 }
 
+bool HasCutOn(const ProgramLines& text, const AxisCodes& codes) {
+    LineParser parser;
+    parser.Take(codes);
+    ParsedLine line;
+    for (int i = 0; i < text.Count(); ++i) {
+        parser.Parse(text.Line(i), line);
+        if (line.found & LineParser::SlotOf(LabelRow::BeginBlock)) return true;
+    }
+    return false;
+}
+
 FileStatus ExportPlotDxf(const std::string& path, const ProgramLines& text, MachineSettings& settings,
                          const DxfPlotExport& request, Canvas* canvas) {
     PlotState state;
@@ -199,8 +284,10 @@ FileStatus ExportPlotDxf(const std::string& path, const ProgramLines& text, Mach
     state.DxfExportOn = true;
     state.DxfLinesOnly = request.kind == DxfExportKind::LinesOnly;
     // The plot window's pen is red when a plot starts (every plot ends so):
-    // a program without a cut-on code is all cutting.
-    interp.Surface().SetPenColour(kRed);
+    // a program without a cut-on code is all cutting. In one with a cut-on,
+    // the moves before the first are the approach, not a cut: a drawing that
+    // held them would cut them when imported again.
+    interp.Surface().SetPenColour(HasCutOn(text, interp.Codes()) ? kBlue : kRed);
     RecordingHost quiet;
     interp.PlotAll(text, false, true, 0, 0, quiet);
     interp.SetDxf(nullptr);

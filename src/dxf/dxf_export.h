@@ -5,8 +5,8 @@
 //
 // Axes: the DXF X axis carries the program's Y values and the DXF Y axis its
 // X values, the exchange the DXF import makes, so a drawing imported and
-// exported again comes back where it was drawn. Points (the point file) are
-// the exception: they keep the program's X and Y.
+// exported again comes back where it was drawn. The point file's points take
+// the same axes.
 //
 // A file is written to a temporary name beside the target and takes the
 // target's name only when complete: a failed export never leaves a partial
@@ -18,6 +18,7 @@
 #include "base/program_file.h"
 #include "plot/dxf_sink.h"
 #include "plot/program_lines.h"
+#include "text/axis_codes.h"
 #include "text/gcode_words.h"
 
 namespace tolva {
@@ -56,9 +57,14 @@ public:
     // Creates the file (under a temporary name) and writes the header.
     FileStatus DxfHeader(const std::string& path);
     void DxfBody(float x1, float y1, float z1, float x2, float y2, float z2) override;
-    void DxfBodyArc(float cx, float cy, float z, float radius, float firstAngle, float secondAngle) override;
-    void DxfBodyCircle(float cx, float cy, float z, float radius) override;
-    // A POINT at the program's X and Y words as written (not scaled).
+    // An arc in any plane: an ARC (a CIRCLE for a full circle) turning
+    // counter-clockwise about the plane's positive DXF axis, with that
+    // extrusion when it is not Z. Without "Z Included" every Z is 0, so an
+    // arc across Z is written as its shadow on the DXF XY plane: LINEs
+    // through its start, the turning points of its sweep and its end.
+    void DxfBodyArc(const DxfArcMove& arc) override;
+    // A POINT at the program's X and Y words as written (not scaled), in the
+    // full export's axes.
     void DxfBodyPoint(float x, float y, float z);
     // Writes the end and gives the file its name. Fails with the first write
     // error of the export, and then leaves nothing under the target's name
@@ -71,6 +77,10 @@ private:
     void record(const char* code, const std::string& value);
     std::string number(long double v) const;
     std::string dxfZ(float z) const;
+    // An arc across Z without Z: its shadow as LINEs. Points in DXF axes; the
+    // arc's plane is (u, v), `normal` the sign of the axis it turns about.
+    void arcShadow(const DxfArcMove& arc, const long double* c, const long double* s, const long double* e, int u,
+                   int v, int normal);
     void flush();
 
     DxfFormat f_;
@@ -99,6 +109,10 @@ struct DxfPlotExport {
     int decimalPlaces = 3;
     DxfAxisFactors factors;
 };
+
+// Whether a line of `text` holds the cut-on code (label row 8) before any
+// stop marker.
+bool HasCutOn(const ProgramLines& text, const AxisCodes& codes);
 
 // Plots `text` from its first line with the machine settings in force, as
 // the plot window would, and writes what the plot draws to `path`. Moves

@@ -203,6 +203,7 @@ private:
     void GETUCSORG();
     bool findEntities();
     int planeCode();
+    bool seenFromBelow();
     void arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge);
     void closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge);
     bool centreAndRadius(float& xc, float& yc, float& zc, float& r);
@@ -241,6 +242,10 @@ private:
     // An old-style polyline runs over several entities: POLYLINE, VERTEX...,
     // SEQEND.
     bool inPolyline_ = false;
+    bool polylineMirrored_ = false;  // the polyline's extrusion is (0, 0, -1)
+    // The entity's points are in an object coordinate system seen from below:
+    // its X and Z run the other way from the drawing's.
+    bool mirrored_ = false;
     bool closed_ = false;
     int n_ = 0;
     float prevBulge_ = 0;
@@ -466,6 +471,16 @@ void Reader::handle() {
     if (inPolyline_ && k != Kind::Vertex && k != Kind::Seqend) endPolyline();
     if (e_.layer.present)
         readLayerName(k == Kind::Line || k == Kind::Polyline || k == Kind::Vertex || k == Kind::LwPolyline);
+    // Entities that lie in a plane keep their points in that plane's own
+    // coordinates; LINE and ELLIPSE points are the drawing's.
+    if (k == Kind::Polyline) polylineMirrored_ = seenFromBelow();
+    if (k == Kind::Polyline || k == Kind::Vertex)
+        mirrored_ = polylineMirrored_;
+    else
+        mirrored_ = (k == Kind::Arc || k == Kind::Circle || k == Kind::LwPolyline || k == Kind::TraceSolid) &&
+                    seenFromBelow();
+    w_.ocsMirror = mirrored_;
+    if (failed_) return;
     switch (k) {
         case Kind::Line: if (used_) doLine(); break;
         case Kind::Polyline:
@@ -509,11 +524,13 @@ bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
     if (!vx.present || !vy.present) return false;
     float fx, fy;
     if (!real(vx, fx) || !real(vy, fy)) return false;
+    if (mirrored_) fx = -fx;
     out[1] = coordinate((static_cast<long double>(fx) - ucs_[0]) * s_.yScale);
     out[0] = coordinate((static_cast<long double>(fy) - ucs_[1]) * s_.xScale);
     if (includeZ_) {
         float fz = 0;
         if (e_.v[z].present && !real(e_.v[z], fz)) return false;
+        if (mirrored_) fz = -fz;
         out[2] = coordinate((static_cast<long double>(fz) - ucs_[2] + s_.zOffset) * s_.zScale);
     } else {
         out[2] = "0.00";
@@ -542,6 +559,19 @@ int Reader::planeCode() {
     return code;
 }
 
+// Whether the entity's extrusion is (0, 0, -1): its object coordinate system
+// (the DXF arbitrary axis rule) then has X = -drawing X, Y = drawing Y and Z
+// = -drawing Z, and its arcs turn clockwise seen from above. Other oblique
+// directions are left to planeCode.
+bool Reader::seenFromBelow() {
+    const Value* ext = &e_.v[S210];
+    if (!ext[2].present) return false;
+    float c[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+        if (ext[i].present && !real(ext[i], c[i])) return false;
+    return c[2] < 0.0f && std::fabs(c[0]) < 1.0f / 64 && std::fabs(c[1]) < 1.0f / 64;
+}
+
 // The segment that closes a polyline, from its last vertex back to its first.
 void Reader::closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge) {
     if (bulge == 0) {
@@ -552,13 +582,12 @@ void Reader::closingStep(const std::string (&last)[3], const std::string (&first
     }
 }
 
-// A polyline segment with a bulge from p to q (machine coordinate texts). The
-// points are scaled already, so the centre is found from them as they are;
-// only the scales' signs enter, as a mirrored axis turns the direction over.
+// A polyline segment with a bulge from p to q (machine coordinate texts). A
+// positive bulge turns counter-clockwise in the polyline's own plane, so
+// clockwise seen from above when that plane is seen from below.
 void Reader::arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge) {
-    const float fX = s_.xScale < 0 ? -1.0f : (s_.xScale > 0 ? 1.0f : 0.0f);
-    const float fY = s_.yScale < 0 ? -1.0f : (s_.yScale > 0 ? 1.0f : 0.0f);
-    const BulgeArcResult a = BulgeArc(p[0], p[1], q[0], q[1], bulge, bulge < 0, fX, fY, s_.decimals);
+    const bool ccw = (bulge > 0) != mirrored_;
+    const BulgeArcResult a = BulgeArc(p[0], p[1], q[0], q[1], bulge, !ccw, s_.xScale, s_.yScale, s_.decimals);
     w_.ADDLINE(p[0], p[1], p[2]);
     if (a.centreComputed) {
         w_.centreX = a.CentreXText;
@@ -567,7 +596,7 @@ void Reader::arcStep(const std::string (&p)[3], const std::string (&q)[3], float
         w_.centreX = p[0];
         w_.centreY = p[1];
     }
-    w_.AddArcIJ(q[0], q[1], q[2], w_.centreX, w_.centreY, a.RadiusText, "", bulge < 0 ? 2 : 3);
+    w_.AddArcIJ(q[0], q[1], q[2], w_.centreX, w_.centreY, w_.XYRadius(a.Radius), "", w_.DirectionOf(ccw));
 }
 
 void Reader::doLine() {
@@ -639,6 +668,7 @@ void Reader::doLwPolyline() {
         if (!v.y.present) continue;
         float x, y;
         if (!real(v.x, x) || !real(v.y, y)) return;
+        if (mirrored_) x = -x;
         p[1] = coordinate((static_cast<long double>(x) - ucs_[0]) * s_.yScale);
         p[0] = coordinate((static_cast<long double>(y) - ucs_[1]) * s_.xScale);
         p[2] = "0.00";
@@ -750,8 +780,11 @@ void Reader::doEllipse() {
     const long double q = std::fabs(static_cast<long double>(ratio));
     const long double majorX = my * static_cast<long double>(s_.xScale);
     const long double majorY = mx * static_cast<long double>(s_.yScale);
-    const long double minorX = q * mx * static_cast<long double>(s_.xScale);
-    const long double minorY = -q * my * static_cast<long double>(s_.yScale);
+    // Seen from below (extrusion (0, 0, -1)) the quarter turn is clockwise.
+    const long double turn = seenFromBelow() ? -1.0L : 1.0L;
+    if (failed_) return;
+    const long double minorX = turn * q * mx * static_cast<long double>(s_.xScale);
+    const long double minorY = -turn * q * my * static_cast<long double>(s_.yScale);
     w_.EllipseIJ(xc, yc, zc, s, t, majorX, majorY, minorX, minorY);
 }
 

@@ -27,6 +27,8 @@ int integerOr(const MachineSettings& s, std::string_view name, int fallback, int
 
 }  // namespace
 
+int DxfDecimalPlaces(const MachineSettings& s) { return integerOr(s, "DpEdit", 3, 0, 18); }
+
 bool ReadDxfReal(std::string_view text, float& out) {
     double v = 0.0;
     if (!ReadPlainReal(text, v)) return false;
@@ -47,7 +49,7 @@ DxfImportSettings ReadDxfImportSettings(const MachineSettings& s) {
     if (s.Flag("ZmultCheckBox")) d.zScale = -d.zScale;
     d.zOffset = realOr(s, "ZoffsetEdit", 0.0f);
     d.xDiameter = s.Flag("Xdiv2");
-    d.decimals = integerOr(s, "DpEdit", 3, 0, 18);
+    d.decimals = DxfDecimalPlaces(s);
     d.layer = s.Text("EditLayer");
     // More points than this only stall the import; a chord of an ellipse of
     // 100000 points is far below any machine's resolution.

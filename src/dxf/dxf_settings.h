@@ -54,6 +54,8 @@ struct DxfImportSettings {
 // incremental centres (see ApplyRadiusInterlock); the result already has that
 // effect even when the caller has not applied the interlock to `settings`.
 DxfImportSettings ReadDxfImportSettings(const MachineSettings& settings);
+// The machine file's decimals ("DpEdit"): 3 when not a number, 0 to 18.
+int DxfDecimalPlaces(const MachineSettings& settings);
 
 // With "R instead of I J K" on, an import turns "Incremental Type I J" off and
 // "Make I J Circles 4 Quadrants" on, and both stay so afterwards. Run before an

@@ -129,7 +129,6 @@ void SegmentWriter::AddArcIJ(std::string_view X, std::string_view Y, std::string
                              std::string_view I, std::string_view J, std::string_view R,
                              std::string_view extra, int direction) {
     const std::string r = clampedR(R);
-    if (s_.swapYZ) direction = direction == 2 ? 3 : (direction == 3 ? 2 : direction);
     arcLine(direction, X, Y, Z, s_.codes.letters.I, I, s_.codes.letters.J, J, r, extra);
 }
 
@@ -158,18 +157,31 @@ float SegmentWriter::xLengthScale() const {
     return s_.xDiameter ? static_cast<float>(s_.xScale / 2.0L) : s_.xScale;
 }
 
+int SegmentWriter::DirectionOf(bool ccwInDrawing) const {
+    // The X letter's word holds the drawing's Y times the X factor and the Y
+    // letter's its X times the Y factor: a mirror of the drawing unless the
+    // factors' signs differ.
+    const bool mirror = (s_.xScale < 0.0f) == (s_.yScale < 0.0f);
+    const bool cwInLetters = ccwInDrawing == mirror;
+    // The words are the program's own values: signs +1, the letters' axes.
+    AxisCodes swaps;
+    swaps.swapXY = s_.swapXY;
+    swaps.swapYZ = s_.swapYZ;
+    PlotAxes axes;
+    for (int a = 0; a < 3; ++a) axes.shows[a] = swaps.Shows(a);
+    return axes.DrawnClockwise(cwInLetters, 0, 1) ? 2 : 3;
+}
+
 void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a,
                                   float b) {
     NothingWritten = false;
-    // DesignCad writes arcs seen from below with extrusion (0, 0, -1) and
-    // means them mirrored.
-    const bool mirrored = s_.designCad && planeCode == -3;
-    const long double m = mirrored ? -1.0L : 1.0L;
-    const float yc = static_cast<float>(Yc * m);
+    (void)planeCode;
+    // An object seen from below runs its X the other way: the offsets along
+    // the drawing's X (machine Y) turn over, and the arc turns clockwise.
+    const long double m = ocsMirror ? -1.0L : 1.0L;
     centreX = Coordinate(Xc);
-    centreY = Coordinate(yc);
+    centreY = Coordinate(Yc);
     centreZ = Coordinate(Zc);
-
     const long double ar = a * kDegree, br = b * kDegree;
     const long double fX = s_.xScale, fY = s_.yScale;
     long double sinA, cosA, sinB, cosB;
@@ -177,10 +189,9 @@ void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, f
     sinCos(br, sinB, cosB);
     // Machine X follows the drawing's Y, hence sine for X and cosine for Y.
     const std::string sx = Coordinate(Xc + r * fX * sinA);
-    const std::string sy = Coordinate(yc + r * fY * m * cosA);
+    const std::string sy = Coordinate(Yc + r * fY * m * cosA);
     const std::string ex = Coordinate(Xc + r * fX * sinB);
-    const std::string ey = Coordinate(yc + r * fY * m * cosB);
-
+    const std::string ey = Coordinate(Yc + r * fY * m * cosB);
     // More than half a turn takes a negative R. The sweep is counted the way
     // a DXF arc runs, counter-clockwise from a to b, so 100 to 50 degrees is
     // 310 degrees; equal angles are a full circle, written with a plain R.
@@ -188,10 +199,8 @@ void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, f
     if (sweep < 0.0L) sweep += 360.0L;
     float R = radiusWord(r, xLengthScale(), s_.yScale);
     if (sweep > 180.0L) R = -R;
-
     ADDLINE(sx, sy, centreZ);
-    const int direction = (s_.swapYZ || mirrored) ? 2 : 3;
-    AddArcIJ(ex, ey, centreZ, centreX, centreY, Coordinate(R), "", direction);
+    AddArcIJ(ex, ey, centreZ, centreX, centreY, Coordinate(R), "", DirectionOf(!ocsMirror));
 }
 
 void SegmentWriter::BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, float r, float a,
@@ -307,7 +316,6 @@ void SegmentWriter::LeadoutIJ(float r, float Zc, float y, float Xc) {
 }
 
 void SegmentWriter::CircleXY(int planeCode, float Xc, float Yc, float Zc, float r) {
-    const float d = (s_.designCad && planeCode == -3) ? -1.0f : 1.0f;
     // Half-circle lead: radius L, or half the circle's radius when two L do
     // not fit inside it (the half circle then starts at the centre). Its
     // centre lies on the machine X axis through the circle's centre, placed
@@ -317,7 +325,7 @@ void SegmentWriter::CircleXY(int planeCode, float Xc, float Yc, float Zc, float 
     const float ra = 2.0f * L > std::fabs(r) ? r / 2.0f : L;
     const float Xa = static_cast<float>(Xc + (std::fabs(static_cast<long double>(r)) - ra) * s_.xScale);
 
-    if (s_.lineLeadIn || s_.lineInArcOut) LeadInIJ(r, Zc, d * Yc, Xc);
+    if (s_.lineLeadIn || s_.lineInArcOut) LeadInIJ(r, Zc, Yc, Xc);
     if (s_.arcLeadIn || s_.arcInLineOut) BuildDXFArcIJ(planeCode, Xa, Yc, Zc, ra, 270, 90);
     if (s_.ijFourQuad) {
         BuildDXFArcIJ(planeCode, Xc, Yc, Zc, r, 90, 180);
@@ -327,7 +335,7 @@ void SegmentWriter::CircleXY(int planeCode, float Xc, float Yc, float Zc, float 
     } else {
         BuildDXFArcIJ(planeCode, Xc, Yc, Zc, r, 90, 90);
     }
-    if (s_.lineLeadIn || s_.arcInLineOut) LeadoutIJ(r, Zc, d * Yc, Xc);
+    if (s_.lineLeadIn || s_.arcInLineOut) LeadoutIJ(r, Zc, Yc, Xc);
     if (s_.arcLeadIn || s_.lineInArcOut) BuildDXFArcIJ(planeCode, Xa, Yc, Zc, ra, 90, 270);
 }
 

@@ -40,6 +40,19 @@ public:
     std::string centreX, centreY, centreZ;
     // The drawing's UCS origin; the XZ and YZ builders undo it.
     float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
+    // The entity being written lies in an object coordinate system seen from
+    // below (extrusion (0, 0, -1)): its X runs the other way from the
+    // drawing's. The reader has mirrored its points; its angles are the
+    // object's own.
+    bool ocsMirror = false;
+
+    // The label row (2 Arc Cw, 3 Arc Ccw) of an arc that turns
+    // counter-clockwise (`ccwInDrawing`) or clockwise seen on the drawing's
+    // X-Y plane from above: the direction the program's words must carry for
+    // a machine to cut it as drawn, under the import's sign boxes and swaps.
+    int DirectionOf(bool ccwInDrawing) const;
+    // The R word of an XY arc of drawing radius r.
+    std::string XYRadius(float r) const { return Coordinate(radiusWord(r, xLengthScale(), s_.yScale)); }
 
     // A number as the import writes it: 7 significant digits, the import's
     // decimals.
@@ -55,7 +68,7 @@ public:
                   std::string_view K, std::string_view R, std::string_view extra, int direction);
 
     // A DXF arc or circle (centre in machine coordinates, radius in drawing
-    // units, angles in degrees counter-clockwise from the drawing's X axis)
+    // units, angles in degrees counter-clockwise from the object's X axis)
     // as a start line and an arc line. `planeCode` is the reader's code:
     // -3, 0, 3 or 50 for IJ; 1 or -1 for IK; 2 or -2 for JK.
     void BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);

@@ -104,7 +104,7 @@ Drawing::Result Drawing::C_VectorIJ(int pressX, int pressY, int cursorX, int cur
             v.Indicator = more == Ccw ? ">" : "<";
         }
     } else if (Clicks == 2) {
-        const std::string& arcCode = codes.Code(Ccw ? LabelRow::ArcCcw : LabelRow::ArcCw);
+        const std::string& arcCode = drawnArcCode(codes, view, Ccw);
         if (Mode == DrawMode::Arc) {
             const long double r = v.Indicator == ">" ? -static_cast<long double>(v.Radius) : v.Radius;
             const long double i = s.Bridgeport ? v.XInc : v.AbsX;
@@ -112,7 +112,7 @@ Drawing::Result Drawing::C_VectorIJ(int pressX, int pressY, int cursorX, int cur
             out.lines.push_back(MakeAnArc(codes, arcCode, v.EndX, v.EndY, s.RCheckbox, r, i, j, s.DecimalPlaces));
             out.finished = true;
         } else if (Mode == DrawMode::Circle) {
-            out.lines = circleLines(codes, s);
+            out.lines = circleLines(codes, s, arcCode);
             out.finished = true;
         }
     }
@@ -120,7 +120,18 @@ Drawing::Result Drawing::C_VectorIJ(int pressX, int pressY, int cursorX, int cur
     return out;
 }
 
-std::vector<std::string> Drawing::circleLines(const AxisCodes& codes, const DrawingSettings& s) const {
+// The code of an arc drawn turning counter-clockwise (`ccw`) or clockwise as
+// seen on the screen, that is in the plot's X and Y: the programmed direction
+// is the other one where the plot mirrors them.
+const std::string& Drawing::drawnArcCode(const AxisCodes& codes, const DrawingView& view, bool ccw) {
+    PlotAxes axes = codes.Axes();
+    axes.sign[0] = view.XSign;
+    axes.sign[1] = view.YSign;
+    return codes.Code(axes.DrawnClockwise(!ccw, 0, 1) ? LabelRow::ArcCw : LabelRow::ArcCcw);
+}
+
+std::vector<std::string> Drawing::circleLines(const AxisCodes& codes, const DrawingSettings& s,
+                                              const std::string& arcCode) const {
     const DrawingValues& v = Values;
     const int dp = s.DecimalPlaces;
     std::vector<std::string> lines;
@@ -131,7 +142,6 @@ std::vector<std::string> Drawing::circleLines(const AxisCodes& codes, const Draw
         lines.push_back(MakeALine(codes, v.Cx, v.Cy, dp));
     }
     lines.push_back(MakeALine(codes, v.XLow, v.Cy, dp));
-    const std::string& arcCode = codes.Code(Ccw ? LabelRow::ArcCcw : LabelRow::ArcCw);
     const float quarter[2][4][2] = {
         {{v.Cx, v.YHigh}, {v.XHigh, v.Cy}, {v.Cx, v.YLow}, {v.XLow, v.Cy}},   // clockwise
         {{v.Cx, v.YLow}, {v.XHigh, v.Cy}, {v.Cx, v.YHigh}, {v.XLow, v.Cy}}};  // counter-clockwise

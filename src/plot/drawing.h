@@ -88,7 +88,9 @@ public:
     std::string DrawALine(const AxisCodes& codes, int decimalPlaces) const;
 
 private:
-    std::vector<std::string> circleLines(const AxisCodes& codes, const DrawingSettings& s) const;
+    std::vector<std::string> circleLines(const AxisCodes& codes, const DrawingSettings& s,
+                                         const std::string& arcCode) const;
+    static const std::string& drawnArcCode(const AxisCodes& codes, const DrawingView& view, bool ccw);
 };
 
 // `MakeALine`: line code, then X and Y words ("G01X1.000 Y2.000").

@@ -4,19 +4,27 @@
 //
 // All values are program units: the plot's scaled values divided by the view
 // scale, with the axis signs as the plot applied them (the writer maps them to
-// DXF axes). Angles are degrees in the plot's angle convention (from +Y,
-// increasing towards -X), between 0 and 720.
+// DXF axes).
 #pragma once
 
 namespace tolva {
+
+// An arc as the plot draws it, in any of the three planes.
+struct DxfArcMove {
+    int axis1 = 0, axis2 = 1;         // its plane's plot axes (0 X, 1 Y, 2 Z), first and second
+    bool clockwise = false;           // turning clockwise in (axis1, axis2), axis1 across, axis2 up
+    bool fullCircle = false;          // start and end coincide: one whole turn
+    long double centre[3] = {};       // the third axis at the arc's end value
+    long double start[3] = {}, end[3] = {};
+    long double radius = 0.0L;
+};
 
 class DxfSink {
 public:
     virtual ~DxfSink() = default;
     virtual void DxfBody(float x1, float y1, float z1, float x2, float y2, float z2) = 0;
-    virtual void DxfBodyArc(float cx, float cy, float z, float radius, float firstAngle,
-                            float secondAngle) = 0;
-    virtual void DxfBodyCircle(float cx, float cy, float z, float radius) = 0;
+    // An ARC entity, or a CIRCLE for a full circle.
+    virtual void DxfBodyArc(const DxfArcMove& arc) = 0;
 };
 
 }  // namespace tolva

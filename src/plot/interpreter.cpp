@@ -20,7 +20,6 @@ namespace tolva {
 namespace {
 
 constexpr long double kPi = 3.141592653589793238462643383279502884L;
-constexpr long double kRadToDeg = 180.0L / kPi;
 // A program this long has its lines read on a second thread, in chunks.
 constexpr int kReadAheadMinLines = 20000;
 constexpr int kReadAheadChunk = 2048;
@@ -220,15 +219,33 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
     w.Y = read[6];
     w.Z = read[7];
 
-    // 9. In plane XY a lone I or J gets its partner as 0.
-    if (s.Plane == 1) ZeroIOrJ(w);
+    // 9. In plane XY a lone I or J gets its partner as 0, unless a K makes
+    // the pair an XZ or YZ one (the plane codes of a machine file written
+    // for the program's planes, not the plot's, under an axis swap). The
+    // plane in force as two plot axes, first below second: the label
+    // table's plane codes name the plot's planes (the axes of the letters in
+    // force).
+    const int plane1 = s.Plane == 3 ? 1 : 0, plane2 = s.Plane == 1 ? 1 : 2;
+    if (s.Plane == 1 && !w.K.found) ZeroIOrJ(w);
 
     // 10. A G word without an arc code cancels arc mode.
     if (w.G.found && !cwCode && !ccwCode) s.ArcCw = s.ArcCcw = false;
 
-    // 11. Drawn direction: planes XZ and YZ draw the modal direction exchanged.
-    const bool drawnCw = s.Plane == 1 ? s.ArcCw : s.ArcCcw;
-    const bool drawnCcw = s.Plane == 1 ? s.ArcCcw : s.ArcCw;
+    // 11. The arc's plane (a line with I and K draws in XZ, with J and K in
+    // YZ, otherwise in XY; a radius arc in the plane in force) and the
+    // direction it is drawn in there: the one rule of AxisCodes.
+    const WordRead* centreWord[3] = {&w.I, &w.J, &w.K};
+    int axis1 = 0, axis2 = 1;
+    if ((w.R.found && (cwCode || ccwCode)) || (centreWord[plane1]->found && centreWord[plane2]->found)) {
+        axis1 = plane1, axis2 = plane2;
+    } else if (w.J.found && w.K.found) {
+        axis1 = 1, axis2 = 2;
+    } else if (w.I.found && w.K.found) {
+        axis2 = 2;
+    }
+    const PlotAxes axes{{s.XSign, s.YSign, s.ZSign}, {codes_.Shows(0), codes_.Shows(1), codes_.Shows(2)}};
+    const bool anyDirection = s.ArcCw || s.ArcCcw;
+    const bool drawnCw = anyDirection && axes.DrawnClockwise(s.ArcCw, axis1, axis2);
 
     // 12. A 3-D arc: the modifiers that work in XY only are switched off.
     if (settings2_.IncludeZCheckBox && w.K.found && (w.I.found || w.J.found) &&
@@ -253,7 +270,9 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
     // 15. Incremental words become absolute.
     auto add = [](WordRead& r, long double v) { r.value = static_cast<float>(r.value + v); };
     if (!s.AbsMode) {
-        ZeroIOrJ(w);
+        // Only in XY, as above: a partner made up in another plane would
+        // turn an XZ arc's I and K into a YZ pair.
+        if (s.Plane == 1 && !w.K.found) ZeroIOrJ(w);
         add(w.I, s.PrevX);
         add(w.X, s.PrevX);
         add(w.J, s.PrevY);
@@ -280,28 +299,18 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
     if (!w.Y.found) w.Y.value = s.PrevY;
     if (!w.Z.found) w.Z.value = s.PrevZ;
 
-    // 18. Radius arcs: only on a line that carries an arc code.
+    // 18. Radius arcs: only on a line that carries an arc code. The centre
+    // words of the plane's two axes are set, the third is absent.
     if (w.R.found && (cwCode || ccwCode)) {
-        const float R = w.R.value;
-        if (s.Plane == 1) {
-            const ArcCentre c = ArcCentreXY(drawnCw, s.PrevX, s.PrevY, w.X.value, w.Y.value, R);
-            w.I = {c.u, true};
-            w.J = {c.v, true};
-            w.K.found = false;
-        } else if (s.Plane == 2) {
-            const ArcCentre c = ArcCentreXZ(drawnCw, s.PrevX, s.PrevZ, w.X.value, w.Z.value, R);
-            w.I = {c.u, true};
-            w.K = {c.v, true};
-            w.J.found = false;
-        } else {
-            const ArcCentre c = ArcCentreYZ(drawnCw, s.PrevY, s.PrevZ, w.Y.value, w.Z.value, R);
-            w.J = {c.u, true};
-            w.K = {c.v, true};
-            w.I.found = false;
-        }
+        const float start[3] = {s.PrevX, s.PrevY, s.PrevZ};
+        const float end[3] = {w.X.value, w.Y.value, w.Z.value};
+        const ArcCentre c = ArcCentreXY(drawnCw, start[axis1], start[axis2], end[axis1], end[axis2], w.R.value);
+        WordRead* word[3] = {&w.I, &w.J, &w.K};
+        *word[axis1] = {c.u, true};
+        *word[axis2] = {c.v, true};
+        word[3 - axis1 - axis2]->found = false;
     }
 
-    const bool anyDirection = drawnCw || drawnCcw;
     // The first line is never drawn (LINE3d), so it writes nothing either.
     const bool dxfEntities = s.DxfExportOn && !s.DxfLinesOnly && dxf_ && s.CurLine >= 1 &&
                              (projection_.Settings.WriteBlueLine || canvas_.PenColour() == kRed);
@@ -313,22 +322,17 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
         s.CentreX = static_cast<float>(static_cast<long double>(s.PrevX) + w.I.value);
         s.CentreY = static_cast<float>(static_cast<long double>(s.PrevY) + w.J.value);
         s.CentreZ = static_cast<float>(static_cast<long double>(s.PrevZ) + w.K.value);
-        const bool skipXY = (!w.I.found || !w.J.found) && settings2_.IncludeZCheckBox;
-        // 20.2 - 20.4 Angles and radius; the last plane present wins.
-        if (!skipXY) {
-            s.StartAngle = VectorAngle(s.PrevX, s.PrevY, s.CentreX, s.CentreY);
-            s.EndAngle = VectorAngle(w.X.value, w.Y.value, s.CentreX, s.CentreY);
-            s.Radius = Hypot2(w.I.value, w.J.value);
-        }
-        if (w.I.found && w.K.found) {
-            s.StartAngle = VectorAngle(s.PrevX, s.PrevZ, s.CentreX, s.CentreZ);
-            s.EndAngle = VectorAngle(w.X.value, w.Z.value, s.CentreX, s.CentreZ);
-            s.Radius = Hypot2(w.I.value, w.K.value);
-        }
-        if (w.J.found && w.K.found) {
-            s.StartAngle = VectorAngle(s.PrevY, s.PrevZ, s.CentreY, s.CentreZ);
-            s.EndAngle = VectorAngle(w.Y.value, w.Z.value, s.CentreY, s.CentreZ);
-            s.Radius = Hypot2(w.J.value, w.K.value);
+        // 20.2 - 20.4 Angles and radius in the arc's plane. An XY arc needs
+        // both I and J when Z is included.
+        const float start[3] = {s.PrevX, s.PrevY, s.PrevZ};
+        const float end[3] = {w.X.value, w.Y.value, w.Z.value};
+        const float centre[3] = {s.CentreX, s.CentreY, s.CentreZ};
+        const float offset[3] = {w.I.value, w.J.value, w.K.value};
+        const bool drawn = !(axis2 == 1 && (!w.I.found || !w.J.found) && settings2_.IncludeZCheckBox);
+        if (drawn) {
+            s.StartAngle = VectorAngle(start[axis1], start[axis2], centre[axis1], centre[axis2]);
+            s.EndAngle = VectorAngle(end[axis1], end[axis2], centre[axis1], centre[axis2]);
+            s.Radius = Hypot2(offset[axis1], offset[axis2]);
         }
         // 20.5 A full circle is decided here, once, and carried into the
         // stepping: the two angles cannot be compared again after rounding.
@@ -340,38 +344,34 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
             s.EndAngle = static_cast<float>(s.EndAngle + 2.0L * kPi);
         }
         const float sa = s.StartAngle, ea = s.EndAngle, r = s.Radius;
-        // 20.7 - 20.9 The XY arc and its DXF entity.
-        if (!skipXY) {
-            if (dxfEntities) {
-                const long double span =
-                    std::nearbyint(std::fabs(static_cast<long double>(sa) - ea) * kRadToDeg);
-                const float cx = static_cast<float>(s.CentreX / k), cy = static_cast<float>(s.CentreY / k);
-                const float z = static_cast<float>(w.Z.value / k), rr = static_cast<float>(r / k);
-                if (span != 360.0L && anyDirection) {
-                    const float a1 = static_cast<float>(sa * kRadToDeg), a2 = static_cast<float>(ea * kRadToDeg);
-                    if (drawnCcw)
-                        dxf_->DxfBodyArc(cx, cy, z, rr, a1, a2);
-                    else
-                        dxf_->DxfBodyArc(cx, cy, z, rr, a2, a1);
-                } else if (span == 360.0L) {
-                    dxf_->DxfBodyCircle(cx, cy, z, rr);
+        // 20.7 - 20.11 The arc, once, in its own plane, and its DXF entity. A
+        // clockwise sweep takes (start, end), a counter-clockwise one (end, start).
+        if (drawn) {
+            const int linear = 3 - axis1 - axis2;
+            if (dxfEntities && (anyDirection || s.FullCircle)) {
+                DxfArcMove arc;
+                arc.axis1 = axis1;
+                arc.axis2 = axis2;
+                arc.clockwise = drawnCw;
+                arc.fullCircle = s.FullCircle;
+                for (int a = 0; a < 3; ++a) {
+                    arc.start[a] = start[a] / k;
+                    arc.end[a] = end[a] / k;
+                    arc.centre[a] = (a == linear ? end[a] : centre[a]) / k;
                 }
+                arc.radius = static_cast<long double>(r) / k;
+                dxf_->DxfBodyArc(arc);
             }
-            if (anyDirection)
-                projection_.arkIJ(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreY, w.Z.value,
-                                  drawnCw ? sa : ea, drawnCw ? ea : sa, r);
+            const float A = drawnCw ? sa : ea, B = drawnCw ? ea : sa;
+            if (anyDirection) {
+                if (axis2 == 1)
+                    projection_.arkIJ(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreY, w.Z.value, A, B, r);
+                else if (axis1 == 0)
+                    projection_.arkIK(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreZ, w.Y.value, A, B, r);
+                else
+                    projection_.arkJK(continuous, drawnCw, s.FullCircle, s.CentreY, s.CentreZ, w.X.value, A, B, r);
+            }
         }
-        // 20.10 The XZ arc, the Y axis linear.
-        if (w.I.found && w.K.found && anyDirection)
-            projection_.arkIK(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreZ, w.Y.value,
-                              drawnCw ? sa : ea, drawnCw ? ea : sa, r);
-        // 20.11 The YZ arc, the X axis linear. Its angles come in the other
-        // order (start first when counter-clockwise); the sweep then runs from
-        // the start point to the end point only when stepped the other way
-        // round, so the stepping direction is the drawn counter-clockwise flag.
-        if (w.J.found && w.K.found && anyDirection)
-            projection_.arkJK(continuous, drawnCcw, s.FullCircle, s.CentreY, s.CentreZ, w.X.value,
-                              drawnCcw ? sa : ea, drawnCcw ? ea : sa, r);
     } else if (w.X.found || w.Y.found || w.Z.found) {
         // 21. Straight move.
         projection_.LINE3d(w.X.value, w.Y.value, w.Z.value);

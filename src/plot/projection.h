@@ -85,12 +85,12 @@ public:
     // Arc stepping. Centre in the plane's two coordinates, `linearEnd` the end
     // value of the third axis (reached evenly with the angle, from the current
     // position: a helix when it changes). A and B are plot angles (radians);
-    // callers pass (start, end) for a clockwise XY or XZ arc and (end, start)
-    // for a counter-clockwise one; a YZ arc comes as (start, end) when drawn
-    // counter-clockwise and is stepped with `clockwise` = the drawn
-    // counter-clockwise flag, so every sweep runs from the start point to the
-    // end point. `clockwise` selects the stepping direction,
-    // `fullCircle` makes the sweep one whole turn whatever A and B are.
+    // callers pass (start, end) for an arc turning clockwise in the plane's
+    // two coordinates (the first across, the second up) and (end, start) for
+    // a counter-clockwise one, so every sweep runs from the start point to the
+    // end point. `clockwise` selects the stepping direction (see
+    // AxisCodes::DrawnClockwise), `fullCircle` makes the sweep one whole turn
+    // whatever A and B are.
     // Adds the arc length to TotalDist. With `continuous` false the canvas is
     // refreshed before every segment.
     // XY: centre (X, Y), linear axis Z.

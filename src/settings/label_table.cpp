@@ -126,6 +126,8 @@ AxisCodes MakeAxisCodes(LabelTable& table, bool swapXY, bool swapYZ) {
     for (int r = 90; r <= 91; ++r) strip(r);
 
     AxisCodes a;
+    a.swapXY = swapXY;
+    a.swapYZ = swapYZ;
     for (int r = 0; r < kLabelRows; ++r) a.codes[r] = table.Code(r);
     using namespace LabelRow;
     Letters& l = a.letters;

@@ -36,6 +36,31 @@ enum : int {
 };
 }
 
+// How the plot's axes (0 X, 1 Y, 2 Z: the axes of the letters in force) show
+// the program's: the sign each is drawn with and the program axis it reads.
+struct PlotAxes {
+    int sign[3] = {1, 1, 1};
+    int shows[3] = {0, 1, 2};
+
+    // The one rule of arc direction. An arc drawn in plot axes (a, b) turns
+    // the other way round from the direction programmed (a clockwise code
+    // turns clockwise seen with the plane's program axes in cyclic order
+    // X->Y->Z->X, as a machine runs it) when the plot mirrors the pair: the
+    // product of their signs is -1, exclusive-or the program axes they read
+    // are not in that cyclic order. Two plot axes reading one program axis
+    // mirror nothing.
+    bool ArcTurnsOver(int a, int b) const {
+        const int p = shows[a], q = shows[b];
+        if (p == q) return false;
+        const bool mirrored = sign[a] * sign[b] < 0;
+        const bool cyclic = (q - p + 3) % 3 == 1;
+        return mirrored != !cyclic;
+    }
+    // Whether an arc programmed clockwise (`programmedCw`) is drawn clockwise
+    // in plot axes (a, b), a across and b up.
+    bool DrawnClockwise(bool programmedCw, int a, int b) const { return programmedCw != ArcTurnsOver(a, b); }
+};
+
 // The codes in force, as `Setaxis` leaves them: blanks removed from rows
 // 1..19, 80..82 and 90..91, the address letters exchanged by the axis swaps.
 struct AxisCodes {
@@ -48,8 +73,21 @@ struct AxisCodes {
     std::array<std::string, kLabelRows> codes;
     // +1, or -1 when the plot's X * -1, Y * -1, Z * -1 is on.
     int xSign = 1, ySign = 1, zSign = 1;
+    // The axis swaps the letters were taken with.
+    bool swapXY = false, swapYZ = false;
     // Interval of the single-step plot timer, 55..1000 ms.
     int singleStepMs = 125;
+
+    // Plot axes are numbered 0 X, 1 Y, 2 Z: the axes of the letters in force.
+    // The program axis whose words plot axis `axis` reads: the letters' rows
+    // after the swaps (both swaps on make two plot axes read one program axis).
+    int Shows(int axis) const {
+        int row[3] = {0, 1, 2};
+        if (swapXY) row[0] = 1, row[1] = 0;
+        if (swapYZ) row[1] = 2, row[2] = 1;
+        return row[axis];
+    }
+    PlotAxes Axes() const { return {{xSign, ySign, zSign}, {Shows(0), Shows(1), Shows(2)}}; }
 
     // Column 1 of `row`; empty outside the table.
     const std::string& Code(int row) const {

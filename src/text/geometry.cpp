@@ -109,24 +109,6 @@ ArcCentre ArcCentreXY(bool clockwise, long double q1, long double q2, long doubl
     return chordSideCentre(clockwise, q1, q2, q3, q4, R, R < 0.0L);
 }
 
-ArcCentre ArcCentreXZ(bool clockwise, long double q1, long double q2, long double q3,
-                      long double q4, long double R) {
-    // Swept like XY with (X, Z) for (X, Y); the sign of R carries no meaning.
-    return chordSideCentre(clockwise, q1, q2, q3, q4, R, false);
-}
-
-ArcCentre ArcCentreYZ(bool clockwise, long double q1, long double q2, long double q3,
-                      long double q4, long double R) {
-    // Here the chord angle is measured from +Y towards +Z, and a clockwise-drawn
-    // arc turns towards -Y from +Z, so the centre lies left of the chord.
-    const long double r = std::fabs(R);
-    const CentreGeometry g = centreGeometry(q4 - q2, q3 - q1, q1, q2, q3, q4, r);
-    const long double phi = clockwise ? g.theta + g.beta : g.theta - g.beta;
-    long double u = r * std::cos(phi), v = r * std::sin(phi);
-    if (g.samePoint) std::swap(u, v);
-    return {static_cast<float>(u), static_cast<float>(v), static_cast<float>(g.theta)};
-}
-
 ScaledArcCentre ArcCentreScaled(bool clockwise, long double q1, long double q2, long double q3,
                                 long double q4, long double R, long double fX, long double fY) {
     ScaledArcCentre out;
@@ -151,7 +133,14 @@ BulgeArcResult BulgeArc(std::string_view x1t, std::string_view y1t, std::string_
         return out;
     const long double included = std::fabs(4.0L * std::atan(bulge));
     if (included == 0.0L) return out;  // a straight segment has no radius
-    const long double chord = Hypot2(y2 - y1, x2 - x1);
+    const bool scaled = fX != 0.0L && fY != 0.0L;
+    // The drawing's own points (machine X is the drawing's Y times fX,
+    // machine Y its X times fY): the arc is round there, and only there when
+    // the two factors differ (a lathe's diameters).
+    const long double dx1 = scaled ? y1 / fY : y1, dy1 = scaled ? x1 / fX : x1;
+    const long double dx2 = scaled ? y2 / fY : y2, dy2 = scaled ? x2 / fX : x2;
+    const long double ex = dx2 - dx1, ey = dy2 - dy1;
+    const long double chord = Hypot2(ex, ey);
     // chord / sin A * sin((pi - A) / 2) in the form that stays exact at a
     // half circle, where sin A is 0.
     long double r = chord / (2.0L * std::sin(included / 2.0L));
@@ -159,22 +148,17 @@ BulgeArcResult BulgeArc(std::string_view x1t, std::string_view y1t, std::string_
     out.ok = true;
     out.Radius = static_cast<float>(r);
     out.RadiusText = CoordinateText(out.Radius, decimalPlaces);
-
-    if (fX == 0.0L || fY == 0.0L) return out;
-    // A mirrored axis turns the drawing's direction over.
-    const bool opposite = (fX < 0.0L) != (fY < 0.0L);
-    const bool direction = opposite ? clockwise : !clockwise;
+    if (!scaled) return out;
     // The centre lies on the chord's perpendicular bisector, (1 - b^2) / (4 |b|)
-    // chord lengths from the midpoint: to the right of the chord for an arc
-    // turning clockwise in (X, Y), to the left otherwise, and across the chord
-    // when |b| > 1. Taken from the bulge itself, a half circle's centre is the
-    // midpoint exactly; the radius, rounded to a float, does not enter.
-    const long double dx = x2 - x1, dy = y2 - y1;
-    const long double k = (1.0L - bulge * bulge) / (4.0L * std::fabs(bulge)) * (direction ? 1.0L : -1.0L);
-    const long double u = dx / 2.0L + k * dy, v = dy / 2.0L - k * dx;
+    // chord lengths from the midpoint: to the left of the chord for an arc
+    // turning counter-clockwise in the drawing, to the right otherwise, and
+    // across the chord when |b| > 1. Taken from the bulge itself, a half
+    // circle's centre is the midpoint exactly.
+    const long double k = (1.0L - bulge * bulge) / (4.0L * std::fabs(bulge)) * (clockwise ? -1.0L : 1.0L);
+    const long double cx = (dx1 + dx2) / 2.0L - k * ey, cy = (dy1 + dy2) / 2.0L + k * ex;
     out.centreComputed = true;
-    out.CentreX = static_cast<float>(x1 + u * std::fabs(fX));
-    out.CentreY = static_cast<float>(y1 + v * std::fabs(fY));
+    out.CentreX = static_cast<float>(cy * fX);
+    out.CentreY = static_cast<float>(cx * fY);
     out.CentreXText = CoordinateText(out.CentreX, decimalPlaces);
     out.CentreYText = CoordinateText(out.CentreY, decimalPlaces);
     return out;

@@ -46,29 +46,32 @@ struct ArcCentre {
 
 // Arc-centre routines of the backplot. Points are in the space the plot draws
 // in (scaled units, axis signs already applied), so no sign setting enters.
-// `clockwise` is the direction the plot draws the arc in (the drawn flag,
-// which in planes XZ and YZ is the exchanged modal direction).
+// `clockwise` is the direction the plot draws the arc in, clockwise seen with
+// the routine's first coordinate across and its second up (what
+// AxisCodes::DrawnClockwise gives for the plane's two plot axes).
 //
 // The centre lies |R| from the start point, on the chord's bisector (when |R|
 // is shorter than half the chord the leg is sqrt(half^2 - R^2) instead and no
-// error is reported), on the side where the arc the plot then sweeps from the
-// start to the end spans at most half a turn. For plane XY only, a negative R
-// picks the other side: the arc of more than half a turn.
+// error is reported), on the side where the arc swept from the start to the
+// end in that direction spans at most half a turn; a negative R picks the
+// other side, the arc of more than half a turn, as a machine reads it.
 // When start and end coincide (a full circle) u and v come back exchanged,
 // which still puts the centre |R| from the start.
 //
-// XY: start (q1, q2) = (X, Y). Clockwise sweeps turn from +Y towards +X.
+// XY: start (q1, q2) = (X, Y).
 ArcCentre ArcCentreXY(bool clockwise, long double q1, long double q2, long double q3,
                       long double q4, long double R);
-// XZ: start (q1, q2) = (X, Z), u is the X offset, v the Z offset. The plot
-// sweeps XZ arcs like XY ones with X, Z in the roles of X, Y.
-ArcCentre ArcCentreXZ(bool clockwise, long double q1, long double q2, long double q3,
-                      long double q4, long double R);
-// YZ: start (q1, q2) = (Y, Z), u is the Y offset, v the Z offset. The plot
-// steps YZ arcs with its arguments in the other order, so a clockwise-drawn YZ
-// arc turns from +Z towards -Y (counter-clockwise with Y across and Z up).
-ArcCentre ArcCentreYZ(bool clockwise, long double q1, long double q2, long double q3,
-                      long double q4, long double R);
+// Every plane is the same computation in its own two coordinates.
+// XZ: start (q1, q2) = (X, Z), u is the X offset, v the Z offset.
+inline ArcCentre ArcCentreXZ(bool clockwise, long double q1, long double q2, long double q3, long double q4,
+                             long double R) {
+    return ArcCentreXY(clockwise, q1, q2, q3, q4, R);
+}
+// YZ: start (q1, q2) = (Y, Z), u is the Y offset, v the Z offset.
+inline ArcCentre ArcCentreYZ(bool clockwise, long double q1, long double q2, long double q3, long double q4,
+                             long double R) {
+    return ArcCentreXY(clockwise, q1, q2, q3, q4, R);
+}
 
 // The DXF import's form: as ArcCentreXY (negative R included), with u scaled
 // by |fX| and v by |fY|. When either factor is 0 nothing is computed and
@@ -82,8 +85,13 @@ ScaledArcCentre ArcCentreScaled(bool clockwise, long double q1, long double q2, 
 
 // A DXF polyline segment with a bulge, turned into an arc in machine
 // coordinates. Inputs are the segment's start and end as the import wrote
-// them (coordinate texts, period as decimal point), the bulge, the direction
-// flag and the import's X and Y scale factors (after their sign boxes).
+// them (coordinate texts, period as decimal point: machine X = drawing Y x fX,
+// machine Y = drawing X x fY), the bulge, whether the arc turns clockwise in
+// the drawing, and the import's X and Y scale factors (after their sign
+// boxes). The arc is found in the drawing's own units and its centre scaled
+// back, so factors of different size (X as diameter) keep it round where it
+// was drawn. The radius is in drawing units, negative for more than half a
+// turn (from the scaled points when a factor is 0, and then no centre).
 // Texts are written with `decimalPlaces` decimals, 7 significant digits.
 struct BulgeArcResult {
     bool ok = false;             // false: a text did not read, or the bulge is 0

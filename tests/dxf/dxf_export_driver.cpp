@@ -1,13 +1,15 @@
 // Writes DXF exports for the test of the export against an independent DXF
 // reader (dxf_export_oracle.py).
 //
-//   dxf_export_driver MACHINE.ini SOURCE TARGET full|lines|points [SETTING=0|1 ...]
+//   dxf_export_driver MACHINE.ini SOURCE TARGET full|lines|points|length [SETTING=0|1 ...]
 //
 // The machine file is loaded and each named flag set; a SOURCE ending in
 // ".dxf" is imported as "Open" would (its program goes to TARGET + ".nc"),
 // any other is read as a program. The program's plot (or its points) goes to
 // TARGET as the main window's exports write it, at View Scale 1000 and 4
-// decimals, with the DXF factors of that import. Exit status 0 when written.
+// decimals, with the DXF factors of that import. "length" writes nothing but
+// prints the plot's cut and rapid lengths (program units). Exit status 0 when
+// written.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -16,6 +18,7 @@
 #include "base/program_file.h"
 #include "dxf/dxf_export.h"
 #include "dxf/dxf_import.h"
+#include "plot/interpreter.h"
 #include "plot/program_lines.h"
 #include "settings/machine_settings.h"
 
@@ -59,7 +62,17 @@ int main(int argc, char** argv) {
         if (status == 0) {
             tolva::VectorLines text(program);
             tolva::FileStatus st;
-            if (mode == "points") {
+            if (mode == "length") {
+                tolva::PlotState state;
+                tolva::NullCanvas canvas;
+                tolva::Interpreter interp(state, canvas, &settings);
+                interp.MainLineCount = text.Count();
+                canvas.SetPenColour(tolva::kRed);
+                tolva::RecordingHost quiet;
+                interp.PlotAll(text, false, true, 0, 0, quiet);
+                std::printf("cut %.6f rapid %.6f\n", static_cast<double>(state.TotalDist) - state.RapidDist,
+                            static_cast<double>(state.RapidDist));
+            } else if (mode == "points") {
                 const tolva::AxisCodes codes = settings.Setaxis();
                 tolva::DxfFormat f;
                 f.XSign = codes.xSign;

@@ -6,8 +6,9 @@
    each pair of plot axis signs, with and without "Write Blue lines to dxf".
    Every file must read without error or audit complaint, and its entities
    must be what the program plots: DXF X = program Y, DXF Y = program X,
-   arcs swept the way the plot sweeps them (clockwise in the plot's signed
-   frame for G02), nothing for the first line, blue moves only when asked.
+   arcs swept the way a machine runs them (G02 clockwise in the program's
+   own X and Y, whatever the plot's signs), nothing for the first line, blue
+   moves only when asked; the point file in the same axes.
 2. Round trip under each shipped machine file: a drawing of lines and arcs
    (run both ways by its path) is imported, exported in full and as lines
    only; the export must give back the drawing.
@@ -73,6 +74,7 @@ def angle_in(a, start, end):
 # ------------------------------------------------------------ the program
 
 PROGRAM = """%
+M03
 G01 X10 Y0
 G01 X10 Y20
 G02 X30 Y20 I20 J20
@@ -103,9 +105,9 @@ def dxf(p):
 
 def expected_arc(centre, r, start, end, g02, xs, ys):
     """The arc as DXF holds it: centre, radius, start and end point of its
-    counter-clockwise sweep, and the point half way along it. The plot
-    sweeps G02 clockwise in its frame (xs * x, ys * y)."""
-    cw_program = g02 == (xs * ys > 0)
+    counter-clockwise sweep, and the point half way along it. G02 turns
+    clockwise in the program's X and Y under every sign setting."""
+    cw_program = g02
     a0 = math.atan2(start[1] - centre[1], start[0] - centre[0])
     a1 = math.atan2(end[1] - centre[1], end[0] - centre[0])
     sweep = (a1 - a0) % (2 * math.pi)
@@ -205,7 +207,7 @@ def check_points(path, xs, ys, what):
     for line in PROGRAM.splitlines()[1:]:
         words = dict((w[0], float(w[1:])) for w in line.split() if w[0] in "XY")
         if "X" in words and "Y" in words:
-            want.append((xs * words["X"], ys * words["Y"]))
+            want.append((words["Y"], words["X"]))
     pts = [(e.dxf.location.x, e.dxf.location.y, e.dxf.location.z) for e in got if e.dxftype() == "POINT"]
     if len(pts) != len(got) or len(pts) != len(want) or any(
             not close(p, w, EXACT) or p[2] != 0 for p, w in zip(pts, want)):

@@ -78,14 +78,14 @@ TEST_F(ExportFixture, AnEmptyProgramGivesTheHeaderAndFooterOnly) {
 
 TEST_F(ExportFixture, FullExportWritesLinesArcsAndCirclesWithTheAxesExchanged) {
     // DXF X carries the program's Y, DXF Y its X. The arc runs clockwise in
-    // the program from (1,2) to (1,7) round (1,4.5): in DXF terms
-    // counter-clockwise from 0 to 180 degrees round (4.5,1). Z is not
-    // included, so every Z is "0". The first line and the blue move after
-    // M05 write nothing.
+    // the program from (1,2) to (1,7) round (1,4.5), through X -1.5: in DXF
+    // terms (a mirror) counter-clockwise from 180 to 0 degrees round
+    // (4.5,1). Z is not included, so every Z is "0". The first line and the
+    // blue move after M05 write nothing.
     const std::string expected = crlf(
         "  0\nSECTION\n  2\nENTITIES\n"
         "  0\nLINE\n  8\n0\n 10\n5.0000\n 20\n3.0000\n 30\n0\n 11\n2.0000\n 21\n1.0000\n 31\n0\n"
-        "  0\nARC\n  8\n0\n 10\n4.5000\n 20\n1.0000\n 30\n0\n 40\n2.5000\n 50\n0.0000\n 51\n180.0000\n"
+        "  0\nARC\n  8\n0\n 10\n4.5000\n 20\n1.0000\n 30\n0\n 40\n2.5000\n 50\n180.000000\n 51\n0.000000\n"
         "  0\nLINE\n  8\n0\n 10\n7.0000\n 20\n1.0000\n 30\n0\n 11\n9.0000\n 21\n1.0000\n 31\n0\n"
         "  0\nCIRCLE\n  8\n0\n 10\n10.0000\n 20\n1.0000\n 30\n0\n 40\n1.0000\n"
         "  0\nENDSEC\n  0\nEOF");
@@ -125,18 +125,21 @@ TEST_F(ExportFixture, LinesOnlyExportIsOneChainOfTheProgramsOwnSegments) {
         }
         EXPECT_GT(onArc, 10);
         EXPECT_GT(onCircle, 10);
-        // The half circle passes program X 3.5 (DXF Y 3.5), as plotted.
-        double top = 0;
+        // The clockwise half circle passes program X -1.5 (DXF Y -1.5), as a
+        // machine runs it.
+        double low = 0;
         for (const auto& l : lines)
-            if (std::fabs(std::hypot(l[2] - 4.5, l[3] - 1) - 2.5) < 2e-4) top = std::max(top, l[3]);
-        EXPECT_NEAR(top, 3.5, 5e-3);  // chords of about 0.2 units
+            if (std::fabs(std::hypot(l[2] - 4.5, l[3] - 1) - 2.5) < 2e-4) low = std::min(low, l[3]);
+        EXPECT_NEAR(low, -1.5, 5e-3);  // chords of about 0.2 units
         // The last written point is the programmed end before the cut-off.
         EXPECT_EQ(lines.back()[2], 9);
         EXPECT_EQ(lines.back()[3], 1);
     }
 }
 
-TEST_F(ExportFixture, PointFileHasOnePointPerLineWithXAndYAfterTheFirst) {
+TEST_F(ExportFixture, PointFileHasOnePointPerLineWithXAndYAfterTheFirstInTheFullExportsAxes) {
+    // DXF X from the Y word, DXF Y from the X word, as the full export: the
+    // plot's signs do not enter (the words are the program's own values).
     const std::vector<std::string> program = {"X9 Y9", "G01 X1.5 Y-2", "G01 X4", "Y3 X-7"};
     VectorLines text(program);
     DxfFormat f;
@@ -144,8 +147,8 @@ TEST_F(ExportFixture, PointFileHasOnePointPerLineWithXAndYAfterTheFirst) {
     FileStatus st = DxfPointFile(dir.file("p.dxf"), text, Letters{}, f);
     ASSERT_TRUE(st.ok) << st.message;
     EXPECT_EQ(dir.read("p.dxf"), crlf("  0\nSECTION\n  2\nENTITIES\n"
-                                       "  0\nPOINT\n  8\n0\n 10\n-1.500\n 20\n-2.000\n 30\n0.000\n"
-                                       "  0\nPOINT\n  8\n0\n 10\n7.000\n 20\n3.000\n 30\n0.000\n"
+                                       "  0\nPOINT\n  8\n0\n 10\n-2.000\n 20\n1.500\n 30\n0.000\n"
+                                       "  0\nPOINT\n  8\n0\n 10\n3.000\n 20\n-7.000\n 30\n0.000\n"
                                        "  0\nENDSEC\n  0\nEOF"));
 }
 
@@ -157,8 +160,8 @@ TEST_F(ExportFixture, NumbersKeepTheirDecimalsUpToSixIntegerDigits) {
     w.DxfBodyPoint(123456.75f, -1250.125f, 0.0f);  // every decimal kept below a million
     ASSERT_TRUE(w.DxfFooter().ok);
     const std::string t = dir.read("n.dxf");
-    EXPECT_NE(t.find(" 10\r\n1.23457E+006\r\n 20\r\n0.000\r\n"), std::string::npos) << t;
-    EXPECT_NE(t.find(" 10\r\n123456.750\r\n 20\r\n-1250.125\r\n"), std::string::npos) << t;
+    EXPECT_NE(t.find(" 10\r\n0.000\r\n 20\r\n1.23457E+006\r\n"), std::string::npos) << t;
+    EXPECT_NE(t.find(" 10\r\n-1250.125\r\n 20\r\n123456.750\r\n"), std::string::npos) << t;
 }
 
 TEST_F(ExportFixture, AFailedWriteLeavesTheOldFileAndNoPartOfTheNewOne) {

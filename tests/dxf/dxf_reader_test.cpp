@@ -36,8 +36,8 @@ TEST(DxfFixtures, R12FileGivesLineArcAndCircleOfLayer0AndWritesTheSegmentFile) {
     ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
     const Lines expected = {
         "G01 X2.0000 Y1.0000 ", "G01 X4.0000 Y3.0000 ",                    // LINE (1,2)-(3,4)
-        "G01 X0.0000 Y1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  ",  // ARC 0..90 degrees
-        "G01 X2.0000 Y0.0000 ", "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ",  // CIRCLE r 2
+        "G01 X0.0000 Y1.0000 ", "G02 X1.0000 Y0.0000  I0.0000 J0.0000  ",  // ARC 0..90 degrees
+        "G01 X2.0000 Y0.0000 ", "G02 X2.0000 Y0.0000  I0.0000 J0.0000  ",  // CIRCLE r 2
     };
     EXPECT_EQ(r.SegmentLines(), expected);
     EXPECT_EQ(r.segmentFile, scratch.file("DXF1.$$$"));
@@ -57,9 +57,9 @@ TEST(DxfFixtures, LibreCadStyleCodesReadWithOrWithoutAutoSketch) {
     ASSERT_EQ(r.status, DxfReadStatus::Read) << r.message;
     const Lines expected = {
         "G01 X2.0000 Y1.0000 ", "G01 X4.0000 Y3.0000 ",
-        "G01 X21.0000 Y10.0000 ", "G03 X21.0000 Y10.0000  I20.0000 J10.0000  ",
+        "G01 X21.0000 Y10.0000 ", "G02 X21.0000 Y10.0000  I20.0000 J10.0000  ",
         // ARC 210..90 degrees: the value line "210" is a start angle, not an extrusion.
-        "G01 X-1.0000 Y-1.7321 ", "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ",
+        "G01 X-1.0000 Y-1.7321 ", "G02 X2.0000 Y0.0000  I0.0000 J0.0000  ",
     };
     EXPECT_EQ(r.SegmentLines(), expected);
 
@@ -77,10 +77,10 @@ TEST(DxfFixtures, LwPolylineWithWidthBeforeTheFirstVertexKeepsEveryVertex) {
     const Lines expected = {
         // closed: (0,0) (10,0) bulge 1 (10,10), back to (0,0)
         "G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y10.0000 ",
-        "G01 X0.0000 Y10.0000 ", "G03 X10.0000 Y10.0000  I5.0000 J10.0000  ",
+        "G01 X0.0000 Y10.0000 ", "G02 X10.0000 Y10.0000  I5.0000 J10.0000  ",
         "G01 X10.0000 Y10.0000 ", "G01 X0.0000 Y0.0000 ",
         // quarter arc (1,0) to (0,1) about the origin
-        "G01 X0.0000 Y1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  ",
+        "G01 X0.0000 Y1.0000 ", "G02 X1.0000 Y0.0000  I0.0000 J0.0000  ",
         // width "42" is a value, not a bulge; the vertex at drawing X 42 stays a vertex
         "G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y42.0000 ",
     };
@@ -114,7 +114,7 @@ TEST(DxfScales, BulgeArcCentreIsScaledOnceAndMirrorKeepsTheCentre) {
     s.xScale = s.yScale = 25.4f;
     s.rMode = true;
     EXPECT_EQ(Read(Drawing(quarter), s),
-              (Lines{"G01 X0.0000 Y25.4000 ", "G03 X25.4000 Y0.0000  I0.0000 J0.0000 R25.4000 "}));
+              (Lines{"G01 X0.0000 Y25.4000 ", "G02 X25.4000 Y0.0000  I0.0000 J0.0000 R25.4000 "}));
     // One mirrored axis: the centre is still the mirrored origin.
     s = PlainSettings();
     s.xScale = -1;
@@ -169,28 +169,31 @@ TEST(DxfEntities, PolylineVertexBulgeGivesAnArcOfItsDirection) {
                "|0|VERTEX|8|0|10|2|20|0|30|0|0|SEQEND|8|0";
     };
     EXPECT_EQ(Read(Drawing(poly("1")), PlainSettings()),
-              (Lines{"G01 X0.0000 Y0.0000 ", "G03 X0.0000 Y2.0000  I0.0000 J1.0000  "}));
-    EXPECT_EQ(Read(Drawing(poly("-1")), PlainSettings())[1], "G02 X0.0000 Y2.0000  I0.0000 J1.0000  ");
+              (Lines{"G01 X0.0000 Y0.0000 ", "G02 X0.0000 Y2.0000  I0.0000 J1.0000  "}));
+    EXPECT_EQ(Read(Drawing(poly("-1")), PlainSettings())[1], "G03 X0.0000 Y2.0000  I0.0000 J1.0000  ");
 }
 
 TEST(DxfEntities, LwPolylineBulgeSignSelectsTheArcLabel) {
     auto lw = [](const std::string& bulge) {
         return "0|LWPOLYLINE|8|0|90|2|70|0|10|0|20|0|42|" + bulge + "|10|2|20|0";
     };
+    // The program's X is the drawing's Y and its Y the drawing's X: an arc
+    // turning counter-clockwise in the drawing turns clockwise in the program.
     EXPECT_EQ(Read(Drawing(lw("1")), PlainSettings()),
-              (Lines{"G01 X0.0000 Y0.0000 ", "G03 X0.0000 Y2.0000  I0.0000 J1.0000  "}));
-    EXPECT_EQ(Read(Drawing(lw("-1")), PlainSettings())[1], "G02 X0.0000 Y2.0000  I0.0000 J1.0000  ");
-    // The same arc with the Y/Z exchange carries the other label.
+              (Lines{"G01 X0.0000 Y0.0000 ", "G02 X0.0000 Y2.0000  I0.0000 J1.0000  "}));
+    EXPECT_EQ(Read(Drawing(lw("-1")), PlainSettings())[1], "G03 X0.0000 Y2.0000  I0.0000 J1.0000  ");
+    // With the Y/Z exchange the arc lies in the program's X-Z plane, whose
+    // clockwise is seen with Z first: the other label.
     DxfImportSettings s = PlainSettings();
     s.swapYZ = true;
-    EXPECT_EQ(Read(Drawing(lw("1")), s)[1].substr(0, 3), "G02");
+    EXPECT_EQ(Read(Drawing(lw("1")), s)[1].substr(0, 3), "G03");
 }
 
 TEST(DxfEntities, LwPolylineBulgeOnAMiddleVertexWritesNoEmptyPiece) {
     const std::string lw = "0|LWPOLYLINE|8|0|90|3|70|0|10|0|20|0|10|2|20|0|42|1|10|4|20|0";
     EXPECT_EQ(Read(Drawing(lw), PlainSettings()),
               (Lines{"G01 X0.0000 Y0.0000 ", "G01 X0.0000 Y2.0000 ", "G01 X0.0000 Y2.0000 ",
-                     "G03 X0.0000 Y4.0000  I0.0000 J3.0000  "}));
+                     "G02 X0.0000 Y4.0000  I0.0000 J3.0000  "}));
 }
 
 TEST(DxfEntities, SolidAndTraceRunThroughCorners1243) {
@@ -206,13 +209,16 @@ TEST(DxfEntities, ArcExtrusionSelectsThePlane) {
     auto arc = [](const std::string& extrusion) {
         return "0|ARC|8|0|10|0|20|0|30|0|40|1|210|" + extrusion + "|50|0|51|90";
     };
-    const Lines xy = {"G01 X0.0000 Y1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  "};
+    const Lines xy = {"G01 X0.0000 Y1.0000 ", "G02 X1.0000 Y0.0000  I0.0000 J0.0000  "};
     EXPECT_EQ(Read(Drawing(arc("0|220|0|230|1")), PlainSettings()), xy);
-    EXPECT_EQ(Read(Drawing(arc("0|220|0|230|-1")), PlainSettings()), xy);
+    // Seen from below, the object's X runs along the drawing's -X: the arc
+    // runs from drawing (-1, 0) to (0, 1), clockwise seen from above, with
+    // or without "DesignCad".
+    const Lines below = {"G01 X0.0000 Y-1.0000 ", "G03 X1.0000 Y0.0000  I0.0000 J0.0000  "};
+    EXPECT_EQ(Read(Drawing(arc("0|220|0|230|-1")), PlainSettings()), below);
     DxfImportSettings dc = PlainSettings();
     dc.designCad = true;
-    EXPECT_EQ(Read(Drawing(arc("0|220|0|230|-1")), dc),
-              (Lines{"G01 X0.0000 Y-1.0000 ", "G02 X1.0000 Y0.0000  I0.0000 J0.0000  "}));
+    EXPECT_EQ(Read(Drawing(arc("0|220|0|230|-1")), dc), below);
     // Extrusion along drawing X: the XZ plane, I and K words.
     const Lines xz = Read(Drawing(arc("1|220|0|230|0")), PlainSettings());
     ASSERT_EQ(xz.size(), 2u);
@@ -229,7 +235,7 @@ TEST(DxfEntities, ScaledExtrusionStillSelectsThePlane) {
     DxfImportSettings s = PlainSettings();
     s.xScale = s.yScale = s.zScale = 25.4f;
     const Lines l = Read(Drawing(arc), s);
-    EXPECT_EQ(l, (Lines{"G01 X0.0000 Y25.4000 ", "G03 X25.4000 Y0.0000  I0.0000 J0.0000  "}));
+    EXPECT_EQ(l, (Lines{"G01 X0.0000 Y25.4000 ", "G02 X25.4000 Y0.0000  I0.0000 J0.0000  "}));
 }
 
 TEST(DxfEntities, EllipseRunsCounterClockwiseFromItsMajorAxisAndClosesWhenWhole) {
@@ -320,7 +326,7 @@ TEST(DxfEntities, BulgeArcCentreIsRightToTheWrittenDecimals) {
             const double cx = (c[0] + c[2]) / 2 - dy / 2 * cot, cy = (c[1] + c[3]) / 2 + dx / 2 * cot;
             double i = 0, j = 0;
             ASSERT_EQ(std::sscanf(l[1].c_str() + 3, " X%*f Y%*f I%lf J%lf", &i, &j), 2) << l[1];
-            EXPECT_EQ(l[1].substr(0, 3), b > 0 ? "G03" : "G02") << pairs;
+            EXPECT_EQ(l[1].substr(0, 3), b > 0 ? "G02" : "G03") << pairs;
             auto tolerance = [](double v) { return 1e-4 + 1e-6 * std::fabs(v); };
             EXPECT_NEAR(i, cy, tolerance(cy)) << pairs << "\n" << l[1];
             EXPECT_NEAR(j, cx, tolerance(cx)) << pairs << "\n" << l[1];
@@ -352,7 +358,7 @@ TEST(DxfEntities, BulgeArcCentreIsRightToTheWrittenDecimals) {
     // The half circle from drawing (33.3, 77.7) to (529.1, 311.3) about the
     // midpoint, written exactly.
     const Lines half = Read(Drawing("0|LWPOLYLINE|8|0|90|2|70|0|10|33.3|20|77.7|42|1|10|529.1|20|311.3"), PlainSettings());
-    EXPECT_EQ(half[1], "G03 X311.3000 Y529.1000  I194.5000 J281.2000  ");
+    EXPECT_EQ(half[1], "G02 X311.3000 Y529.1000  I194.5000 J281.2000  ");
 }
 
 // A pair whose code line is nine blanks and "7" is passed over with the pair

@@ -115,20 +115,24 @@ TEST(ArcLines, RadiusWordIsTheDistanceFromCentreToEndsAlsoWithDiameterX) {
     }
 }
 
-TEST(ArcLines, SwapYZExchangesPolylineLabelsButNotArcBuilderLabels) {
+TEST(ArcLines, SwapYZTurnsTheDirectionInTheBuilderAndTheLineWriterWritesWhatItIsGiven) {
+    // Without swaps the program is the drawing mirrored (X from the drawing's
+    // Y): a counter-clockwise arc is written clockwise. With Swap Y Z the
+    // words lie in the program's X-Z plane, whose clockwise is seen Z first.
     DxfImportSettings s = PlainSettings();
+    EXPECT_EQ(Arc(s, 1, 0, 90)[1].substr(0, 4), "G02 ");
     s.swapYZ = true;
     EXPECT_EQ(Arc(s, 1, 0, 90)[1].substr(0, 4), "G03 ");
     SegmentWriter w(s);
     w.AddArcIJ("0", "0", "", "0", "0", "", "", 3);
-    EXPECT_EQ(w.Lines()[0].substr(0, 4), "G02 ");
+    EXPECT_EQ(w.Lines()[0].substr(0, 4), "G03 ");
 }
 
 TEST(ArcLines, FullCircleStartsAtTheNinetyDegreePoint) {
     DxfImportSettings s = PlainSettings();
     SegmentWriter w(s);
     w.BuildDXFArcIJ(0, 1, 2, 0, 3, 90, 90);
-    EXPECT_EQ(w.Lines(), (Lines{"G01 X4.0000 Y2.0000 ", "G03 X4.0000 Y2.0000  I1.0000 J2.0000  "}));
+    EXPECT_EQ(w.Lines(), (Lines{"G01 X4.0000 Y2.0000 ", "G02 X4.0000 Y2.0000  I1.0000 J2.0000  "}));
     EXPECT_EQ(w.centreX, "1.0000");
 }
 
@@ -137,7 +141,7 @@ TEST(CircleLeadIns, StraightLeadInAndOutOfLengthL) {
     s.lineLeadIn = true;
     s.leadIn = 0.5f;
     EXPECT_EQ(Circle(s, 2), (Lines{"G01 X1.5000 Y0.0000 ", "G01 X2.0000 Y0.0000 ",
-                                   "G01 X2.0000 Y0.0000 ", "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ",
+                                   "G01 X2.0000 Y0.0000 ", "G02 X2.0000 Y0.0000  I0.0000 J0.0000  ",
                                    "G01 X2.0000 Y0.0000 ", "G01 X1.5000 Y0.0000 "}));
     s.leadIn = 3;  // longer than the radius: from the centre
     EXPECT_EQ(Circle(s, 2)[0], "G01 X0.0000 Y0.0000 ");
@@ -150,11 +154,11 @@ TEST(CircleLeadIns, HalfCircleLeadInRadiusLOrHalfTheRadius) {
     const Lines l = Circle(s, 2);
     ASSERT_EQ(l.size(), 6u);
     EXPECT_EQ(l[0], "G01 X1.0000 Y0.0000 ");
-    EXPECT_EQ(l[1], "G03 X2.0000 Y0.0000  I1.5000 J0.0000  ");
-    EXPECT_EQ(l[5], "G03 X1.0000 Y0.0000  I1.5000 J0.0000  ");
+    EXPECT_EQ(l[1], "G02 X2.0000 Y0.0000  I1.5000 J0.0000  ");
+    EXPECT_EQ(l[5], "G02 X1.0000 Y0.0000  I1.5000 J0.0000  ");
     const Lines small = Circle(s, 0.8f);
     EXPECT_EQ(small[0], "G01 X0.0000 Y0.0000 ");
-    EXPECT_EQ(small[1], "G03 X0.8000 Y0.0000  I0.4000 J0.0000  ");
+    EXPECT_EQ(small[1], "G02 X0.8000 Y0.0000  I0.4000 J0.0000  ");
 }
 
 TEST(CircleLeadIns, HalfCircleEndsOnTheCircleUnderAScale) {
@@ -163,7 +167,7 @@ TEST(CircleLeadIns, HalfCircleEndsOnTheCircleUnderAScale) {
     s.leadIn = 0.5f;
     s.xScale = s.yScale = 2;
     const Lines l = Circle(s, 2);
-    EXPECT_EQ(l[1], "G03 X4.0000 Y0.0000  I3.0000 J0.0000  ");  // ends at centre + r * 2
+    EXPECT_EQ(l[1], "G02 X4.0000 Y0.0000  I3.0000 J0.0000  ");  // ends at centre + r * 2
     EXPECT_EQ(l[2], "G01 X4.0000 Y0.0000 ");                       // where the circle starts
 }
 
@@ -175,8 +179,8 @@ TEST(CircleLeadIns, FourQuadrantsBetweenEntryAndExit) {
     ASSERT_EQ(l.size(), 2u + 8u + 2u);
     EXPECT_EQ(l[1], "G01 X2.0000 Y0.0000 ");
     EXPECT_EQ(l[2], "G01 X2.0000 Y0.0000 ");
-    EXPECT_EQ(l[3], "G03 X0.0000 Y-2.0000  I0.0000 J0.0000  ");
-    EXPECT_EQ(l[9], "G03 X2.0000 Y0.0000  I0.0000 J0.0000  ");
+    EXPECT_EQ(l[3], "G02 X0.0000 Y-2.0000  I0.0000 J0.0000  ");
+    EXPECT_EQ(l[9], "G02 X2.0000 Y0.0000  I0.0000 J0.0000  ");
     EXPECT_EQ(l[10], "G01 X2.0000 Y0.0000 ");  // the half-circle exit starts where the circle ends
 }
 

@@ -36,10 +36,12 @@ variant "Corel=1" corel.ini
 run() { XDG_CONFIG_HOME=$work/config-$3 "$tolva" "$data/e2e/$1" "$work/$3.nc" "$work/$2" 2>>"$work/err"; }
 
 # Arc centres: absolute by default, offsets from the start with "Incremental Type I J".
+# The program's X is the drawing's Y and its Y the drawing's X: the drawing's
+# counter-clockwise arc runs clockwise in the program.
 run arc.dxf plain.ini arc-absolute
 run arc.dxf bridgeport.ini arc-incremental
-check "absolute centre" "grep -qx 'G03 X1.0000 Y0.0000 I0.0000 J0.0000 ' '$work/arc-absolute.nc'"
-check "incremental centre" "grep -qx 'G03 X1.0000 Y0.0000 I0.0000 J-1.0000 ' '$work/arc-incremental.nc'"
+check "absolute centre" "grep -qx 'G02 X1.0000 Y0.0000 I0.0000 J0.0000 ' '$work/arc-absolute.nc'"
+check "incremental centre" "grep -qx 'G02 X1.0000 Y0.0000 I0.0000 J-1.0000 ' '$work/arc-incremental.nc'"
 
 # "Line comp" drops the middle of three collinear pieces.
 run collinear.dxf plain.ini collinear-kept

@@ -60,12 +60,12 @@ else
   check "locale de_DE.UTF-8 installed (package locales-all)" false
 fi
 
-# A point file: one POINT per line with X and Y after the first line, X and
-# Y as written (no axis signs in this machine file).
+# A point file: one POINT per line with X and Y after the first line, in the
+# full export's axes: DXF X the Y word, DXF Y the X word.
 printf '%s\n' 'X9 Y9' 'X1.5 Y-2' 'X4' 'Y3 X-7' >"$work/pts.PNT"
 "$tolva" "$work/pts.PNT" "$work/pts.dxf" "$data/e2e/plain_mill.ini" 2>"$work/err"
 check "point file exits 0" "[ $? -eq 0 ]"
-check "point file read by ezdxf" "[ \"\$(entities '$work/pts.dxf' | tr '\n' ' ')\" = 'POINT 1.500 -2.000 0.000 POINT -7.000 3.000 0.000 ' ]"
+check "point file read by ezdxf" "[ \"\$(entities '$work/pts.dxf' | tr '\n' ' ')\" = 'POINT -2.000 1.500 0.000 POINT 3.000 -7.000 0.000 ' ]"
 
 # A drawing converted and exported under the shipped mill machine file comes
 # back as drawn: the line, the clockwise bulge and the counter-clockwise ARC.

@@ -19,7 +19,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 // An arc drawn by three clicks (its start is where the plot ended), written
 // with R, and plotted again: the plot's centre is the clicked centre, for
-// both directions, both sweeps and every sign setting.
+// both directions, both sweeps and every sign and swap setting.
 TEST(DrawingArc, TheRadiusSignPicksTheArcThePlotDrawsThroughTheClickedCentre) {
     std::mt19937 rng(19);
     std::uniform_int_distribution<int> coord(-300, 300);
@@ -32,6 +32,7 @@ TEST(DrawingArc, TheRadiusSignPicksTheArcThePlotDrawsThroughTheClickedCentre) {
                     tolva::test::InterpreterRig rig;
                     rig.settings.SetFlag("XsignCheckBox", xs < 0);
                     rig.settings.SetFlag("YsignCheckBox", ys < 0);
+                    rig.settings.SetFlag("SwapXY", n % 2 == 1);
                     const tolva::AxisCodes codes = rig.settings.Setaxis();
                     tolva::DrawingView view;
                     view.XSign = xs;

@@ -42,16 +42,12 @@ public:
     void DxfBody(float x1, float y1, float z1, float x2, float y2, float z2) override {
         lines.push_back({x1, y1, z1, x2, y2, z2});
     }
-    // An ARC entity as handed over: centre, Z, radius, first and second angle.
-    struct Arc {
-        float cx, cy, z, r, a1, a2;
-    };
-    std::vector<Arc> arcList;
-    void DxfBodyArc(float cx, float cy, float z, float r, float a1, float a2) override {
-        ++arcs;
-        arcList.push_back({cx, cy, z, r, a1, a2});
+    // The arcs as handed over.
+    std::vector<DxfArcMove> arcList;
+    void DxfBodyArc(const DxfArcMove& a) override {
+        ++(a.fullCircle ? circles : arcs);
+        arcList.push_back(a);
     }
-    void DxfBodyCircle(float, float, float, float) override { ++circles; }
 };
 
 // A projection on a recording canvas, past the first program line, with the

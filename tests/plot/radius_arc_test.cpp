@@ -38,9 +38,8 @@ Drawn drawRadiusArc(Plane plane, bool cw, double s1, double s2, double e1, doubl
         ea = static_cast<float>(ea + 2 * kPi);
     }
     const float r = static_cast<float>(std::hypot(c.u, c.v));
-    // XY and XZ pass (start, end) when clockwise; YZ passes them the other way round.
-    const bool startFirst = plane == Plane::YZ ? !cw : cw;
-    const float A = startFirst ? sa : ea, B = startFirst ? ea : sa;
+    // Every plane passes (start, end) when clockwise in its own two axes.
+    const float A = cw ? sa : ea, B = cw ? ea : sa;
     switch (plane) {
         case Plane::XY:
             b.state.PrevX = s1, b.state.PrevY = s2;
@@ -52,8 +51,7 @@ Drawn drawRadiusArc(Plane plane, bool cw, double s1, double s2, double e1, doubl
             break;
         case Plane::YZ:
             b.state.PrevY = s1, b.state.PrevZ = s2;
-            // Stepped the other way round, so the sweep runs from start to end.
-            b.projection.arkJK(true, !cw, false, c1, c2, 0, A, B, r);
+            b.projection.arkJK(true, cw, false, c1, c2, 0, A, B, r);
             break;
     }
     Drawn d{b.state.TotalDist / r, c1, c2, {}};
@@ -84,8 +82,8 @@ TEST(RadiusArcs, EveryPlaneDrawsAtMostHalfATurnOnACircleThroughBothEnds) {
                     const std::string what = "plane " + std::to_string(static_cast<int>(plane)) +
                                              (cw ? " cw " : " ccw ") + std::to_string(ch[0]) +
                                              "," + std::to_string(ch[1]) + " R" + std::to_string(R);
-                    // Only in XY does a negative radius ask for the long way round.
-                    if (plane == Plane::XY && R < 0)
+                    // A negative radius asks for the long way round in every plane.
+                    if (R < 0)
                         EXPECT_GE(d.sweep, kPi - 1e-4) << what;
                     else
                         EXPECT_LE(d.sweep, kPi + 1e-4) << what;

@@ -93,24 +93,19 @@ TEST(ArcCentre, FullCircleReturnsTheOffsetsExchanged) {
         EXPECT_NEAR(std::hypot(p.u, p.v), 2.0, kEps);
 }
 
-// Radius arcs in XZ and YZ; the sweeps the plot draws from these centres are
-// checked in tests/plot/radius_arc_test.cpp.
-TEST(ArcCentrePlanes, XZIsSweptLikeXYWithZForY) {
-    ArcCentre c = ArcCentreXZ(true, 0, 0, 1, 1, 1);
-    EXPECT_NEAR(c.u, 1.0, kEps);  // not (-1, 0): the start minus the offset
-    EXPECT_NEAR(c.v, 0.0, kEps);
-    c = ArcCentreXZ(false, 0, 0, 1, 1, 1);
-    EXPECT_NEAR(c.u, 0.0, kEps);
-    EXPECT_NEAR(c.v, 1.0, kEps);
-}
-
-TEST(ArcCentrePlanes, YZClockwiseDrawnCentreIsLeftOfTheChord) {
-    ArcCentre c = ArcCentreYZ(true, 0, 0, 1, 1, 1);
-    EXPECT_NEAR(c.u, 0.0, kEps);
-    EXPECT_NEAR(c.v, 1.0, kEps);
-    c = ArcCentreYZ(false, 0, 0, 1, 1, 1);
-    EXPECT_NEAR(c.u, 1.0, kEps);
-    EXPECT_NEAR(c.v, 0.0, kEps);
+// Radius arcs in XZ and YZ are found as in XY, in the plane's own two
+// coordinates (the first across, the second up), negative radius included;
+// the sweeps the plot draws from these centres are checked in
+// tests/plot/radius_arc_test.cpp.
+TEST(ArcCentrePlanes, XZAndYZAreXYInTheirOwnCoordinates) {
+    for (bool cw : {true, false})
+        for (double R : {1.0, -1.0, 3.0}) {
+            const ArcCentre xy = ArcCentreXY(cw, 0.5, -2, 1.5, 0.25, R);
+            for (const ArcCentre& c : {ArcCentreXZ(cw, 0.5, -2, 1.5, 0.25, R), ArcCentreYZ(cw, 0.5, -2, 1.5, 0.25, R)}) {
+                EXPECT_EQ(c.u, xy.u);
+                EXPECT_EQ(c.v, xy.v);
+            }
+        }
 }
 
 TEST(ArcCentreScaled, ScalesByFactorMagnitudesAndSkipsAZeroFactor) {

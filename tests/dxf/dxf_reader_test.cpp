@@ -342,7 +342,7 @@ TEST(DxfEntities, BulgeArcCentreIsRightToTheWrittenDecimals) {
             const Lines l = Read(Drawing(pairs), PlainSettings());
             ASSERT_EQ(l.size(), 4u) << pairs;
             EXPECT_EQ(l[1].substr(0, 3), "G01") << pairs;
-            ASSERT_EQ(l[3].substr(0, 3), b > 0 ? "G03" : "G02") << pairs << "\n" << l[3];
+            ASSERT_EQ(l[3].substr(0, 3), b > 0 ? "G02" : "G03") << pairs << "\n" << l[3];
             const double dx = c[0] - c[2], dy = c[1] - c[3];
             const double cot = 1.0 / std::tan(2.0 * std::atan(b));
             const double cx = (c[0] + c[2]) / 2 - dy / 2 * cot, cy = (c[1] + c[3]) / 2 + dx / 2 * cot;

@@ -81,6 +81,7 @@ TEST(DrawingArc, TheRadiusSignPicksTheArcThePlotDrawsThroughTheClickedCentre) {
                         tolva::test::InterpreterRig ij;
                         ij.settings.SetFlag("XsignCheckBox", xs < 0);
                         ij.settings.SetFlag("YsignCheckBox", ys < 0);
+                        ij.settings.SetFlag("SwapXY", n % 2 == 1);
                         ij.settings.SetFlag("Bridgeport", bridgeport);
                         const tolva::AxisCodes ijCodes = ij.settings.Setaxis();
                         tolva::DrawingSettings t;

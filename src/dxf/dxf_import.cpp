@@ -75,7 +75,9 @@ DxfImportResult ImportDxf(const std::string& path, MachineSettings& settings, Ho
     out.lines = SplitLines(bytes);
     out.kind = DxfImportResult::Program;
     DeletePassFiles(folder);
-    out.note = PassedOverNote(read.passedOver, dxf.layer);
+    out.note = read.unitsNote;
+    if (const std::string passed = PassedOverNote(read.passedOver, dxf.layer); !passed.empty())
+        out.note += (out.note.empty() ? "" : " ") + passed;
     if (host && !out.note.empty()) host->Status(out.note);
     return out;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <unordered_map>
 
 #include "base/folders.h"
 #include "base/host.h"
@@ -22,7 +23,7 @@ namespace {
 constexpr std::size_t kLongestLine = 65536;
 constexpr long double kTwoPi = 6.283185307179586476925286766559L;
 
-enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse };
+enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse, Insert };
 
 Kind kindOf(std::string_view name) {
     switch (name.size()) {
@@ -33,6 +34,7 @@ Kind kindOf(std::string_view name) {
             if (name == "CIRCLE") return Kind::Circle;
             if (name == "VERTEX") return Kind::Vertex;
             if (name == "SEQEND") return Kind::Seqend;
+            if (name == "INSERT") return Kind::Insert;
             break;
         case 7: if (name == "ELLIPSE") return Kind::Ellipse; break;
         case 8: if (name == "POLYLINE") return Kind::Polyline; break;
@@ -43,16 +45,18 @@ Kind kindOf(std::string_view name) {
 }
 
 // The group codes an entity is read from, each kept in its own slot.
-enum Slot { S10, S20, S30, S11, S21, S31, S12, S22, S32, S13, S23, S33,
-            S40, S41, S42, S50, S51, S70, S90, S210, S220, S230, kSlots };
+enum Slot { S2, S10, S20, S30, S11, S21, S31, S12, S22, S32, S13, S23, S33,
+            S40, S41, S42, S43, S44, S45, S50, S51, S70, S71, S90, S210, S220, S230, kSlots };
 
 int slotOf(int code) {
     switch (code) {
+        case 2: return S2;
         case 10: return S10; case 20: return S20; case 30: return S30;
         case 11: return S11; case 21: return S21; case 31: return S31;
         case 12: return S12; case 22: return S22; case 32: return S32;
         case 13: return S13; case 23: return S23; case 33: return S33;
         case 40: return S40; case 41: return S41; case 42: return S42;
+        case 43: return S43; case 44: return S44; case 45: return S45; case 71: return S71;
         case 50: return S50; case 51: return S51;
         case 70: return S70; case 90: return S90;
         case 210: return S210; case 220: return S220; case 230: return S230;
@@ -65,6 +69,51 @@ struct Value {
     std::string text;
     long long line = 0;
     bool present = false;
+};
+
+// A pair of a block's definition, kept as written until an INSERT replays it.
+struct RawPair {
+    int code;
+    std::string value;
+    long long line;
+};
+
+struct Block {
+    float base[3] = {0, 0, 0};
+    std::vector<RawPair> pairs;  // its entities, from the first code 0 on
+};
+
+// Block coordinates to the drawing's: p' = m p + t in the plane, z' = sz z + tz.
+struct Placement {
+    long double m00 = 1, m01 = 0, m10 = 0, m11 = 1, tx = 0, ty = 0, sz = 1, tz = 0;
+    void apply(long double& x, long double& y) const {
+        const long double nx = m00 * x + m01 * y + tx;
+        y = m10 * x + m11 * y + ty;
+        x = nx;
+    }
+    long double det() const { return m00 * m11 - m01 * m10; }
+    bool mirrored() const { return det() < 0; }
+    // Same scale in every direction (a circle stays a circle).
+    bool similar() const {
+        const long double a = m00 * m00 + m10 * m10, b = m01 * m01 + m11 * m11, c = m00 * m01 + m10 * m11;
+        return std::fabs(a - b) <= 1e-9L * (a + b) && std::fabs(c) <= 1e-9L * (a + b);
+    }
+    long double scale() const { return std::sqrt(std::fabs(det())); }
+    // The direction of the block's X axis in the drawing, degrees.
+    long double turnDegrees() const { return std::atan2(m10, m00) * 180.0L / 3.14159265358979323846L; }
+    // this after `inner` (inner first).
+    Placement then(const Placement& inner) const {
+        Placement r;
+        r.m00 = m00 * inner.m00 + m01 * inner.m10;
+        r.m01 = m00 * inner.m01 + m01 * inner.m11;
+        r.m10 = m10 * inner.m00 + m11 * inner.m10;
+        r.m11 = m10 * inner.m01 + m11 * inner.m11;
+        r.tx = m00 * inner.tx + m01 * inner.ty + tx;
+        r.ty = m10 * inner.tx + m11 * inner.ty + ty;
+        r.sz = sz * inner.sz;
+        r.tz = sz * inner.tz + tz;
+        return r;
+    }
 };
 
 // A lightweight polyline's vertex: its 10 and 20, and the 42 after it.
@@ -148,7 +197,7 @@ bool readValue(std::string_view text, float& out) {
 class Reader {
 public:
     Reader(const DxfImportSettings& s, DxfLineSource& src, Host* host, const std::vector<long long>* added)
-        : s_(s), src_(src), w_(s), host_(host), added_(added), includeZ_(s.includeZ),
+        : s_(s), src_(src), w_(s_), host_(host), added_(added), includeZ_(s.includeZ),
           layers_(LayerListHead()) {
         allLayers_ = s_.layer == "*";
         // Before any layer line the layer is "*" when every layer is read.
@@ -198,10 +247,13 @@ private:
     // ---- Entities.
     bool collect();
     void handle();
-    void readLayerName(bool listIt);
+    void readLayerName(const std::string& name, bool listIt);
     bool point(Slot x, Slot y, Slot z, std::string (&out)[3]);
     void GETUCSORG();
     bool findEntities();
+    // Header variables met on the way to the entities ($INSUNITS).
+    void headerPair();
+    void applyUnits();
     int planeCode();
     void arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge);
     void closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge);
@@ -215,10 +267,32 @@ private:
     void doArc();
     void doCircle();
     void doEllipse();
+    void doInsert();
+
+    // Blocks: definitions collected from the BLOCKS section, replayed by
+    // INSERT through the entity handlers with a placement.
+    void blockPair();
+    void replay(const std::vector<RawPair>& pairs);
+    // The drawing coordinates of a block's point (the identity outside one).
+    void place(long double& x, long double& y, long double& z) const {
+        if (depth_ == 0) return;
+        xf_.apply(x, y);
+        z = xf_.sz * z + xf_.tz;
+    }
+    // A bulge as drawn in the drawing: a mirroring placement turns it.
+    float bulgeSign() const { return depth_ > 0 && xf_.mirrored() ? -1.0f : 1.0f; }
+    // Arcs under a placement that is not a similarity become ellipses; they
+    // are passed over and named.
+    bool unevenArc(const char* kind) {
+        if (depth_ == 0 || xf_.similar()) return false;
+        ++passedOver_[std::string(kind) + " in a block scaled unevenly"];
+        return true;
+    }
 
     std::string coordinate(long double v) const { return CoordinateText(static_cast<float>(v), s_.decimals); }
 
-    const DxfImportSettings& s_;
+    // A copy: the drawing's units may change its scales (applyUnits).
+    DxfImportSettings s_;
     DxfLineSource& src_;
     SegmentWriter w_;
     Host* host_;
@@ -248,6 +322,21 @@ private:
     std::string prev_[3], first_[3];
 
     float ucs_[3] = {0, 0, 0};
+
+    std::unordered_map<std::string, Block> blocks_;
+    Block pending_;
+    std::string pendingName_;
+    bool inBlock_ = false, blockHeader_ = false;
+    const std::vector<RawPair>* replay_ = nullptr;  // the block being replayed, or null
+    std::size_t replayPos_ = 0;
+    int depth_ = 0;             // INSERTs being expanded, nested
+    Placement xf_;              // of the innermost one
+    std::string insertLayer_;   // its layer, which entities on layer "0" take
+    std::string lastLayer_ = "0";  // the current layer's own name (also when reading "*")
+
+    bool inUnits_ = false;   // the pairs of $INSUNITS are being read
+    long long insUnits_ = -1;  // $INSUNITS, -1 when the drawing has none
+    std::string unitsNote_;
 };
 
 long long Reader::drawingLine(long long n) const {
@@ -281,6 +370,14 @@ bool Reader::rawPair(bool& nineBlanksSeven) {
 }
 
 bool Reader::pair() {
+    if (replay_) {
+        if (replayPos_ >= replay_->size()) return false;
+        const RawPair& p = (*replay_)[replayPos_++];
+        code_ = p.code;
+        value_ = p.value;
+        valueLine_ = p.line;
+        return true;
+    }
     bool discard = false;
     for (;;) {
         bool seven;
@@ -324,15 +421,17 @@ DxfReadResult Reader::Run() {
     w_.UcsY = ucs_[1];
     w_.UcsZ = ucs_[2];
     DxfReadResult r;
-    r.xScale = s_.xScale;
-    r.yScale = s_.yScale;
-    r.zScale = s_.zScale;
-    r.zOffset = s_.zOffset;
     r.UcsX = ucs_[0];
     r.UcsY = ucs_[1];
     r.UcsZ = ucs_[2];
 
     const bool entities = !failed_ && findEntities();
+    if (entities) applyUnits();
+    r.xScale = s_.xScale;
+    r.yScale = s_.yScale;
+    r.zScale = s_.zScale;
+    r.zOffset = s_.zOffset;
+    r.unitsNote = unitsNote_;
     if (entities) {
         // Pairs before the first code 0 belong to no entity.
         bool more = pair();
@@ -371,12 +470,90 @@ DxfReadResult Reader::Run() {
 }
 
 bool Reader::findEntities() {
-    bool section = false;
+    bool section = false, blocks = false;
     while (pair()) {
-        if (section && code_ == 2 && value_ == "ENTITIES") return true;
+        if (section && code_ == 2) {
+            if (value_ == "ENTITIES") return true;
+            blocks = value_ == "BLOCKS";
+        }
         section = code_ == 0 && value_ == "SECTION";
+        if (blocks)
+            blockPair();
+        else
+            headerPair();
     }
     return false;
+}
+
+// A BLOCK's own pairs give its name (2) and base point (10, 20, 30); the
+// entities up to ENDBLK are kept as pairs. A later definition of a name
+// replaces an earlier one.
+void Reader::blockPair() {
+    if (code_ == 0) {
+        if (value_ == "BLOCK") {
+            inBlock_ = blockHeader_ = true;
+            pending_ = Block{};
+            pendingName_.clear();
+            return;
+        }
+        if (value_ == "ENDBLK" || value_ == "ENDSEC") {
+            if (inBlock_ && !pendingName_.empty()) blocks_[pendingName_] = std::move(pending_);
+            inBlock_ = blockHeader_ = false;
+            return;
+        }
+        blockHeader_ = false;
+    }
+    if (!inBlock_) return;
+    if (blockHeader_) {
+        if (code_ == 2) pendingName_.assign(value_);
+        const int axis = code_ == 10 ? 0 : code_ == 20 ? 1 : code_ == 30 ? 2 : -1;
+        if (axis >= 0) {
+            Value v{std::string(value_), valueLine_, true};
+            real(v, pending_.base[axis]);
+        }
+        return;
+    }
+    pending_.pairs.push_back({code_, std::string(value_), valueLine_});
+}
+
+void Reader::headerPair() {
+    if (code_ == 9) {
+        inUnits_ = value_ == "$INSUNITS";
+    } else if (inUnits_ && code_ == 70) {
+        inUnits_ = false;
+        Value v{std::string(value_), valueLine_, true};
+        long long units;
+        if (integer(v, units)) insUnits_ = units;
+    } else if (code_ == 0) {
+        inUnits_ = false;
+    }
+}
+
+// $INSUNITS 1 is inches, 4 millimetres; with "Machine Units" naming the
+// other unit and scales of 1 (the lathe's X: 2, a diameter) the drawing is
+// converted by scaling every length. Lengths the machine file gives (the
+// lead-in, the Z offset) stay in the machine's unit.
+void Reader::applyUnits() {
+    const std::string& machine = s_.machineUnits;
+    const bool wantMm = machine == "mm", wantInch = machine == "inch";
+    if (!(wantMm || wantInch) || (insUnits_ != 1 && insUnits_ != 4)) return;
+    const bool drawnInch = insUnits_ == 1;
+    if (drawnInch == wantInch) return;
+    const char* from = drawnInch ? "inches" : "mm";
+    const char* to = drawnInch ? "mm" : "inches";
+    const float unitX = s_.xDiameter ? 2.0f : 1.0f;
+    if (std::fabs(s_.xScale) != unitX || std::fabs(s_.yScale) != 1.0f) {
+        unitsNote_ = std::string("The drawing is in ") + from + " and the machine in " + to +
+                     ": not converted, as the X and Y scales are set (the scales give the program's units).";
+        return;
+    }
+    const float f = drawnInch ? 25.4f : 1.0f / 25.4f;
+    s_.xScale *= f;
+    s_.yScale *= f;
+    s_.zScale *= f;
+    s_.zOffset /= f;
+    s_.leadIn /= f;
+    unitsNote_ = std::string("The drawing is in ") + from + ": converted to " + to + (drawnInch ? " (x 25.4)." : " (/ 25.4).");
 }
 
 // $UCSORG in the header moves the drawing's origin. Without it the file is
@@ -393,7 +570,10 @@ void Reader::GETUCSORG() {
     }
     src_.Rewind();
     bool found = false;
-    while (!found && pair()) found = code_ == 9 && value_ == "$UCSORG";
+    while (!found && pair()) {
+        found = code_ == 9 && value_ == "$UCSORG";
+        if (!found) headerPair();
+    }
     if (!found) {
         if (failed_) return;
         src_.Rewind();
@@ -401,6 +581,7 @@ void Reader::GETUCSORG() {
         return;
     }
     // The variable's pairs run to the next variable or the section's end.
+    inUnits_ = false;
     while (pair() && code_ != 9 && code_ != 0) {
         const int axis = code_ == 10 ? 0 : code_ == 20 ? 1 : code_ == 30 ? 2 : -1;
         if (axis < 0) continue;
@@ -411,6 +592,9 @@ void Reader::GETUCSORG() {
         src_.Rewind();
         stop_ = false;
         ucs_[0] = ucs_[1] = ucs_[2] = 0;
+        insUnits_ = -1;
+    } else if (!failed_) {
+        headerPair();  // the pair that ended the variable may start the next
     }
 }
 
@@ -464,8 +648,15 @@ void Reader::handle() {
     const Kind k = e_.kind;
     // Any entity but a VERTEX or SEQEND ends an old-style polyline.
     if (inPolyline_ && k != Kind::Vertex && k != Kind::Seqend) endPolyline();
-    if (e_.layer.present)
-        readLayerName(k == Kind::Line || k == Kind::Polyline || k == Kind::Vertex || k == Kind::LwPolyline);
+    const bool listIt = k == Kind::Line || k == Kind::Polyline || k == Kind::Vertex || k == Kind::LwPolyline;
+    if (depth_ > 0) {
+        // Inside a block an entity on layer "0" (or on none) is on the
+        // layer of the INSERT that places it.
+        const std::string own = e_.layer.present ? e_.layer.text : std::string("0");
+        readLayerName(own == "0" ? insertLayer_ : own, listIt);
+    } else if (e_.layer.present) {
+        readLayerName(e_.layer.text, listIt);
+    }
     switch (k) {
         case Kind::Line: if (used_) doLine(); break;
         case Kind::Polyline:
@@ -482,14 +673,15 @@ void Reader::handle() {
         case Kind::Arc: if (used_) doArc(); break;
         case Kind::Circle: if (used_) doCircle(); break;
         case Kind::Ellipse: if (used_) doEllipse(); break;
+        case Kind::Insert: doInsert(); break;
         case Kind::Other: if (used_) ++passedOver_[e_.name]; break;
     }
 }
 
 // The layer rule: the entity's layer line sets the current layer, which an
 // entity without one keeps. LINE, POLYLINE and LWPOLYLINE add it to the list.
-void Reader::readLayerName(bool listIt) {
-    const std::string& name = e_.layer.text;
+void Reader::readLayerName(const std::string& name, bool listIt) {
+    lastLayer_ = name;
     if (listIt) {
         static constexpr std::string_view kTry = "Try Layer : ";
         const std::string& last = layers_.back();
@@ -507,14 +699,15 @@ void Reader::readLayerName(bool listIt) {
 bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
     const Value &vx = e_.v[x], &vy = e_.v[y];
     if (!vx.present || !vy.present) return false;
-    float fx, fy;
+    float fx, fy, fz = 0;
     if (!real(vx, fx) || !real(vy, fy)) return false;
-    out[1] = coordinate((static_cast<long double>(fx) - ucs_[0]) * s_.yScale);
-    out[0] = coordinate((static_cast<long double>(fy) - ucs_[1]) * s_.xScale);
+    if (includeZ_ && e_.v[z].present && !real(e_.v[z], fz)) return false;
+    long double wx = fx, wy = fy, wz = fz;
+    place(wx, wy, wz);
+    out[1] = coordinate((wx - ucs_[0]) * s_.yScale);
+    out[0] = coordinate((wy - ucs_[1]) * s_.xScale);
     if (includeZ_) {
-        float fz = 0;
-        if (e_.v[z].present && !real(e_.v[z], fz)) return false;
-        out[2] = coordinate((static_cast<long double>(fz) - ucs_[2] + s_.zOffset) * s_.zScale);
+        out[2] = coordinate((wz - ucs_[2] + s_.zOffset) * s_.zScale);
     } else {
         out[2] = "0.00";
     }
@@ -595,6 +788,8 @@ void Reader::polylineStep(bool header) {
     if (flags % 2 != 0) closed_ = true;
     float bulge = 0;
     if (e_.v[S42].present && !real(e_.v[S42], bulge)) return;
+    bulge *= bulgeSign();
+    if (bulge != 0 && unevenArc("POLYLINE arc")) bulge = 0;
     ++n_;
     if (s_.ashlar && n_ == 1) n_ = 2;
     if (prevBulge_ != 0) {
@@ -639,8 +834,10 @@ void Reader::doLwPolyline() {
         if (!v.y.present) continue;
         float x, y;
         if (!real(v.x, x) || !real(v.y, y)) return;
-        p[1] = coordinate((static_cast<long double>(x) - ucs_[0]) * s_.yScale);
-        p[0] = coordinate((static_cast<long double>(y) - ucs_[1]) * s_.xScale);
+        long double wx = x, wy = y, wz = 0;
+        place(wx, wy, wz);
+        p[1] = coordinate((wx - ucs_[0]) * s_.yScale);
+        p[0] = coordinate((wy - ucs_[1]) * s_.xScale);
         p[2] = "0.00";
         if (k == 1) std::copy(p, p + 3, first);
         if (prevBulge != 0) {
@@ -651,6 +848,8 @@ void Reader::doLwPolyline() {
         }
         prevBulge = 0;
         if (v.bulge.present && !real(v.bulge, prevBulge)) return;
+        prevBulge *= bulgeSign();
+        if (prevBulge != 0 && unevenArc("LWPOLYLINE arc")) prevBulge = 0;
         std::copy(p, p + 3, prev);
         ++k;
     }
@@ -694,6 +893,19 @@ void Reader::doArc() {
     const int p = planeCode();
     if (failed_ || !e_.v[S50].present || !e_.v[S51].present) return;
     if (!real(e_.v[S50], a) || !real(e_.v[S51], b)) return;
+    if (depth_ > 0) {
+        if (unevenArc("ARC")) return;
+        r *= static_cast<float>(xf_.scale());
+        const long double turn = xf_.turnDegrees();
+        if (xf_.mirrored()) {  // a mirror runs the arc the other way: from the image of b to that of a
+            const float a2 = static_cast<float>(turn - b), b2 = static_cast<float>(turn - a);
+            a = a2;
+            b = b2;
+        } else {
+            a = static_cast<float>(a + turn);
+            b = static_cast<float>(b + turn);
+        }
+    }
     switch (p) {
         case 3: case -3: case 50: w_.BuildDXFArcIJ(p, xc, yc, zc, r, a, b); break;
         case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, a, b); break;
@@ -705,6 +917,10 @@ void Reader::doArc() {
 void Reader::doCircle() {
     float xc, yc, zc, r;
     if (!centreAndRadius(xc, yc, zc, r)) return;
+    if (depth_ > 0) {
+        if (unevenArc("CIRCLE")) return;
+        r *= static_cast<float>(xf_.scale());
+    }
     // A circle has no start angle: without an extrusion it lies in XY.
     const int p = e_.v[S210].present || e_.v[S220].present || e_.v[S230].present ? planeCode() : 0;
     if (failed_) return;
@@ -748,11 +964,107 @@ void Reader::doEllipse() {
     // machine Y the drawing's X; the minor axis is the major one turned a
     // quarter counter-clockwise in the drawing and shortened by the ratio.
     const long double q = std::fabs(static_cast<long double>(ratio));
-    const long double majorX = my * static_cast<long double>(s_.xScale);
-    const long double majorY = mx * static_cast<long double>(s_.yScale);
-    const long double minorX = q * mx * static_cast<long double>(s_.xScale);
-    const long double minorY = -q * my * static_cast<long double>(s_.yScale);
+    // The axes in the drawing (a block's placement turns and scales them).
+    long double jx = mx, jy = my, nx = -q * my, ny = q * mx;
+    if (depth_ > 0) {
+        const Placement m = {xf_.m00, xf_.m01, xf_.m10, xf_.m11, 0, 0, 1, 0};
+        m.apply(jx, jy);
+        m.apply(nx, ny);
+    }
+    const long double majorX = jy * static_cast<long double>(s_.xScale);
+    const long double majorY = jx * static_cast<long double>(s_.yScale);
+    const long double minorX = ny * static_cast<long double>(s_.xScale);
+    const long double minorY = nx * static_cast<long double>(s_.yScale);
     w_.EllipseIJ(xc, yc, zc, s, t, majorX, majorY, minorX, minorY);
+}
+
+// An INSERT places its block: at the insertion point (10, 20, 30), scaled
+// (41, 42, 43), turned (50, degrees), as a grid of 70 columns and 71 rows 44
+// and 45 apart (turned with the block, not scaled). The block's entities go
+// through the handlers as if drawn so; an INSERT inside a block nests.
+void Reader::doInsert() {
+    // Deeper than any drawing nests: a block that inserts itself.
+    constexpr int kDeepest = 32;
+    const Value& name = e_.v[S2];
+    if (!name.present) return;
+    const auto it = blocks_.find(name.text);
+    if (it == blocks_.end() || depth_ >= kDeepest) {
+        if (used_) ++passedOver_[it == blocks_.end() ? "INSERT of a block not defined" : "INSERT nested too deep"];
+        return;
+    }
+    auto get = [&](Slot slot, float fallback, float& out) {
+        out = fallback;
+        return !e_.v[slot].present || real(e_.v[slot], out);
+    };
+    float ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr;
+    if (!get(S10, 0, ix) || !get(S20, 0, iy) || !get(S30, 0, iz) || !get(S41, 1, sx) || !get(S42, 1, sy) ||
+        !get(S43, 1, sz) || !get(S50, 0, rot) || !get(S44, 0, cs) || !get(S45, 0, rs) || !get(S70, 1, fc) ||
+        !get(S71, 1, fr))
+        return;
+    // A grid this large is a damaged file, not a drawing.
+    const long long cols = std::clamp<long long>(static_cast<long long>(fc), 1, 10000);
+    const long long rows = std::clamp<long long>(static_cast<long long>(fr), 1, 10000);
+    if (cols * rows > 1000000) return;
+    const Block& block = it->second;
+
+    // The layer the block's layer-"0" entities take: the INSERT's own.
+    std::string layer = depth_ > 0 ? (e_.layer.present && e_.layer.text != "0" ? e_.layer.text : insertLayer_)
+                                   : lastLayer_;
+    const long double t = rot * 3.14159265358979323846L / 180.0L;
+    const long double c = std::cos(t), sn = std::sin(t);
+
+    const int savedCode = code_;
+    const std::string_view savedValue = value_;
+    const long long savedLine = valueLine_;
+    const Placement outer = xf_;
+    const std::string savedInsertLayer = insertLayer_, savedLayer = layer_, savedLast = lastLayer_;
+    const bool savedUsed = used_;
+    insertLayer_ = layer;
+    ++depth_;
+    for (long long row = 0; row < rows && !failed_; ++row) {
+        for (long long col = 0; col < cols && !failed_; ++col) {
+            const long double ox = col * static_cast<long double>(cs), oy = row * static_cast<long double>(rs);
+            Placement local;
+            local.m00 = c * sx;
+            local.m01 = -sn * sy;
+            local.m10 = sn * sx;
+            local.m11 = c * sy;
+            local.tx = ix + c * ox - sn * oy - (local.m00 * block.base[0] + local.m01 * block.base[1]);
+            local.ty = iy + sn * ox + c * oy - (local.m10 * block.base[0] + local.m11 * block.base[1]);
+            local.sz = sz;
+            local.tz = iz - sz * static_cast<long double>(block.base[2]);
+            xf_ = depth_ > 1 ? outer.then(local) : local;
+            replay(block.pairs);
+        }
+    }
+    --depth_;
+    xf_ = outer;
+    insertLayer_ = savedInsertLayer;
+    layer_ = savedLayer;
+    lastLayer_ = savedLast;
+    used_ = savedUsed;
+    code_ = savedCode;
+    value_ = savedValue;
+    valueLine_ = savedLine;
+}
+
+void Reader::replay(const std::vector<RawPair>& pairs) {
+    const std::vector<RawPair>* savedReplay = replay_;
+    const std::size_t savedPos = replayPos_;
+    replay_ = &pairs;
+    replayPos_ = 0;
+    bool more = pair();
+    while (more && code_ != 0) more = pair();
+    while (more && !failed_) {
+        e_.reset(kindOf(value_));
+        if (e_.kind == Kind::Other) e_.name.assign(value_);
+        more = collect();
+        if (failed_) break;
+        handle();
+    }
+    if (!failed_ && inPolyline_) endPolyline();
+    replay_ = savedReplay;
+    replayPos_ = savedPos;
 }
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }
@@ -818,7 +1130,7 @@ std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>&
         if (i > 0) note += ", ";
         note += std::to_string(passedOver[i].second) + " " + passedOver[i].first;
     }
-    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID and TRACE).";
+    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID, TRACE and INSERT).";
 }
 
 DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& settings,

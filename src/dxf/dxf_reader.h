@@ -59,6 +59,8 @@ struct DxfReadResult {
     // kept for the DXF export.
     float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f, zOffset = 0.0f;
     float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
+    // What the drawing's $INSUNITS did to the scales, or empty.
+    std::string unitsNote;
 };
 
 // The three opening lines of the layer list.

@@ -49,6 +49,7 @@ DxfImportSettings ReadDxfImportSettings(const MachineSettings& s) {
     d.xDiameter = s.Flag("Xdiv2");
     d.decimals = integerOr(s, "DpEdit", 3, 0, 18);
     d.layer = s.Text("EditLayer");
+    d.machineUnits = s.Text("MachineUnits");
     // More points than this only stall the import; a chord of an ellipse of
     // 100000 points is far below any machine's resolution.
     d.ellipsePoints = integerOr(s, "EllipseEdit", 360, 1, 100000);

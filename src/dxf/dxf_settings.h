@@ -29,6 +29,8 @@ struct DxfImportSettings {
     int decimals = 3;      // of every coordinate written
     std::string layer;     // "*" reads every layer; otherwise exact, case-sensitive
     int ellipsePoints = 360;
+    // "Machine Units": "mm", "inch" or anything else for as drawn.
+    std::string machineUnits;
 
     bool includeZ = false;
     // CAD-writer variants: how group-code lines are spelt.

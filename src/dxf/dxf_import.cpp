@@ -30,6 +30,9 @@ DxfImportResult ImportDxf(const std::string& path, MachineSettings& settings, Ho
     if (read.status == DxfReadStatus::NoUsableData) {
         out.kind = DxfImportResult::NoUsableData;
         out.message = read.message;
+        out.note = read.heldNote;
+        out.layers.push_back(out.note);
+        if (host && !out.note.empty()) host->Status(out.note);
         return out;
     }
     if (read.status != DxfReadStatus::Read) {

@@ -23,7 +23,8 @@ namespace {
 constexpr std::size_t kLongestLine = 65536;
 constexpr long double kTwoPi = 6.283185307179586476925286766559L;
 
-enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse, Insert };
+enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse, Insert, Spline };
+constexpr int kKinds = static_cast<int>(Kind::Spline) + 1;
 
 Kind kindOf(std::string_view name) {
     switch (name.size()) {
@@ -35,6 +36,7 @@ Kind kindOf(std::string_view name) {
             if (name == "VERTEX") return Kind::Vertex;
             if (name == "SEQEND") return Kind::Seqend;
             if (name == "INSERT") return Kind::Insert;
+            if (name == "SPLINE") return Kind::Spline;
             break;
         case 7: if (name == "ELLIPSE") return Kind::Ellipse; break;
         case 8: if (name == "POLYLINE") return Kind::Polyline; break;
@@ -130,12 +132,18 @@ struct Entity {
     Value v[kSlots];
     std::vector<Vertex> vertices;  // reused; the first `vertexCount` are this entity's
     std::size_t vertexCount = 0;
+    // A SPLINE's control points (10, 20, 30: x, y, bulge as z), knots (40)
+    // and weights (41), each list reused like `vertices`.
+    std::vector<Vertex> controls;
+    std::size_t controlCount = 0;
+    std::vector<Value> knots, weights;
+    std::size_t knotCount = 0, weightCount = 0;
 
     void reset(Kind k) {
         kind = k;
         layer.present = false;
         for (Value& x : v) x.present = false;
-        vertexCount = 0;
+        vertexCount = controlCount = knotCount = weightCount = 0;
     }
 };
 
@@ -268,6 +276,7 @@ private:
     void doCircle();
     void doEllipse();
     void doInsert();
+    void doSpline();
 
     // Blocks: definitions collected from the BLOCKS section, replayed by
     // INSERT through the entity handlers with a placement.
@@ -281,8 +290,23 @@ private:
     }
     // A bulge as drawn in the drawing: a mirroring placement turns it.
     float bulgeSign() const { return depth_ > 0 && xf_.mirrored() ? -1.0f : 1.0f; }
-    // Arcs under a placement that is not a similarity become ellipses; they
-    // are passed over and named.
+    // An arc or circle of a block placed with unequal scales is an ellipse
+    // in the drawing: written as one (centre in machine coordinates, radius
+    // and angles, degrees counter-clockwise, in the block's).
+    void placedEllipse(float xc, float yc, float zc, float r, float a, float b) {
+        long double jx = r, jy = 0, nx = 0, ny = r;
+        const Placement m = {xf_.m00, xf_.m01, xf_.m10, xf_.m11, 0, 0, 1, 0};
+        m.apply(jx, jy);
+        m.apply(nx, ny);
+        constexpr long double kRad = 3.14159265358979323846L / 180.0L;
+        long double s = a * kRad, e = b * kRad;
+        while (e <= s) e += 2 * 3.14159265358979323846L;
+        w_.EllipseIJ(xc, yc, zc, s, e, jy * static_cast<long double>(s_.xScale),
+                     jx * static_cast<long double>(s_.yScale), ny * static_cast<long double>(s_.xScale),
+                     nx * static_cast<long double>(s_.yScale));
+    }
+    // Bulges under a placement that is not a similarity are elliptic arcs;
+    // they are passed over and named.
     bool unevenArc(const char* kind) {
         if (depth_ == 0 || xf_.similar()) return false;
         ++passedOver_[std::string(kind) + " in a block scaled unevenly"];
@@ -311,6 +335,10 @@ private:
     std::string layer_;     // the current layer ("*" when every layer is read)
     bool used_ = false;     // the current layer is the one to read
     std::map<std::string, long long> passedOver_;
+    // Every entity of the ENTITIES section, on any layer, by kind: what the
+    // drawing held, told when nothing of it could be used.
+    long long heldKinds_[kKinds] = {};
+    std::map<std::string, long long> heldOthers_;
 
     // An old-style polyline runs over several entities: POLYLINE, VERTEX...,
     // SEQEND.
@@ -441,7 +469,12 @@ DxfReadResult Reader::Run() {
             // section, and everything after it is passed over.
             if (value_ == "ENDSEC" || value_ == "EOF") break;
             e_.reset(kindOf(value_));
-            if (e_.kind == Kind::Other) e_.name.assign(value_);
+            if (e_.kind == Kind::Other) {
+                e_.name.assign(value_);
+                ++heldOthers_[e_.name];
+            } else {
+                ++heldKinds_[static_cast<int>(e_.kind)];
+            }
             more = collect();
             if (failed_) break;
             handle();
@@ -461,6 +494,15 @@ DxfReadResult Reader::Run() {
     } else if (w_.NothingWritten) {
         r.status = DxfReadStatus::NoUsableData;
         r.message = kNoUsableData;
+        static constexpr const char* kNames[kKinds] = {"", "LINE", "POLYLINE", "VERTEX", "SEQEND", "LWPOLYLINE",
+                                                       "TRACE or SOLID", "ARC", "CIRCLE", "ELLIPSE", "INSERT",
+                                                       "SPLINE"};
+        std::vector<std::pair<std::string, long long>> held(heldOthers_.begin(), heldOthers_.end());
+        for (int k = 1; k < kKinds; ++k)
+            if (heldKinds_[k] > 0 && k != static_cast<int>(Kind::Vertex) && k != static_cast<int>(Kind::Seqend))
+                held.emplace_back(kNames[k], heldKinds_[k]);
+        std::sort(held.begin(), held.end());
+        r.heldNote = HeldNote(held, s_.layer);
     } else {
         r.status = DxfReadStatus::Read;
         r.segmentLineCount = w_.LineCount();
@@ -605,6 +647,7 @@ bool Reader::collect() {
     Entity& e = e_;
     const bool kept = e.kind != Kind::Other;
     const bool lw = e.kind == Kind::LwPolyline;
+    const bool spline = e.kind == Kind::Spline;
     while (pair()) {
         if (code_ == 0) return true;
         if (code_ == 8) {
@@ -615,6 +658,26 @@ bool Reader::collect() {
             continue;
         }
         if (!kept) continue;
+        if (spline && (code_ == 10 || code_ == 20 || code_ == 30 || code_ == 40 || code_ == 41)) {
+            auto put = [&](std::vector<Value>& list, std::size_t& count) {
+                if (count == list.size()) list.emplace_back();
+                list[count++] = {std::string(value_), valueLine_, true};
+            };
+            if (code_ == 40) {
+                put(e.knots, e.knotCount);
+            } else if (code_ == 41) {
+                put(e.weights, e.weightCount);
+            } else if (code_ == 10) {
+                if (e.controlCount == e.controls.size()) e.controls.emplace_back();
+                Vertex& c = e.controls[e.controlCount++];
+                c.x = {std::string(value_), valueLine_, true};
+                c.y.present = c.bulge.present = false;
+            } else if (e.controlCount > 0) {
+                Value& target = code_ == 20 ? e.controls[e.controlCount - 1].y : e.controls[e.controlCount - 1].bulge;
+                if (!target.present) target = {std::string(value_), valueLine_, true};
+            }
+            continue;
+        }
         if (lw && (code_ == 10 || code_ == 20 || code_ == 42)) {
             if (code_ == 10) {
                 if (e.vertexCount == e.vertices.size()) e.vertices.emplace_back();
@@ -674,6 +737,7 @@ void Reader::handle() {
         case Kind::Circle: if (used_) doCircle(); break;
         case Kind::Ellipse: if (used_) doEllipse(); break;
         case Kind::Insert: doInsert(); break;
+        case Kind::Spline: if (used_) doSpline(); break;
         case Kind::Other: if (used_) ++passedOver_[e_.name]; break;
     }
 }
@@ -894,7 +958,10 @@ void Reader::doArc() {
     if (failed_ || !e_.v[S50].present || !e_.v[S51].present) return;
     if (!real(e_.v[S50], a) || !real(e_.v[S51], b)) return;
     if (depth_ > 0) {
-        if (unevenArc("ARC")) return;
+        if (!xf_.similar()) {
+            if (p == 3 || p == 50) placedEllipse(xc, yc, zc, r, a, b);
+            return;
+        }
         r *= static_cast<float>(xf_.scale());
         const long double turn = xf_.turnDegrees();
         if (xf_.mirrored()) {  // a mirror runs the arc the other way: from the image of b to that of a
@@ -918,7 +985,11 @@ void Reader::doCircle() {
     float xc, yc, zc, r;
     if (!centreAndRadius(xc, yc, zc, r)) return;
     if (depth_ > 0) {
-        if (unevenArc("CIRCLE")) return;
+        if (!xf_.similar()) {
+            const bool planar = !(e_.v[S210].present || e_.v[S220].present || e_.v[S230].present) || planeCode() == 3;
+            if (planar && !failed_) placedEllipse(xc, yc, zc, r, 0, 360);
+            return;
+        }
         r *= static_cast<float>(xf_.scale());
     }
     // A circle has no start angle: without an extrusion it lies in XY.
@@ -1048,6 +1119,148 @@ void Reader::doInsert() {
     valueLine_ = savedLine;
 }
 
+// A SPLINE (a NURBS curve: degree 71, control points 10/20/30, knots 40,
+// weights 41) is written as straight pieces, each within the connect
+// tolerance of the curve (in drawing units, so the scales are taken out): an
+// interval of the parameter is halved until the curve at its quarter points
+// lies that near the chord. A closed spline (70 bit 1) ends exactly on its
+// first point. One without control points (only fit points) is passed over.
+void Reader::doSpline() {
+    long long flags = 0, degree = 3;
+    if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
+    if (e_.v[S71].present && !integer(e_.v[S71], degree)) return;
+    const std::size_t n = e_.controlCount;
+    if (n < 2 || degree < 1 || degree > 25 || static_cast<std::size_t>(degree) >= n) {
+        ++passedOver_["SPLINE without control points"];
+        return;
+    }
+    const int p = static_cast<int>(degree);
+    std::vector<long double> cx(n), cy(n), cz(n), w(n, 1.0L), u;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Vertex& c = e_.controls[i];
+        float x, y, z = 0;
+        if (!c.y.present) return;
+        if (!real(c.x, x) || !real(c.y, y) || (c.bulge.present && !real(c.bulge, z))) return;
+        cx[i] = x;
+        cy[i] = y;
+        cz[i] = z;
+    }
+    if (e_.weightCount == n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            float f;
+            if (!real(e_.weights[i], f)) return;
+            if (f > 0) w[i] = f;
+        }
+    }
+    if (e_.knotCount == n + p + 1) {
+        for (std::size_t i = 0; i < e_.knotCount; ++i) {
+            float f;
+            if (!real(e_.knots[i], f)) return;
+            if (i > 0 && f < u.back()) return;  // not a knot vector
+            u.push_back(f);
+        }
+    } else {  // none or a wrong count: clamped and uniform
+        for (std::size_t i = 0; i < n + p + 1; ++i)
+            u.push_back(i <= static_cast<std::size_t>(p) ? 0.0L
+                        : i >= n ? static_cast<long double>(n - p)
+                                 : static_cast<long double>(i - p));
+    }
+    const long double t0 = u[p], t1 = u[n];
+    if (!(t1 > t0)) return;
+
+    // de Boor with weights: the point at t (homogeneous, then divided).
+    std::vector<long double> dx(p + 1), dy(p + 1), dz(p + 1), dw(p + 1);
+    auto at = [&](long double t, long double& x, long double& y, long double& z) {
+        std::size_t k = static_cast<std::size_t>(p);
+        while (k + 1 < n && u[k + 1] <= t) ++k;
+        for (int j = 0; j <= p; ++j) {
+            const std::size_t i = k - p + j;
+            dx[j] = cx[i] * w[i];
+            dy[j] = cy[i] * w[i];
+            dz[j] = cz[i] * w[i];
+            dw[j] = w[i];
+        }
+        for (int r = 1; r <= p; ++r)
+            for (int j = p; j >= r; --j) {
+                const std::size_t i = k - p + j;
+                const long double span = u[i + p - r + 1] - u[i];
+                const long double a = span > 0 ? (t - u[i]) / span : 0;
+                dx[j] = (1 - a) * dx[j - 1] + a * dx[j];
+                dy[j] = (1 - a) * dy[j - 1] + a * dy[j];
+                dz[j] = (1 - a) * dz[j - 1] + a * dz[j];
+                dw[j] = (1 - a) * dw[j - 1] + a * dw[j];
+            }
+        x = dx[p] / dw[p];
+        y = dy[p] / dw[p];
+        z = dz[p] / dw[p];
+    };
+    // The tolerance in drawing units: the program's is the connect tolerance.
+    long double scale = std::max(std::fabs(static_cast<long double>(s_.xScale)) / (s_.xDiameter ? 2 : 1),
+                                 std::fabs(static_cast<long double>(s_.yScale)));
+    if (depth_ > 0) scale *= std::max(std::hypot(xf_.m00, xf_.m10), std::hypot(xf_.m01, xf_.m11));
+    const long double tol = s_.fitTolerance / (scale > 0 ? scale : 1);
+    if (!(tol > 0)) return;
+
+    std::string a[3], b[3], first[3];
+    auto machine = [&](long double x, long double y, long double z, std::string (&out)[3]) {
+        place(x, y, z);
+        out[1] = coordinate((x - ucs_[0]) * s_.yScale);
+        out[0] = coordinate((y - ucs_[1]) * s_.xScale);
+        out[2] = includeZ_ ? coordinate((z - ucs_[2] + s_.zOffset) * s_.zScale) : "0.00";
+    };
+    long double x, y, z;
+    at(t0, x, y, z);
+    machine(x, y, z, first);
+    std::copy(first, first + 3, a);
+    // Intervals to write, as a stack (last pushed first out); a knot span is
+    // the largest piece that is one polynomial, so start from those.
+    std::vector<std::pair<long double, long double>> todo;
+    for (std::size_t k = n; k > static_cast<std::size_t>(p); --k)
+        if (u[k] > u[k - 1] && u[k - 1] >= t0 && u[k] <= t1) todo.emplace_back(u[k - 1], u[k]);
+    long double ax = x, ay = y;
+    long long pieces = 0;
+    constexpr long long kMostPieces = 1000000;
+    while (!todo.empty() && pieces < kMostPieces) {
+        const auto [lo, hi] = todo.back();
+        todo.pop_back();
+        long double bx, by, bz;
+        at(hi, bx, by, bz);
+        bool flat = hi - lo <= (t1 - t0) * 1e-9L;
+        if (!flat) {
+            flat = true;
+            const long double ex = bx - ax, ey = by - ay, len = std::hypot(ex, ey);
+            for (long double f : {0.25L, 0.5L, 0.75L}) {
+                long double qx, qy, qz;
+                at(lo + (hi - lo) * f, qx, qy, qz);
+                const long double d = len > 0 ? std::fabs((qx - ax) * ey - (qy - ay) * ex) / len
+                                               : std::hypot(qx - ax, qy - ay);
+                if (d > tol) {
+                    flat = false;
+                    break;
+                }
+            }
+        }
+        if (!flat) {
+            const long double mid = (lo + hi) / 2;
+            todo.emplace_back(mid, hi);
+            todo.emplace_back(lo, mid);
+            continue;
+        }
+        const bool last = todo.empty();
+        if (last && (flags & 1)) {
+            std::copy(first, first + 3, b);  // a closed spline ends on its start
+        } else {
+            machine(bx, by, bz, b);
+        }
+        w_.ADDLINE(a[0], a[1], a[2]);
+        w_.ADDLINE(b[0], b[1], b[2]);
+        ++pieces;
+        std::copy(b, b + 3, a);
+        ax = bx;
+        ay = by;
+    }
+}
+
 void Reader::replay(const std::vector<RawPair>& pairs) {
     const std::vector<RawPair>* savedReplay = replay_;
     const std::size_t savedPos = replayPos_;
@@ -1122,6 +1335,16 @@ FileStatus AddZtoDXF(const std::string& path, const std::string& target, std::ve
     return WriteFileAtomic(target, out);
 }
 
+std::string HeldNote(const std::vector<std::pair<std::string, long long>>& held, const std::string& layer) {
+    if (held.empty()) return "The drawing's ENTITIES section holds no entity.";
+    std::string note = "The drawing holds ";
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (i > 0) note += i + 1 == held.size() ? " and " : ", ";
+        note += std::to_string(held[i].second) + " " + held[i].first;
+    }
+    return note + (layer == "*" ? ", none of it usable." : ", none of it usable on layer \"" + layer + "\".");
+}
+
 std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>& passedOver,
                            const std::string& layer) {
     if (passedOver.empty()) return {};
@@ -1130,7 +1353,7 @@ std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>&
         if (i > 0) note += ", ";
         note += std::to_string(passedOver[i].second) + " " + passedOver[i].first;
     }
-    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID, TRACE and INSERT).";
+    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID, TRACE, INSERT and SPLINE).";
 }
 
 DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& settings,

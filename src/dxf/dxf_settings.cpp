@@ -50,6 +50,7 @@ DxfImportSettings ReadDxfImportSettings(const MachineSettings& s) {
     d.decimals = integerOr(s, "DpEdit", 3, 0, 18);
     d.layer = s.Text("EditLayer");
     d.machineUnits = s.Text("MachineUnits");
+    d.fitTolerance = realOr(s, "ConnectEdit", 0.005f);
     // More points than this only stall the import; a chord of an ellipse of
     // 100000 points is far below any machine's resolution.
     d.ellipsePoints = integerOr(s, "EllipseEdit", 360, 1, 100000);

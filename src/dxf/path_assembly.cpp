@@ -221,9 +221,7 @@ bool WithinTolerance(const LinePoint& a, const LinePoint& b, long double toleran
     return d <= tolerance;  // false for NaN
 }
 
-std::string TurnedRoundEndLine(std::string_view startLine, std::string_view endLine, const AxisCodes& codes) {
-    const SplitLine s = SplitWords(startLine, codes.letters);
-    const SplitLine e = SplitWords(endLine, codes.letters);
+std::string TurnedRoundEndLine(const SplitLine& s, const SplitLine& e, const AxisCodes& codes) {
     std::string g = e.G;
     const std::string& cw = codes.Code(LabelRow::ArcCw);
     const std::string& ccw = codes.Code(LabelRow::ArcCcw);
@@ -238,6 +236,10 @@ std::string TurnedRoundEndLine(std::string_view startLine, std::string_view endL
     appendCut(line, " ");
     for (const std::string* w : {&s.X, &s.Y, &s.Z, &e.I, &e.J, &e.K, &e.R}) appendCut(line, *w);
     return line;
+}
+
+std::string TurnedRoundEndLine(std::string_view startLine, std::string_view endLine, const AxisCodes& codes) {
+    return TurnedRoundEndLine(SplitWords(startLine, codes.letters), SplitWords(endLine, codes.letters), codes);
 }
 
 // ---- PathChain
@@ -270,6 +272,7 @@ void PathChain::setEnd(std::string_view line) {
 }
 
 void PathChain::copy(std::size_t i) {
+    points_.push_back({starts_[i], ends_[i]});
     out_.emplace_back(startLine(i));
     out_.emplace_back(endLine(i));
     setEnd(endLine(i));
@@ -279,7 +282,7 @@ void PathChain::copy(std::size_t i) {
 void PathChain::open(int row1, int row2, std::size_t i) {
     if (!paths_.empty()) paths_.back().end = out_.size();
     for (int row : {row1, row2, int(LabelRow::BeginBlock), int(LabelRow::LeadIn)}) frame(row);
-    paths_.push_back({out_.size(), 0});
+    paths_.push_back({out_.size(), 0, points_.size()});
     copy(i);
 }
 
@@ -295,11 +298,13 @@ void PathChain::Join(std::size_t i) {
     out_.push_back(std::move(start));
 
     if (JoinsAtStart(i)) {
+        points_.push_back({endPoint_, ends_[i]});
         out_.emplace_back(endLine(i));
         setEnd(endLine(i));
         endPoint_ = ends_[i];
         return;
     }
+    points_.push_back({endPoint_, starts_[i]});
     // Turned round: it now ends at its old start.
     std::string line = TurnedRoundEndLine(startLine(i), endLine(i), s_.codes);
     out_.push_back(line);
@@ -355,7 +360,8 @@ std::vector<std::string> ChainPieces(const std::vector<std::string>& segment,
         }
     }
     std::vector<std::string> out = chain.Finish();
-    if (settings.orientFor != KerfSide::None) OrientClosedPaths(out, chain.Paths(), settings, settings.orientFor);
+    if (settings.orientFor != KerfSide::None)
+        OrientClosedPaths(out, chain.Paths(), settings, settings.orientFor, &chain.Points());
     if (paths) *paths = chain.Paths();
     return out;
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "settings/label_table.h"
+#include "text/gcode_words.h"
 
 namespace tolva {
 
@@ -35,6 +36,8 @@ enum class KerfSide { None, Left };
 // start and end line).
 struct PathSpan {
     std::size_t begin = 0, end = 0;
+    // Index of the path's first piece in the chain's piece points.
+    std::size_t firstPiece = 0;
 };
 
 struct PathAssemblySettings {
@@ -61,6 +64,10 @@ PathAssemblySettings ReadPathAssemblySettings(const MachineSettings& settings, c
 // A line's point, as a 32-bit float per axis.
 struct LinePoint {
     float x = 0.0f, y = 0.0f, z = 0.0f;
+};
+// A piece's start and end point as chained (axes of the letters in force).
+struct PiecePoints {
+    LinePoint a, b;
 };
 LinePoint PointOf(std::string_view line, const PathAssemblySettings& settings);
 // |dX| + |dY| + |dZ| <= tolerance, in long double. False when any value is
@@ -90,6 +97,8 @@ std::vector<std::string> ChainPieces(const std::vector<std::string>& segment,
 // Arc Cw and Arc Ccw exchanged, then the start line's X Y Z words and the end
 // line's I J K R words (absolute centres hold for either direction).
 std::string TurnedRoundEndLine(std::string_view start, std::string_view end, const AxisCodes& codes);
+// The same from the two lines' words.
+std::string TurnedRoundEndLine(const SplitLine& start, const SplitLine& end, const AxisCodes& codes);
 
 // `CrunchLines`: each reference piece is written; the pieces after it whose
 // direction (XY, XZ and YZ angles) differs from the reference's by less than

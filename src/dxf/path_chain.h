@@ -43,6 +43,8 @@ public:
     std::vector<std::string> Finish();
     // Where each path's pieces lie in the lines Finish() returned.
     const std::vector<PathSpan>& Paths() const { return paths_; }
+    // The start and end point of every piece written, in order.
+    const std::vector<PiecePoints>& Points() const { return points_; }
 
 private:
     std::string_view startLine(std::size_t i) const;
@@ -62,6 +64,7 @@ private:
     SplitLine endWords_;     // its words
     LinePoint endPoint_;
     std::vector<PathSpan> paths_;
+    std::vector<PiecePoints> points_;
 };
 
 }  // namespace tolva

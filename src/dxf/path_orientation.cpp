@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 
 #include "text/gcode_words.h"
 #include "text/label_code.h"
@@ -23,6 +22,7 @@ struct Pt {
 struct Piece {
     Pt a, b, c;
     long double sweep = 0;  // 0 for a straight move
+    long double sinSweep = 0;
 };
 
 struct Box {
@@ -48,39 +48,66 @@ struct ClosedPath {
 // (open, an arc without I or J, a word missing or not finite).
 class PathReader {
 public:
-    PathReader(const AxisCodes& codes, long double tolerance)
-        : cw_(codes.Code(LabelRow::ArcCw)), ccw_(codes.Code(LabelRow::ArcCcw)), tolerance_(tolerance),
-          words_{codes.Code(LabelRow::XLetter), codes.Code(LabelRow::YLetter), codes.Code(LabelRow::ILetter),
-                 codes.Code(LabelRow::JLetter)} {}
+    PathReader(const PathAssemblySettings& s, const std::vector<PiecePoints>* points)
+        : cw_(s.codes.Code(LabelRow::ArcCw)), ccw_(s.codes.Code(LabelRow::ArcCcw)), tolerance_(s.connectTolerance),
+          words_{s.codes.Code(LabelRow::XLetter), s.codes.Code(LabelRow::YLetter), s.codes.Code(LabelRow::ILetter),
+                 s.codes.Code(LabelRow::JLetter)},
+          centre_{s.codes.Code(LabelRow::ILetter), s.codes.Code(LabelRow::JLetter)}, points_(points) {
+        // Which axis of the chained points carries the control's X and Y.
+        const Letters& l = s.codes.letters;
+        auto axis = [&](const std::string& letter) {
+            if (letter == l.X) return 0;
+            if (letter == l.Y) return 1;
+            if (letter == l.Z && s.includeZ) return 2;
+            return -1;
+        };
+        xAxis_ = axis(s.codes.Code(LabelRow::XLetter));
+        yAxis_ = axis(s.codes.Code(LabelRow::YLetter));
+        if (xAxis_ < 0 || yAxis_ < 0) points_ = nullptr;
+    }
 
     bool Read(const std::vector<std::string>& lines, const PathSpan& span, ClosedPath& out) const {
         out.pieces.clear();
         if (words_.Count() != 4) return false;  // an empty letter: nothing to judge by
-        for (std::size_t k = span.begin; k + 1 < span.end; k += 2) {
-            WordRead s[4], e[4];
-            words_.Read(lines[k], s);
-            words_.Read(lines[k + 1], e);
-            if (!s[0].found || !s[1].found || !e[0].found || !e[1].found) return false;
+        out.pieces.reserve((span.end - span.begin) / 2);
+        std::size_t piece = span.firstPiece;
+        for (std::size_t k = span.begin; k + 1 < span.end; k += 2, ++piece) {
             Piece p;
-            p.a = {s[0].value, s[1].value};
-            p.b = {e[0].value, e[1].value};
+            WordRead c[2];
+            if (points_ && piece < points_->size()) {
+                const PiecePoints& q = (*points_)[piece];
+                p.a = {axisValue(q.a, xAxis_), axisValue(q.a, yAxis_)};
+                p.b = {axisValue(q.b, xAxis_), axisValue(q.b, yAxis_)};
+                if (isArc(lines[k + 1])) centre_.Read(lines[k + 1], c);
+            } else {
+                WordRead s[4], e[4];
+                words_.Read(lines[k], s);
+                words_.Read(lines[k + 1], e);
+                if (!s[0].found || !s[1].found || !e[0].found || !e[1].found) return false;
+                p.a = {s[0].value, s[1].value};
+                p.b = {e[0].value, e[1].value};
+                c[0] = e[2];
+                c[1] = e[3];
+            }
             const bool ccw = HasCode(lines[k + 1], ccw_);
             const bool cw = !ccw && HasCode(lines[k + 1], cw_);
             if (ccw || cw) {
-                if (!e[2].found || !e[3].found) return false;  // an arc in another plane
-                p.c = {e[2].value, e[3].value};
-                const long double a0 = std::atan2(p.a.y - p.c.y, p.a.x - p.c.x);
-                const long double a1 = std::atan2(p.b.y - p.c.y, p.b.x - p.c.x);
-                long double d = a1 - a0;
+                if (!c[0].found || !c[1].found) return false;  // an arc in another plane
+                p.c = {c[0].value, c[1].value};
+                // The angle from start to end about the centre, taken the
+                // arc's way round; a start on its end is a whole turn.
+                const long double ux = p.a.x - p.c.x, uy = p.a.y - p.c.y, vx = p.b.x - p.c.x, vy = p.b.y - p.c.y;
+                const long double cross = ux * vy - uy * vx;
+                long double d = std::atan2(cross, ux * vx + uy * vy);
                 const bool full = p.a.x == p.b.x && p.a.y == p.b.y;
                 if (ccw) {
-                    while (d <= 0) d += kTwoPi;
-                    if (full) d = kTwoPi;
+                    if (d <= 0 || full) d += kTwoPi;
                 } else {
-                    while (d >= 0) d -= kTwoPi;
-                    if (full) d = -kTwoPi;
+                    if (d >= 0 || full) d -= kTwoPi;
                 }
                 p.sweep = d;
+                const long double norms = std::sqrt((ux * ux + uy * uy) * (vx * vx + vy * vy));
+                p.sinSweep = full || norms == 0 ? 0 : cross / norms;
             }
             for (const Pt* q : {&p.a, &p.b, &p.c})
                 if (!std::isfinite(q->x) || !std::isfinite(q->y)) return false;
@@ -103,7 +130,7 @@ public:
             if (p.sweep != 0) {
                 // The region between chord and arc: r^2/2 (t - sin t), signed with the sweep.
                 const long double r2 = (p.a.x - p.c.x) * (p.a.x - p.c.x) + (p.a.y - p.c.y) * (p.a.y - p.c.y);
-                out.area += r2 / 2 * (p.sweep - std::sin(p.sweep));
+                out.area += r2 / 2 * (p.sweep - p.sinSweep);
                 const long double r = std::sqrt(r2);
                 out.box.add({p.c.x - r, p.c.y - r});
                 out.box.add({p.c.x + r, p.c.y + r});
@@ -114,10 +141,16 @@ public:
     }
 
 private:
+    static long double axisValue(const LinePoint& p, int axis) { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; }
+    bool isArc(std::string_view line) const { return HasCode(line, ccw_) || HasCode(line, cw_); }
+
     const std::string& cw_;
     const std::string& ccw_;
     long double tolerance_;
-    WordReader words_;
+    WordReader words_;   // X Y I J
+    WordReader centre_;  // I J
+    const std::vector<PiecePoints>* points_;
+    int xAxis_ = 0, yAxis_ = 1;
 };
 
 // Crossings of the ray from q towards +X with the straight move u -> v, by the
@@ -205,8 +238,9 @@ public:
                 continue;
             }
             for (std::int64_t cx = cx0; cx <= cx1; ++cx)
-                for (std::int64_t cy = cy0; cy <= cy1; ++cy) cells_[key(cx, cy)].push_back(i);
+                for (std::int64_t cy = cy0; cy <= cy1; ++cy) cells_.push_back({key(cx, cy), i});
         }
+        std::sort(cells_.begin(), cells_.end());
     }
 
     // How many paths other than `self` hold q.
@@ -214,10 +248,10 @@ public:
         int depth = 0;
         for (std::size_t i : large_)
             if (i != self && contains(paths_[i], q)) ++depth;
-        const auto it = cells_.find(key(cellOf(q.x, x0_), cellOf(q.y, y0_)));
-        if (it != cells_.end())
-            for (std::size_t i : it->second)
-                if (i != self && contains(paths_[i], q)) ++depth;
+        const std::uint64_t k = key(cellOf(q.x, x0_), cellOf(q.y, y0_));
+        auto it = std::lower_bound(cells_.begin(), cells_.end(), std::pair<std::uint64_t, std::size_t>{k, 0});
+        for (; it != cells_.end() && it->first == k; ++it)
+            if (it->second != self && contains(paths_[it->second], q)) ++depth;
         return depth;
     }
 
@@ -232,25 +266,24 @@ private:
 
     const std::vector<ClosedPath>& paths_;
     long double cell_ = 1, x0_ = 0, y0_ = 0;
-    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+    std::vector<std::pair<std::uint64_t, std::size_t>> cells_;  // (cell, path), sorted
     std::vector<std::size_t> large_;
 };
 
-void reverse(std::vector<std::string>& lines, const PathSpan& span, const AxisCodes& codes) {
-    std::vector<std::string> out;
-    out.reserve(span.end - span.begin);
+void reverse(std::vector<std::string>& lines, const PathSpan& span, const AxisCodes& codes, SplitLine& s,
+             SplitLine& e, std::vector<std::string>& out) {
+    out.clear();
     const std::string& lineCode = codes.Code(LabelRow::Line);
     for (std::size_t k = span.end; k >= span.begin + 2; k -= 2) {
-        const std::string& start = lines[k - 2];
-        const std::string& end = lines[k - 1];
+        SplitWords(lines[k - 2], codes.letters, s);
+        SplitWords(lines[k - 1], codes.letters, e);
         // The reversed piece starts where it ended, as a straight line to
         // that point, which is where the piece before it now stops.
-        const SplitLine e = SplitWords(end, codes.letters);
-        std::string s = lineCode + " ";
-        for (const std::string* w : {&e.X, &e.Y, &e.Z}) s += *w;
-        if (s.size() > kMaxLine) s.resize(kMaxLine);
-        out.push_back(std::move(s));
-        out.push_back(TurnedRoundEndLine(start, end, codes));
+        std::string start = lineCode + " ";
+        for (const std::string* w : {&e.X, &e.Y, &e.Z}) start += *w;
+        if (start.size() > kMaxLine) start.resize(kMaxLine);
+        out.push_back(std::move(start));
+        out.push_back(TurnedRoundEndLine(s, e, codes));
     }
     std::move(out.begin(), out.end(), lines.begin() + static_cast<std::ptrdiff_t>(span.begin));
 }
@@ -267,9 +300,10 @@ KerfSide KerfSideOf(const AxisCodes& codes) {
 }
 
 std::size_t OrientClosedPaths(std::vector<std::string>& lines, const std::vector<PathSpan>& paths,
-                              const PathAssemblySettings& settings, KerfSide side) {
+                              const PathAssemblySettings& settings, KerfSide side,
+                              const std::vector<PiecePoints>* points) {
     if (side == KerfSide::None) return 0;
-    PathReader reader(settings.codes, settings.connectTolerance);
+    PathReader reader(settings, points);
     std::vector<ClosedPath> closed;
     ClosedPath scratch;
     for (const PathSpan& span : paths) {
@@ -278,13 +312,15 @@ std::size_t OrientClosedPaths(std::vector<std::string>& lines, const std::vector
     }
     const BoxGrid grid(closed);
     std::size_t reversed = 0;
+    SplitLine s, e;
+    std::vector<std::string> scratchLines;
     for (std::size_t i = 0; i < closed.size(); ++i) {
         const bool hole = grid.Depth(closed[i].probe, i) % 2 == 1;
         // Left compensation: outlines clockwise (negative area), holes
         // counter-clockwise.
         const bool wantCcw = hole;
         if ((closed[i].area > 0) != wantCcw) {
-            reverse(lines, *closed[i].span, settings.codes);
+            reverse(lines, *closed[i].span, settings.codes, s, e, scratchLines);
             ++reversed;
         }
     }

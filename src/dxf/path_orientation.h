@@ -38,8 +38,10 @@ KerfSide KerfSideOf(const AxisCodes& codes);
 
 // Turns the closed paths of `lines` (the output of ChainPieces, whose spans
 // are `paths`) for `side`; nothing for KerfSide::None. Returns the number of
-// paths reversed.
+// paths reversed. `points`, when given, are the pieces' points as chained
+// (PathChain::Points), which spares reading them again from the lines.
 std::size_t OrientClosedPaths(std::vector<std::string>& lines, const std::vector<PathSpan>& paths,
-                              const PathAssemblySettings& settings, KerfSide side);
+                              const PathAssemblySettings& settings, KerfSide side,
+                              const std::vector<PiecePoints>* points = nullptr);
 
 }  // namespace tolva

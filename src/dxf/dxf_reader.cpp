@@ -1067,11 +1067,19 @@ void Reader::doInsert() {
         out = fallback;
         return !e_.v[slot].present || real(e_.v[slot], out);
     };
-    float ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr;
+    float ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr, ex, ey, ez;
     if (!get(S10, 0, ix) || !get(S20, 0, iy) || !get(S30, 0, iz) || !get(S41, 1, sx) || !get(S42, 1, sy) ||
         !get(S43, 1, sz) || !get(S50, 0, rot) || !get(S44, 0, cs) || !get(S45, 0, rs) || !get(S70, 1, fc) ||
-        !get(S71, 1, fr))
+        !get(S71, 1, fr) || !get(S210, 0, ex) || !get(S220, 0, ey) || !get(S230, 1, ez))
         return;
+    // The placement is in the INSERT's object coordinates: with the
+    // extrusion (0, 0, -1) their X runs along the drawing's -X (the
+    // arbitrary-axis rule); an extrusion out of the plane is not placed.
+    if (std::fabs(ex) > 1e-6f || std::fabs(ey) > 1e-6f) {
+        if (used_) ++passedOver_["INSERT out of the drawing's plane"];
+        return;
+    }
+    const long double ocsX = ez < 0 ? -1.0L : 1.0L;
     // A grid this large is a damaged file, not a drawing.
     const long long cols = std::clamp<long long>(static_cast<long long>(fc), 1, 10000);
     const long long rows = std::clamp<long long>(static_cast<long long>(fr), 1, 10000);
@@ -1104,6 +1112,9 @@ void Reader::doInsert() {
             local.ty = iy + sn * ox + c * oy - (local.m10 * block.base[0] + local.m11 * block.base[1]);
             local.sz = sz;
             local.tz = iz - sz * static_cast<long double>(block.base[2]);
+            local.m00 *= ocsX;
+            local.m01 *= ocsX;
+            local.tx *= ocsX;
             xf_ = depth_ > 1 ? outer.then(local) : local;
             replay(block.pairs);
         }

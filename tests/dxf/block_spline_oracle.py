@@ -3,7 +3,7 @@
 
 ezdxf writes a drawing of INSERTs of blocks holding LINEs, ARCs, CIRCLEs, a
 bulged LWPOLYLINE, an ELLIPSE and a SPLINE: placed plainly, scaled (also unequally, its
-arcs then ellipses), rotated, mirrored (negative X scale), as a grid of columns and rows, and a block that
+arcs then ellipses), rotated, mirrored (negative X scale, or the extrusion (0, 0, -1)), as a grid of columns and rows, and a block that
 inserts another (nested, each level turned and scaled); and of SPLINEs: open
 and closed, degree 2 and 3, rational, with and without fit points beside
 their control points. The tolerance is the machine's connect tolerance
@@ -58,6 +58,7 @@ def drawing(target):
     msp.add_blockref("ROUNDS", (220, 60), dxfattribs={"xscale": 2, "yscale": 0.5, "rotation": 25})
     msp.add_blockref("PART", (100, 0), dxfattribs={"rotation": 30})
     msp.add_blockref("PART", (160, 0), dxfattribs={"xscale": -1, "rotation": 10})
+    msp.add_blockref("PART", (-60, 20), dxfattribs={"rotation": 35, "extrusion": (0, 0, -1)})
     grid = msp.add_blockref("PART", (0, 60), dxfattribs={"rotation": 20})
     grid.grid(size=(2, 3), spacing=(30, 40))  # 2 rows, 3 columns
     msp.add_blockref("GROUP", (120, 80), dxfattribs={"rotation": -40, "xscale": 2, "yscale": 2})

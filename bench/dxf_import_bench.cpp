@@ -68,6 +68,10 @@ void BM_ImportDxf(benchmark::State& state) {
     settings.SetText("EditLayer", "0");
     settings.SetText("DpEdit", "4");
     settings.SetText("ConnectEdit", "0.005");
+    // Row 5 differs from row 4, so closed paths are oriented for left
+    // compensation unless the second argument keeps the drawn direction.
+    settings.SetCell(1, 5, "G42");
+    settings.SetFlag("KeepDrawnDirection", state.range(1) != 0);
     std::size_t lines = 0;
     for (auto _ : state) {
         tolva::DxfImportResult r = tolva::ImportDxf(path, settings);
@@ -77,7 +81,9 @@ void BM_ImportDxf(benchmark::State& state) {
     state.counters["program_lines"] = static_cast<double>(lines);
     std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_ImportDxf)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+// Side by side: {pieces, keep drawn direction}: 1 as before orientation, 0
+// with closed paths oriented.
+BENCHMARK(BM_ImportDxf)->Args({100000, 1})->Args({100000, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
 
 }  // namespace
 

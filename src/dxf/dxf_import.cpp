@@ -30,6 +30,9 @@ DxfImportResult ImportDxf(const std::string& path, MachineSettings& settings, Ho
     if (read.status == DxfReadStatus::NoUsableData) {
         out.kind = DxfImportResult::NoUsableData;
         out.message = read.message;
+        out.note = read.heldNote;
+        out.layers.push_back(out.note);
+        if (host && !out.note.empty()) host->Status(out.note);
         return out;
     }
     if (read.status != DxfReadStatus::Read) {
@@ -75,7 +78,9 @@ DxfImportResult ImportDxf(const std::string& path, MachineSettings& settings, Ho
     out.lines = SplitLines(bytes);
     out.kind = DxfImportResult::Program;
     DeletePassFiles(folder);
-    out.note = PassedOverNote(read.passedOver, dxf.layer);
+    out.note = read.unitsNote;
+    if (const std::string passed = PassedOverNote(read.passedOver, dxf.layer); !passed.empty())
+        out.note += (out.note.empty() ? "" : " ") + passed;
     if (host && !out.note.empty()) host->Status(out.note);
     return out;
 }

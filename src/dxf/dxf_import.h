@@ -23,8 +23,11 @@ struct DxfImportResult {
     std::string message;
     std::vector<std::string> lines;
     std::vector<std::string> layers;  // the layer list to show
-    // After a program: which kinds of entity of the layer were passed over
-    // (PassedOverNote), or empty. ImportDxf has shown it with Host::Status.
+    // After a program: what the drawing's units did (DxfReadResult::unitsNote)
+    // and which kinds of entity of the layer were passed over
+    // (PassedOverNote), in one line, or empty. After NoUsableData: what the
+    // drawing held (HeldNote), also the layer list's last line. ImportDxf has
+    // shown it with Host::Status.
     std::string note;
     // DXF plane and Z factors in force, for the DXF export.
     float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f, zOffset = 0.0f;

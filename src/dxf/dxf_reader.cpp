@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <unordered_map>
 
 #include "base/folders.h"
 #include "base/host.h"
@@ -22,7 +23,8 @@ namespace {
 constexpr std::size_t kLongestLine = 65536;
 constexpr long double kTwoPi = 6.283185307179586476925286766559L;
 
-enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse };
+enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse, Insert, Spline };
+constexpr int kKinds = static_cast<int>(Kind::Spline) + 1;
 
 Kind kindOf(std::string_view name) {
     switch (name.size()) {
@@ -33,6 +35,8 @@ Kind kindOf(std::string_view name) {
             if (name == "CIRCLE") return Kind::Circle;
             if (name == "VERTEX") return Kind::Vertex;
             if (name == "SEQEND") return Kind::Seqend;
+            if (name == "INSERT") return Kind::Insert;
+            if (name == "SPLINE") return Kind::Spline;
             break;
         case 7: if (name == "ELLIPSE") return Kind::Ellipse; break;
         case 8: if (name == "POLYLINE") return Kind::Polyline; break;
@@ -43,16 +47,18 @@ Kind kindOf(std::string_view name) {
 }
 
 // The group codes an entity is read from, each kept in its own slot.
-enum Slot { S10, S20, S30, S11, S21, S31, S12, S22, S32, S13, S23, S33,
-            S40, S41, S42, S50, S51, S70, S90, S210, S220, S230, kSlots };
+enum Slot { S2, S10, S20, S30, S11, S21, S31, S12, S22, S32, S13, S23, S33,
+            S40, S41, S42, S43, S44, S45, S50, S51, S70, S71, S90, S210, S220, S230, kSlots };
 
 int slotOf(int code) {
     switch (code) {
+        case 2: return S2;
         case 10: return S10; case 20: return S20; case 30: return S30;
         case 11: return S11; case 21: return S21; case 31: return S31;
         case 12: return S12; case 22: return S22; case 32: return S32;
         case 13: return S13; case 23: return S23; case 33: return S33;
         case 40: return S40; case 41: return S41; case 42: return S42;
+        case 43: return S43; case 44: return S44; case 45: return S45; case 71: return S71;
         case 50: return S50; case 51: return S51;
         case 70: return S70; case 90: return S90;
         case 210: return S210; case 220: return S220; case 230: return S230;
@@ -65,6 +71,51 @@ struct Value {
     std::string text;
     long long line = 0;
     bool present = false;
+};
+
+// A pair of a block's definition, kept as written until an INSERT replays it.
+struct RawPair {
+    int code;
+    std::string value;
+    long long line;
+};
+
+struct Block {
+    float base[3] = {0, 0, 0};
+    std::vector<RawPair> pairs;  // its entities, from the first code 0 on
+};
+
+// Block coordinates to the drawing's: p' = m p + t in the plane, z' = sz z + tz.
+struct Placement {
+    long double m00 = 1, m01 = 0, m10 = 0, m11 = 1, tx = 0, ty = 0, sz = 1, tz = 0;
+    void apply(long double& x, long double& y) const {
+        const long double nx = m00 * x + m01 * y + tx;
+        y = m10 * x + m11 * y + ty;
+        x = nx;
+    }
+    long double det() const { return m00 * m11 - m01 * m10; }
+    bool mirrored() const { return det() < 0; }
+    // Same scale in every direction (a circle stays a circle).
+    bool similar() const {
+        const long double a = m00 * m00 + m10 * m10, b = m01 * m01 + m11 * m11, c = m00 * m01 + m10 * m11;
+        return std::fabs(a - b) <= 1e-9L * (a + b) && std::fabs(c) <= 1e-9L * (a + b);
+    }
+    long double scale() const { return std::sqrt(std::fabs(det())); }
+    // The direction of the block's X axis in the drawing, degrees.
+    long double turnDegrees() const { return std::atan2(m10, m00) * 180.0L / 3.14159265358979323846L; }
+    // this after `inner` (inner first).
+    Placement then(const Placement& inner) const {
+        Placement r;
+        r.m00 = m00 * inner.m00 + m01 * inner.m10;
+        r.m01 = m00 * inner.m01 + m01 * inner.m11;
+        r.m10 = m10 * inner.m00 + m11 * inner.m10;
+        r.m11 = m10 * inner.m01 + m11 * inner.m11;
+        r.tx = m00 * inner.tx + m01 * inner.ty + tx;
+        r.ty = m10 * inner.tx + m11 * inner.ty + ty;
+        r.sz = sz * inner.sz;
+        r.tz = sz * inner.tz + tz;
+        return r;
+    }
 };
 
 // A lightweight polyline's vertex: its 10 and 20, and the 42 after it.
@@ -81,12 +132,18 @@ struct Entity {
     Value v[kSlots];
     std::vector<Vertex> vertices;  // reused; the first `vertexCount` are this entity's
     std::size_t vertexCount = 0;
+    // A SPLINE's control points (10, 20, 30: x, y, bulge as z), knots (40)
+    // and weights (41), each list reused like `vertices`.
+    std::vector<Vertex> controls;
+    std::size_t controlCount = 0;
+    std::vector<Value> knots, weights;
+    std::size_t knotCount = 0, weightCount = 0;
 
     void reset(Kind k) {
         kind = k;
         layer.present = false;
         for (Value& x : v) x.present = false;
-        vertexCount = 0;
+        vertexCount = controlCount = knotCount = weightCount = 0;
     }
 };
 
@@ -148,7 +205,7 @@ bool readValue(std::string_view text, float& out) {
 class Reader {
 public:
     Reader(const DxfImportSettings& s, DxfLineSource& src, Host* host, const std::vector<long long>* added)
-        : s_(s), src_(src), w_(s), host_(host), added_(added), includeZ_(s.includeZ),
+        : s_(s), src_(src), w_(s_), host_(host), added_(added), includeZ_(s.includeZ),
           layers_(LayerListHead()) {
         allLayers_ = s_.layer == "*";
         // Before any layer line the layer is "*" when every layer is read.
@@ -198,10 +255,13 @@ private:
     // ---- Entities.
     bool collect();
     void handle();
-    void readLayerName(bool listIt);
+    void readLayerName(const std::string& name, bool listIt);
     bool point(Slot x, Slot y, Slot z, std::string (&out)[3]);
     void GETUCSORG();
     bool findEntities();
+    // Header variables met on the way to the entities ($INSUNITS).
+    void headerPair();
+    void applyUnits();
     int planeCode();
     bool seenFromBelow();
     void arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge);
@@ -216,10 +276,48 @@ private:
     void doArc();
     void doCircle();
     void doEllipse();
+    void doInsert();
+    void doSpline();
+
+    // Blocks: definitions collected from the BLOCKS section, replayed by
+    // INSERT through the entity handlers with a placement.
+    void blockPair();
+    void replay(const std::vector<RawPair>& pairs);
+    // The drawing coordinates of a block's point (the identity outside one).
+    void place(long double& x, long double& y, long double& z) const {
+        if (depth_ == 0) return;
+        xf_.apply(x, y);
+        z = xf_.sz * z + xf_.tz;
+    }
+    // A bulge as drawn in the drawing: a mirroring placement turns it.
+    float bulgeSign() const { return depth_ > 0 && xf_.mirrored() ? -1.0f : 1.0f; }
+    // An arc or circle of a block placed with unequal scales is an ellipse
+    // in the drawing: written as one (centre in machine coordinates, radius
+    // and angles, degrees counter-clockwise, in the block's).
+    void placedEllipse(float xc, float yc, float zc, float r, float a, float b) {
+        long double jx = r, jy = 0, nx = 0, ny = r;
+        const Placement m = {xf_.m00, xf_.m01, xf_.m10, xf_.m11, 0, 0, 1, 0};
+        m.apply(jx, jy);
+        m.apply(nx, ny);
+        constexpr long double kRad = 3.14159265358979323846L / 180.0L;
+        long double s = a * kRad, e = b * kRad;
+        while (e <= s) e += 2 * 3.14159265358979323846L;
+        w_.EllipseIJ(xc, yc, zc, s, e, jy * static_cast<long double>(s_.xScale),
+                     jx * static_cast<long double>(s_.yScale), ny * static_cast<long double>(s_.xScale),
+                     nx * static_cast<long double>(s_.yScale));
+    }
+    // Bulges under a placement that is not a similarity are elliptic arcs;
+    // they are passed over and named.
+    bool unevenArc(const char* kind) {
+        if (depth_ == 0 || xf_.similar()) return false;
+        ++passedOver_[std::string(kind) + " in a block scaled unevenly"];
+        return true;
+    }
 
     std::string coordinate(long double v) const { return CoordinateText(static_cast<float>(v), s_.decimals); }
 
-    const DxfImportSettings& s_;
+    // A copy: the drawing's units may change its scales (applyUnits).
+    DxfImportSettings s_;
     DxfLineSource& src_;
     SegmentWriter w_;
     Host* host_;
@@ -238,6 +336,10 @@ private:
     std::string layer_;     // the current layer ("*" when every layer is read)
     bool used_ = false;     // the current layer is the one to read
     std::map<std::string, long long> passedOver_;
+    // Every entity of the ENTITIES section, on any layer, by kind: what the
+    // drawing held, told when nothing of it could be used.
+    long long heldKinds_[kKinds] = {};
+    std::map<std::string, long long> heldOthers_;
 
     // An old-style polyline runs over several entities: POLYLINE, VERTEX...,
     // SEQEND.
@@ -253,6 +355,21 @@ private:
     std::string prev_[3], first_[3];
 
     float ucs_[3] = {0, 0, 0};
+
+    std::unordered_map<std::string, Block> blocks_;
+    Block pending_;
+    std::string pendingName_;
+    bool inBlock_ = false, blockHeader_ = false;
+    const std::vector<RawPair>* replay_ = nullptr;  // the block being replayed, or null
+    std::size_t replayPos_ = 0;
+    int depth_ = 0;             // INSERTs being expanded, nested
+    Placement xf_;              // of the innermost one
+    std::string insertLayer_;   // its layer, which entities on layer "0" take
+    std::string lastLayer_ = "0";  // the current layer's own name (also when reading "*")
+
+    bool inUnits_ = false;   // the pairs of $INSUNITS are being read
+    long long insUnits_ = -1;  // $INSUNITS, -1 when the drawing has none
+    std::string unitsNote_;
 };
 
 long long Reader::drawingLine(long long n) const {
@@ -286,6 +403,14 @@ bool Reader::rawPair(bool& nineBlanksSeven) {
 }
 
 bool Reader::pair() {
+    if (replay_) {
+        if (replayPos_ >= replay_->size()) return false;
+        const RawPair& p = (*replay_)[replayPos_++];
+        code_ = p.code;
+        value_ = p.value;
+        valueLine_ = p.line;
+        return true;
+    }
     bool discard = false;
     for (;;) {
         bool seven;
@@ -329,15 +454,17 @@ DxfReadResult Reader::Run() {
     w_.UcsY = ucs_[1];
     w_.UcsZ = ucs_[2];
     DxfReadResult r;
-    r.xScale = s_.xScale;
-    r.yScale = s_.yScale;
-    r.zScale = s_.zScale;
-    r.zOffset = s_.zOffset;
     r.UcsX = ucs_[0];
     r.UcsY = ucs_[1];
     r.UcsZ = ucs_[2];
 
     const bool entities = !failed_ && findEntities();
+    if (entities) applyUnits();
+    r.xScale = s_.xScale;
+    r.yScale = s_.yScale;
+    r.zScale = s_.zScale;
+    r.zOffset = s_.zOffset;
+    r.unitsNote = unitsNote_;
     if (entities) {
         // Pairs before the first code 0 belong to no entity.
         bool more = pair();
@@ -347,7 +474,12 @@ DxfReadResult Reader::Run() {
             // section, and everything after it is passed over.
             if (value_ == "ENDSEC" || value_ == "EOF") break;
             e_.reset(kindOf(value_));
-            if (e_.kind == Kind::Other) e_.name.assign(value_);
+            if (e_.kind == Kind::Other) {
+                e_.name.assign(value_);
+                ++heldOthers_[e_.name];
+            } else {
+                ++heldKinds_[static_cast<int>(e_.kind)];
+            }
             more = collect();
             if (failed_) break;
             handle();
@@ -367,6 +499,15 @@ DxfReadResult Reader::Run() {
     } else if (w_.NothingWritten) {
         r.status = DxfReadStatus::NoUsableData;
         r.message = kNoUsableData;
+        static constexpr const char* kNames[kKinds] = {"", "LINE", "POLYLINE", "VERTEX", "SEQEND", "LWPOLYLINE",
+                                                       "TRACE or SOLID", "ARC", "CIRCLE", "ELLIPSE", "INSERT",
+                                                       "SPLINE"};
+        std::vector<std::pair<std::string, long long>> held(heldOthers_.begin(), heldOthers_.end());
+        for (int k = 1; k < kKinds; ++k)
+            if (heldKinds_[k] > 0 && k != static_cast<int>(Kind::Vertex) && k != static_cast<int>(Kind::Seqend))
+                held.emplace_back(kNames[k], heldKinds_[k]);
+        std::sort(held.begin(), held.end());
+        r.heldNote = HeldNote(held, s_.layer);
     } else {
         r.status = DxfReadStatus::Read;
         r.segmentLineCount = w_.LineCount();
@@ -376,12 +517,90 @@ DxfReadResult Reader::Run() {
 }
 
 bool Reader::findEntities() {
-    bool section = false;
+    bool section = false, blocks = false;
     while (pair()) {
-        if (section && code_ == 2 && value_ == "ENTITIES") return true;
+        if (section && code_ == 2) {
+            if (value_ == "ENTITIES") return true;
+            blocks = value_ == "BLOCKS";
+        }
         section = code_ == 0 && value_ == "SECTION";
+        if (blocks)
+            blockPair();
+        else
+            headerPair();
     }
     return false;
+}
+
+// A BLOCK's own pairs give its name (2) and base point (10, 20, 30); the
+// entities up to ENDBLK are kept as pairs. A later definition of a name
+// replaces an earlier one.
+void Reader::blockPair() {
+    if (code_ == 0) {
+        if (value_ == "BLOCK") {
+            inBlock_ = blockHeader_ = true;
+            pending_ = Block{};
+            pendingName_.clear();
+            return;
+        }
+        if (value_ == "ENDBLK" || value_ == "ENDSEC") {
+            if (inBlock_ && !pendingName_.empty()) blocks_[pendingName_] = std::move(pending_);
+            inBlock_ = blockHeader_ = false;
+            return;
+        }
+        blockHeader_ = false;
+    }
+    if (!inBlock_) return;
+    if (blockHeader_) {
+        if (code_ == 2) pendingName_.assign(value_);
+        const int axis = code_ == 10 ? 0 : code_ == 20 ? 1 : code_ == 30 ? 2 : -1;
+        if (axis >= 0) {
+            Value v{std::string(value_), valueLine_, true};
+            real(v, pending_.base[axis]);
+        }
+        return;
+    }
+    pending_.pairs.push_back({code_, std::string(value_), valueLine_});
+}
+
+void Reader::headerPair() {
+    if (code_ == 9) {
+        inUnits_ = value_ == "$INSUNITS";
+    } else if (inUnits_ && code_ == 70) {
+        inUnits_ = false;
+        Value v{std::string(value_), valueLine_, true};
+        long long units;
+        if (integer(v, units)) insUnits_ = units;
+    } else if (code_ == 0) {
+        inUnits_ = false;
+    }
+}
+
+// $INSUNITS 1 is inches, 4 millimetres; with "Machine Units" naming the
+// other unit and scales of 1 (the lathe's X: 2, a diameter) the drawing is
+// converted by scaling every length. Lengths the machine file gives (the
+// lead-in, the Z offset) stay in the machine's unit.
+void Reader::applyUnits() {
+    const std::string& machine = s_.machineUnits;
+    const bool wantMm = machine == "mm", wantInch = machine == "inch";
+    if (!(wantMm || wantInch) || (insUnits_ != 1 && insUnits_ != 4)) return;
+    const bool drawnInch = insUnits_ == 1;
+    if (drawnInch == wantInch) return;
+    const char* from = drawnInch ? "inches" : "mm";
+    const char* to = drawnInch ? "mm" : "inches";
+    const float unitX = s_.xDiameter ? 2.0f : 1.0f;
+    if (std::fabs(s_.xScale) != unitX || std::fabs(s_.yScale) != 1.0f) {
+        unitsNote_ = std::string("The drawing is in ") + from + " and the machine in " + to +
+                     ": not converted, as the X and Y scales are set (the scales give the program's units).";
+        return;
+    }
+    const float f = drawnInch ? 25.4f : 1.0f / 25.4f;
+    s_.xScale *= f;
+    s_.yScale *= f;
+    s_.zScale *= f;
+    s_.zOffset /= f;
+    s_.leadIn /= f;
+    unitsNote_ = std::string("The drawing is in ") + from + ": converted to " + to + (drawnInch ? " (x 25.4)." : " (/ 25.4).");
 }
 
 // $UCSORG in the header moves the drawing's origin. Without it the file is
@@ -398,7 +617,10 @@ void Reader::GETUCSORG() {
     }
     src_.Rewind();
     bool found = false;
-    while (!found && pair()) found = code_ == 9 && value_ == "$UCSORG";
+    while (!found && pair()) {
+        found = code_ == 9 && value_ == "$UCSORG";
+        if (!found) headerPair();
+    }
     if (!found) {
         if (failed_) return;
         src_.Rewind();
@@ -406,6 +628,7 @@ void Reader::GETUCSORG() {
         return;
     }
     // The variable's pairs run to the next variable or the section's end.
+    inUnits_ = false;
     while (pair() && code_ != 9 && code_ != 0) {
         const int axis = code_ == 10 ? 0 : code_ == 20 ? 1 : code_ == 30 ? 2 : -1;
         if (axis < 0) continue;
@@ -416,6 +639,9 @@ void Reader::GETUCSORG() {
         src_.Rewind();
         stop_ = false;
         ucs_[0] = ucs_[1] = ucs_[2] = 0;
+        insUnits_ = -1;
+    } else if (!failed_) {
+        headerPair();  // the pair that ended the variable may start the next
     }
 }
 
@@ -426,6 +652,7 @@ bool Reader::collect() {
     Entity& e = e_;
     const bool kept = e.kind != Kind::Other;
     const bool lw = e.kind == Kind::LwPolyline;
+    const bool spline = e.kind == Kind::Spline;
     while (pair()) {
         if (code_ == 0) return true;
         if (code_ == 8) {
@@ -436,6 +663,26 @@ bool Reader::collect() {
             continue;
         }
         if (!kept) continue;
+        if (spline && (code_ == 10 || code_ == 20 || code_ == 30 || code_ == 40 || code_ == 41)) {
+            auto put = [&](std::vector<Value>& list, std::size_t& count) {
+                if (count == list.size()) list.emplace_back();
+                list[count++] = {std::string(value_), valueLine_, true};
+            };
+            if (code_ == 40) {
+                put(e.knots, e.knotCount);
+            } else if (code_ == 41) {
+                put(e.weights, e.weightCount);
+            } else if (code_ == 10) {
+                if (e.controlCount == e.controls.size()) e.controls.emplace_back();
+                Vertex& c = e.controls[e.controlCount++];
+                c.x = {std::string(value_), valueLine_, true};
+                c.y.present = c.bulge.present = false;
+            } else if (e.controlCount > 0) {
+                Value& target = code_ == 20 ? e.controls[e.controlCount - 1].y : e.controls[e.controlCount - 1].bulge;
+                if (!target.present) target = {std::string(value_), valueLine_, true};
+            }
+            continue;
+        }
         if (lw && (code_ == 10 || code_ == 20 || code_ == 42)) {
             if (code_ == 10) {
                 if (e.vertexCount == e.vertices.size()) e.vertices.emplace_back();
@@ -469,10 +716,15 @@ void Reader::handle() {
     const Kind k = e_.kind;
     // Any entity but a VERTEX or SEQEND ends an old-style polyline.
     if (inPolyline_ && k != Kind::Vertex && k != Kind::Seqend) endPolyline();
-    if (e_.layer.present)
-        readLayerName(k == Kind::Line || k == Kind::Polyline || k == Kind::Vertex || k == Kind::LwPolyline);
-    // Entities that lie in a plane keep their points in that plane's own
-    // coordinates; LINE and ELLIPSE points are the drawing's.
+    const bool listIt = k == Kind::Line || k == Kind::Polyline || k == Kind::Vertex || k == Kind::LwPolyline;
+    if (depth_ > 0) {
+        // Inside a block an entity on layer "0" (or on none) is on the
+        // layer of the INSERT that places it.
+        const std::string own = e_.layer.present ? e_.layer.text : std::string("0");
+        readLayerName(own == "0" ? insertLayer_ : own, listIt);
+    } else if (e_.layer.present) {
+        readLayerName(e_.layer.text, listIt);
+    }
     if (k == Kind::Polyline) polylineMirrored_ = seenFromBelow();
     if (k == Kind::Polyline || k == Kind::Vertex)
         mirrored_ = polylineMirrored_;
@@ -497,14 +749,16 @@ void Reader::handle() {
         case Kind::Arc: if (used_) doArc(); break;
         case Kind::Circle: if (used_) doCircle(); break;
         case Kind::Ellipse: if (used_) doEllipse(); break;
+        case Kind::Insert: doInsert(); break;
+        case Kind::Spline: if (used_) doSpline(); break;
         case Kind::Other: if (used_) ++passedOver_[e_.name]; break;
     }
 }
 
 // The layer rule: the entity's layer line sets the current layer, which an
 // entity without one keeps. LINE, POLYLINE and LWPOLYLINE add it to the list.
-void Reader::readLayerName(bool listIt) {
-    const std::string& name = e_.layer.text;
+void Reader::readLayerName(const std::string& name, bool listIt) {
+    lastLayer_ = name;
     if (listIt) {
         static constexpr std::string_view kTry = "Try Layer : ";
         const std::string& last = layers_.back();
@@ -522,16 +776,21 @@ void Reader::readLayerName(bool listIt) {
 bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
     const Value &vx = e_.v[x], &vy = e_.v[y];
     if (!vx.present || !vy.present) return false;
-    float fx, fy;
+    float fx, fy, fz = 0;
     if (!real(vx, fx) || !real(vy, fy)) return false;
-    if (mirrored_) fx = -fx;
-    out[1] = coordinate((static_cast<long double>(fx) - ucs_[0]) * s_.yScale);
-    out[0] = coordinate((static_cast<long double>(fy) - ucs_[1]) * s_.xScale);
+    if (includeZ_ && e_.v[z].present && !real(e_.v[z], fz)) return false;
+    // Seen from below, the entity's own X runs along the drawing's -X (and
+    // its Z down); a block's placement comes after.
+    if (mirrored_) {
+        fx = -fx;
+        fz = -fz;
+    }
+    long double wx = fx, wy = fy, wz = fz;
+    place(wx, wy, wz);
+    out[1] = coordinate((wx - ucs_[0]) * s_.yScale);
+    out[0] = coordinate((wy - ucs_[1]) * s_.xScale);
     if (includeZ_) {
-        float fz = 0;
-        if (e_.v[z].present && !real(e_.v[z], fz)) return false;
-        if (mirrored_) fz = -fz;
-        out[2] = coordinate((static_cast<long double>(fz) - ucs_[2] + s_.zOffset) * s_.zScale);
+        out[2] = coordinate((wz - ucs_[2] + s_.zOffset) * s_.zScale);
     } else {
         out[2] = "0.00";
     }
@@ -624,6 +883,8 @@ void Reader::polylineStep(bool header) {
     if (flags % 2 != 0) closed_ = true;
     float bulge = 0;
     if (e_.v[S42].present && !real(e_.v[S42], bulge)) return;
+    bulge *= bulgeSign();
+    if (bulge != 0 && unevenArc("POLYLINE arc")) bulge = 0;
     ++n_;
     if (s_.ashlar && n_ == 1) n_ = 2;
     if (prevBulge_ != 0) {
@@ -669,8 +930,10 @@ void Reader::doLwPolyline() {
         float x, y;
         if (!real(v.x, x) || !real(v.y, y)) return;
         if (mirrored_) x = -x;
-        p[1] = coordinate((static_cast<long double>(x) - ucs_[0]) * s_.yScale);
-        p[0] = coordinate((static_cast<long double>(y) - ucs_[1]) * s_.xScale);
+        long double wx = x, wy = y, wz = 0;
+        place(wx, wy, wz);
+        p[1] = coordinate((wx - ucs_[0]) * s_.yScale);
+        p[0] = coordinate((wy - ucs_[1]) * s_.xScale);
         p[2] = "0.00";
         if (k == 1) std::copy(p, p + 3, first);
         if (prevBulge != 0) {
@@ -681,6 +944,8 @@ void Reader::doLwPolyline() {
         }
         prevBulge = 0;
         if (v.bulge.present && !real(v.bulge, prevBulge)) return;
+        prevBulge *= bulgeSign();
+        if (prevBulge != 0 && unevenArc("LWPOLYLINE arc")) prevBulge = 0;
         std::copy(p, p + 3, prev);
         ++k;
     }
@@ -724,6 +989,30 @@ void Reader::doArc() {
     const int p = planeCode();
     if (failed_ || !e_.v[S50].present || !e_.v[S51].present) return;
     if (!real(e_.v[S50], a) || !real(e_.v[S51], b)) return;
+    if (depth_ > 0) {
+        // Seen from below, the arc is mirrored in its own plane before the
+        // block's placement turns it: from the image of b to that of a.
+        if (mirrored_) {
+            const float a2 = 180.0f - b, b2 = 180.0f - a;
+            a = a2;
+            b = b2;
+            w_.ocsMirror = false;
+        }
+        if (!xf_.similar()) {
+            if (p == 3 || p == 50) placedEllipse(xc, yc, zc, r, a, b);
+            return;
+        }
+        r *= static_cast<float>(xf_.scale());
+        const long double turn = xf_.turnDegrees();
+        if (xf_.mirrored()) {  // a mirror runs the arc the other way: from the image of b to that of a
+            const float a2 = static_cast<float>(turn - b), b2 = static_cast<float>(turn - a);
+            a = a2;
+            b = b2;
+        } else {
+            a = static_cast<float>(a + turn);
+            b = static_cast<float>(b + turn);
+        }
+    }
     switch (p) {
         case 3: case -3: case 50: w_.BuildDXFArcIJ(p, xc, yc, zc, r, a, b); break;
         case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, a, b); break;
@@ -735,6 +1024,14 @@ void Reader::doArc() {
 void Reader::doCircle() {
     float xc, yc, zc, r;
     if (!centreAndRadius(xc, yc, zc, r)) return;
+    if (depth_ > 0) {
+        if (!xf_.similar()) {
+            const bool planar = !(e_.v[S210].present || e_.v[S220].present || e_.v[S230].present) || planeCode() == 3;
+            if (planar && !failed_) placedEllipse(xc, yc, zc, r, 0, 360);
+            return;
+        }
+        r *= static_cast<float>(xf_.scale());
+    }
     // A circle has no start angle: without an extrusion it lies in XY.
     const int p = e_.v[S210].present || e_.v[S220].present || e_.v[S230].present ? planeCode() : 0;
     if (failed_) return;
@@ -778,14 +1075,264 @@ void Reader::doEllipse() {
     // machine Y the drawing's X; the minor axis is the major one turned a
     // quarter counter-clockwise in the drawing and shortened by the ratio.
     const long double q = std::fabs(static_cast<long double>(ratio));
-    const long double majorX = my * static_cast<long double>(s_.xScale);
-    const long double majorY = mx * static_cast<long double>(s_.yScale);
-    // Seen from below (extrusion (0, 0, -1)) the quarter turn is clockwise.
+    // The axes in the drawing (a block's placement turns and scales them).
+    // Seen from below (extrusion (0, 0, -1)) the minor axis is the major one
+    // turned a quarter clockwise.
     const long double turn = seenFromBelow() ? -1.0L : 1.0L;
     if (failed_) return;
-    const long double minorX = turn * q * mx * static_cast<long double>(s_.xScale);
-    const long double minorY = -turn * q * my * static_cast<long double>(s_.yScale);
+    long double jx = mx, jy = my, nx = -turn * q * my, ny = turn * q * mx;
+    if (depth_ > 0) {
+        const Placement m = {xf_.m00, xf_.m01, xf_.m10, xf_.m11, 0, 0, 1, 0};
+        m.apply(jx, jy);
+        m.apply(nx, ny);
+    }
+    const long double majorX = jy * static_cast<long double>(s_.xScale);
+    const long double majorY = jx * static_cast<long double>(s_.yScale);
+    const long double minorX = ny * static_cast<long double>(s_.xScale);
+    const long double minorY = nx * static_cast<long double>(s_.yScale);
     w_.EllipseIJ(xc, yc, zc, s, t, majorX, majorY, minorX, minorY);
+}
+
+// An INSERT places its block: at the insertion point (10, 20, 30), scaled
+// (41, 42, 43), turned (50, degrees), as a grid of 70 columns and 71 rows 44
+// and 45 apart (turned with the block, not scaled). The block's entities go
+// through the handlers as if drawn so; an INSERT inside a block nests.
+void Reader::doInsert() {
+    // Deeper than any drawing nests: a block that inserts itself.
+    constexpr int kDeepest = 32;
+    const Value& name = e_.v[S2];
+    if (!name.present) return;
+    const auto it = blocks_.find(name.text);
+    if (it == blocks_.end() || depth_ >= kDeepest) {
+        if (used_) ++passedOver_[it == blocks_.end() ? "INSERT of a block not defined" : "INSERT nested too deep"];
+        return;
+    }
+    auto get = [&](Slot slot, float fallback, float& out) {
+        out = fallback;
+        return !e_.v[slot].present || real(e_.v[slot], out);
+    };
+    float ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr, ex, ey, ez;
+    if (!get(S10, 0, ix) || !get(S20, 0, iy) || !get(S30, 0, iz) || !get(S41, 1, sx) || !get(S42, 1, sy) ||
+        !get(S43, 1, sz) || !get(S50, 0, rot) || !get(S44, 0, cs) || !get(S45, 0, rs) || !get(S70, 1, fc) ||
+        !get(S71, 1, fr) || !get(S210, 0, ex) || !get(S220, 0, ey) || !get(S230, 1, ez))
+        return;
+    // The placement is in the INSERT's object coordinates: with the
+    // extrusion (0, 0, -1) their X runs along the drawing's -X (the
+    // arbitrary-axis rule); an extrusion out of the plane is not placed.
+    if (std::fabs(ex) > 1e-6f || std::fabs(ey) > 1e-6f) {
+        if (used_) ++passedOver_["INSERT out of the drawing's plane"];
+        return;
+    }
+    const long double ocsX = ez < 0 ? -1.0L : 1.0L;
+    // A grid this large is a damaged file, not a drawing.
+    const long long cols = std::clamp<long long>(static_cast<long long>(fc), 1, 10000);
+    const long long rows = std::clamp<long long>(static_cast<long long>(fr), 1, 10000);
+    if (cols * rows > 1000000) return;
+    const Block& block = it->second;
+
+    // The layer the block's layer-"0" entities take: the INSERT's own.
+    std::string layer = depth_ > 0 ? (e_.layer.present && e_.layer.text != "0" ? e_.layer.text : insertLayer_)
+                                   : lastLayer_;
+    const long double t = rot * 3.14159265358979323846L / 180.0L;
+    const long double c = std::cos(t), sn = std::sin(t);
+
+    const int savedCode = code_;
+    const std::string_view savedValue = value_;
+    const long long savedLine = valueLine_;
+    const Placement outer = xf_;
+    const std::string savedInsertLayer = insertLayer_, savedLayer = layer_, savedLast = lastLayer_;
+    const bool savedUsed = used_;
+    insertLayer_ = layer;
+    ++depth_;
+    for (long long row = 0; row < rows && !failed_; ++row) {
+        for (long long col = 0; col < cols && !failed_; ++col) {
+            const long double ox = col * static_cast<long double>(cs), oy = row * static_cast<long double>(rs);
+            Placement local;
+            local.m00 = c * sx;
+            local.m01 = -sn * sy;
+            local.m10 = sn * sx;
+            local.m11 = c * sy;
+            local.tx = ix + c * ox - sn * oy - (local.m00 * block.base[0] + local.m01 * block.base[1]);
+            local.ty = iy + sn * ox + c * oy - (local.m10 * block.base[0] + local.m11 * block.base[1]);
+            local.sz = sz;
+            local.tz = iz - sz * static_cast<long double>(block.base[2]);
+            local.m00 *= ocsX;
+            local.m01 *= ocsX;
+            local.tx *= ocsX;
+            xf_ = depth_ > 1 ? outer.then(local) : local;
+            replay(block.pairs);
+        }
+    }
+    --depth_;
+    xf_ = outer;
+    insertLayer_ = savedInsertLayer;
+    layer_ = savedLayer;
+    lastLayer_ = savedLast;
+    used_ = savedUsed;
+    code_ = savedCode;
+    value_ = savedValue;
+    valueLine_ = savedLine;
+}
+
+// A SPLINE (a NURBS curve: degree 71, control points 10/20/30, knots 40,
+// weights 41) is written as straight pieces, each within the connect
+// tolerance of the curve (in drawing units, so the scales are taken out): an
+// interval of the parameter is halved until the curve at its quarter points
+// lies that near the chord. A closed spline (70 bit 1) ends exactly on its
+// first point. One without control points (only fit points) is passed over.
+void Reader::doSpline() {
+    long long flags = 0, degree = 3;
+    if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
+    if (e_.v[S71].present && !integer(e_.v[S71], degree)) return;
+    const std::size_t n = e_.controlCount;
+    if (n < 2 || degree < 1 || degree > 25 || static_cast<std::size_t>(degree) >= n) {
+        ++passedOver_["SPLINE without control points"];
+        return;
+    }
+    const int p = static_cast<int>(degree);
+    std::vector<long double> cx(n), cy(n), cz(n), w(n, 1.0L), u;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Vertex& c = e_.controls[i];
+        float x, y, z = 0;
+        if (!c.y.present) return;
+        if (!real(c.x, x) || !real(c.y, y) || (c.bulge.present && !real(c.bulge, z))) return;
+        cx[i] = x;
+        cy[i] = y;
+        cz[i] = z;
+    }
+    if (e_.weightCount == n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            float f;
+            if (!real(e_.weights[i], f)) return;
+            if (f > 0) w[i] = f;
+        }
+    }
+    if (e_.knotCount == n + p + 1) {
+        for (std::size_t i = 0; i < e_.knotCount; ++i) {
+            float f;
+            if (!real(e_.knots[i], f)) return;
+            if (i > 0 && f < u.back()) return;  // not a knot vector
+            u.push_back(f);
+        }
+    } else {  // none or a wrong count: clamped and uniform
+        for (std::size_t i = 0; i < n + p + 1; ++i)
+            u.push_back(i <= static_cast<std::size_t>(p) ? 0.0L
+                        : i >= n ? static_cast<long double>(n - p)
+                                 : static_cast<long double>(i - p));
+    }
+    const long double t0 = u[p], t1 = u[n];
+    if (!(t1 > t0)) return;
+
+    // de Boor with weights: the point at t (homogeneous, then divided).
+    std::vector<long double> dx(p + 1), dy(p + 1), dz(p + 1), dw(p + 1);
+    auto at = [&](long double t, long double& x, long double& y, long double& z) {
+        std::size_t k = static_cast<std::size_t>(p);
+        while (k + 1 < n && u[k + 1] <= t) ++k;
+        for (int j = 0; j <= p; ++j) {
+            const std::size_t i = k - p + j;
+            dx[j] = cx[i] * w[i];
+            dy[j] = cy[i] * w[i];
+            dz[j] = cz[i] * w[i];
+            dw[j] = w[i];
+        }
+        for (int r = 1; r <= p; ++r)
+            for (int j = p; j >= r; --j) {
+                const std::size_t i = k - p + j;
+                const long double span = u[i + p - r + 1] - u[i];
+                const long double a = span > 0 ? (t - u[i]) / span : 0;
+                dx[j] = (1 - a) * dx[j - 1] + a * dx[j];
+                dy[j] = (1 - a) * dy[j - 1] + a * dy[j];
+                dz[j] = (1 - a) * dz[j - 1] + a * dz[j];
+                dw[j] = (1 - a) * dw[j - 1] + a * dw[j];
+            }
+        x = dx[p] / dw[p];
+        y = dy[p] / dw[p];
+        z = dz[p] / dw[p];
+    };
+    // The tolerance in drawing units: the program's is the connect tolerance.
+    long double scale = std::max(std::fabs(static_cast<long double>(s_.xScale)) / (s_.xDiameter ? 2 : 1),
+                                 std::fabs(static_cast<long double>(s_.yScale)));
+    if (depth_ > 0) scale *= std::max(std::hypot(xf_.m00, xf_.m10), std::hypot(xf_.m01, xf_.m11));
+    const long double tol = s_.fitTolerance / (scale > 0 ? scale : 1);
+    if (!(tol > 0)) return;
+
+    std::string a[3], b[3], first[3];
+    auto machine = [&](long double x, long double y, long double z, std::string (&out)[3]) {
+        place(x, y, z);
+        out[1] = coordinate((x - ucs_[0]) * s_.yScale);
+        out[0] = coordinate((y - ucs_[1]) * s_.xScale);
+        out[2] = includeZ_ ? coordinate((z - ucs_[2] + s_.zOffset) * s_.zScale) : "0.00";
+    };
+    long double x, y, z;
+    at(t0, x, y, z);
+    machine(x, y, z, first);
+    std::copy(first, first + 3, a);
+    // Intervals to write, as a stack (last pushed first out); a knot span is
+    // the largest piece that is one polynomial, so start from those.
+    std::vector<std::pair<long double, long double>> todo;
+    for (std::size_t k = n; k > static_cast<std::size_t>(p); --k)
+        if (u[k] > u[k - 1] && u[k - 1] >= t0 && u[k] <= t1) todo.emplace_back(u[k - 1], u[k]);
+    long double ax = x, ay = y;
+    long long pieces = 0;
+    constexpr long long kMostPieces = 1000000;
+    while (!todo.empty() && pieces < kMostPieces) {
+        const auto [lo, hi] = todo.back();
+        todo.pop_back();
+        long double bx, by, bz;
+        at(hi, bx, by, bz);
+        bool flat = hi - lo <= (t1 - t0) * 1e-9L;
+        if (!flat) {
+            flat = true;
+            const long double ex = bx - ax, ey = by - ay, len = std::hypot(ex, ey);
+            for (long double f : {0.25L, 0.5L, 0.75L}) {
+                long double qx, qy, qz;
+                at(lo + (hi - lo) * f, qx, qy, qz);
+                const long double d = len > 0 ? std::fabs((qx - ax) * ey - (qy - ay) * ex) / len
+                                               : std::hypot(qx - ax, qy - ay);
+                if (d > tol) {
+                    flat = false;
+                    break;
+                }
+            }
+        }
+        if (!flat) {
+            const long double mid = (lo + hi) / 2;
+            todo.emplace_back(mid, hi);
+            todo.emplace_back(lo, mid);
+            continue;
+        }
+        const bool last = todo.empty();
+        if (last && (flags & 1)) {
+            std::copy(first, first + 3, b);  // a closed spline ends on its start
+        } else {
+            machine(bx, by, bz, b);
+        }
+        w_.ADDLINE(a[0], a[1], a[2]);
+        w_.ADDLINE(b[0], b[1], b[2]);
+        ++pieces;
+        std::copy(b, b + 3, a);
+        ax = bx;
+        ay = by;
+    }
+}
+
+void Reader::replay(const std::vector<RawPair>& pairs) {
+    const std::vector<RawPair>* savedReplay = replay_;
+    const std::size_t savedPos = replayPos_;
+    replay_ = &pairs;
+    replayPos_ = 0;
+    bool more = pair();
+    while (more && code_ != 0) more = pair();
+    while (more && !failed_) {
+        e_.reset(kindOf(value_));
+        if (e_.kind == Kind::Other) e_.name.assign(value_);
+        more = collect();
+        if (failed_) break;
+        handle();
+    }
+    if (!failed_ && inPolyline_) endPolyline();
+    replay_ = savedReplay;
+    replayPos_ = savedPos;
 }
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }
@@ -843,6 +1390,16 @@ FileStatus AddZtoDXF(const std::string& path, const std::string& target, std::ve
     return WriteFileAtomic(target, out);
 }
 
+std::string HeldNote(const std::vector<std::pair<std::string, long long>>& held, const std::string& layer) {
+    if (held.empty()) return "The drawing's ENTITIES section holds no entity.";
+    std::string note = "The drawing holds ";
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (i > 0) note += i + 1 == held.size() ? " and " : ", ";
+        note += std::to_string(held[i].second) + " " + held[i].first;
+    }
+    return note + (layer == "*" ? ", none of it usable." : ", none of it usable on layer \"" + layer + "\".");
+}
+
 std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>& passedOver,
                            const std::string& layer) {
     if (passedOver.empty()) return {};
@@ -851,7 +1408,7 @@ std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>&
         if (i > 0) note += ", ";
         note += std::to_string(passedOver[i].second) + " " + passedOver[i].first;
     }
-    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID and TRACE).";
+    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID, TRACE, INSERT and SPLINE).";
 }
 
 DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& settings,

@@ -59,6 +59,10 @@ struct DxfReadResult {
     // kept for the DXF export.
     float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f, zOffset = 0.0f;
     float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
+    // With NoUsableData: what the drawing held (HeldNote).
+    std::string heldNote;
+    // What the drawing's $INSUNITS did to the scales, or empty.
+    std::string unitsNote;
 };
 
 // The three opening lines of the layer list.
@@ -92,6 +96,12 @@ FileStatus AddZtoDXF(const std::string& path, const std::string& target,
 // are read. Empty when none.
 std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>& passedOver,
                            const std::string& layer);
+
+// The line that tells, for a drawing of which nothing could be used, what it
+// held: every kind of entity of its ENTITIES section on any layer and how
+// many, e.g. The drawing holds 3 INSERT and 2 TEXT, none of it usable on
+// layer "0".
+std::string HeldNote(const std::vector<std::pair<std::string, long long>>& held, const std::string& layer);
 
 // The text of the reader's no-data message.
 extern const char* const kNoUsableData;  // " No Usable Data found in dxf file "

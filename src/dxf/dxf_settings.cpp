@@ -51,6 +51,8 @@ DxfImportSettings ReadDxfImportSettings(const MachineSettings& s) {
     d.xDiameter = s.Flag("Xdiv2");
     d.decimals = DxfDecimalPlaces(s);
     d.layer = s.Text("EditLayer");
+    d.machineUnits = s.Text("MachineUnits");
+    d.fitTolerance = realOr(s, "ConnectEdit", 0.005f);
     // More points than this only stall the import; a chord of an ellipse of
     // 100000 points is far below any machine's resolution.
     d.ellipsePoints = integerOr(s, "EllipseEdit", 360, 1, 100000);

@@ -29,6 +29,11 @@ struct DxfImportSettings {
     int decimals = 3;      // of every coordinate written
     std::string layer;     // "*" reads every layer; otherwise exact, case-sensitive
     int ellipsePoints = 360;
+    // Largest distance of a fitted curve (SPLINE) from the drawing, program
+    // units: the connect tolerance.
+    float fitTolerance = 0.005f;
+    // "Machine Units": "mm", "inch" or anything else for as drawn.
+    std::string machineUnits;
 
     bool includeZ = false;
     // CAD-writer variants: how group-code lines are spelt.

@@ -9,6 +9,7 @@
 #include "base/host.h"
 #include "dxf/dxf_settings.h"
 #include "dxf/path_chain.h"
+#include "dxf/path_orientation.h"
 #include "settings/machine_settings.h"
 #include "text/geometry.h"
 #include "text/gcode_words.h"
@@ -200,6 +201,7 @@ PathAssemblySettings ReadPathAssemblySettings(const MachineSettings& settings, c
     float v;
     s.connectTolerance = ReadDxfReal(settings.Text("ConnectEdit"), v) ? v : 0.005f;
     s.vectorErrDegrees = ReadDxfReal(settings.Text("VectorErr"), v) ? v : 0.5f;
+    s.orientFor = settings.Flag("KeepDrawnDirection") ? KerfSide::None : KerfSideOf(codes);
     return s;
 }
 
@@ -217,6 +219,25 @@ bool WithinTolerance(const LinePoint& a, const LinePoint& b, long double toleran
                           std::fabs(static_cast<long double>(a.y) - b.y) +
                           std::fabs(static_cast<long double>(a.z) - b.z);
     return d <= tolerance;  // false for NaN
+}
+
+std::string TurnedRoundEndLine(const SplitLine& s, const SplitLine& e, const AxisCodes& codes) {
+    std::string g = e.G;
+    const std::string& cw = codes.Code(LabelRow::ArcCw);
+    const std::string& ccw = codes.Code(LabelRow::ArcCcw);
+    if (const CodeSpan p = FindCodeSpan(g, ccw))
+        g.replace(p.pos, p.end - p.pos, cw);
+    else if (const CodeSpan q = FindCodeSpan(g, cw))
+        g.replace(q.pos, q.end - q.pos, ccw);
+    std::string line;
+    appendCut(line, g);
+    appendCut(line, " ");
+    for (const std::string* w : {&s.X, &s.Y, &s.Z, &e.I, &e.J, &e.K, &e.R}) appendCut(line, *w);
+    return line;
+}
+
+std::string TurnedRoundEndLine(std::string_view startLine, std::string_view endLine, const AxisCodes& codes) {
+    return TurnedRoundEndLine(SplitWords(startLine, codes.letters), SplitWords(endLine, codes.letters), codes);
 }
 
 // ---- PathChain
@@ -249,6 +270,7 @@ void PathChain::setEnd(std::string_view line) {
 }
 
 void PathChain::copy(std::size_t i) {
+    points_.push_back({starts_[i], ends_[i]});
     out_.emplace_back(startLine(i));
     out_.emplace_back(endLine(i));
     setEnd(endLine(i));
@@ -256,7 +278,9 @@ void PathChain::copy(std::size_t i) {
 }
 
 void PathChain::open(int row1, int row2, std::size_t i) {
+    if (!paths_.empty()) paths_.back().end = out_.size();
     for (int row : {row1, row2, int(LabelRow::BeginBlock), int(LabelRow::LeadIn)}) frame(row);
+    paths_.push_back({out_.size(), 0, points_.size()});
     copy(i);
 }
 
@@ -272,32 +296,22 @@ void PathChain::Join(std::size_t i) {
     out_.push_back(std::move(start));
 
     if (JoinsAtStart(i)) {
+        points_.push_back({endPoint_, ends_[i]});
         out_.emplace_back(endLine(i));
         setEnd(endLine(i));
         endPoint_ = ends_[i];
         return;
     }
-    // Turned round: it now ends at its old start. The centre words are
-    // absolute, so they hold for either direction; only the arc code turns.
-    const SplitLine s = SplitWords(startLine(i), s_.codes.letters);
-    const SplitLine e = SplitWords(endLine(i), s_.codes.letters);
-    std::string g = e.G;
-    const std::string& cw = s_.codes.Code(LabelRow::ArcCw);
-    const std::string& ccw = s_.codes.Code(LabelRow::ArcCcw);
-    if (const CodeSpan p = FindCodeSpan(g, ccw))
-        g.replace(p.pos, p.end - p.pos, cw);
-    else if (const CodeSpan q = FindCodeSpan(g, cw))
-        g.replace(q.pos, q.end - q.pos, ccw);
-    std::string line;
-    appendCut(line, g);
-    appendCut(line, " ");
-    for (const std::string* w : {&s.X, &s.Y, &s.Z, &e.I, &e.J, &e.K, &e.R}) appendCut(line, *w);
+    points_.push_back({endPoint_, starts_[i]});
+    // Turned round: it now ends at its old start.
+    std::string line = TurnedRoundEndLine(startLine(i), endLine(i), s_.codes);
     out_.push_back(line);
     setEnd(line);
     endPoint_ = PointOf(line, s_);
 }
 
 std::vector<std::string> PathChain::Finish() {
+    if (!paths_.empty()) paths_.back().end = out_.size();
     out_.push_back(s_.codes.Code(LabelRow::EndBlock));
     out_.push_back(s_.codes.Code(LabelRow::FileEnd));
     return std::move(out_);
@@ -306,7 +320,8 @@ std::vector<std::string> PathChain::Finish() {
 // ---- SORTOUT3
 
 std::vector<std::string> ChainPieces(const std::vector<std::string>& segment,
-                                     const PathAssemblySettings& settings, Host* host) {
+                                     const PathAssemblySettings& settings, Host* host,
+                                     std::vector<PathSpan>* paths) {
     PathChain chain(segment, settings);
     const std::size_t n = chain.Pieces();
     EndIndex index(chain);
@@ -342,7 +357,11 @@ std::vector<std::string> ChainPieces(const std::vector<std::string>& segment,
             progress(host, n - remaining, n);
         }
     }
-    return chain.Finish();
+    std::vector<std::string> out = chain.Finish();
+    if (settings.orientFor != KerfSide::None)
+        OrientClosedPaths(out, chain.Paths(), settings, settings.orientFor, &chain.Points());
+    if (paths) *paths = chain.Paths();
+    return out;
 }
 
 // ---- CrunchLines

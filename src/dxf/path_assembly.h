@@ -20,11 +20,25 @@
 #include <vector>
 
 #include "settings/label_table.h"
+#include "text/gcode_words.h"
 
 namespace tolva {
 
 class Host;
 class MachineSettings;
+
+// The side cutter compensation puts the tool on, seen along the travel: the
+// import's frame writes "Kerf Comp Left"; None when the machine compensates
+// for neither side.
+enum class KerfSide { None, Left };
+
+// Lines [begin, end) of a chained program holding one path's pieces (pairs of
+// start and end line).
+struct PathSpan {
+    std::size_t begin = 0, end = 0;
+    // Index of the path's first piece in the chain's piece points.
+    std::size_t firstPiece = 0;
+};
 
 struct PathAssemblySettings {
     // Letters and label rows in force (`Setaxis`, or DxfImportSettings::codes).
@@ -37,15 +51,23 @@ struct PathAssemblySettings {
     bool lineComp = false;            // "Line comp" (VectorCheckBox2): run CrunchLines
     float connectTolerance = 0.005f;  // ConnectEdit, program units
     float vectorErrDegrees = 0.5f;    // VectorErr, degrees
+    // SORTOUT3 turns closed paths for this compensation side
+    // (path_orientation.h); None keeps every path as chained.
+    KerfSide orientFor = KerfSide::None;
 };
 
 // The settings of the machine in use; fields that do not read as numbers
-// take 0.005 and 0.5.
+// take 0.005 and 0.5. Closed paths are oriented for the side of the frame's
+// compensation code unless "Keep drawn direction" is on.
 PathAssemblySettings ReadPathAssemblySettings(const MachineSettings& settings, const AxisCodes& codes);
 
 // A line's point, as a 32-bit float per axis.
 struct LinePoint {
     float x = 0.0f, y = 0.0f, z = 0.0f;
+};
+// A piece's start and end point as chained (axes of the letters in force).
+struct PiecePoints {
+    LinePoint a, b;
 };
 LinePoint PointOf(std::string_view line, const PathAssemblySettings& settings);
 // |dX| + |dY| + |dZ| <= tolerance, in long double. False when any value is
@@ -65,8 +87,18 @@ bool WithinTolerance(const LinePoint& a, const LinePoint& b, long double toleran
 // found through a grid of the remaining pieces' end points: about n log n
 // for n pieces instead of up to n^2. `host` (may be null) gets progress and
 // ProcessEvents() now and then.
+// With settings.orientFor, closed paths are then turned for that side
+// (OrientClosedPaths). `paths`, when given, receives each path's lines.
 std::vector<std::string> ChainPieces(const std::vector<std::string>& segment,
-                                     const PathAssemblySettings& settings, Host* host = nullptr);
+                                     const PathAssemblySettings& settings, Host* host = nullptr,
+                                     std::vector<PathSpan>* paths = nullptr);
+
+// A piece turned round, as SORTOUT3 turns one: the end line's G word with
+// Arc Cw and Arc Ccw exchanged, then the start line's X Y Z words and the end
+// line's I J K R words (absolute centres hold for either direction).
+std::string TurnedRoundEndLine(std::string_view start, std::string_view end, const AxisCodes& codes);
+// The same from the two lines' words.
+std::string TurnedRoundEndLine(const SplitLine& start, const SplitLine& end, const AxisCodes& codes);
 
 // `CrunchLines`: each reference piece is written; the pieces after it whose
 // direction (XY, XZ and YZ angles) differs from the reference's by less than

@@ -41,6 +41,10 @@ public:
     void Join(std::size_t i);
     // End Block and File End; the chain is spent.
     std::vector<std::string> Finish();
+    // Where each path's pieces lie in the lines Finish() returned.
+    const std::vector<PathSpan>& Paths() const { return paths_; }
+    // The start and end point of every piece written, in order.
+    const std::vector<PiecePoints>& Points() const { return points_; }
 
 private:
     std::string_view startLine(std::size_t i) const;
@@ -59,6 +63,8 @@ private:
     std::string end_;        // the current path end line
     SplitLine endWords_;     // its words
     LinePoint endPoint_;
+    std::vector<PathSpan> paths_;
+    std::vector<PiecePoints> points_;
 };
 
 }  // namespace tolva

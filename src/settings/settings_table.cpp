@@ -208,6 +208,13 @@ std::vector<SettingSpec> makeTable() {
     add(text("VectorErr", "Dxf", "VectorErr", "0.50", "", "Vector Error Deg", kDxf));
     add(text("EllipseEdit", "Dxf", "EllipsePoints", "360", "360", "Ellipse Points", kDxf));
     add(text("LeadInEdit", "Dxf", "LeadInLen", "0.500", "0.500", "Circle Leadin length", kDxf));
+    // Off: closed paths are turned so that the frame's "Kerf Comp Left" cuts
+    // every outline outside and every hole inside. On: as chained.
+    add(flag("KeepDrawnDirection", "Dxf", "Keep drawn direction", "Keep drawn direction", kDxf,
+             "Off: outlines run clockwise, holes counter-clockwise, so left compensation cuts outside"));
+    // "mm", "inch" or "as drawn": a drawing whose $INSUNITS names the other
+    // unit is converted when the X and Y scales are 1.
+    add(text("MachineUnits", "Dxf", "Machine Units", "as drawn", "as drawn", "Machine Units", kDxf));
 
     add(leadingInteger(integer("LineNum", "Options", "Linenum", 1, 20, "1", "1", "Line Num Inc", kOptions)));
     {
@@ -299,7 +306,7 @@ const std::vector<int>& LoadOrder() {
             "ArcleadinCheckBox", "RCheckbox", "IncludeZCheckBox", "XmultCheckBox", "YmultCheckBox",
             "ZmultCheckBox", "VectorCheckBox2",
             "ZoffsetEdit", "LineEnds", "EditLayer", "DpEdit", "ConnectEdit", "Xscale", "Yscale",
-            "Zscale", "VectorErr", "EllipseEdit", "LeadInEdit",
+            "Zscale", "VectorErr", "EllipseEdit", "LeadInEdit", "KeepDrawnDirection", "MachineUnits",
             "NoModifiers", "IJFOURQUAD", "Bridgeport", "CheckBox4", "RadioButton16", "RadioButton17",
             "CheckBox1", "StripBlankCheckBox", "TranslateCheckBox", "TranslateLoad", "ExecuteInsert",
             "TransFileCheckBox",

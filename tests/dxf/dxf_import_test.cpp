@@ -230,3 +230,64 @@ TEST_F(ImportFixture, EveryLibreCadDrawingImports) {
                 "slowest %.3f s (%s)\n",
                 files, programs, noData, failed, largest, largestName.c_str(), slowest, slowestName.c_str());
 }
+
+// $INSUNITS against "Machine Units": a 1 x 2 rectangle drawn in inches is cut
+// 25.4 x 50.8 on a mm machine; a drawing that names no unit, or names the
+// machine's, is read as drawn; scales other than 1 keep the drawing as the
+// scales make it and say so.
+TEST_F(ImportFixture, DrawingUnitsAreConvertedToTheMachines) {
+    auto rectangle = [&](const std::string& name, const char* units, double w, double h) {
+        std::string header = units ? std::string("  0\nSECTION\n  2\nHEADER\n  9\n$INSUNITS\n 70\n") + units +
+                                         "\n  0\nENDSEC\n"
+                                   : std::string();
+        std::string p = dir + "/" + name;
+        std::ofstream(p) << header << "  0\nSECTION\n  2\nENTITIES\n"
+                         << line(0, 0, w, 0) << line(w, 0, w, h) << line(w, h, 0, h) << line(0, h, 0, 0)
+                         << "  0\nENDSEC\n  0\nEOF\n";
+        return p;
+    };
+    // Largest machine X (the drawing's Y) and Y (the drawing's X) written.
+    auto extent = [](const DxfImportResult& r) {
+        double x = 0, y = 0;
+        for (const std::string& l : r.lines) {
+            if (auto p = l.find('X'); p != std::string::npos) x = std::max(x, std::stod(l.substr(p + 1)));
+            if (auto p = l.find('Y'); p != std::string::npos) y = std::max(y, std::stod(l.substr(p + 1)));
+        }
+        return std::pair{x, y};
+    };
+    struct Case {
+        const char* machine;
+        const char* units;
+        double w, h;
+        const char* scale;
+        double x, y;
+        const char* note;
+    } cases[] = {
+        {"mm", "1", 1, 2, "1.0", 50.8, 25.4, "The drawing is in inches: converted to mm (x 25.4)."},
+        {"mm", nullptr, 1, 2, "1.0", 2, 1, ""},
+        {"mm", "4", 1, 2, "1.0", 2, 1, ""},
+        {"mm", "6", 1, 2, "1.0", 2, 1, ""},  // metres: neither unit, as drawn
+        {"as drawn", "1", 1, 2, "1.0", 2, 1, ""},
+        {"inch", "4", 25.4, 50.8, "1.0", 2, 1, "The drawing is in mm: converted to inches (/ 25.4)."},
+        {"mm", "1", 1, 2, "10", 20, 10, "not converted"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.machine) + " " + (c.units ? c.units : "none") + " scale " + c.scale);
+        settings->SetText("MachineUnits", c.machine);
+        settings->SetText("Xscale", c.scale);
+        settings->SetText("Yscale", c.scale);
+        RecordingHost host;
+        DxfImportResult r = ImportDxf(rectangle("r.dxf", c.units, c.w, c.h), *settings, &host);
+        ASSERT_EQ(r.kind, DxfImportResult::Program) << r.message;
+        const auto [x, y] = extent(r);
+        EXPECT_NEAR(x, c.x, 1e-4);
+        EXPECT_NEAR(y, c.y, 1e-4);
+        if (*c.note) {
+            EXPECT_NE(r.note.find(c.note), std::string::npos) << r.note;
+            ASSERT_FALSE(host.statuses.empty());
+            EXPECT_EQ(host.statuses.back(), r.note);
+        } else {
+            EXPECT_EQ(r.note, "");
+        }
+    }
+}

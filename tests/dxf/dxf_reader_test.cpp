@@ -133,6 +133,7 @@ TEST(DxfLayers, OnlyTheChosenLayerIsReadAndNamesAreCaseSensitive) {
     DxfReadResult none = ReadFile(path, PlainSettings("flamecut"), scratch);
     EXPECT_EQ(none.status, DxfReadStatus::NoUsableData);
     EXPECT_EQ(none.message, " No Usable Data found in dxf file ");
+    EXPECT_EQ(none.heldNote, "The drawing holds 2 LINE, none of it usable on layer \"flamecut\".");
     EXPECT_FALSE(std::filesystem::exists(scratch.file("DXF1.$$$")));
 }
 

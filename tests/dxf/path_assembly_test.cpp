@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <random>
 
 #include "dxf/dxf_settings.h"
 #include "dxf/pass_files.h"
+#include "dxf/path_orientation.h"
 #include "dxf/plane_codes.h"
 #include "dxf/sortout_pass_loop.h"
 #include "settings/machine_settings.h"
@@ -387,4 +391,83 @@ TEST(PassFiles, ScratchFolderRemovedMidImportFailsEveryPassCleanly) {
     EXPECT_NE(sort.message.find("DXF1.$$$"), std::string::npos) << sort.message;
     EXPECT_FALSE(WritePassOutput(path, {"x"}).ok);
     EXPECT_TRUE(DeletePassFiles(path).ok);
+}
+
+// Nested closed paths in shuffled order and random directions: squares of
+// sides 80, 60, 40 and 20 about one centre (a side a piece) and a circle of
+// radius 5 inside them, depths 0 to 4. Chained for left compensation, every
+// path inside an even number of others runs clockwise and every other one
+// counter-clockwise (judged by the shoelace of its points and the circle's
+// arc code, as the control reads the words X and Y, with and without the X Y
+// swap); the program holds the same segments as the drawing; and the points
+// taken from the chain or read again from the lines turn the same paths.
+TEST(OrientClosedPaths, NestedPathsAlternateSoLeftCompensationCutsOutsideOutlinesAndInsideHoles) {
+    auto value = [](const std::string& line, char letter) {
+        const std::size_t p = line.find(letter);
+        return p == std::string::npos ? 0.0 : std::stod(line.substr(p + 1));
+    };
+    auto segment = [](double x1, double y1, double x2, double y2) {  // either direction alike
+        if (std::make_pair(x2, y2) < std::make_pair(x1, y1)) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+        }
+        return std::array<double, 4>{x1, y1, x2, y2};
+    };
+    for (bool swap : {false, true}) {
+        for (unsigned seed = 1; seed <= 12; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + (swap ? ", X Y swapped" : ""));
+            std::mt19937 rng(seed);
+            std::vector<std::vector<std::string>> pieces;
+            std::vector<std::array<double, 4>> drawn;
+            for (double h : {40.0, 30.0, 20.0, 10.0}) {
+                const double c[4][2] = {{-h, -h}, {h, -h}, {h, h}, {-h, h}};
+                for (int k = 0; k < 4; ++k) {
+                    const double* a = c[k];
+                    const double* b = c[(k + 1) % 4];
+                    if (rng() % 2) std::swap(a, b);
+                    pieces.push_back({Line(a[0], a[1]), Line(b[0], b[1])});
+                    drawn.push_back(segment(a[0], a[1], b[0], b[1]));
+                }
+            }
+            pieces.push_back({Line(5, 0), Arc(rng() % 2 ? 2 : 3, 5, 0, 0, 0)});
+            std::shuffle(pieces.begin(), pieces.end(), rng);
+            std::vector<std::string> seg;
+            for (const auto& p : pieces) seg.insert(seg.end(), p.begin(), p.end());
+
+            PathAssemblySettings s = Settings(0.005f, false, swap);
+            s.orientFor = KerfSide::Left;
+            std::vector<PathSpan> paths;
+            std::vector<std::string> out = ChainPieces(seg, s, nullptr, &paths);
+            ASSERT_EQ(paths.size(), 5u);
+
+            std::vector<std::array<double, 4>> cut;
+            for (const PathSpan& span : paths) {
+                double area = 0, size = 0;
+                for (std::size_t k = span.begin; k + 1 < span.end; k += 2) {
+                    const double x1 = value(out[k], 'X'), y1 = value(out[k], 'Y');
+                    const double x2 = value(out[k + 1], 'X'), y2 = value(out[k + 1], 'Y');
+                    area += x1 * y2 - x2 * y1;
+                    size = std::max({size, std::fabs(x1), std::fabs(y1)});
+                    if (out[k + 1].rfind("G0", 0) == 0 && out[k + 1][2] != '1') {
+                        area = out[k + 1][2] == '3' ? 1 : -1;  // the circle: its code is its direction
+                    } else {
+                        cut.push_back(segment(x1, y1, x2, y2));
+                    }
+                }
+                const int depth = size == 40 ? 0 : size == 30 ? 1 : size == 20 ? 2 : size == 10 ? 3 : 4;
+                EXPECT_EQ(area > 0, depth % 2 == 1) << "path of size " << size << ", depth " << depth;
+            }
+            std::sort(drawn.begin(), drawn.end());
+            std::sort(cut.begin(), cut.end());
+            EXPECT_EQ(cut, drawn);
+
+            std::vector<std::string> again = ChainPieces(seg, [&] {
+                PathAssemblySettings plain = s;
+                plain.orientFor = KerfSide::None;
+                return plain;
+            }());
+            OrientClosedPaths(again, paths, s, KerfSide::Left);  // points read from the lines
+            EXPECT_EQ(again, out);
+        }
+    }
 }

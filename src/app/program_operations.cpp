@@ -92,26 +92,18 @@ ModifierSettings modifierSettings(OperationContext& ctx) {
     return s;
 }
 
-// A conversion that reached a line already in its target mode beeps and
-// stops there; the window's user hears it, a batch run is told.
-OperationResult modifierResult(const ModifierResult& r, const char* what) {
-    OperationResult out{!r.refused && r.changed, r.refused || r.stopped, {}};
-    if (r.stopped && !r.refused)
-        out.note = std::string(what) + " stopped at line " + std::to_string(r.lastLine + 1) +
-                   ", which is already in the target mode.";
-    return out;
-}
+OperationResult modifierResult(const ModifierResult& r) { return {!r.refused && r.changed, r.refused, {}}; }
 
 OperationResult toIncremental(Lines& lines, OperationContext& ctx, const Values&) {
     const AxisCodes codes = ctx.settings.Setaxis();
     const ModifierSettings s = modifierSettings(ctx);
-    return modifierResult(ConvertToIncremental(lines, codes, s, ctx.host), "Convert to Incremental G91");
+    return modifierResult(ConvertToIncremental(lines, codes, s, ctx.host));
 }
 
 OperationResult toAbsolute(Lines& lines, OperationContext& ctx, const Values&) {
     const AxisCodes codes = ctx.settings.Setaxis();
     const ModifierSettings s = modifierSettings(ctx);
-    return modifierResult(ConvertToAbsolute(lines, codes, s, ctx.host), "Convert to Absolute G90");
+    return modifierResult(ConvertToAbsolute(lines, codes, s, ctx.host));
 }
 
 // Inch to Metric and back: the size operation with the factor as the size

@@ -49,7 +49,28 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
         total *= q;
     }
 
-    std::vector<std::string> out = lines;
+    // The program's tail — what follows its File End line ("%", a closing
+    // comment), or without one the File Start lines that close it — stays
+    // behind the copies: a control stops at the program end.
+    const std::string& fileStart = codes.Code(LabelRow::FileStart);
+    const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
+    const bool haveEnd = HasCode(fileEnd, fileEnd);  // false for an empty or blank code
+    std::size_t body = lines.size();
+    std::size_t endLine = lines.size();
+    if (haveEnd)
+        for (std::size_t i = lines.size(); i-- > 0;)
+            if (HasCode(lines[i], fileEnd)) {
+                endLine = i;
+                break;
+            }
+    if (endLine < lines.size()) {
+        body = endLine + 1;
+    } else {
+        const bool closes = HasCode(fileStart, fileStart);
+        while (closes && body > 0 && HasCode(lines[body - 1], fileStart)) --body;
+    }
+
+    std::vector<std::string> out(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(body));
     out.reserve(total + 1);
     for (const ArrayStep& step : steps) {
         if (step.quantity <= 1) continue;
@@ -60,20 +81,20 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
         }
     }
 
-    const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
-    const bool haveEnd = HasCode(fileEnd, fileEnd);  // false for an empty or blank code
     r.undo.armed = true;
     if (haveEnd) {
-        // Every File End line but the last line is emptied.
+        // Every File End line but the last line of the copies is emptied.
         const bool lastHasEnd = !out.empty() && HasCode(out.back(), fileEnd);
         const std::size_t keep = lastHasEnd ? out.size() - 1 : out.size();
         for (std::size_t i = 0; i < keep; ++i) {
             if (out[i].empty() || !HasCode(out[i], fileEnd)) continue;
-            if (i < lines.size()) r.undo.emptied.push_back(i);
+            if (i < body) r.undo.emptied.push_back(i);
             out[i].clear();
         }
         if (!lastHasEnd) out.push_back(fileEnd);
     }
+    out.insert(out.end(), lines.begin() + static_cast<std::ptrdiff_t>(body), lines.end());
+    r.undo.tail = lines.size() - body;
     r.changed = out != lines;
     lines.swap(out);
     r.undo.before = std::move(out);
@@ -83,13 +104,16 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
 UndoNestOutcome UndoNest(std::vector<std::string>& lines, ArrayUndo& undo, Host& host) {
     if (!undo.armed) return UndoNestOutcome::NothingToUndo;
     const std::vector<std::string>& before = undo.before;
+    const std::size_t body = before.size() - undo.tail;
     bool intact = lines.size() >= before.size();
     auto emptied = undo.emptied.begin();
-    for (std::size_t i = 0; intact && i < before.size(); ++i) {
+    for (std::size_t i = 0; intact && i < body; ++i) {
         const bool wasEmptied = emptied != undo.emptied.end() && *emptied == i;
         if (wasEmptied) ++emptied;
         intact = wasEmptied ? lines[i].empty() : lines[i] == before[i];
     }
+    for (std::size_t i = 0; intact && i < undo.tail; ++i)
+        intact = lines[lines.size() - undo.tail + i] == before[body + i];
     if (!intact) {
         host.Message(kUndoNestChangedText);
         return UndoNestOutcome::ProgramChanged;

@@ -151,11 +151,13 @@ check "old target kept" "[ \"\$(cat '$work/old.nc')\" = OLD ]"
 printf 'G90\nG18 G02 X1 Z0 I0.5 K0\n' >"$work/k.nc"
 "$tolva" --run "Convert to Incremental G91" "$work/k.nc" "$work/k.out" "$ini" 2>"$work/err"
 check "a 3-D program refused" "[ $? -eq 1 ] && [ ! -e '$work/k.out' ] && grep -q 'File is 3d' '$work/err'"
-# Without "Incremental Type I J" the absolute conversion stops at the first
-# line that is already absolute (the window only beeps there).
+# An absolute program has nothing to convert to absolute, with "Incremental
+# Type I J" on or off: refused, said, nothing written.
 grep -v '^Bridgeport' "$ini" >"$work/plain.ini"
-"$tolva" --run "Convert to Absolute G90" "$b/geo.nc" "$work/a.out" "$work/plain.ini" 2>"$work/err"
-check "an absolute program stops Convert to Absolute" "[ $? -eq 1 ] && [ ! -e '$work/a.out' ] && grep -q 'already in the target mode' '$work/err'"
+for i in "$ini" "$work/plain.ini"; do
+    "$tolva" --run "Convert to Absolute G90" "$b/geo.nc" "$work/a.out" "$i" 2>"$work/err"
+    check "an absolute program refused by Convert to Absolute ($i)" "[ $? -eq 1 ] && [ ! -e '$work/a.out' ] && grep -q 'already absolute' '$work/err'"
+done
 
 # Command lines that cannot run: exit 2, nothing written.
 for bad in "Bogus" "Slide Up" "Slide Up five" "Spin 180" "Swap" "Array 3" "Array 2.5 3" ""; do

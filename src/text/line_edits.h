@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/axis_codes.h"
+
 namespace tolva {
 
 // "&Add Line Numbers": every line that holds no N word (found as `HasCode`
@@ -37,5 +39,15 @@ bool RemoveSpaces(std::vector<std::string>& lines);
 // is deleted wherever it stands. An empty `ends` changes nothing.
 bool AddLineEnds(std::vector<std::string>& lines, std::string_view ends);
 bool RemoveLineEnds(std::vector<std::string>& lines, std::string_view ends);
+
+// The inch, exactly: Inch to Metric scales by it, Metric to Inch by its
+// inverse.
+inline constexpr double kMillimetresPerInch = 25.4;
+
+// The unit codes after Inch to Metric (`toMetric`) or Metric to Inch: every
+// G20 becomes G21, or every G21 G20, found as whole codes (`HasCode`). The
+// new code is spelled as a cell of the label table spells it when one holds
+// it (a program head), otherwise with the letter as the line writes it.
+bool ExchangeUnitCode(std::vector<std::string>& lines, const AxisCodes& codes, bool toMetric);
 
 }  // namespace tolva

@@ -34,9 +34,26 @@ OperationResult compress(Lines& lines, OperationContext& ctx, int super) {
     return {r.ok && r.changed, !r.ok, {}};
 }
 
+// A line that is the File Start code alone ("%") marks the tape's start and
+// end: a control takes it only as it stands, so the line-number and
+// line-end operations leave it so.
+template <typename Edit>
+bool besideFileStart(Lines& lines, OperationContext& ctx, Edit edit) {
+    const std::string& fileStart = ctx.settings.Setaxis().Code(LabelRow::FileStart);
+    std::vector<std::pair<std::size_t, std::string>> kept;
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        if (!fileStart.empty() && StripChar('B', ' ', lines[k]) == fileStart) kept.push_back({k, lines[k]});
+    const bool c = edit();
+    for (auto& [k, line] : kept)
+        if (k < lines.size()) lines[k] = std::move(line);
+    return c;
+}
+
 OperationResult addNumbers(Lines& lines, OperationContext& ctx, const Values&) {
     const AxisCodes codes = ctx.settings.Setaxis();
-    return changed(Renumber(lines, codes.letters.N, ctx.settings.Int("StartLine"), ctx.settings.Int("LineNum")));
+    return changed(besideFileStart(lines, ctx, [&] {
+        return Renumber(lines, codes.letters.N, ctx.settings.Int("StartLine"), ctx.settings.Int("LineNum"));
+    }));
 }
 
 OperationResult removeNumbers(Lines& lines, OperationContext& ctx, const Values&) {
@@ -51,7 +68,7 @@ OperationResult removeComments(Lines& lines, OperationContext& ctx, const Values
 OperationResult pack(Lines& lines, OperationContext&, const Values&) { return changed(RemoveSpaces(lines)); }
 
 OperationResult addEnds(Lines& lines, OperationContext& ctx, const Values&) {
-    return changed(AddLineEnds(lines, ctx.settings.Text("LineEnds")));
+    return changed(besideFileStart(lines, ctx, [&] { return AddLineEnds(lines, ctx.settings.Text("LineEnds")); }));
 }
 
 OperationResult removeEnds(Lines& lines, OperationContext& ctx, const Values&) {

@@ -101,20 +101,29 @@ public:
         if (HasCode(text_, codes_.Code(LabelRow::XZPlane))) plane_ = Plane::XZ;
         if (HasCode(text_, codes_.Code(LabelRow::YZPlane))) plane_ = Plane::YZ;
 
-        // A mirror turns arcs in the planes it crosses the other way round,
-        // and puts the compensation on the other side.
-        const bool flip = mode_ == Modifier::Flip, flop = mode_ == Modifier::Flop;
-        if ((flip && plane_ != Plane::XZ) || (flop && plane_ != Plane::YZ))
-            ExchangeWholeCodes(text_, codes_.Code(LabelRow::ArcCw), codes_.Code(LabelRow::ArcCcw));
-        if (flip || flop)
-            ExchangeWholeCodes(text_, codes_.Code(LabelRow::KerfCompLeft), codes_.Code(LabelRow::KerfCompRight));
-
         SplitWords(text_, letters_, w_);
         readValues(k, r, host);
         if (!r.message.empty()) return Outcome::Refused;
         const bool anyCentre = has_[3] || has_[4] || has_[5];
+        // The arc's plane: that of its two centre words, else the plane code
+        // in force (an arc by radius, or by one centre word).
+        Plane arcPlane = plane_;
+        if (has_[3] && has_[5] && !has_[4]) arcPlane = Plane::XZ;
+        if (has_[4] && has_[5] && !has_[3]) arcPlane = Plane::YZ;
+        if (has_[3] && has_[4] && !has_[5]) arcPlane = Plane::XY;
 
-        if (mode_ == Modifier::Spin && plane_ != Plane::XY && std::remainder(s_.amount, 360.0) != 0.0 &&
+        // A mirror turns arcs in the planes it crosses the other way round,
+        // and puts the compensation on the other side.
+        const bool flip = mode_ == Modifier::Flip, flop = mode_ == Modifier::Flop;
+        bool exchanged = false;
+        if ((flip && arcPlane != Plane::XZ) || (flop && arcPlane != Plane::YZ))
+            exchanged |= ExchangeWholeCodes(text_, codes_.Code(LabelRow::ArcCw), codes_.Code(LabelRow::ArcCcw));
+        if (flip || flop)
+            exchanged |=
+                ExchangeWholeCodes(text_, codes_.Code(LabelRow::KerfCompLeft), codes_.Code(LabelRow::KerfCompRight));
+        if (exchanged) SplitWords(text_, letters_, w_);
+
+        if (mode_ == Modifier::Spin && arcPlane != Plane::XY && std::remainder(s_.amount, 360.0) != 0.0 &&
             (anyCentre || has_[6] || HasCode(text_, codes_.Code(LabelRow::ArcCw)) ||
              HasCode(text_, codes_.Code(LabelRow::ArcCcw))))
             return refuse(r, host, lineName(k) + " is an arc outside the XY plane; a spin about Z would take it out of "
@@ -368,6 +377,7 @@ ModifierSettings ReadModifierSettings(const MachineSettings& settings) {
     ModifierSettings s;
     s.bridgeport = settings.Flag("Bridgeport");
     s.swapXY = settings.Flag("SwapXY");
+    s.diameterX = settings.Flag("Xdiv2");
     double dp = 0.0;
     const std::string& text = settings.Text("DpEdit");
     if (ReadPlainReal(text, dp) && dp == std::floor(dp) && dp >= 0 && dp <= 9 &&
@@ -398,6 +408,13 @@ ModifierResult SLIDE2(char mode, std::vector<std::string>& lines, const AxisCode
     }
     if (first > last) first = last;
 
+    // A turn that mixes diameters with lengths does not turn the part.
+    if (mode == Modifier::Spin && settings.diameterX && std::remainder(settings.amount, 180.0) != 0.0) {
+        r.refused = true;
+        r.message = "X words are diameters (X div 2): a spin would not turn the part. Nothing was changed.";
+        host.Message(r.message);
+        return r;
+    }
     Pass pass(mode, codes, settings);
     const std::string& fileStart = codes.Code(LabelRow::FileStart);
     const std::string& fileEnd = codes.Code(LabelRow::FileEnd);

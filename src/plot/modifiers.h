@@ -19,7 +19,7 @@
 //
 // Refusals (a line longer than 255 characters, a number out of range, an
 // incremental move a slide cannot place, an arc out of the XY plane given to
-// the spin, a conversion with nothing to convert) leave the lines as they
+// the spin, a spin of diameters, a conversion with nothing to convert) leave the lines as they
 // were and tell the host why, naming the line where there is one.
 #pragma once
 
@@ -61,6 +61,7 @@ struct ModifierSettings {
     int decimals = 3;     // DecimalPlaces of every written number (0..9)
     bool bridgeport = false;  // I J K are offsets from the arc's start point
     bool swapXY = false;      // rewritten lines pass through OrderWordsMLast
+    bool diameterX = false;   // "X div 2": X words are diameters (a lathe)
     // The array window is shown: each rewritten line is appended to the end
     // of the program and the line itself stays (see SLIDE2).
     bool appendCopies = false;

@@ -147,7 +147,9 @@ bool MoveStartForward(std::vector<std::string>& lines, int selStartLine, int cou
     }
     const std::string l1 = lines[first], l2 = lines[first + 1];
     const SplitLine w = SplitWords(l2, letters);
-    lines[first + 1] = w.M + w.X + w.Y + w.Z + w.rest;
+    // L2 keeps its own G word: without it, it would run in L1's motion mode
+    // (the approach's rapid, with the torch on).
+    lines[first + 1] = w.G + w.M + w.X + w.Y + w.Z + w.rest;
     const auto after = lines.begin() + first + k;
     lines.insert(after, {l1, l2});
     lines.erase(lines.begin() + first);

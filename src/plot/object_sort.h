@@ -70,7 +70,7 @@ inline constexpr char kMoveStartMessage[] = "Highlighted first two selected line
 
 // "Move starting point Forward on highlighted code" on the block of
 // `count` lines after line `selStartLine` (lines L1..Lk): L2 keeps only its
-// M, X, Y, Z words and rest, and L1 and L2 as they were follow Lk, L1 leaving
+// G, M, X, Y, Z words and rest (its motion code stays with it), and L1 and L2 as they were follow Lk, L1 leaving
 // its place, so the block grows by one line. Refused with kMoveStartMessage
 // unless L1 holds the X letter, or the Y letter in a block of three or more
 // lines; a block of fewer than two lines is refused the same way. False when

@@ -8,6 +8,8 @@
 namespace tolva {
 namespace {
 
+constexpr char kIsoProgramEnd[] = "M02";
+
 // The copies of one step appended to `lines`; false when the slide refused
 // (its message already shown). `source` is the program before the step.
 bool appendCopies(std::vector<std::string>& lines, const std::vector<std::string>& source, const AxisCodes& codes,
@@ -55,14 +57,19 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
     const std::string& fileStart = codes.Code(LabelRow::FileStart);
     const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
     const bool haveEnd = HasCode(fileEnd, fileEnd);  // false for an empty or blank code
+    // A program written for another control may end with the ISO program
+    // end M02 instead of this machine's File End code: a control stops there
+    // too, so it is the program end the copies go before.
+    auto isEnd = [&](const std::string& line) {
+        return (haveEnd && HasCode(line, fileEnd)) || HasCode(line, kIsoProgramEnd);
+    };
     std::size_t body = lines.size();
     std::size_t endLine = lines.size();
-    if (haveEnd)
-        for (std::size_t i = lines.size(); i-- > 0;)
-            if (HasCode(lines[i], fileEnd)) {
-                endLine = i;
-                break;
-            }
+    for (std::size_t i = lines.size(); i-- > 0;)
+        if (isEnd(lines[i])) {
+            endLine = i;
+            break;
+        }
     if (endLine < lines.size()) {
         body = endLine + 1;
     } else {
@@ -82,17 +89,15 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
     }
 
     r.undo.armed = true;
-    if (haveEnd) {
-        // Every File End line but the last line of the copies is emptied.
-        const bool lastHasEnd = !out.empty() && HasCode(out.back(), fileEnd);
-        const std::size_t keep = lastHasEnd ? out.size() - 1 : out.size();
-        for (std::size_t i = 0; i < keep; ++i) {
-            if (out[i].empty() || !HasCode(out[i], fileEnd)) continue;
-            if (i < body) r.undo.emptied.push_back(i);
-            out[i].clear();
-        }
-        if (!lastHasEnd) out.push_back(fileEnd);
+    // Every program end but the last line of the copies is emptied.
+    const bool lastHasEnd = !out.empty() && isEnd(out.back());
+    const std::size_t keep = lastHasEnd ? out.size() - 1 : out.size();
+    for (std::size_t i = 0; i < keep; ++i) {
+        if (out[i].empty() || !isEnd(out[i])) continue;
+        if (i < body) r.undo.emptied.push_back(i);
+        out[i].clear();
     }
+    if (haveEnd && !lastHasEnd) out.push_back(fileEnd);
     out.insert(out.end(), lines.begin() + static_cast<std::ptrdiff_t>(body), lines.end());
     r.undo.tail = lines.size() - body;
     r.changed = out != lines;

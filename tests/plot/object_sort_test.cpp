@@ -384,14 +384,14 @@ TEST(ObjectSort, DxfProgramsKeepTheirHeadAndTail) {
     }
 }
 
-// Move starting point: the block L1..Lk becomes L2 (M X Y Z and the rest only),
-// L3..Lk, L1, L2.
+// Move starting point: the block L1..Lk becomes L2 (G M X Y Z and the rest
+// only: the first cut keeps its motion code), L3..Lk, L1, L2.
 TEST(MoveStart, RotatesTheBlockByOneLine) {
     RecordingHost host;
     const Letters letters;
     Lines lines = {"G90", "G00 X0 Y0", "G01 X1 Y0 F20", "X1 Y1", "X0 Y0", "M30"};
     ASSERT_TRUE(MoveStartForward(lines, 0, 4, letters, host));
-    EXPECT_EQ(lines, (Lines{"G90", "X1 Y0 F20", "X1 Y1", "X0 Y0", "G00 X0 Y0", "G01 X1 Y0 F20", "M30"}));
+    EXPECT_EQ(lines, (Lines{"G90", "G01 X1 Y0 F20", "X1 Y1", "X0 Y0", "G00 X0 Y0", "G01 X1 Y0 F20", "M30"}));
     EXPECT_TRUE(host.messages.empty());
 
     const Lines yOnly = {"G00 Y0", "G01 Y1 F20", "M30"};
@@ -408,7 +408,7 @@ TEST(MoveStart, RotatesTheBlockByOneLine) {
     // A Y word is enough in a block of three.
     Lines three = {"G00 Y0", "G01 Y1 F20", "Y2", "M30"};
     EXPECT_TRUE(MoveStartForward(three, -1, 3, letters, host));
-    EXPECT_EQ(three, (Lines{"Y1 F20", "Y2", "G00 Y0", "G01 Y1 F20", "M30"}));
+    EXPECT_EQ(three, (Lines{"G01 Y1 F20", "Y2", "G00 Y0", "G01 Y1 F20", "M30"}));
 }
 
 }  // namespace

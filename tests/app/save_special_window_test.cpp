@@ -169,3 +169,17 @@ TEST_F(SaveSpecial, SplitWritesThePartsAndShowsWhereTheyWent) {
     EXPECT_FALSE(std::filesystem::exists(path("TINY_1.TXT")));
     EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
 }
+
+// Part names are held to the 255 characters of every file name: a program
+// whose name leaves no room for "_1.TXT" is not split at all, rather than
+// split into parts under names the next load would refuse.
+TEST_F(SaveSpecial, SplitPartNamesOver255CharactersStopTheSplitBeforeAnyPart) {
+    const std::string name = std::string(253 - dir.size() - 1 - 3, 'j') + ".NC";
+    ASSERT_EQ(path(name).size(), 253u);
+    load(name, "L0\nL1\nL2 M91\nL3\nL4 M91\nL5\nL6\nL7\nL8\n");
+    trigger("Save + Split the File  (Special )");
+    ASSERT_FALSE(host->messages.empty());
+    EXPECT_NE(host->messages.back().find("longer than 255"), std::string::npos) << host->messages.back();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
+}

@@ -8,9 +8,6 @@
 namespace tolva {
 namespace {
 
-// ";" opens a comment that runs to the end of the line.
-constexpr char kCommentToEnd = ';';
-
 const std::string kG = "G", kM = "M";
 
 // Progress and event processing every this many lines.

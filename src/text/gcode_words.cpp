@@ -14,9 +14,6 @@
 namespace tolva {
 namespace {
 
-// ";" opens a comment that runs to the end of the line.
-constexpr char kCommentToEnd = ';';
-
 constexpr std::array<bool, 256> makeTerminators() {
     std::array<bool, 256> t{};
     for (int c = 33; c <= 38; ++c) t[c] = true;

@@ -24,6 +24,7 @@ namespace tolva {
 constexpr std::size_t kMaxLine = 255;
 constexpr char kCommentOpen = '(';
 constexpr char kCommentClose = ')';
+constexpr char kCommentToEnd = ';';  // a comment from here to the line end
 
 // The address letters in force. Each is a single character or empty; an
 // empty letter is never found in a line.

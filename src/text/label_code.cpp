@@ -1,5 +1,7 @@
 #include "text/label_code.h"
 
+#include "text/gcode_words.h"
+
 namespace tolva {
 namespace {
 
@@ -99,9 +101,9 @@ CodeSpan findPlain(std::string_view line, std::string_view code, std::size_t fro
 bool NextCodeToken(std::string_view s, std::size_t p, CodeToken& t) {
     for (;;) {
         p = skipBlanks(s, p);
-        if (p >= s.size() || s[p] == ';') return false;
-        if (s[p] != '(') break;
-        const std::size_t close = s.find(')', p + 1);
+        if (p >= s.size() || s[p] == kCommentToEnd) return false;
+        if (s[p] != kCommentOpen) break;
+        const std::size_t close = s.find(kCommentClose, p + 1);
         if (close == std::string_view::npos) return false;
         p = close + 1;
     }

@@ -506,8 +506,6 @@ TEST(OperationMatrix, EveryOperationOnRealProgramsIsRightOrRefused) {
         {"cds.ngc plain / Super Compress", "the compress rebuild puts a line's N word after its G and M words"},
         {"plasmatest.ngc / Super Compress", "the compress rebuild puts a line's N word after its G and M words"},
         {"plasmatest.ngc plain / Super Compress", "the compress rebuild puts a line's N word after its G and M words"},
-        {"relay lathe.ini / Offset", "the offset's arcs of a diameter program (X div 2)"},
-        {"gr6 lathe.ini / Offset", "the offset's arcs of a diameter program (X div 2)"},
     };
     int unknown = 0;
     for (const std::string& w : wrongs) {

@@ -12,6 +12,8 @@
 #include "settings/label_table.h"
 #include "settings/machine_settings.h"
 #include "text/compress.h"
+#include "text/gcode_words.h"
+#include "text/label_code.h"
 #include "text/line_edits.h"
 #include "tools/array.h"
 #include "tools/offset.h"
@@ -231,9 +233,22 @@ OperationResult swap(Lines& lines, OperationContext& ctx, const Values&) {
 // offset cannot take.
 OperationResult offset(Lines& lines, OperationContext& ctx, const Values& values) {
     const OffsetSettings s = ReadOffsetSettings(ctx.settings);
-    if (ContainsCode(lines, s.codes.Code(LabelRow::Incremental))) {
-        IncMessageErr(ctx.host);
-        return {false, true, {}};
+    // Refused when a move in X or Y runs incremental; an incremental stretch
+    // without one (the mill's home return "G91 Z0. G28", "G28 X0. Y0.")
+    // offsets nothing.
+    const std::string& absolute = s.codes.Code(LabelRow::Absolute);
+    const std::string& incremental = s.codes.Code(LabelRow::Incremental);
+    const WordReader plane{s.codes.letters.X, s.codes.letters.Y};
+    bool incrementalMode = false;
+    for (const std::string& line : lines) {
+        if (HasCode(line, absolute)) incrementalMode = false;
+        if (HasCode(line, incremental)) incrementalMode = true;
+        WordRead w[2];
+        if (incrementalMode) plane.Read(line, w);
+        if (incrementalMode && ((w[0].found && w[0].value != 0.0f) || (w[1].found && w[1].value != 0.0f))) {
+            IncMessageErr(ctx.host);
+            return {false, true, {}};
+        }
     }
     if (lines.size() <= 1) return changed(false);
     ctx.plot.DecimalPlaces = s.decimals;

@@ -12,6 +12,8 @@
 #include "settings/label_table.h"
 #include "settings/machine_settings.h"
 #include "text/compress.h"
+#include "text/gcode_words.h"
+#include "text/label_code.h"
 #include "text/line_edits.h"
 #include "tools/array.h"
 #include "tools/offset.h"
@@ -34,9 +36,26 @@ OperationResult compress(Lines& lines, OperationContext& ctx, int super) {
     return {r.ok && r.changed, !r.ok, {}};
 }
 
+// A line that is the File Start code alone ("%") marks the tape's start and
+// end: a control takes it only as it stands, so the line-number and
+// line-end operations leave it so.
+template <typename Edit>
+bool besideFileStart(Lines& lines, OperationContext& ctx, Edit edit) {
+    const std::string& fileStart = ctx.settings.Setaxis().Code(LabelRow::FileStart);
+    std::vector<std::pair<std::size_t, std::string>> kept;
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        if (!fileStart.empty() && StripChar('B', ' ', lines[k]) == fileStart) kept.push_back({k, lines[k]});
+    const bool c = edit();
+    for (auto& [k, line] : kept)
+        if (k < lines.size()) lines[k] = std::move(line);
+    return c;
+}
+
 OperationResult addNumbers(Lines& lines, OperationContext& ctx, const Values&) {
     const AxisCodes codes = ctx.settings.Setaxis();
-    return changed(Renumber(lines, codes.letters.N, ctx.settings.Int("StartLine"), ctx.settings.Int("LineNum")));
+    return changed(besideFileStart(lines, ctx, [&] {
+        return Renumber(lines, codes.letters.N, ctx.settings.Int("StartLine"), ctx.settings.Int("LineNum"));
+    }));
 }
 
 OperationResult removeNumbers(Lines& lines, OperationContext& ctx, const Values&) {
@@ -51,7 +70,7 @@ OperationResult removeComments(Lines& lines, OperationContext& ctx, const Values
 OperationResult pack(Lines& lines, OperationContext&, const Values&) { return changed(RemoveSpaces(lines)); }
 
 OperationResult addEnds(Lines& lines, OperationContext& ctx, const Values&) {
-    return changed(AddLineEnds(lines, ctx.settings.Text("LineEnds")));
+    return changed(besideFileStart(lines, ctx, [&] { return AddLineEnds(lines, ctx.settings.Text("LineEnds")); }));
 }
 
 OperationResult removeEnds(Lines& lines, OperationContext& ctx, const Values&) {
@@ -92,26 +111,18 @@ ModifierSettings modifierSettings(OperationContext& ctx) {
     return s;
 }
 
-// A conversion that reached a line already in its target mode beeps and
-// stops there; the window's user hears it, a batch run is told.
-OperationResult modifierResult(const ModifierResult& r, const char* what) {
-    OperationResult out{!r.refused && r.changed, r.refused || r.stopped, {}};
-    if (r.stopped && !r.refused)
-        out.note = std::string(what) + " stopped at line " + std::to_string(r.lastLine + 1) +
-                   ", which is already in the target mode.";
-    return out;
-}
+OperationResult modifierResult(const ModifierResult& r) { return {!r.refused && r.changed, r.refused, {}}; }
 
 OperationResult toIncremental(Lines& lines, OperationContext& ctx, const Values&) {
     const AxisCodes codes = ctx.settings.Setaxis();
     const ModifierSettings s = modifierSettings(ctx);
-    return modifierResult(ConvertToIncremental(lines, codes, s, ctx.host), "Convert to Incremental G91");
+    return modifierResult(ConvertToIncremental(lines, codes, s, ctx.host));
 }
 
 OperationResult toAbsolute(Lines& lines, OperationContext& ctx, const Values&) {
     const AxisCodes codes = ctx.settings.Setaxis();
     const ModifierSettings s = modifierSettings(ctx);
-    return modifierResult(ConvertToAbsolute(lines, codes, s, ctx.host), "Convert to Absolute G90");
+    return modifierResult(ConvertToAbsolute(lines, codes, s, ctx.host));
 }
 
 // Inch to Metric and back: the size operation on the whole program,
@@ -222,9 +233,22 @@ OperationResult swap(Lines& lines, OperationContext& ctx, const Values&) {
 // offset cannot take.
 OperationResult offset(Lines& lines, OperationContext& ctx, const Values& values) {
     const OffsetSettings s = ReadOffsetSettings(ctx.settings);
-    if (ContainsCode(lines, s.codes.Code(LabelRow::Incremental))) {
-        IncMessageErr(ctx.host);
-        return {false, true, {}};
+    // Refused when a move in X or Y runs incremental; an incremental stretch
+    // without one (the mill's home return "G91 Z0. G28", "G28 X0. Y0.")
+    // offsets nothing.
+    const std::string& absolute = s.codes.Code(LabelRow::Absolute);
+    const std::string& incremental = s.codes.Code(LabelRow::Incremental);
+    const WordReader plane{s.codes.letters.X, s.codes.letters.Y};
+    bool incrementalMode = false;
+    for (const std::string& line : lines) {
+        if (HasCode(line, absolute)) incrementalMode = false;
+        if (HasCode(line, incremental)) incrementalMode = true;
+        WordRead w[2];
+        if (incrementalMode) plane.Read(line, w);
+        if (incrementalMode && ((w[0].found && w[0].value != 0.0f) || (w[1].found && w[1].value != 0.0f))) {
+            IncMessageErr(ctx.host);
+            return {false, true, {}};
+        }
     }
     if (lines.size() <= 1) return changed(false);
     ctx.plot.DecimalPlaces = s.decimals;

@@ -5,6 +5,7 @@
 #include "dxf/pass_files.h"
 #include "text/compress.h"
 #include "text/gcode_words.h"
+#include "text/label_code.h"
 #include "text/number_format.h"
 
 namespace tolva {
@@ -35,8 +36,8 @@ std::vector<std::string> SwapBlockLines(const std::vector<std::string>& reversed
     SplitLine p, c;  // the previous line (empty at first) and the current one
     for (const std::string& current : reversed) {
         c = SplitWords(current, L);
-        const std::string g = StripChar('A', ' ', p.G);
-        const bool pCw = !cw.empty() && g == cw, pCcw = !ccw.empty() && g == ccw;
+        // The arc codes in any of their forms ("G2" for "G02").
+        const bool pCw = !p.G.empty() && HasCode(p.G, cw), pCcw = !p.G.empty() && HasCode(p.G, ccw);
         if (o.Bridgeport && (pCw || pCcw)) {
             // The centre stays where it is; its offsets are now taken from
             // the arc's new start, the old end point.
@@ -76,13 +77,22 @@ FileStatus SWAP_BLOCK3(const std::string& folder, const SwapOptions& options) {
 SwapResult SwapBlock(std::vector<std::string>& lines, int selStartLine, int count, bool highlighted,
                      const SwapOptions& options, Host& host, const std::string& folder) {
     SwapResult r;
-    if (ContainsCode(lines, options.cleanUp.codes.Code(LabelRow::Incremental))) {
-        IncMessageErr(host);
-        r.refused = true;
-        return r;
-    }
     const int first = std::max(0, selStartLine + 1);
     const int k = std::min(count, static_cast<int>(lines.size()) - first);
+    // Only a block that runs in incremental mode is refused: an incremental
+    // stretch elsewhere (a home return at the end) does not touch it.
+    const std::string& absolute = options.cleanUp.codes.Code(LabelRow::Absolute);
+    const std::string& incremental = options.cleanUp.codes.Code(LabelRow::Incremental);
+    bool incrementalMode = false;
+    for (int i = 0; i < first + std::max(k, 0) && i < static_cast<int>(lines.size()); ++i) {
+        if (HasCode(lines[i], absolute)) incrementalMode = false;
+        if (HasCode(lines[i], incremental)) incrementalMode = true;
+        if (incrementalMode && i >= first) {
+            IncMessageErr(host);
+            r.refused = true;
+            return r;
+        }
+    }
     if (!highlighted || k <= 0) {
         host.Beep();
         return r;

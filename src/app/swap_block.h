@@ -45,8 +45,9 @@ struct SwapResult {
 };
 
 // The whole of "&Swap" on lines selStartLine + 1 .. selStartLine + count.
-// Refused with the incremental message when the program holds the
-// Incremental code (label row 7) anywhere; only a beep when `highlighted` is
+// Refused with the incremental message when a line of the block runs in
+// incremental mode (from the Incremental code, label row 7, to the next
+// Absolute code); only a beep when `highlighted` is
 // false (nothing is highlighted in the editor). The k-th line read back
 // replaces the k-th line of the block, lines beyond the block are inserted
 // after it, block lines left over hold one blank.

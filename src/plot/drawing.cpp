@@ -168,9 +168,11 @@ ReadOutTexts Drawing::ReadOut(int dp) const {
 }
 
 std::string Drawing::DrawALine(const AxisCodes& codes, int dp) const {
-    // The read-out's own texts, so the line holds what the user saw.
-    return codes.letters.X + DrawnNumber(Values.AbsX, dp, kReadOutPrecision) + " " + codes.letters.Y +
-           DrawnNumber(Values.AbsY, dp, kReadOutPrecision);
+    // The read-out's own texts, so the line holds what the user saw; the
+    // Line code first, so a line drawn after an arc or a circle is a line.
+    const std::string& line = codes.Code(LabelRow::Line);
+    return line + (line.empty() ? "" : " ") + codes.letters.X + DrawnNumber(Values.AbsX, dp, kReadOutPrecision) +
+           " " + codes.letters.Y + DrawnNumber(Values.AbsY, dp, kReadOutPrecision);
 }
 
 }  // namespace tolva

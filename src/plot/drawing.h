@@ -83,8 +83,8 @@ public:
 
     ReadOutTexts ReadOut(int decimalPlaces) const;
 
-    // `DrawALine`: the line mode's line to the cursor shown in the read-out,
-    // X and Y words only.
+    // `DrawALine`: the line mode's line to the cursor shown in the read-out:
+    // the Line code (label row 1), then the X and Y words.
     std::string DrawALine(const AxisCodes& codes, int decimalPlaces) const;
 
 private:

@@ -150,6 +150,7 @@ void Interpreter::SetupPlot(bool resetPlane) {
     state_.ObjectStartLine = 0;
     state_.Largest = {0.0f, MainLineCount - 1, 0};
     state_.Smallest = {2147483648.0f, MainLineCount - 1, 0};
+    projection_.MovedLength = objectStart_ = 0.0L;
     if (settings2_.ShowXYZCheckBox) projection_.Drawxyz(view_->CanvasHeight());
     canvas_.MoveTo({state_.OriginX, state_.OriginY});
 }
@@ -382,7 +383,9 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
         const long double dx = w.X.found ? static_cast<long double>(w.X.value) - s.PrevX : 0.0L;
         const long double dy = w.Y.found ? static_cast<long double>(w.Y.value) - s.PrevY : 0.0L;
         const long double dz = w.Z.found ? static_cast<long double>(w.Z.value) - s.PrevZ : 0.0L;
-        s.TotalDist = static_cast<float>(s.TotalDist + std::sqrt(dx * dx + dy * dy + dz * dz));
+        const long double length = std::sqrt(dx * dx + dy * dy + dz * dz);
+        s.TotalDist = static_cast<float>(s.TotalDist + length);
+        projection_.MovedLength += length;
     }
 
     if (dxfChain) projection_.EndDxfMove();
@@ -408,6 +411,7 @@ void Interpreter::Bigobject(bool cutOn, bool cutOff) {
     if (cutOn) {
         canvas_.SetPenColour(kRed);
         s.ObjectStartLine = s.CurLine;
+        if (!s.Cutting) objectStart_ = projection_.MovedLength;
         // A cut-on while already cutting (a repeated code that changes the
         // speed) starts no new gap: LastMark then holds a length, not a
         // position, and a gap taken from it would be meaningless.
@@ -422,7 +426,9 @@ void Interpreter::Bigobject(bool cutOn, bool cutOff) {
         const float L = static_cast<float>(static_cast<long double>(s.TotalDist) - s.LastMark - s.CutOffTotal);
         if (L > s.Largest.Length) s.Largest = {L, s.ObjectStartLine, s.CurLine};
         if (L < s.Smallest.Length) s.Smallest = {L, s.ObjectStartLine, s.CurLine};
-        if (ObjectLog && s.Cutting) ObjectLog->push_back({L, s.ObjectStartLine, s.CurLine});
+        if (ObjectLog && s.Cutting)
+            ObjectLog->push_back(
+                {L, s.ObjectStartLine, s.CurLine, static_cast<double>(projection_.MovedLength - objectStart_)});
         s.CutOffTotal = s.TotalDist;
         s.LastMark = s.TotalDist;
         s.Cutting = false;

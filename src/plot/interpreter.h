@@ -190,6 +190,7 @@ private:
     PlotView noView_;
     PlotView* view_;
     DxfSink* dxf_ = nullptr;
+    long double objectStart_ = 0.0L;  // the projection's MovedLength at the object's cut-on
     AxisCodes codes_;
     // Taken from codes_ by Setaxis; `parserGeneration_` counts the takes.
     LineParser parser_;

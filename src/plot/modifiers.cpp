@@ -1,8 +1,10 @@
 #include "plot/modifiers.h"
 
+#include <array>
 #include <cmath>
 
 #include "settings/machine_settings.h"
+#include "text/code_edit.h"
 #include "text/compress.h"
 #include "text/label_code.h"
 #include "text/line_edits.h"
@@ -39,8 +41,19 @@ Read readWord(const std::string& word, const std::string& letter, double& out) {
 
 std::string lineName(std::size_t k) { return "Line " + std::to_string(k + 1); }
 
+struct P3 {
+    double x = 0.0, y = 0.0, z = 0.0;
+};
+
+// The plane arcs are cut in, by the label table's plane codes; the names are
+// the letters in force, so a lathe's working plane is its "XY" plane.
+enum class Plane { XY, XZ, YZ };
+
 // One run of a mode over the lines, holding what carries from line to line:
-// the distance mode, the previous point and centre, the conversions' point.
+// the distance mode, the plane, the source's position and centre, and the
+// position the rewritten program has reached. A word left out of a line
+// keeps its modal value; the pass writes it whenever the transform moves
+// that value, so every move of the result is the transform of the source's.
 class Pass {
 public:
     Pass(char mode, const AxisCodes& codes, const ModifierSettings& s)
@@ -60,9 +73,14 @@ public:
             default: break;
         }
         theta_ = d * kDegree;
+        slide_ = std::string_view("87462913").find(mode) != std::string_view::npos;
     }
 
-    enum class Outcome { Written, Refused, Stopped };
+    enum class Outcome { Written, Refused };
+
+    // Whether some line was converted (the conversions) or lay in an
+    // incremental stretch.
+    bool converted() const { return converted_; }
 
     // Rebuilds `line` (line `k` of the program) into `out`.
     Outcome Line(std::size_t k, const std::string& line, std::string& out, ModifierResult& r, Host& host) {
@@ -73,168 +91,245 @@ public:
             host.Message(r.message);
             return Outcome::Refused;
         }
-        const bool hasAbs = HasCode(line, absolute_);
-        const bool hasInc = HasCode(line, incremental_);
+        text_ = line;
+        const bool hasAbs = HasCode(text_, absolute_);
+        const bool hasInc = HasCode(text_, incremental_);
+        if (hasAbs || hasInc) explicitMode_ = true;
         if (hasAbs) absMode_ = true;
         if (hasInc) absMode_ = false;
-        if (!absMode_ && mode_ != Modifier::ToAbsolute) {
-            IncMessageErr(host);
-            r.message = kIncMessageErrText;
-            return Outcome::Refused;
-        }
-        SplitWords(line, letters_, w_);
+        if (HasCode(text_, codes_.Code(LabelRow::XYPlane))) plane_ = Plane::XY;
+        if (HasCode(text_, codes_.Code(LabelRow::XZPlane))) plane_ = Plane::XZ;
+        if (HasCode(text_, codes_.Code(LabelRow::YZPlane))) plane_ = Plane::YZ;
 
-        // Values as read; a missing or unreadable X, Y, Z is the previous
-        // point's, a missing R 0, a missing I, J, K the previous line's.
-        Coord x, y, z, i, j, k3, rr;
+        SplitWords(text_, letters_, w_);
+        readValues(k, r, host);
+        if (!r.message.empty()) return Outcome::Refused;
+        const bool anyCentre = has_[3] || has_[4] || has_[5];
+        // The arc's plane: that of its two centre words, else the plane code
+        // in force (an arc by radius, or by one centre word).
+        Plane arcPlane = plane_;
+        if (has_[3] && has_[5] && !has_[4]) arcPlane = Plane::XZ;
+        if (has_[4] && has_[5] && !has_[3]) arcPlane = Plane::YZ;
+        if (has_[3] && has_[4] && !has_[5]) arcPlane = Plane::XY;
+
+        // A mirror turns arcs in the planes it crosses the other way round,
+        // and puts the compensation on the other side.
+        const bool flip = mode_ == Modifier::Flip, flop = mode_ == Modifier::Flop;
+        bool exchanged = false;
+        if ((flip && arcPlane != Plane::XZ) || (flop && arcPlane != Plane::YZ))
+            exchanged |= ExchangeWholeCodes(text_, codes_.Code(LabelRow::ArcCw), codes_.Code(LabelRow::ArcCcw));
+        if (flip || flop)
+            exchanged |=
+                ExchangeWholeCodes(text_, codes_.Code(LabelRow::KerfCompLeft), codes_.Code(LabelRow::KerfCompRight));
+        if (exchanged) SplitWords(text_, letters_, w_);
+
+        if (mode_ == Modifier::Spin && arcPlane != Plane::XY && std::remainder(s_.amount, 360.0) != 0.0 &&
+            (anyCentre || has_[6] || HasCode(text_, codes_.Code(LabelRow::ArcCw)) ||
+             HasCode(text_, codes_.Code(LabelRow::ArcCcw))))
+            return refuse(r, host, lineName(k) + " is an arc outside the XY plane; a spin about Z would take it out of "
+                                                 "its plane. Nothing was changed.");
+
+        const P3 p{v_[0], v_[1], v_[2]};  // as written: absolute point or increment
+        const P3 c{v_[3], v_[4], v_[5]};  // as written: centre or offset
+        write_.fill(false);
+        for (int n = 0; n < 7; ++n) write_[n] = has_[n];
+        P3 np = p, nc = c;
+        double nr = v_[6];
+
+        if (mode_ == Modifier::ToIncremental || mode_ == Modifier::ToAbsolute) {
+            const bool convert = mode_ == Modifier::ToIncremental ? absMode_ : !absMode_;
+            if (!convert) {
+                advance(p, c);
+                out = line;
+                return Outcome::Written;
+            }
+            const P3 start = pos_;
+            advance(p, c);
+            const bool anyPoint = has_[0] || has_[1] || has_[2];
+            if (mode_ == Modifier::ToIncremental) {
+                if (hasAbs) ReplaceWholeCode(text_, absolute_, incremental_);
+                // Absolute centres become offsets: the control's absolute-centre
+                // mode (the Absolute code's ".1" form, as LinuxCNC's G90.1) with them.
+                if (!s_.bridgeport) ReplaceWholeCode(text_, absolute_ + ".1", incremental_ + ".1");
+                np = {pos_.x - start.x, pos_.y - start.y, pos_.z - start.z};
+                if (!s_.bridgeport) {
+                    nc = {centre_.x - start.x, centre_.y - start.y, centre_.z - start.z};
+                    if (anyCentre) write_[3] = write_[4] = true;
+                }
+                if (!explicitMode_ && (anyPoint || anyCentre)) {
+                    if (incremental_.empty())
+                        return refuse(r, host, lineName(k) + " would need the Incremental code, and the machine "
+                                                             "file has none. Nothing was changed.");
+                    text_ = incremental_ + " " + text_;
+                    explicitMode_ = true;
+                }
+            } else {
+                if (hasInc) ReplaceWholeCode(text_, incremental_, absolute_);
+                if (!s_.bridgeport) ReplaceWholeCode(text_, incremental_ + ".1", absolute_ + ".1");
+                np = pos_;
+                if (!s_.bridgeport) {
+                    nc = centre_;
+                    if (anyCentre) write_[3] = write_[4] = true;
+                }
+            }
+            if (hasInc || hasAbs || anyPoint || anyCentre) converted_ = true;
+            SplitWords(text_, letters_, w_);
+            return build(k, np, nc, nr, out, r, host);
+        }
+
+        if (!absMode_) {
+            converted_ = true;
+            if (slide_) {
+                // An increment is the same after a slide; but an increment
+                // from a point no absolute word has set starts at the origin,
+                // which a slide cannot move.
+                if (((has_[0] && v_[0] != 0.0 && !anchoredX_) || (has_[1] && v_[1] != 0.0 && !anchoredY_)))
+                    return refuse(r, host, lineName(k) + " moves incrementally from a point the program has not "
+                                                         "set; a slide cannot move it. Nothing was changed.");
+                advance(p, c);
+                made_ = {made_.x + p.x, made_.y + p.y, made_.z + p.z};
+                out = line;
+                return Outcome::Written;
+            }
+            // Increments and centre offsets are vectors.
+            np = vec(p);
+            nc = vec(c);
+            for (int n = 0; n < 6; ++n) {
+                const double nv = n < 3 ? (&np.x)[n] : (&nc.x)[n - 3];
+                if (!has_[n] && differs(nv, 0.0)) write_[n] = true;
+            }
+            advance(p, c);
+            made_ = {made_.x + np.x, made_.y + np.y, made_.z + np.z};
+        } else {
+            const P3 abs{has_[0] ? v_[0] : pos_.x, has_[1] ? v_[1] : pos_.y, has_[2] ? v_[2] : pos_.z};
+            np = point(abs);
+            // A move: the result's modal values are where the result stands
+            // now. A line without an axis word moves nothing and gains none.
+            const bool move = has_[0] || has_[1] || has_[2];
+            const double before[] = {made_.x, made_.y, made_.z};
+            for (int n = 0; n < 3; ++n)
+                if (move && !has_[n] && differs((&np.x)[n], before[n])) write_[n] = true;
+            if (s_.bridgeport) {
+                nc = vec(c);
+                for (int n = 0; n < 3; ++n)
+                    if (anyCentre && !has_[n + 3] && differs((&nc.x)[n], 0.0)) write_[n + 3] = true;
+            } else {
+                const P3 full{has_[3] ? v_[3] : centre_.x, has_[4] ? v_[4] : centre_.y, has_[5] ? v_[5] : centre_.z};
+                nc = point(full);
+                const P3 madeCentre = point(centre_);
+                for (int n = 0; n < 3; ++n)
+                    if (anyCentre && !has_[n + 3] && differs((&nc.x)[n], (&madeCentre.x)[n])) write_[n + 3] = true;
+            }
+            if (has_[0]) anchoredX_ = true;
+            if (has_[1]) anchoredY_ = true;
+            advance(abs, c);
+            if (move) made_ = np;
+        }
+        if (mode_ == Modifier::Size) nr *= s_.factor;
+        return build(k, np, nc, nr, out, r, host);
+    }
+
+private:
+    Outcome refuse(ModifierResult& r, Host& host, std::string message) {
+        r.message = std::move(message);
+        host.Message(r.message);
+        return Outcome::Refused;
+    }
+
+    // The words of the split line: X Y Z I J K R, present or not; a missing
+    // one reads 0 here (its modal value is the pass's business).
+    void readValues(std::size_t k, ModifierResult& r, Host& host) {
         const std::string* words[] = {&w_.X, &w_.Y, &w_.Z, &w_.I, &w_.J, &w_.K, &w_.R};
         const std::string* letters[] = {&letters_.X, &letters_.Y, &letters_.Z, &letters_.I,
                                         &letters_.J, &letters_.K, &letters_.R};
-        Coord* coords[] = {&x, &y, &z, &i, &j, &k3, &rr};
-        const double fallback[] = {prevX_, prevY_, prevZ_, prevI_, prevJ_, prevK_, 0.0};
         for (int n = 0; n < 7; ++n) {
-            Coord& c = *coords[n];
-            c.present = !words[n]->empty();
-            c.value = fallback[n];
-            if (!c.present) continue;
-            if (readWord(*words[n], *letters[n], c.value) == Read::OutOfRange) {
-                r.message = lineName(k) + ": the number of \"" + StripChar('R', ' ', *words[n]) +
-                            "\" is out of range. Nothing was changed.";
-                host.Message(r.message);
-                return Outcome::Refused;
+            has_[n] = !words[n]->empty();
+            v_[n] = 0.0;
+            if (!has_[n]) continue;
+            if (readWord(*words[n], *letters[n], v_[n]) == Read::OutOfRange) {
+                refuse(r, host, lineName(k) + ": the number of \"" + StripChar('R', ' ', *words[n]) +
+                                    "\" is out of range. Nothing was changed.");
+                return;
             }
         }
-        prevX_ = x.value, prevY_ = y.value, prevZ_ = z.value;
-        prevI_ = i.value, prevJ_ = j.value, prevK_ = k3.value;
+    }
 
-        std::string g = w_.G;
-        bool forceX = false, forceY = false, forceI = false, forceJ = false;
+    // The source's position and centre after this line (`p`, `c` as
+    // written, in the distance mode in force).
+    void advance(const P3& p, const P3& c) {
+        const P3 start = pos_;
+        if (absMode_) {
+            if (has_[0]) pos_.x = p.x;
+            if (has_[1]) pos_.y = p.y;
+            if (has_[2]) pos_.z = p.z;
+        } else {
+            pos_ = {pos_.x + p.x, pos_.y + p.y, pos_.z + p.z};
+        }
+        // An absolute centre not written is the previous line's; an offset
+        // not written is 0.
+        const bool offsets = !absMode_ || s_.bridgeport;
+        if (offsets) {
+            centre_ = {start.x + c.x, start.y + c.y, start.z + c.z};
+        } else {
+            if (has_[3]) centre_.x = c.x;
+            if (has_[4]) centre_.y = c.y;
+            if (has_[5]) centre_.z = c.z;
+        }
+    }
+
+    P3 point(P3 p) const {
         switch (mode_) {
-            case Modifier::Spin:
-                RotateZ(theta_, x.value, y.value, i.value, j.value);
-                break;
-            case Modifier::Flip:
-                y.value = -y.value;
-                j.value = -j.value;
-                exchangeCodes(g);
-                break;
-            case Modifier::Flop:
-                x.value = -x.value;
-                i.value = -i.value;
-                exchangeCodes(g);
-                break;
-            case Modifier::Size:
-                for (Coord* c : coords) c->value *= s_.factor;
-                break;
-            case Modifier::ToIncremental: {
-                if (hasInc) return stop(r, host);
-                const double ax = x.value, ay = y.value, az = z.value;
-                x.value = ax - runX_;
-                y.value = ay - runY_;
-                z.value = az - runZ_;
-                if (hasAbs) g = incremental_;
-                if (!s_.bridgeport) {
-                    exchangeArcDistance(g, absolute_, incremental_);
-                    i.value -= runX_;
-                    j.value -= runY_;
-                    k3.value -= runZ_;
-                }
-                runX_ = ax, runY_ = ay, runZ_ = az;
-                break;
+            case Modifier::Spin: {
+                double i = 0.0, j = 0.0;
+                RotateZ(theta_, p.x, p.y, i, j);
+                return p;
             }
-            case Modifier::ToAbsolute: {
-                if (hasAbs) return stop(r, host);
-                // Centres first: they are relative to the start point.
-                i.value = i.present ? runX_ + i.value : runX_;
-                j.value = j.present ? runY_ + j.value : runY_;
-                k3.value = k3.present ? runZ_ + k3.value : runZ_;
-                forceJ = i.present;
-                forceI = j.present;
-                if (s_.bridgeport) {
-                    i.value -= runX_;
-                    j.value -= runY_;
-                    k3.value -= runZ_;
-                }
-                x.value = x.present ? runX_ + x.value : runX_;
-                y.value = y.present ? runY_ + y.value : runY_;
-                z.value = z.present ? runZ_ + z.value : runZ_;
-                forceY = x.present;
-                forceX = y.present;
-                runX_ = x.value, runY_ = y.value, runZ_ = z.value;
-                if (hasInc) g = absolute_;
-                if (!s_.bridgeport) exchangeArcDistance(g, incremental_, absolute_);
-                break;
-            }
-            default:  // the slides
-                x.value += dx_;
-                y.value += dy_;
-                if (!s_.bridgeport) {
-                    i.value += dx_;
-                    j.value += dy_;
-                }
-                break;
+            case Modifier::Flip: return {p.x, -p.y, p.z};
+            case Modifier::Flop: return {-p.x, p.y, p.z};
+            case Modifier::Size: return {p.x * s_.factor, p.y * s_.factor, p.z * s_.factor};
+            default: return {p.x + dx_, p.y + dy_, p.z};
         }
-        x.present |= forceX;
-        y.present |= forceY;
-        i.present |= forceI;
-        j.present |= forceJ;
+    }
+    P3 vec(P3 v) const { return slide_ ? v : point(v); }
 
-        // G M X, then " " and each further word present, then " " rest.
+    // Whether two values are written differently.
+    bool differs(double a, double b) {
+        a_.clear();
+        b_.clear();
+        AppendProgramNumber(a_, a, s_.decimals);
+        AppendProgramNumber(b_, b, s_.decimals);
+        return a_ != b_;
+    }
+
+    // G M X, then " " and each further word to write, then " " rest.
+    Outcome build(std::size_t k, const P3& np, const P3& nc, double nr, std::string& out, ModifierResult& r,
+                  Host& host) {
         out.clear();
-        out.append(g).append(w_.M);
-        const Coord* order[] = {&x, &y, &z, &i, &j, &k3, &rr};
+        out.append(w_.G).append(w_.M);
+        const double values[] = {np.x, np.y, np.z, nc.x, nc.y, nc.z, nr};
         const std::string* orderLetters[] = {&letters_.X, &letters_.Y, &letters_.Z, &letters_.I,
                                              &letters_.J, &letters_.K, &letters_.R};
         for (int n = 0; n < 7; ++n) {
-            const Coord& c = *order[n];
-            if (!c.present) continue;
-            if (!std::isfinite(c.value)) {
-                r.message = lineName(k) + ": a result is too large to write. Nothing was changed.";
-                host.Message(r.message);
-                return Outcome::Refused;
-            }
-            if (n > 0) out.push_back(' ');
+            if (!write_[n]) continue;
+            if (orderLetters[n]->empty())
+                return refuse(r, host, lineName(k) + " needs a word the machine file has no letter for. "
+                                                     "Nothing was changed.");
+            if (!std::isfinite(values[n]))
+                return refuse(r, host, lineName(k) + ": a result is too large to write. Nothing was changed.");
+            // No blank begins a line: a control takes "%" only in column 1.
+            if (n > 0 && !out.empty()) out.push_back(' ');
             out.append(*orderLetters[n]);
-            AppendProgramNumber(out, c.value, s_.decimals);
+            AppendProgramNumber(out, values[n], s_.decimals);
         }
-        if (!w_.rest.empty()) out.append(1, ' ').append(w_.rest);
-        if (out.size() > kMaxLine) out.resize(kMaxLine);
+        if (!w_.rest.empty()) {
+            if (!out.empty()) out.push_back(' ');
+            out.append(w_.rest);
+        }
         if (s_.swapXY) {
             OrderWordsMLast(out, letters_, ordered_);
             out.swap(ordered_);
         }
         return Outcome::Written;
-    }
-
-private:
-    Outcome stop(ModifierResult& r, Host& host) {
-        r.stopped = true;
-        host.Beep();
-        return Outcome::Stopped;
-    }
-
-    // The centres change between absolute and relative: so does the mode
-    // that says which they are, written as the distance code with ".1"
-    // ("G90.1" and "G91.1").
-    static void exchangeArcDistance(std::string& g, const std::string& from, const std::string& to) {
-        if (from.empty() || to.empty()) return;
-        if (const CodeSpan c = FindCodeSpan(g, from + ".1")) g.replace(c.pos, c.end - c.pos, to + ".1");
-    }
-
-    // Flip and flop: the arc codes, then the cutter-compensation codes,
-    // exchanged in the first G word.
-    void exchangeCodes(std::string& g) const {
-        auto swapPair = [&](int a, int b) {
-            const std::string& ca = codes_.Code(a);
-            const std::string& cb = codes_.Code(b);
-            if (HasCode(g, ca))
-                g = cb + " ";
-            else if (HasCode(g, cb))
-                g = ca + " ";
-        };
-        if (g.empty()) return;
-        swapPair(LabelRow::ArcCw, LabelRow::ArcCcw);
-        swapPair(LabelRow::KerfCompLeft, LabelRow::KerfCompRight);
     }
 
     char mode_;
@@ -245,9 +340,18 @@ private:
     const std::string& incremental_;
     double dx_ = 0.0, dy_ = 0.0;  // the slide, program units
     double theta_ = 0.0;          // the spin, radians
+    bool slide_ = false;
     bool absMode_ = true;
-    double prevX_ = 0.0, prevY_ = 0.0, prevZ_ = 0.0, prevI_ = 0.0, prevJ_ = 0.0, prevK_ = 0.0;
-    double runX_ = 0.0, runY_ = 0.0, runZ_ = 0.0;  // the conversions' own running point
+    bool explicitMode_ = false;  // a distance code has been seen
+    bool converted_ = false;
+    bool anchoredX_ = false, anchoredY_ = false;  // an absolute X / Y has been read
+    Plane plane_ = Plane::XY;
+    P3 pos_;      // the source's position
+    P3 centre_;   // the source's last arc centre, absolute
+    P3 made_;     // the result's position
+    std::array<bool, 7> has_{}, write_{};
+    std::array<double, 7> v_{};
+    std::string text_, a_, b_;
     SplitLine w_;
     std::string ordered_;
 };
@@ -273,6 +377,7 @@ ModifierSettings ReadModifierSettings(const MachineSettings& settings) {
     ModifierSettings s;
     s.bridgeport = settings.Flag("Bridgeport");
     s.swapXY = settings.Flag("SwapXY");
+    s.diameterX = settings.Flag("Xdiv2");
     double dp = 0.0;
     const std::string& text = settings.Text("DpEdit");
     if (ReadPlainReal(text, dp) && dp == std::floor(dp) && dp >= 0 && dp <= 9 &&
@@ -303,6 +408,13 @@ ModifierResult SLIDE2(char mode, std::vector<std::string>& lines, const AxisCode
     }
     if (first > last) first = last;
 
+    // A turn that mixes diameters with lengths does not turn the part.
+    if (mode == Modifier::Spin && settings.diameterX && std::remainder(settings.amount, 180.0) != 0.0) {
+        r.refused = true;
+        r.message = "X words are diameters (X div 2): a spin would not turn the part. Nothing was changed.";
+        host.Message(r.message);
+        return r;
+    }
     Pass pass(mode, codes, settings);
     const std::string& fileStart = codes.Code(LabelRow::FileStart);
     const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
@@ -320,7 +432,6 @@ ModifierResult SLIDE2(char mode, std::vector<std::string>& lines, const AxisCode
             r.refused = true;
             return r;
         }
-        if (o == Pass::Outcome::Stopped) break;
         if (settings.appendCopies) {
             if (HasCode(out, fileStart))
                 out.clear();
@@ -333,6 +444,12 @@ ModifierResult SLIDE2(char mode, std::vector<std::string>& lines, const AxisCode
             host.Progress(static_cast<int>(static_cast<double>(done - first) * 1000.0 / static_cast<double>(total)));
             host.ProcessEvents();
         }
+    }
+    if ((mode == Modifier::ToAbsolute || mode == Modifier::ToIncremental) && !pass.converted()) {
+        r.refused = true;
+        r.message = mode == Modifier::ToAbsolute ? kAlreadyAbsoluteText : kAlreadyIncrementalText;
+        host.Message(r.message);
+        return r;
     }
     const std::size_t count = done - first;
     if (settings.appendCopies) {
@@ -364,22 +481,10 @@ ModifierResult ConvertToIncremental(std::vector<std::string>& lines, const AxisC
 ModifierResult ConvertToAbsolute(std::vector<std::string>& lines, const AxisCodes& codes,
                                  const ModifierSettings& settings, Host& host) {
     std::vector<std::string> work = lines;
-    const bool renumbered = RemoveNumbers(work, codes.letters.N);
-    ModifierResult r;
-    if (settings.bridgeport) {
-        ModifierSettings off = settings;
-        off.bridgeport = false;
-        r = SLIDE2(Modifier::ToAbsolute, work, codes, off, host);
-        if (r.refused) return r;
-        const bool changed = r.changed;
-        r = SLIDE2(Modifier::ToIncremental, work, codes, off, host);
-        if (r.refused) return r;
-        r.changed |= changed;
-    }
-    const bool changed = r.changed || renumbered;
-    r = SLIDE2(Modifier::ToAbsolute, work, codes, settings, host);
+    RemoveNumbers(work, codes.letters.N);
+    ModifierResult r = SLIDE2(Modifier::ToAbsolute, work, codes, settings, host);
     if (r.refused) return r;
-    r.changed |= changed;
+    r.changed = work != lines;
     if (r.changed) lines.swap(work);
     return r;
 }

@@ -4,15 +4,23 @@
 // character; each line in its range is rebuilt from its words with freshly
 // written numbers (see AppendProgramNumber), without its N word.
 //
+// The result is the transform of the source move for move: a word a line
+// leaves out keeps its modal value, and the pass writes it when the transform
+// moves that value (a spin of "G01 Y4" after "G01 X1 Y5" writes X too). An
+// incremental stretch (from the Incremental code to the next Absolute code)
+// holds vectors: a slide leaves it as it is, spin, mirrors and size turn,
+// mirror or scale its increments and centre offsets. Arc codes are exchanged
+// by a mirror wherever they stand on the line, in the planes it reverses;
+// compensation codes in the form the label table writes them ("G41D01").
+//
 // Values are read and computed in double precision, so absolute ->
 // incremental -> absolute gives back every written number, and sliding by
 // d and then by -d, or flipping twice, returns the program's values.
 //
-// Refusals (an incremental program given to a mode other than A, a line
-// longer than 255 characters, a number out of range) leave the lines as they
-// were and tell the host why. A conversion that reaches a line already in
-// its target mode beeps and stops there; the lines before it stay converted
-// (they and the rest of the program then read alike).
+// Refusals (a line longer than 255 characters, a number out of range, an
+// incremental move a slide cannot place, an arc out of the XY plane given to
+// the spin, a spin of diameters, a conversion with nothing to convert) leave the lines as they
+// were and tell the host why, naming the line where there is one.
 #pragma once
 
 #include <string>
@@ -53,6 +61,7 @@ struct ModifierSettings {
     int decimals = 3;     // DecimalPlaces of every written number (0..9)
     bool bridgeport = false;  // I J K are offsets from the arc's start point
     bool swapXY = false;      // rewritten lines pass through OrderWordsMLast
+    bool diameterX = false;   // "X div 2": X words are diameters (a lathe)
     // The array window is shown: each rewritten line is appended to the end
     // of the program and the line itself stays (see SLIDE2).
     bool appendCopies = false;
@@ -68,7 +77,6 @@ ModifierSettings ReadModifierSettings(const MachineSettings& settings);
 
 struct ModifierResult {
     bool refused = false;  // a message was shown and the lines are as they were
-    bool stopped = false;  // a conversion beeped at a line already in its target mode
     bool changed = false;  // some line was rewritten, appended or emptied
     std::string message;   // the refusal's text
     int lastLine = 0;      // the last line processed (the plot's CurLine)
@@ -82,8 +90,10 @@ void RotateZ(double radians, double& x, double& y, double& i, double& j);
 // has at least two lines, in which case the lines from the line before the
 // block (or the first line) to the block's last line. Codes used: label rows
 // 0 (File Start), 2 and 3 (arcs), 4 and 5 (cutter compensation), 6
-// (Absolute), 7 (Incremental), 10 (File End) and the letters in force; the
-// slide directions use `codes.xSign` and `codes.ySign`.
+// (Absolute), 7 (Incremental), 10 (File End), 20..22 (planes) and the
+// letters in force; the slide directions use `codes.xSign` and `codes.ySign`.
+// The conversions rewrite only the stretches in the other mode, replacing the
+// distance code itself; they refuse a range with no such stretch.
 //
 // With `appendCopies` the new line goes to the end of the program instead of
 // replacing the line; a new line holding the File Start code is appended
@@ -91,6 +101,10 @@ void RotateZ(double radians, double& x, double& y, double& i, double& j);
 // so the File End line moves to the new end.
 ModifierResult SLIDE2(char mode, std::vector<std::string>& lines, const AxisCodes& codes,
                       const ModifierSettings& settings, Host& host);
+
+// The conversions' refusals of a program with nothing to convert.
+inline constexpr const char* kAlreadyAbsoluteText = "The program is already absolute: nothing was changed.";
+inline constexpr const char* kAlreadyIncrementalText = "The program is already incremental: nothing was changed.";
 
 // The refusal of "Convert to Incremental G91" for a program with the K code
 // (label row 16) anywhere: arcs out of the XY plane are not converted.
@@ -101,9 +115,9 @@ inline constexpr const char* kFile3dMessageText = "File is 3d \nFunction not sup
 ModifierResult ConvertToIncremental(std::vector<std::string>& lines, const AxisCodes& codes,
                                     const ModifierSettings& settings, Host& host);
 
-// "Convert to Absolute     G90": line numbers removed, then, with Bridgeport
-// on, mode A and mode I with Bridgeport off (centre offsets become absolute
-// centres and back), then mode A.
+// "Convert to Absolute     G90": line numbers removed, then mode A. With
+// Bridgeport on, centre offsets stay offsets; without, they become absolute
+// centres. Refused, nothing changed, when no line is incremental.
 ModifierResult ConvertToAbsolute(std::vector<std::string>& lines, const AxisCodes& codes,
                                  const ModifierSettings& settings, Host& host);
 

@@ -11,9 +11,6 @@ namespace tolva {
 namespace {
 
 constexpr char kTempFile[] = "Temp.$$$";
-// The smallest-object record starts at this size, so a larger object is never
-// the smallest.
-constexpr float kNoSmallest = 2147483648.0f;
 
 // Sets the interpreter's object log for one plot and always takes it back.
 struct LogScope {
@@ -22,34 +19,25 @@ struct LogScope {
     ~LogScope() { interp.ObjectLog = nullptr; }
 };
 
-// `lines` with the lines of `objects` (disjoint, in any order) taken out and
-// put behind the rest in that order. With `scratchFolder`, the moved lines go
-// through the scratch file first. The last line stays last unless it belongs
-// to an object of `all` (every object of the program): an object is never
-// split.
-ObjectSortResult moveBehind(std::vector<std::string>& lines, const std::vector<std::string>& original,
-                            const std::vector<ProgramObject>& objects, const std::vector<ProgramObject>& all,
-                            const std::string* scratchFolder) {
-    const int n = static_cast<int>(lines.size());
-    std::vector<char> moved(lines.size(), 0);
+// `lines` with the objects of the program (`all`, in program order) put in
+// the order `order` gives (indices into `all`) inside the span they occupy:
+// from the first object's first line to the last object's last line. Lines
+// of the span that belong to no object go with the object after them, so
+// every object keeps what set its modal state. With `scratchFolder`, the
+// reordered lines go through the scratch file first.
+ObjectSortResult reorderInSpan(std::vector<std::string>& lines, const std::vector<std::string>& original,
+                               const std::vector<ProgramObject>& all, const std::vector<std::size_t>& order,
+                               const std::string* scratchFolder) {
+    if (all.empty()) return {FileStatus{}, lines != original};
+    // Each object's lines: from the line after the previous object's end.
+    std::vector<std::pair<int, int>> parts(all.size());
+    for (std::size_t k = 0; k < all.size(); ++k)
+        parts[k] = {k == 0 ? all[0].FirstLine : all[k - 1].EndLine + 1, all[k].EndLine};
+    const int spanFirst = parts.front().first, spanLast = parts.back().second;
     std::vector<std::string> objectLines;
-    for (const ProgramObject& o : objects)
-        for (int i = o.FirstLine; i <= o.EndLine; ++i) {
-            moved[i] = 1;
-            objectLines.push_back(lines[i]);
-        }
-    std::vector<std::string> out;
-    out.reserve(lines.size() + 1);
-    for (int i = 0; i < n; ++i)
-        if (!moved[i]) out.push_back(std::move(lines[i]));
-    const bool keepLast = n > 0 && std::none_of(all.begin(), all.end(), [n](const ProgramObject& o) {
-                              return o.FirstLine <= n - 1 && n - 1 <= o.EndLine;
-                          });
-    std::string last;
-    if (keepLast) {
-        last = std::move(out.back());
-        out.pop_back();
-    }
+    objectLines.reserve(static_cast<std::size_t>(spanLast - spanFirst + 1));
+    for (std::size_t k : order)
+        for (int i = parts[k].first; i <= parts[k].second; ++i) objectLines.push_back(lines[i]);
     if (scratchFolder) {
         const std::string path = *scratchFolder + "/" + kTempFile;
         ObjectSortResult r;
@@ -61,12 +49,9 @@ ObjectSortResult moveBehind(std::vector<std::string>& lines, const std::vector<s
             return r;
         }
         objectLines = SplitLines(bytes);
-        // An empty scratch file reads as one empty line.
-        if (objectLines.empty()) objectLines.emplace_back();
+        objectLines.resize(static_cast<std::size_t>(spanLast - spanFirst + 1));
     }
-    for (std::string& l : objectLines) out.push_back(std::move(l));
-    if (keepLast) out.push_back(std::move(last));
-    lines = std::move(out);
+    for (std::size_t n = 0; n < objectLines.size(); ++n) lines[spanFirst + n] = std::move(objectLines[n]);
     return {FileStatus{}, lines != original};
 }
 
@@ -110,7 +95,8 @@ std::vector<ProgramObject> FindObjects(const std::vector<std::string>& lines, In
     std::vector<ProgramObject> objects;
     objects.reserve(log.size());
     for (const ObjectRecord& r : log)
-        objects.push_back({r.Length, ObjectFirstLine(lines, r.StartLine, interp.Codes()), r.StartLine, r.EndLine});
+        objects.push_back(
+            {r.Length, ObjectFirstLine(lines, r.StartLine, interp.Codes()), r.StartLine, r.EndLine, r.Size});
     return objects;
 }
 
@@ -118,40 +104,35 @@ ObjectSortResult SortObjects(std::vector<std::string>& lines, ObjectOrder order,
                              const std::string& scratchFolder) {
     const std::vector<std::string> original = lines;
     compress(lines, interp, host);
-    std::vector<ProgramObject> objects = FindObjects(lines, interp, host);
-
-    // The re-plot per object takes, each time, the first object of the
-    // smallest (largest) size left: a stable sort gives the same order.
-    std::vector<ProgramObject> picks;
-    for (const ProgramObject& o : objects)
-        if (order == ObjectOrder::Ascending ? o.Length < kNoSmallest : o.Length > 0.0f) picks.push_back(o);
+    const std::vector<ProgramObject> objects = FindObjects(lines, interp, host);
+    std::vector<std::size_t> sequence(objects.size());
+    for (std::size_t k = 0; k < sequence.size(); ++k) sequence[k] = k;
+    // Stable: equal sizes keep program order.
     if (order == ObjectOrder::Ascending)
-        std::stable_sort(picks.begin(), picks.end(),
-                         [](const ProgramObject& a, const ProgramObject& b) { return a.Length < b.Length; });
+        std::stable_sort(sequence.begin(), sequence.end(),
+                         [&](std::size_t a, std::size_t b) { return objects[a].Size < objects[b].Size; });
     else
-        std::stable_sort(picks.begin(), picks.end(),
-                         [](const ProgramObject& a, const ProgramObject& b) { return a.Length > b.Length; });
-    // An object ending on line 0 moves, but its end line reads as "no object
-    // left": the moving stops after it.
-    const auto stop = std::find_if(picks.begin(), picks.end(), [](const ProgramObject& o) { return o.EndLine == 0; });
-    if (stop != picks.end()) picks.erase(stop + 1, picks.end());
-    return moveBehind(lines, original, picks, objects, &scratchFolder);
+        std::stable_sort(sequence.begin(), sequence.end(),
+                         [&](std::size_t a, std::size_t b) { return objects[a].Size > objects[b].Size; });
+    return reorderInSpan(lines, original, objects, sequence, &scratchFolder);
 }
 
 ObjectSortResult LargestObjectToBottom(std::vector<std::string>& lines, Interpreter& interp, Host& host) {
     const std::vector<std::string> original = lines;
     compress(lines, interp, host);
     const std::vector<ProgramObject> objects = FindObjects(lines, interp, host);
-    const ProgramObject* largest = nullptr;
-    float size = 0.0f;
-    for (const ProgramObject& o : objects)
-        if (o.Length > size) {
-            size = o.Length;
-            largest = &o;
+    std::size_t largest = objects.size();
+    double size = 0.0;
+    for (std::size_t k = 0; k < objects.size(); ++k)
+        if (objects[k].Size > size) {
+            size = objects[k].Size;
+            largest = k;
         }
-    std::vector<ProgramObject> picks;
-    if (largest) picks.push_back(*largest);
-    return moveBehind(lines, original, picks, objects, nullptr);
+    std::vector<std::size_t> sequence;
+    for (std::size_t k = 0; k < objects.size(); ++k)
+        if (k != largest) sequence.push_back(k);
+    if (largest < objects.size()) sequence.push_back(largest);
+    return reorderInSpan(lines, original, objects, sequence, nullptr);
 }
 
 bool MoveStartForward(std::vector<std::string>& lines, int selStartLine, int count, const Letters& letters,
@@ -166,7 +147,9 @@ bool MoveStartForward(std::vector<std::string>& lines, int selStartLine, int cou
     }
     const std::string l1 = lines[first], l2 = lines[first + 1];
     const SplitLine w = SplitWords(l2, letters);
-    lines[first + 1] = w.M + w.X + w.Y + w.Z + w.rest;
+    // L2 keeps its own G word: without it, it would run in L1's motion mode
+    // (the approach's rapid, with the torch on).
+    lines[first + 1] = w.G + w.M + w.X + w.Y + w.Z + w.rest;
     const auto after = lines.begin() + first + k;
     lines.insert(after, {l1, l2});
     lines.erase(lines.begin() + first);

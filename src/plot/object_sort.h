@@ -8,8 +8,8 @@
 // the run of lines right before its Begin Block line (row 8) that hold an X, Y
 // or Z word, its approach, or at the Begin Block line itself.
 //
-// An object's size is the length the backplot measures from its Begin Block
-// line to its End Block line (scaled units). A cut-off that closes no cut-on
+// An object's size is the length of its own moves from its Begin Block line
+// to its End Block line (scaled units, long double sums). A cut-off that closes no cut-on
 // of its own (a second End Block after the first) closes no object: its line
 // stays where it is.
 //
@@ -33,6 +33,7 @@ struct ProgramObject {
     int FirstLine = 0;
     int BeginLine = 0;    // the Begin Block line
     int EndLine = 0;      // the End Block line
+    double Size = 0.0;    // scaled units: its own moves from cut-on to cut-off
 };
 
 // First line of the object whose Begin Block is line `beginLine`.
@@ -51,31 +52,25 @@ struct ObjectSortResult {
 };
 
 // "Sort Objects Acending" / "Sort Objects Decending". The program is
-// compressed (`RemoveDup`, flag 0) and plotted once; the objects then move, in
-// order of size (ties in program order), behind the lines that belong to no
-// object and before the program's last line. Ascending leaves an object of
-// 2^31 scaled units or more in place, descending one of size 0. The moved
-// lines pass through `Temp.$$$` of `scratchFolder`. When nothing moves, one
-// empty line comes before the last line (the empty scratch file reads so).
-// When the last line belongs to a moved object, no line is kept behind the
-// objects: every object moves whole.
-//
-// The result is that of plotting the program again after each object has
-// been taken out and taking the smallest (largest) object then left, as long
-// as an object's measured size does not depend on the lines before it.
+// compressed (`RemoveDup`, flag 0) and plotted once; the objects are then put
+// in order of size (ties in program order) inside the span they occupied:
+// the lines before the first object and after the last (the program's head
+// and tail: compensation off, spindle stop, home return, program end) stay
+// where they are, and lines between objects go with the object after them.
+// The reordered lines pass through `Temp.$$$` of `scratchFolder`.
 ObjectSortResult SortObjects(std::vector<std::string>& lines, ObjectOrder order, Interpreter& interp,
                              Host& host, const std::string& scratchFolder);
 
 // "Largest Object to bottom Only": compresses, plots once and moves the
-// largest object (the first of equal sizes; never one of size 0) to just
-// before the last line. An object that ends the program stays.
+// largest object (the first of equal sizes; never one of size 0) behind the
+// other objects, before the program's tail.
 ObjectSortResult LargestObjectToBottom(std::vector<std::string>& lines, Interpreter& interp, Host& host);
 
 inline constexpr char kMoveStartMessage[] = "Highlighted first two selected lines must contain X or Y ";
 
 // "Move starting point Forward on highlighted code" on the block of
 // `count` lines after line `selStartLine` (lines L1..Lk): L2 keeps only its
-// M, X, Y, Z words and rest, and L1 and L2 as they were follow Lk, L1 leaving
+// G, M, X, Y, Z words and rest (its motion code stays with it), and L1 and L2 as they were follow Lk, L1 leaving
 // its place, so the block grows by one line. Refused with kMoveStartMessage
 // unless L1 holds the X letter, or the Y letter in a block of three or more
 // lines; a block of fewer than two lines is refused the same way. False when

@@ -16,6 +16,10 @@ struct ObjectRecord {
     float Length = 0.0f;  // scaled units
     int StartLine = 0;    // 0-based line of its cut-on
     int EndLine = 0;      // 0-based line of its cut-off
+    // The length of its own moves from cut-on to cut-off, scaled units,
+    // summed in long double (the float totals above lose small moves once
+    // the program's running total is large).
+    double Size = 0.0;
 };
 
 // The words of the line being interpreted: value as read, then transformed

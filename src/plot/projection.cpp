@@ -200,6 +200,7 @@ void Projection::stepArc(ArcPlane plane, bool continuous, bool clockwise, bool f
         return;
     const long double span = s.to - s.from;  // > 0
     state_.TotalDist = static_cast<float>(state_.TotalDist + std::fabs(span) * s.r);
+    MovedLength += std::fabs(span) * s.r;
 
     if (!(step > 0.0L) || !std::isfinite(step)) step = span;
     long double steps = span / step;

@@ -63,6 +63,9 @@ public:
     ProjectionSettings Settings;
     // The open DXF export, or null. Lines-only exports take the drawn segments here.
     DxfSink* Dxf = nullptr;
+    // Length of every move plotted (straight and arc), scaled units, in
+    // long double: differences of it measure a stretch of the program.
+    long double MovedLength = 0.0L;
 
     // View angles in degrees, -180..180: rotation about Y (first viewpoint
     // angle), about X (second), about Z. Each change marks the cached sines stale.

@@ -8,6 +8,8 @@
 namespace tolva {
 namespace {
 
+constexpr char kIsoProgramEnd[] = "M02";
+
 // The copies of one step appended to `lines`; false when the slide refused
 // (its message already shown). `source` is the program before the step.
 bool appendCopies(std::vector<std::string>& lines, const std::vector<std::string>& source, const AxisCodes& codes,
@@ -49,7 +51,33 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
         total *= q;
     }
 
-    std::vector<std::string> out = lines;
+    // The program's tail — what follows its File End line ("%", a closing
+    // comment), or without one the File Start lines that close it — stays
+    // behind the copies: a control stops at the program end.
+    const std::string& fileStart = codes.Code(LabelRow::FileStart);
+    const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
+    const bool haveEnd = HasCode(fileEnd, fileEnd);  // false for an empty or blank code
+    // A program written for another control may end with the ISO program
+    // end M02 instead of this machine's File End code: a control stops there
+    // too, so it is the program end the copies go before.
+    auto isEnd = [&](const std::string& line) {
+        return (haveEnd && HasCode(line, fileEnd)) || HasCode(line, kIsoProgramEnd);
+    };
+    std::size_t body = lines.size();
+    std::size_t endLine = lines.size();
+    for (std::size_t i = lines.size(); i-- > 0;)
+        if (isEnd(lines[i])) {
+            endLine = i;
+            break;
+        }
+    if (endLine < lines.size()) {
+        body = endLine + 1;
+    } else {
+        const bool closes = HasCode(fileStart, fileStart);
+        while (closes && body > 0 && HasCode(lines[body - 1], fileStart)) --body;
+    }
+
+    std::vector<std::string> out(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(body));
     out.reserve(total + 1);
     for (const ArrayStep& step : steps) {
         if (step.quantity <= 1) continue;
@@ -60,20 +88,18 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
         }
     }
 
-    const std::string& fileEnd = codes.Code(LabelRow::FileEnd);
-    const bool haveEnd = HasCode(fileEnd, fileEnd);  // false for an empty or blank code
     r.undo.armed = true;
-    if (haveEnd) {
-        // Every File End line but the last line is emptied.
-        const bool lastHasEnd = !out.empty() && HasCode(out.back(), fileEnd);
-        const std::size_t keep = lastHasEnd ? out.size() - 1 : out.size();
-        for (std::size_t i = 0; i < keep; ++i) {
-            if (out[i].empty() || !HasCode(out[i], fileEnd)) continue;
-            if (i < lines.size()) r.undo.emptied.push_back(i);
-            out[i].clear();
-        }
-        if (!lastHasEnd) out.push_back(fileEnd);
+    // Every program end but the last line of the copies is emptied.
+    const bool lastHasEnd = !out.empty() && isEnd(out.back());
+    const std::size_t keep = lastHasEnd ? out.size() - 1 : out.size();
+    for (std::size_t i = 0; i < keep; ++i) {
+        if (out[i].empty() || !isEnd(out[i])) continue;
+        if (i < body) r.undo.emptied.push_back(i);
+        out[i].clear();
     }
+    if (haveEnd && !lastHasEnd) out.push_back(fileEnd);
+    out.insert(out.end(), lines.begin() + static_cast<std::ptrdiff_t>(body), lines.end());
+    r.undo.tail = lines.size() - body;
     r.changed = out != lines;
     lines.swap(out);
     r.undo.before = std::move(out);
@@ -83,13 +109,16 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
 UndoNestOutcome UndoNest(std::vector<std::string>& lines, ArrayUndo& undo, Host& host) {
     if (!undo.armed) return UndoNestOutcome::NothingToUndo;
     const std::vector<std::string>& before = undo.before;
+    const std::size_t body = before.size() - undo.tail;
     bool intact = lines.size() >= before.size();
     auto emptied = undo.emptied.begin();
-    for (std::size_t i = 0; intact && i < before.size(); ++i) {
+    for (std::size_t i = 0; intact && i < body; ++i) {
         const bool wasEmptied = emptied != undo.emptied.end() && *emptied == i;
         if (wasEmptied) ++emptied;
         intact = wasEmptied ? lines[i].empty() : lines[i] == before[i];
     }
+    for (std::size_t i = 0; intact && i < undo.tail; ++i)
+        intact = lines[lines.size() - undo.tail + i] == before[body + i];
     if (!intact) {
         host.Message(kUndoNestChangedText);
         return UndoNestOutcome::ProgramChanged;

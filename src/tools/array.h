@@ -11,10 +11,13 @@
 // limit (the slide field's limit of 100 is a limit of what a user types
 // there, not of an array).
 //
-// The program that comes out holds exactly one File End line (label row 10),
-// its last line: every other line holding the code is emptied (the File
-// End line "moves to the new end", as the slide does), and when the last
-// line lacks the code the code is appended as a new line.
+// The copies go before the program's tail: the lines after its last File End
+// line (label row 10), such as a closing "%", or, without a File End line,
+// the File Start lines (row 0) that close it. The program that comes out
+// holds exactly one File End line, the last before the tail: every other
+// line holding the code is emptied (the File End line "moves to the new
+// end", as the slide does), and when no copy ends with the code it is put
+// there as a new line.
 // A machine without a File End code gets neither.
 //
 // Up and down are the screen directions of the unrotated plot (X runs down
@@ -54,6 +57,7 @@ struct ArrayUndo {
     bool armed = false;  // an array was made and not yet undone
     std::vector<std::string> before;
     std::vector<std::size_t> emptied;  // ascending
+    std::size_t tail = 0;  // lines of `before` kept behind the copies
 };
 
 // No array makes more lines than this: a 999 x 999 grid of a long program
@@ -77,8 +81,9 @@ ArrayResult ArrayProgram(std::vector<std::string>& lines, const AxisCodes& codes
                          const ArraySteps& steps, Host& host);
 
 // "Undo Nest": gives back the program as it was before the last array and
-// disarms `undo`, provided the program still begins with it as the array
-// left it (copies edited since are dropped with the copies). When that part
+// disarms `undo`, provided the program still begins with it and ends with
+// its tail as the array left them (copies edited since are dropped with the
+// copies). When that part
 // was edited or another program loaded since, kUndoNestChangedText goes to
 // the host and nothing is changed: cutting the program to the old line
 // count would drop or overwrite lines of a different program.

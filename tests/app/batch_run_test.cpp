@@ -84,7 +84,10 @@ TEST(BatchRun, RefusedStepWritesNoTargetAndStepsNeedingABlockNeedOne) {
     EXPECT_FALSE(fs::exists(target));
     ASSERT_FALSE(host.messages.empty());
     EXPECT_NE(host.messages.front().find("File is 3d"), std::string::npos);
-    // A K in a comment is no centre word.
+    // A K in a comment is no centre word (the letters X and Y given, so
+    // there is something to convert).
+    settings.SetCell(1, 17, "X");
+    settings.SetCell(1, 18, "Y");
     const std::string pocket = (dir / "pocket.nc").string();
     std::ofstream(pocket) << "G90 (ROUGH POCKET)\nG01 X1 Y0\n";
     EXPECT_EQ(tolva::RunBatchCommand({"Convert to Incremental G91", pocket, target}, settings, host, dir.string()), 0);

@@ -122,11 +122,11 @@ TEST_F(Modifiers, IncrementalAndBackFromTheMenusAndThePopUp) {
     const std::string before = "G90 G00 X1 Y1\nG01 X3 Y1 Z-1\nG01 X3 Y4 Z-2\n";
     editor().LoadBytes(before);
     menu("Convert to Incremental G91");
-    EXPECT_EQ(editor().Lines(), (Lines{"G91X1.0000 Y1.0000 G00", "G01 X2.0000 Y0.0000 Z-1.0000",
+    EXPECT_EQ(editor().Lines(), (Lines{"G91 X1.0000 Y1.0000 G00", "G01 X2.0000 Y0.0000 Z-1.0000",
                                        "G01 X0.0000 Y3.0000 Z-1.0000"}));
     for (QAction* a : form1->PopupMenu()->actions())
         if (a->text() == "Convert to  G90") a->trigger();
-    EXPECT_EQ(editor().Lines(), (Lines{"G90X1.0000 Y1.0000 G00", "G01 X3.0000 Y1.0000 Z-1.0000",
+    EXPECT_EQ(editor().Lines(), (Lines{"G90 X1.0000 Y1.0000 G00", "G01 X3.0000 Y1.0000 Z-1.0000",
                                        "G01 X3.0000 Y4.0000 Z-2.0000"}));
     editor().undo();
     editor().undo();
@@ -136,11 +136,13 @@ TEST_F(Modifiers, IncrementalAndBackFromTheMenusAndThePopUp) {
     menu("Convert to Incremental G91");
     EXPECT_EQ(host->messages.back(), "File is 3d \nFunction not supported \nMust be Absolute 2d ");
     EXPECT_FALSE(editor().IsModified());
+    // An increment from the origin is mirrored; a slide cannot move it.
     editor().LoadBytes("G91\nX1\n");
     form2->FlopButton->click();
-    EXPECT_EQ(host->messages.back(),
-              "File is Incremental\nFunction not supported \nMust be Absolute.  Try Convert to Absolute");
-    EXPECT_EQ(editor().Bytes(), "G91\nX1\n");
+    EXPECT_EQ(editor().Bytes(), "G91 \nX-1.0000\n");
+    form2->SpeedButton2->click();
+    EXPECT_EQ(host->messages.back().rfind("Line 2 ", 0), 0u) << host->messages.back();
+    EXPECT_EQ(editor().Bytes(), "G91 \nX-1.0000\n");
 }
 
 TEST_F(Modifiers, InchToMetricScalesEverythingAndPutsTheFactorBack) {

@@ -49,7 +49,7 @@ TEST_F(OrderMenu, MoveStartGrowsAndHighlightsTheBlock) {
     select(4, 36);  // lines 1 to 4
     ASSERT_EQ(tolva::App().SelLineCount, 4);
     item("Move starting point Forward on highlighted code")->trigger();
-    EXPECT_EQ(editor().Bytes(), "G90\nX1 Y0 F20\nX1 Y1\nX0 Y0\nG00 X0 Y0\nG01 X1 Y0 F20\nM30\n");
+    EXPECT_EQ(editor().Bytes(), "G90\nG01 X1 Y0 F20\nX1 Y1\nX0 Y0\nG00 X0 Y0\nG01 X1 Y0 F20\nM30\n");
     EXPECT_EQ(tolva::App().SelStartLine, 0);
     EXPECT_EQ(tolva::App().SelLineCount, 5);
     editor().undo();

@@ -39,6 +39,9 @@ TEST(SwapBlock, WritesEachArcFromItsOldEndWithTheOtherDirection) {
     const Lines reversed = {"G02 X1 Y1 I1 J0", "G01 X0 Y0"};
     EXPECT_EQ(SwapBlockLines(reversed, rig.options),
               (Lines{"", "G01X1 Y1 ", "G03 X0 Y0 I1 J0 ", "G01 X0 Y0 "}));
+    // The arc code in its short form is an arc code all the same.
+    EXPECT_EQ(SwapBlockLines({"G2 X1 Y1 I1 J0", "G01 X0 Y0"}, rig.options),
+              (Lines{"", "G01X1 Y1 ", "G03 X0 Y0 I1 J0 ", "G01 X0 Y0 "}));
     // Centres as offsets from the start: taken from the new start point.
     rig.options.Bridgeport = true;
     EXPECT_EQ(SwapBlockLines(reversed, rig.options),
@@ -57,6 +60,12 @@ TEST(SwapBlock, RefusesIncrementalProgramsAndBeepsWithoutHighlight) {
     EXPECT_EQ(lines, inc);
     ASSERT_EQ(rig.host.messages.size(), 1u);
     EXPECT_EQ(rig.host.messages[0], kIncMessageErrText);
+    // An incremental home return after the block leaves the block alone.
+    const Lines tail = {"G90", "G01 X1", "G01 Y1", "G91 Z0. G28"};
+    lines = tail;
+    EXPECT_TRUE(SwapBlock(lines, 0, 2, true, rig.options, rig.host, ScratchFolder()).changed);
+    EXPECT_EQ(rig.host.messages.size(), 1u);
+    EXPECT_EQ(lines.back(), "G91 Z0. G28");
     const Lines abs = {"G90", "G01 X1", "G01 Y1"};
     lines = abs;
     EXPECT_FALSE(SwapBlock(lines, 0, 2, false, rig.options, rig.host, ScratchFolder()).changed);

@@ -149,11 +149,13 @@ check "refused pipeline exits 1" "[ $? -eq 1 ]"
 check "the 3-D message" "grep -q 'File is 3d' '$work/err'"
 check "the refused step named" "grep -q '\"Convert to Incremental G91\" refused' '$work/err'"
 check "old target kept" "[ \"\$(cat '$work/old.nc')\" = OLD ]"
-# Without "Incremental Type I J" the absolute conversion stops at the first
-# line that is already absolute (the window only beeps there).
+# An absolute program has nothing to convert to absolute, with "Incremental
+# Type I J" on or off: refused, said, nothing written.
 grep -v '^Bridgeport' "$ini" >"$work/plain.ini"
-"$tolva" --run "Convert to Absolute G90" "$b/geo.nc" "$work/a.out" "$work/plain.ini" 2>"$work/err"
-check "an absolute program stops Convert to Absolute" "[ $? -eq 1 ] && [ ! -e '$work/a.out' ] && grep -q 'already in the target mode' '$work/err'"
+for i in "$ini" "$work/plain.ini"; do
+    "$tolva" --run "Convert to Absolute G90" "$b/geo.nc" "$work/a.out" "$i" 2>"$work/err"
+    check "an absolute program refused by Convert to Absolute ($i)" "[ $? -eq 1 ] && [ ! -e '$work/a.out' ] && grep -q 'already absolute' '$work/err'"
+done
 
 # Command lines that cannot run: exit 2, nothing written.
 for bad in "Bogus" "Slide Up" "Slide Up five" "Spin 180" "Swap" "Array 3" "Array 2.5 3" ""; do

@@ -103,6 +103,7 @@ TEST(DrawingArc, TheRadiusSignPicksTheArcThePlotDrawsThroughTheClickedCentre) {
 // word reader takes as the mantissa alone.
 TEST(DrawingLine, FarPointsAreWrittenInFullAndReadBackAsDrawn) {
     tolva::test::InterpreterRig rig;
+    rig.settings.SetCell(1, tolva::LabelRow::Line, "G01");
     const tolva::AxisCodes codes = rig.settings.Setaxis();
     tolva::DrawingView view;
     view.ViewScale = 0.1f;  // ten units a pixel
@@ -111,7 +112,8 @@ TEST(DrawingLine, FarPointsAreWrittenInFullAndReadBackAsDrawn) {
     d.C_VectorIJ(0, 0, 100 + 1234, 460 + 1500, view, codes, {});
     EXPECT_EQ(d.ReadOut(3).AbsX, "15000.000");  // the read-out as it shows it
     const std::string line = d.DrawALine(codes, 3);
-    EXPECT_EQ(line, "X15000.000 Y12340.000");
+    // With its Line code: a line drawn after an arc or a circle is a line.
+    EXPECT_EQ(line, "G01 X15000.000 Y12340.000");
     EXPECT_FLOAT_EQ(tolva::WordValue("X", line).value, 15000.0f);
 }
 

@@ -137,8 +137,8 @@ TEST_F(Drawing, LinesArcsAndACircleAppendTheirLinesAndRs274FindsTheClickedPoints
 
     const std::vector<std::string> expected = {
         "G21 G90.1 G17 F100 S1000", "G90", "G40", "M03", "(leadin)", "G01 X0.000 Y0.000",
-        "X30.000 Y40.000",
-        "X60.000 Y60.000",
+        "G01 X30.000 Y40.000",
+        "G01 X60.000 Y60.000",
         "G02 X150.000 Y90.000 R-50.000 ",
         "G03 X120.000 Y0.000 R-50.000 ",
         "G03 X140.000 Y40.000 I90.000 J40.000 ",

@@ -122,7 +122,7 @@ TEST(Modifiers, ToIncrementalAndBackGivesEveryNumberExactly) {
     Lines inc = p;
     ModifierResult r = ConvertToIncremental(inc, MillCodes(), Four(), host);
     ASSERT_FALSE(r.refused) << r.message;
-    EXPECT_EQ(inc[0], "G91X0.0000 Y0.0000 G00");
+    EXPECT_EQ(inc[0], "G91 X0.0000 Y0.0000 G00");
     Lines back = inc;
     r = ConvertToAbsolute(back, MillCodes(), Four(), host);
     ASSERT_FALSE(r.refused) << r.message;
@@ -155,8 +155,7 @@ TEST(Modifiers, ToAbsoluteCarriesZFromLineToLine) {
     RecordingHost host;
     Lines p{"G91", "G01 X1 Z-1", "G01 X1 Z-1", "G01 Z-0.5", "G01 X1"};
     ConvertToAbsolute(p, MillCodes(), Four(), host);
-    EXPECT_EQ(p, (Lines{"G90", "G01 X1.0000 Y0.0000 Z-1.0000", "G01 X2.0000 Y0.0000 Z-2.0000",
-                        "G01  Z-2.5000", "G01 X3.0000 Y0.0000"}));
+    EXPECT_EQ(p, (Lines{"G90 ", "G01 X1.0000 Z-1.0000", "G01 X2.0000 Z-2.0000", "G01  Z-2.5000", "G01 X3.0000"}));
 }
 
 TEST(Modifiers, NumbersAreWrittenWithTheDecimalsAndNoLineNumbers) {
@@ -182,11 +181,51 @@ TEST(Modifiers, TheSlideAmountAndSizeFactorAreCorrected) {
     EXPECT_TRUE(CorrectAmount("100").shown.empty());
 }
 
-TEST(Modifiers, FlipAndFlopExchangeTheCodesOfTheFirstGWordOnly) {
+TEST(Modifiers, FlipAndFlopExchangeEveryArcCodeAndTheCompensationCodesAsTheTableWritesThem) {
     ModifierSettings s = Four();
-    EXPECT_EQ(run(Modifier::Flip, {"G02 X1 Y1 I0 J1", "G41 G02 X1 Y2", "G03X1Y1"}, s),
-              (Lines{"G03 X1.0000 Y-1.0000 I0.0000 J-1.0000", "G42 X1.0000 Y-2.0000 G02", "G02 X1.0000 Y-1.0000"}));
+    EXPECT_EQ(run(Modifier::Flip, {"G02 X1 Y1 I0 J1", "G41 G02 X1 Y2", "G03X1Y1", "G21 G28 G17 G2 X1 (G02)"}, s),
+              (Lines{"G03 X1.0000 Y-1.0000 I0.0000 J-1.0000", "G42 X1.0000 Y-2.0000 G03", "G02 X1.0000 Y-1.0000",
+                     "G21 X1.0000 G28G17G03(G02)"}));
     EXPECT_EQ(run(Modifier::Flop, {"G42 X1"}, s), (Lines{"G41 X-1.0000"}));
+    // The shipped mill writes its compensation codes with their D word.
+    AxisCodes mill = MillCodes();
+    mill.codes[LabelRow::KerfCompLeft] = "G41D01";
+    mill.codes[LabelRow::KerfCompRight] = "G42D01";
+    EXPECT_EQ(run(Modifier::Flip, {"G00 G41 D01 X1 Y1"}, s, nullptr, mill), (Lines{"G00 X1.0000 Y-1.0000 G42D01"}));
+    // Mirroring Y keeps the turn of an arc in the XZ plane, mirroring X keeps one in YZ.
+    mill.codes[LabelRow::XZPlane] = "G18";
+    mill.codes[LabelRow::YZPlane] = "G19";
+    EXPECT_EQ(run(Modifier::Flip, {"G18 G02 X1 Z1 I1"}, s, nullptr, mill), (Lines{"G18 X1.0000 Z1.0000 I1.0000 G02"}));
+    EXPECT_EQ(run(Modifier::Flop, {"G19 G02 Y1 Z1 J1"}, s, nullptr, mill), (Lines{"G19  Y1.0000 Z1.0000 J1.0000 G02"}));
+}
+
+TEST(Modifiers, AWordLeftOutIsWrittenWhenTheTransformMovesIt) {
+    ModifierSettings s = Four(90);
+    // Spin: "G01 Y4" after (1, 5) is (1, 4), which a quarter turn takes to (-4, 1).
+    EXPECT_EQ(run(Modifier::Spin, {"G01 X1 Y5", "G01 Y4", "G03 X2 Y3 I1"}, s),
+              (Lines{"G01 X-5.0000 Y1.0000", "G01 X-4.0000 Y1.0000", "G03 X-3.0000 Y2.0000 I0.0000 J1.0000"}));
+    // A flip does not move a left-out X; the first slide of a program moves it from the origin.
+    EXPECT_EQ(run(Modifier::Flip, {"G01 X1 Y5", "G01 Y4", "G01 X3"}, s),
+              (Lines{"G01 X1.0000 Y-5.0000", "G01  Y-4.0000", "G01 X3.0000"}));
+    EXPECT_EQ(run(Modifier::Right, {"G00 Z5", "G01 X1"}, Four(2)), (Lines{"G00  Y2.0000 Z5.0000", "G01 X1.0000"}));
+}
+
+TEST(Modifiers, IncrementalStretchesHoldVectors) {
+    const Lines p{"G90 G00 X10 Y10", "G01 X20", "G91 G01 X5 Y1", "G02 X2 Y0 I1 J0", "G90 G01 X0 Y0", "G91 Z0. G28"};
+    // A slide leaves the increments alone and moves the absolute points.
+    EXPECT_EQ(run(Modifier::Right, p, Four(3)),
+              (Lines{"G90 X10.0000 Y13.0000 G00", "G01 X20.0000", p[2], p[3], "G90 X0.0000 Y3.0000 G01", p[5]}));
+    // A quarter turn turns the increments and the offsets too.
+    EXPECT_EQ(run(Modifier::Spin, p, Four(90)),
+              (Lines{"G90 X-10.0000 Y10.0000 G00", "G01 X-10.0000 Y20.0000", "G91 X-1.0000 Y5.0000 G01",
+                     "G02 X0.0000 Y2.0000 I0.0000 J1.0000", "G90 X0.0000 Y0.0000 G01", "G91  Z0.0000 G28"}));
+    // A slide refuses, naming the line, an increment from the origin it cannot move.
+    RecordingHost host;
+    Lines q{"G91", "G01 X1 Y1"};
+    EXPECT_TRUE(SLIDE2(Modifier::Up, q, MillCodes(), Four(), host).refused);
+    EXPECT_EQ(q, (Lines{"G91", "G01 X1 Y1"}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].rfind("Line 2 ", 0), 0u) << host.messages[0];
 }
 
 TEST(Modifiers, TheBlockNeedsTwoLinesAndStartsAtTheLineBeforeIt) {
@@ -253,14 +292,7 @@ TEST(Modifiers, SwapXYPassesTheLineThroughTheWordOrder) {
 
 TEST(Modifiers, RefusalsLeaveTheProgramAsItWas) {
     RecordingHost host;
-    const Lines inc{"G00 X0 Y0", "G91", "X1"};
-    Lines p = inc;
-    ModifierResult r = SLIDE2(Modifier::Up, p, MillCodes(), Four(), host);
-    EXPECT_TRUE(r.refused);
-    EXPECT_EQ(p, inc);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], "File is Incremental\nFunction not supported \nMust be Absolute.  Try Convert to Absolute");
-
+    ModifierResult r;
     const Lines bad{"G01 X1", "G01 X1" + std::string(400, '0') + " Y2", "G01 " + std::string(100000, '1')};
     for (std::size_t k = 1; k < bad.size(); ++k) {
         Lines q{bad[0], bad[k]};
@@ -271,6 +303,7 @@ TEST(Modifiers, RefusalsLeaveTheProgramAsItWas) {
         }
     }
     EXPECT_NE(host.messages.back().find("Line 2 has 100004 characters"), std::string::npos);
+    EXPECT_EQ(host.beeps, 0);
     // A result beyond a double.
     const std::string e250 = "X1" + std::string(250, '0');
     Lines big{e250};
@@ -286,13 +319,31 @@ TEST(Modifiers, RefusalsLeaveTheProgramAsItWas) {
     EXPECT_EQ(far, (Lines{"X1000000000.0000"}));
 }
 
-TEST(Modifiers, ConversionsStopAtALineAlreadyInTheTargetMode) {
+TEST(Modifiers, ConversionsRewriteOnlyTheOtherModeAndReplaceTheDistanceCodeItself) {
     RecordingHost host;
-    Lines p{"G91", "X1", "X1", "G90", "X5"};
-    ModifierResult r = SLIDE2(Modifier::ToAbsolute, p, MillCodes(), Four(), host);
-    EXPECT_TRUE(r.stopped);
-    EXPECT_EQ(host.beeps, 1);
-    EXPECT_EQ(p, (Lines{"G90", "X1.0000 Y0.0000", "X2.0000 Y0.0000", "G90", "X5"}));
+    Lines p{"G21 G17G40G80G91", "X1", "X1", "G90", "X5 Z5", "G91 G28 Z0"};
+    ModifierResult r = ConvertToAbsolute(p, MillCodes(), Four(), host);
+    EXPECT_FALSE(r.refused);
+    EXPECT_EQ(p, (Lines{"G21  G17G40G80G90", "X1.0000", "X2.0000", "G90", "X5 Z5", "G90  Z5.0000 G28"}));
+
+    // Nothing to convert: refused, said, nothing changed (not even the centres).
+    const Lines absolute{"N10 G90 G02 X5 Y4 I1 J1"};
+    Lines q = absolute;
+    ModifierSettings offsets = Four();
+    offsets.bridgeport = true;
+    r = ConvertToAbsolute(q, MillCodes(), offsets, host);
+    EXPECT_TRUE(r.refused);
+    EXPECT_FALSE(r.changed);
+    EXPECT_EQ(host.messages.back(), kAlreadyAbsoluteText);
+    EXPECT_EQ(q, absolute);
+    // "G90.1" is not the absolute code; the centres' mode follows the centres.
+    q = {"G91.1 G91 X1", "G90.1 X1"};
+    ConvertToAbsolute(q, MillCodes(), Four(), host);
+    EXPECT_EQ(q, (Lines{"G90.1 X1.0000 G90", "G90.1 X2.0000"}));
+    // A program with no distance code is absolute: to incremental adds the code.
+    q = {"G00 X1 Y1", "G01 X2"};
+    ConvertToIncremental(q, MillCodes(), Four(), host);
+    EXPECT_EQ(q, (Lines{"G91 X1.0000 Y1.0000 G00", "G01 X1.0000"}));
 
     Lines k3{"G90", "G02 X1 Y0 I0.5 K0"};
     r = ConvertToIncremental(k3, MillCodes(), Four(), host);
@@ -307,5 +358,5 @@ TEST(Modifiers, ToAbsoluteWithBridgeportCentresKeepsThemOffsets) {
     s.bridgeport = true;
     Lines p{"N1 G91", "N2 G01 X10 Y0", "N3 G02 X10 Y10 I0 J10"};
     ConvertToAbsolute(p, MillCodes(), s, host);
-    EXPECT_EQ(p, (Lines{"G90", "G01 X10.0000 Y0.0000", "G02 X20.0000 Y10.0000 I0.0000 J10.0000"}));
+    EXPECT_EQ(p, (Lines{"G90 ", "G01 X10.0000 Y0.0000", "G02 X20.0000 Y10.0000 I0.0000 J10.0000"}));
 }

@@ -1,5 +1,4 @@
-// Ordering closed paths and moving a start point. The sorts are checked
-// against the re-plot-per-object algorithm they replace (replot_sort.h), on
+// Ordering closed paths and moving a start point. The sorts are checked on
 // hand-made cases and generated programs, and the sorted programs are run on
 // LinuxCNC's interpreter.
 #include <gtest/gtest.h>
@@ -40,8 +39,6 @@ struct SortRig : InterpreterRig {
         LargestObjectToBottom(lines, interp, host);
         return lines;
     }
-
-    Lines SlowSort(Lines lines, ObjectOrder order) { return test::SlowSort(interp, lines, order, false); }
 };
 
 // A closed rectangle, side lengths a and b, approached at rapid from outside.
@@ -97,11 +94,10 @@ TEST(ObjectSort, ScratchFileFailureLeavesTheProgramAsItWas) {
     EXPECT_EQ(lines, program);
 }
 
-TEST(ObjectSort, ProgramWithoutObjectsGainsOneEmptyLineBeforeItsLast) {
+TEST(ObjectSort, ProgramWithoutObjectsIsLeftAlone) {
     SortRig rig;
     const Lines program = {"G90", "G01 X1", "G01 X2", "M30"};
-    Lines expected = {"G90", "G01 X1", "G01 X2", "", "M30"};
-    EXPECT_EQ(rig.Sort(program, ObjectOrder::Ascending), expected);
+    EXPECT_EQ(rig.Sort(program, ObjectOrder::Ascending), program);
     EXPECT_EQ(rig.Largest(program), program);
 }
 
@@ -282,33 +278,84 @@ private:
     std::mt19937 rng_;
 };
 
-TEST(ObjectSort, OnePlotSortGivesTheReplotSortsText) {
+// Generated programs: the sorted program holds the same lines; what comes
+// before the first object and after the last stays in place; the objects
+// come out in order of size, equal sizes in program order.
+TEST(ObjectSort, ObjectsAreReorderedInsideTheirSpanBySizeTiesInProgramOrder) {
     SortRig rig;
     Generator gen(20261208);
     int moved = 0;
     for (int i = 0; i < 400; ++i) {
         const Lines program = gen.Program(i % 2 == 1);
+        Lines compressed = program;
+        rig.interp.Setaxis();
+        RemoveDup(0, compressed, rig.interp.Codes());
+        const std::vector<ProgramObject> before = FindObjects(compressed, rig.interp, rig.host);
         for (ObjectOrder order : {ObjectOrder::Ascending, ObjectOrder::Descending}) {
-            const Lines fast = rig.Sort(program, order);
-            const Lines slow = rig.SlowSort(program, order);
-            std::size_t d = 0;
-            while (d < fast.size() && d < slow.size() && fast[d] == slow[d]) ++d;
-            ASSERT_EQ(fast, slow) << "program " << i << ", order " << int(order) << ", from line " << d << ": "
-                                  << testing::PrintToString(Lines(fast.begin() + d, fast.end())) << " vs "
-                                  << testing::PrintToString(Lines(slow.begin() + d, slow.end()))
-                                  << "\nprogram: " << testing::PrintToString(program);
-            moved += fast != program;
+            SCOPED_TRACE(testing::PrintToString(program));
+            const Lines sorted = rig.Sort(program, order);
+            ASSERT_EQ(std::multiset<std::string>(sorted.begin(), sorted.end()),
+                      std::multiset<std::string>(compressed.begin(), compressed.end()));
+            if (before.empty()) {
+                EXPECT_EQ(sorted, compressed);
+                continue;
+            }
+            const auto head = static_cast<std::ptrdiff_t>(before.front().FirstLine);
+            const auto tail = static_cast<std::ptrdiff_t>(compressed.size()) - before.back().EndLine - 1;
+            EXPECT_TRUE(std::equal(compressed.begin(), compressed.begin() + head, sorted.begin()));
+            EXPECT_TRUE(std::equal(compressed.end() - tail, compressed.end(), sorted.end() - tail));
+            // Objects by their text (from the Begin Block line on), in program order.
+            auto texts = [](const Lines& l, const std::vector<ProgramObject>& objects) {
+                std::vector<std::pair<double, Lines>> out;
+                for (const ProgramObject& o : objects)
+                    out.push_back({o.Size, Lines(l.begin() + o.BeginLine, l.begin() + o.EndLine + 1)});
+                return out;
+            };
+            std::vector<std::pair<double, Lines>> want = texts(compressed, before);
+            std::stable_sort(want.begin(), want.end(), [&](const auto& a, const auto& b) {
+                return order == ObjectOrder::Ascending ? a.first < b.first : a.first > b.first;
+            });
+            const auto got = texts(sorted, FindObjects(sorted, rig.interp, rig.host));
+            ASSERT_EQ(got.size(), want.size());
+            for (std::size_t k = 0; k < got.size(); ++k) EXPECT_EQ(got[k].second, want[k].second) << k;
+            moved += sorted != compressed;
         }
     }
     EXPECT_GT(moved, 300);  // the programs do get reordered
 }
 
+// 20,000 squares of three sizes far from the origin, where a 32-bit running
+// total no longer tells them apart: the sort groups them by size, each group
+// in program order.
+TEST(ObjectSort, TwentyThousandObjectsKeepEveryTieInProgramOrder) {
+    SortRig rig;
+    std::mt19937 rng(35);
+    Lines program{"%", "G90", "G41"};
+    std::vector<std::pair<int, Lines>> parts;
+    for (int k = 0; k < 20000; ++k) {
+        const int side = 1 + static_cast<int>(rng() % 3);
+        Lines square = Rect(100000 + (k % 200) * 10, (k / 200) * 10, side, side);
+        square[0] += " (PART " + std::to_string(k) + ")";
+        program.insert(program.end(), square.begin(), square.end());
+        parts.push_back({side, square});
+    }
+    program.push_back("M30");
+    std::vector<std::pair<int, Lines>> want = parts;
+    std::stable_sort(want.begin(), want.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    Lines expected{"%", "G90", "G41"};
+    for (const auto& w : want) expected.insert(expected.end(), w.second.begin(), w.second.end());
+    expected.push_back("M30");
+    const Lines sorted = rig.Sort(program, ObjectOrder::Ascending);
+    std::size_t d = 0;
+    while (d < sorted.size() && d < expected.size() && sorted[d] == expected[d]) ++d;
+    EXPECT_EQ(d, expected.size()) << (d < sorted.size() ? sorted[d] : "(end)") << " where "
+                                  << (d < expected.size() ? expected[d] : "(end)") << " was expected";
+}
+
 // Programs of the DXF import have a boundary before every path: each object
-// begins where it began before first paths kept their approach, so they
-// sort as before. (Descending, the re-plot sort put the plate's two equal
-// holes in either order, as the rounding of its running 32-bit total fell:
-// the one-plot sort keeps them in program order.)
-TEST(ObjectSort, DxfProgramsSortAsBefore) {
+// begins after it. Sorted, the head and the tail (compensation off, spindle
+// stop, home return, program end) stay where they were.
+TEST(ObjectSort, DxfProgramsKeepTheirHeadAndTail) {
     const std::string shipped = std::string(TOLVA_SOURCE_DIR) + "/data/";
     for (const char* machine : {"tolva.ini", "plasma.ini", "lathe.ini"}) {
         MachineSettings settings(ProgramFolder());
@@ -323,24 +370,28 @@ TEST(ObjectSort, DxfProgramsSortAsBefore) {
         Lines compressed = imported.lines;
         RemoveDup(0, compressed, settings.Setaxis());
         const std::vector<ProgramObject> objects = FindObjects(compressed, interp, host);
-        EXPECT_GE(objects.size(), 3u) << machine;
+        ASSERT_GE(objects.size(), 3u) << machine;
         for (const ProgramObject& o : objects)
             EXPECT_EQ(o.FirstLine, test::FirstLineWithoutApproach(compressed, o.BeginLine, interp.Codes())) << machine;
         Lines sorted = imported.lines;
         ASSERT_TRUE(SortObjects(sorted, ObjectOrder::Ascending, interp, host, ScratchFolder()).file.ok);
-        EXPECT_EQ(sorted, test::SlowSort(interp, imported.lines, ObjectOrder::Ascending, true)) << machine;
-        EXPECT_NE(sorted, imported.lines) << machine;
+        EXPECT_NE(sorted, compressed) << machine;
+        const auto tail = static_cast<std::ptrdiff_t>(compressed.size()) - objects.back().EndLine - 1;
+        EXPECT_GE(tail, 2) << machine;
+        EXPECT_TRUE(std::equal(compressed.end() - tail, compressed.end(), sorted.end() - tail)) << machine;
+        EXPECT_TRUE(std::equal(compressed.begin(), compressed.begin() + objects.front().FirstLine, sorted.begin()))
+            << machine;
     }
 }
 
-// Move starting point: the block L1..Lk becomes L2 (M X Y Z and the rest only),
-// L3..Lk, L1, L2.
+// Move starting point: the block L1..Lk becomes L2 (G M X Y Z and the rest
+// only: the first cut keeps its motion code), L3..Lk, L1, L2.
 TEST(MoveStart, RotatesTheBlockByOneLine) {
     RecordingHost host;
     const Letters letters;
     Lines lines = {"G90", "G00 X0 Y0", "G01 X1 Y0 F20", "X1 Y1", "X0 Y0", "M30"};
     ASSERT_TRUE(MoveStartForward(lines, 0, 4, letters, host));
-    EXPECT_EQ(lines, (Lines{"G90", "X1 Y0 F20", "X1 Y1", "X0 Y0", "G00 X0 Y0", "G01 X1 Y0 F20", "M30"}));
+    EXPECT_EQ(lines, (Lines{"G90", "G01 X1 Y0 F20", "X1 Y1", "X0 Y0", "G00 X0 Y0", "G01 X1 Y0 F20", "M30"}));
     EXPECT_TRUE(host.messages.empty());
 
     const Lines yOnly = {"G00 Y0", "G01 Y1 F20", "M30"};
@@ -357,7 +408,7 @@ TEST(MoveStart, RotatesTheBlockByOneLine) {
     // A Y word is enough in a block of three.
     Lines three = {"G00 Y0", "G01 Y1 F20", "Y2", "M30"};
     EXPECT_TRUE(MoveStartForward(three, -1, 3, letters, host));
-    EXPECT_EQ(three, (Lines{"Y1 F20", "Y2", "G00 Y0", "G01 Y1 F20", "M30"}));
+    EXPECT_EQ(three, (Lines{"G01 Y1 F20", "Y2", "G00 Y0", "G01 Y1 F20", "M30"}));
 }
 
 }  // namespace

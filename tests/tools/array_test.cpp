@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -153,6 +155,21 @@ TEST(Array, QuantityThreeByTwoPointFiveAppendsTwoCopiesAndMovesTheEnd) {
                             "", "G00 X5.0000 Y0.0000", "G01 X9.0000 Y0.0000", "G01 X9.0000 Y2.0000", "M30 "}));
 }
 
+TEST(Array, CopiesGoBeforeTheProgramEndAndWhatFollowsIt) {
+    Lines lines = {"%", "G00 X0 Y0", "G01 X4 Y0", "M30", "%"};
+    run(lines, {{Modifier::Down, 2, 2.5}});
+    EXPECT_EQ(lines, (Lines{"%", "G00 X0 Y0", "G01 X4 Y0", "", "", "G00 X2.5000 Y0.0000", "G01 X6.5000 Y0.0000",
+                            "M30 ", "%"}));
+    // One part: nothing changes.
+    lines = {"G01 X4 Y0", "M30", "%"};
+    run(lines, {{Modifier::Down, 1, 2.5}});
+    EXPECT_EQ(lines, (Lines{"G01 X4 Y0", "M30", "%"}));
+    // No File End line: it is put before the closing File Start line.
+    lines = {"%", "G01 X4 Y0", "%"};
+    run(lines, {{Modifier::Down, 2, 1}});
+    EXPECT_EQ(lines, (Lines{"%", "G01 X4 Y0", "", "G01 X5.0000 Y0.0000", "M30", "%"}));
+}
+
 TEST(Array, TinyProgramsGiveOneCopyPerPartNotCopiesOfCopies) {
     for (const Lines& tiny : {Lines{"G01 X1 Y1"}, Lines{"G01 X1 Y1", "G01 X2 Y1"}}) {
         SCOPED_TRACE(tiny.size());
@@ -174,7 +191,7 @@ TEST(Array, AnIncrementalProgramOrAHugeArrayIsRefusedAndLeftAlone) {
     EXPECT_FALSE(r.undo.armed);
     EXPECT_EQ(lines, incremental);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], kIncMessageErrText);
+    EXPECT_EQ(host.messages[0].rfind("Line 2 ", 0), 0u) << host.messages[0];
 
     lines = kPart;
     r = run(lines, {{Modifier::Up, 999, 1}, {Modifier::Right, 999, 1}}, &host);
@@ -206,14 +223,22 @@ TEST(Array, UndoNestRestoresTheProgramExactlyWhateverItsEnd) {
         ASSERT_FALSE(r.refused);
         std::size_t parts = 1;
         for (const ArrayStep& s : steps) parts *= static_cast<std::size_t>(s.quantity);
-        const std::size_t body = parts * program.size();
+        // The File End line is the last but for what followed it in the program.
+        std::size_t tail = 0;
+        while (tail < program.size() && !HasCode(program[program.size() - 1 - tail], "M30")) ++tail;
+        if (tail == program.size())  // no File End line: the closing "%" lines
+            for (tail = 0; tail < program.size() && program[program.size() - 1 - tail] == "%";) ++tail;
+        const std::size_t body = parts * (program.size() - tail) + tail;
         EXPECT_TRUE(lines.size() == body || lines.size() == body + 1);
         EXPECT_EQ(fileEndLines(lines), 1);
-        EXPECT_TRUE(HasCode(lines.back(), "M30"));
+        ASSERT_GT(lines.size(), tail);
+        EXPECT_TRUE(HasCode(lines[lines.size() - 1 - tail], "M30"));
+        EXPECT_TRUE(std::equal(program.end() - static_cast<std::ptrdiff_t>(tail), program.end(),
+                               lines.end() - static_cast<std::ptrdiff_t>(tail)));
 
         RecordingHost host;
-        if (lines.size() > program.size() && !program.empty()) {  // a copy edited: still undone
-            lines.back() += " (EDITED)";
+        if (lines.size() > program.size() + 1 && !program.empty()) {  // a copy edited: still undone
+            lines[program.size()] += " (EDITED)";
             Lines edited = lines;
             edited[0] += " (EDITED)";  // the part edited: refused
             ArrayUndo keep = r.undo;

@@ -49,6 +49,9 @@ constexpr int kProgressRepaintMs = 250;
 // repaint of the whole canvas per arc segment froze the window for seconds
 // on a few large circles.
 constexpr int kStepRepaintMs = 16;
+// "Plot to Cursor" over at most this many lines draws single-stepped (arcs
+// grow on the screen, the editor follows); a longer run plots as "Plot" does.
+constexpr int kSteppedRunLines = 2000;
 
 // Lets pending events run between the lines of "Plot to Cursor", as often
 // as the canvas may be repainted: often enough to read Esc at once, seldom
@@ -511,6 +514,7 @@ void TForm2::ShowProgress() {
     // Enough to see the plot grow, not a repaint per thousand lines.
     if (sinceRepaint_.elapsed() >= kProgressRepaintMs) {
         Image1->update();
+        if (cursorRun_) moveEditorTo(state_.CurLine);
         sinceRepaint_.restart();
     }
 }
@@ -628,7 +632,25 @@ void TForm2::SpeedButton10Click() {
     StepPump pump;
     followLine_ = -1;
     sinceFollow_.invalidate();
-    interp_.PlotToCursor(lines, pump);
+    const int last = state_.SelStartLine;
+    if (last + 1 <= kSteppedRunLines) {
+        interp_.PlotToCursor(lines, pump);
+    } else {
+        // A long run is plotted as "Plot" plots, over the lines up to the
+        // caret's: drawn segment by segment with the editor following each
+        // line, 200,000 lines took minutes. The canvas and the editor are
+        // shown as a long plot shows its progress.
+        const std::size_t end = last + 1 < e->LineCount() ? static_cast<std::size_t>(e->PosOfLine(last + 1)) : bytes.size();
+        tolva::ByteLines upTo(std::string_view(bytes).substr(0, end));
+        upTo.MainEditor = true;
+        interp_.MainLineCount = e->LineCount();
+        cursorRun_ = true;
+        sinceRepaint_.restart();
+        const bool finished = interp_.PlotAll(upTo, false, true, 0, 0, pump_) == tolva::Interpreter::PlotEnd::Finished;
+        cursorRun_ = false;
+        if (finished) state_.CurLine = std::min(last, e->LineCount() - 1);
+        followLine_ = state_.CurLine;
+    }
     plotting_ = false;
     if (followLine_ >= 0) moveEditorTo(followLine_);
     marker_ = canvas_.PenPosition();

@@ -301,6 +301,7 @@ private:
     std::vector<tolva::Pixel> markedPixels_;
     QElapsedTimer sinceFollow_;  // the editor follows a long plot this often
     int followLine_ = -1;
+    bool cursorRun_ = false;  // a long "Plot to Cursor" plots as "Plot" does
 
     bool zoomBox_ = false;
     bool zoomDrag_ = false;

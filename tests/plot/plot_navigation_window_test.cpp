@@ -212,4 +212,25 @@ TEST_F(PlotNavigation, SteppingShowsTheToolAndStopsAtTheEndInsteadOfStartingBlan
     EXPECT_TRUE(drawnNear(corner));
 }
 
+TEST_F(PlotNavigation, ALongPlotToCursorDrawsUpToTheCaretLineAndLeavesTheEditorThere) {
+    // 3000 short moves along X, then one far move across Y that the caret
+    // stops before.
+    std::string text = "G90\nM03\n";
+    for (int i = 1; i <= 3000; ++i) text += "G01 X" + std::to_string(i % 20) + " Y0\n";
+    text += "G01 X0 Y40\n";
+    form1->RichEdit1->LoadBytes(text);
+    form2->SpinEdit1->setValue(5000);
+    form2->Redraw();
+    const QPoint far = at(0, 30);
+    ASSERT_TRUE(drawnNear(far));  // "Plot" draws the last line
+    tolva::App().SelStartLine = 3001;  // the caret in the last line: lines 0..3001
+    form2->SpeedButton10Click();
+    EXPECT_EQ(form2->State().CurLine, 3001);
+    EXPECT_TRUE(drawnNear(at(10, 0)));
+    EXPECT_FALSE(drawnNear(far));
+    EXPECT_FALSE(form2->Plotting());
+    ProgramEditor* e = form1->RichEdit1;
+    EXPECT_EQ(e->LineOfPos(e->SelStart()), 3002);  // the editor stands after the last line plotted
+}
+
 }  // namespace

@@ -38,13 +38,13 @@ std::vector<std::string> Program(int contours) {
             p.emplace_back(buf);
         };
         add("G00 X%.4f Y%.4f", x, y);
-        add("M03");
+        p.emplace_back("M03");
         add("G01 X%.4f Y%.4f", x, y);
         add("G01 X%.4f Y%.4f", x + 10, y);
         add("G01 X%.4f Y%.4f", x + 10, y + 10);
         add("G03 X%.4f Y%.4f I%.4f J%.4f", x, y + 10, x + 5, y + 10);
         add("G01 X%.4f Y%.4f", x, y);
-        add("M05");
+        p.emplace_back("M05");
     }
     p.emplace_back("M30");
     return p;

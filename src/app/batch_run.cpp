@@ -208,6 +208,11 @@ int RunBatchCommand(const std::vector<std::string>& args, MachineSettings& setti
         host.Message("--run writes a program; write a DXF drawing of it with: tolva PROGRAM " + target);
         return 2;
     }
+    // The limit the source is held to holds for the target too.
+    if (target.size() > kMaxFileName) {
+        host.Message(FileNameTooLongMessage(target));
+        return 1;
+    }
 
     if (files.size() == 4) {
         if (!FileExists(files[3])) {

@@ -19,8 +19,9 @@ const char* const kCommandLineHelp =
     "  tolva SOURCE TARGET [MACHINE.ini]      convert SOURCE into TARGET without a window\n"
     "  tolva --send PROGRAM [MACHINE.ini]     send PROGRAM through the machine file's serial port\n"
     "                                         as the Comm window's Send does; exit 0 when the last\n"
-    "                                         byte went out, 1 on a timeout or a port that cannot\n"
-    "                                         be opened\n"
+    "                                         byte went out, 1 when the machine takes nothing for\n"
+    "                                         the machine file's Output Timeout (a held XOFF is\n"
+    "                                         waited for) or the port cannot be opened\n"
     "  tolva --punch PROGRAM OUT [MACHINE.ini]\n"
     "                                         write the tape punch bytes (leader, readable header,\n"
     "                                         program, trailer) to the file OUT\n"
@@ -89,21 +90,6 @@ bool prepare(MachineSettings& settings, const std::string& program, const std::s
     return true;
 }
 
-// Waits until the port's queue is empty, or no byte has left it for the
-// output timeout.
-bool drain(TCommPortDriver& d) {
-    using Clock = std::chrono::steady_clock;
-    int last = d.OutputFreeSpace();
-    auto t0 = Clock::now();
-    while (d.IsConnected() && d.OutputFreeSpace() < static_cast<int>(d.ComPortOutBufSize())) {
-        const int now = d.OutputFreeSpace();
-        if (now != last) last = now, t0 = Clock::now();
-        if (Clock::now() - t0 > std::chrono::milliseconds(d.OutputTimeout())) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
 }  // namespace
 
 int RunSendCommand(MachineSettings& settings, const std::string& program, const std::string& machineFile,
@@ -121,9 +107,12 @@ int RunSendCommand(MachineSettings& settings, const std::string& program, const 
     PortSink sink(driver);
     SleepingView view;
     const SendOutcome outcome = SendProgram(lines, options, sink, view);
-    if (outcome != SendOutcome::Done || !drain(driver)) {
+    if (outcome != SendOutcome::Done || !driver.WaitUntilSent()) {
         err << "tolva: " << kTimeoutCaption << "\n";
-        if (!driver.LastError().empty()) err << "tolva: " << driver.LastError() << "\n";
+        if (!driver.LastError().empty())
+            err << "tolva: " << driver.LastError() << "\n";
+        else
+            err << "tolva: the machine took no characters for " << driver.OutputTimeout() / 1000.0 << " s\n";
         driver.Disconnect();
         return 1;
     }

@@ -17,7 +17,8 @@ extern const char* const kCommandLineHelp;
 
 // Sends PROGRAM through the machine file's port; returns the exit status: 0
 // when the last byte has left the port's queue, 1 with the message on `err`
-// when the port cannot be opened, the output times out or a file cannot be
+// when the port cannot be opened, the machine takes nothing for the "Output
+// Timeout" (with XON/XOFF a held XOFF does not count) or a file cannot be
 // read. `machineFile` may be empty (the settings already loaded stand).
 int RunSendCommand(MachineSettings& settings, const std::string& program, const std::string& machineFile,
                    std::ostream& err);

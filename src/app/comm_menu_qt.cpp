@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr const char* kStopSendQuestion = "A program is being sent to the machine. Stop sending and exit?";
+
 void followMainWindow(TForm1& form1) {
     Form5->OnCopiedToEditor = [&form1] { form1.ReceivedAsUntitled(); };
 }
@@ -41,4 +43,12 @@ void TForm1::ReceivedAsUntitled() {
     tolva::App().CurrentFileName.clear();
     openFileName_ = "Noname";
     setCaption("Tolva - [Untitled]");
+}
+
+bool TForm1::StopSendBeforeExit() {
+    if (!Form5 || !Form5->Sending()) return true;
+    if (!host_->AskYesNo(kStopSendQuestion)) return false;
+    Form5->StopSendClick();
+    Form5->WaitForSendEnd();
+    return true;
 }

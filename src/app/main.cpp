@@ -76,6 +76,27 @@ void prepareProgramFolder() {
         std::fprintf(stderr, "tolva: %s\n", problem.c_str());
 }
 
+// Without a window the machine files' problems go to standard error. A
+// run that names its own machine file does not use the remembered one, so
+// that one's absence is not worth a word.
+void sayStartUpProblem(const tolva::FileStatus& st, bool machineNamed) {
+    if (!st.ok && !machineNamed) std::fprintf(stderr, "tolva: %s\n", st.message.c_str());
+}
+
+// --run OPS SOURCE TARGET [MACHINE] [--sel FIRST,COUNT]: whether MACHINE is there.
+bool batchNamesMachine(int argc, char** argv) {
+    int files = 0;
+    for (int i = 2; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--sel")) {
+            ++i;
+            continue;
+        }
+        if (!std::strncmp(argv[i], "--sel=", 6)) continue;
+        ++files;
+    }
+    return files >= 4;
+}
+
 // A batch run reports only its own messages.
 void quietQt(QtMsgType type, const QMessageLogContext&, const QString& msg) {
     if (type == QtFatalMsg) std::fprintf(stderr, "tolva: %s\n", msg.toLocal8Bit().constData());
@@ -92,8 +113,8 @@ int commCommand(int argc, char** argv) {
     QCoreApplication core(argc, argv);
     prepareProgramFolder();
     tolva::MachineSettings settings(tolva::ProgramFolder());
-    settings.StartUp();
     const std::string machine = argc > needed ? argv[needed] : "";
+    sayStartUpProblem(settings.StartUp(), !machine.empty());
     if (verb == "--punch") return tolva::RunPunchCommand(settings, argv[2], argv[3], machine, std::cerr);
     return tolva::RunSendCommand(settings, argv[2], machine, std::cerr);
 }
@@ -103,7 +124,7 @@ int batchCommand(int argc, char** argv) {
     QCoreApplication core(argc, argv);
     prepareProgramFolder();
     tolva::MachineSettings settings(tolva::ProgramFolder());
-    settings.StartUp();
+    sayStartUpProblem(settings.StartUp(), batchNamesMachine(argc, argv));
     tolva::StderrHost host;
     const std::vector<std::string> args(argv + 2, argv + argc);
     const int status = tolva::RunBatchCommand(args, settings, host, tolva::ScratchFolder());
@@ -148,7 +169,10 @@ int main(int argc, char** argv) {
     TForm3 form3(settings);
     // The machine files load while the setup window is created, so the
     // settings are in force before the main window is first shown.
-    form3.StartUp([&form2] { form2.FlatClick(); });
+    const tolva::FileStatus machine = form3.StartUp([&form2] { form2.FlatClick(); });
+    // A conversion that names its machine file (the third argument) does
+    // not use the remembered one.
+    if (!machine.ok && args.size() < 3) form1.host().Message(machine.message);
     ShowRecalledSpeeds(form2, settings);
     TForm5 form5(settings);
     TForm4 form4;

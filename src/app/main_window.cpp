@@ -504,9 +504,10 @@ bool TForm1::FileSaveClick() {
     return SaveTheFile();
 }
 
-bool TForm1::SaveTheFile() {
-    const std::string& current = tolva::App().CurrentFileName;
-    tolva::FileStatus st = tolva::WriteFileAtomic(current, RichEdit1->BytesView());
+bool TForm1::SaveTheFile() { return saveProgramTo(tolva::App().CurrentFileName); }
+
+bool TForm1::saveProgramTo(const std::string& path) {
+    tolva::FileStatus st = tolva::WriteFileAtomic(path, RichEdit1->BytesView());
     if (!st.ok) {
         // The editor keeps its program and stays modified.
         showMessage(st.message);
@@ -538,9 +539,11 @@ bool TForm1::FileSaveAsClick() {
     std::string path = toBytes(picked);
     // A DXF name writes the plot as a drawing; the program keeps its name.
     if (tolva::UpperExtension(path) == ".DXF") return WriteDxfOfPlot(path, false);
+    // The new name becomes the program's only once the program is in it: a
+    // failed save leaves "&Save" aimed where it was.
+    if (!saveProgramTo(path)) return false;
     tolva::App().CurrentFileName = path;
     setCaption(QFileInfo(picked).fileName());
-    if (!SaveTheFile()) return false;
     rememberRecent(path);
     return true;
 }
@@ -712,6 +715,7 @@ void TForm1::HelpClick() {
 }
 
 void TForm1::ExitClick() {
+    if (!StopSendBeforeExit()) return;
     saveLastIni();
     QTimer::singleShot(1000, this, &QWidget::close);
 }
@@ -739,6 +743,10 @@ bool TForm1::CommandLineRun() {
     if (n < 2) return true;
 
     std::string target = toBytes(args_[1]);
+    if (target.size() > tolva::kMaxFileName) {
+        showMessage(tolva::FileNameTooLongMessage(target));
+        return false;
+    }
     std::string targetExt = tolva::UpperExtension(target);
     std::string sourceExt = tolva::UpperExtension(source);
     bool ok = true;
@@ -834,6 +842,10 @@ bool TForm1::FilesDropped(const QList<QUrl>& urls) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+    if (!StopSendBeforeExit()) {
+        e->ignore();
+        return;
+    }
     if (RichEdit1->IsModified() && RichEdit1->LineCount() >= 2 && args_.size() <= 1) {
         // A save that is cancelled or fails keeps the window, and the program, open.
         if (host_->AskYesNo("File has been modified. Save file?") && !FileSaveClick()) {

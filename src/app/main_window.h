@@ -162,6 +162,10 @@ public:
     void SendTheFileClick();
     // After "&Copy Recieved To Editor": the program is an untitled one.
     void ReceivedAsUntitled();
+    // Leaving while a program goes out to the machine: asks, and when the
+    // user agrees stops the send at a line end and waits for it to end.
+    // False: the user chose to stay.
+    bool StopSendBeforeExit();
 
 protected:
     // The file dialogs; an empty result is a cancel. Tests replace them.
@@ -189,6 +193,9 @@ private:
                      std::function<void()> action, const QString& hint = {});
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool saveLinesTo(const QString& target);
+    // Writes the editor's bytes to `path`; on success the editor is no
+    // longer modified, on failure the system's reason is shown.
+    bool saveProgramTo(const std::string& path);
     void showMessage(const std::string& text) { host_->Message(text); }
 
     // What the main window reads of the machine settings at the moment of use.

@@ -214,7 +214,8 @@ OperationResult swap(Lines& lines, OperationContext& ctx, const Values&) {
 // The offset window's automatic run over every cut block (or the block of
 // at least two lines), its result then put before the last line as its
 // "Copy to File end" does. An incremental program is refused as the main
-// window's "Offset" refuses it.
+// window's "Offset" refuses it, and so is a program with a contour the
+// offset cannot take.
 OperationResult offset(Lines& lines, OperationContext& ctx, const Values& values) {
     const OffsetSettings s = ReadOffsetSettings(ctx.settings);
     if (ContainsCode(lines, s.codes.Code(LabelRow::Incremental))) {
@@ -227,6 +228,11 @@ OperationResult offset(Lines& lines, OperationContext& ctx, const Values& values
     const float d = static_cast<float>(values.empty() ? -0.125 : values[0]);
     const Lines result = OffsetAuto(lines, ctx.selStartLine, ctx.selLineCount, d, s, report);
     if (report.radiusWarning) ctx.host.Status(report.Caption());
+    // A contour left out would leave the program without its offset: nothing is written.
+    if (!report.refused.empty()) {
+        ctx.host.Message(report.RefusalText());
+        return {false, true, {}};
+    }
     if (result.empty()) return changed(false);
     InsertBeforeLastLine(lines, result);
     return changed(true);

@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include "app/app_state.h"
+#include "app/document.h"
+#include "base/host.h"
 #include "app/main_window.h"
 #include "base/program_editor_qt.h"
 #include "dxf/dxf_export.h"
@@ -16,12 +18,17 @@
 
 namespace {
 
-// The current file name holds at most this many characters.
-constexpr int kMaxName = 255;
 // How long the split's summary stays on the screen, milliseconds.
 constexpr int kSplitSummaryMs = 5000;
 
 std::string bytesOf(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// A name the current file name could not hold is refused, never cut.
+bool nameFits(const std::string& name, tolva::Host& host) {
+    if (name.size() <= tolva::kMaxFileName) return true;
+    host.Message(tolva::FileNameTooLongMessage(name));
+    return false;
+}
 
 // The hourglass for the length of a scope.
 struct WaitCursor {
@@ -87,22 +94,21 @@ bool TForm1::SaveAsDxfClick(bool linesOnly) {
     const QString current = QString::fromLocal8Bit(tolva::App().CurrentFileName.c_str());
     const QString picked = AskSaveDxfPath("Save As " + current, "File1.DXF");
     if (picked.isEmpty()) return false;
-    if (picked.size() > kMaxName) {
-        showMessage("The file name is longer than " + std::to_string(kMaxName) + " characters: " + bytesOf(picked));
+    const std::string path = bytesOf(picked);
+    if (!nameFits(path, host())) return false;
+    // A drawing written under a program's name would replace the program.
+    if (tolva::UpperExtension(path) != ".DXF" &&
+        !host().AskYesNo(path + " is not a .DXF name and may hold a program. Write the DXF drawing over it?"))
         return false;
-    }
-    return WriteDxfOfPlot(bytesOf(picked), linesOnly);
+    return WriteDxfOfPlot(path, linesOnly);
 }
 
 bool TForm1::SaveDxfPointsClick() {
     const QString current = QString::fromLocal8Bit(tolva::App().CurrentFileName.c_str());
     const QString picked = AskSaveDxfPath("Save As " + current, "FilePoints1.DXF");
     if (picked.isEmpty()) return false;
-    if (picked.size() > kMaxName) {
-        showMessage("The file name is longer than " + std::to_string(kMaxName) + " characters: " + bytesOf(picked));
-        return false;
-    }
     const std::string path = bytesOf(picked);
+    if (!nameFits(path, host())) return false;
     if (tolva::UpperExtension(path) == ".DXF") return WriteDxfPointFile(path);
     // Another extension names the program; nothing is written.
     tolva::App().CurrentFileName = path;
@@ -129,6 +135,13 @@ bool TForm1::SaveSplitClick() {
         hideSecond();
         return false;
     }
+    // Every part's name is checked before the first is written, so a name
+    // too long does not stop the split halfway.
+    for (const tolva::SplitPart& part : plan.parts)
+        if (!nameFits(part.fileName, host())) {
+            hideSecond();
+            return false;
+        }
     {
         WaitCursor wait;
         for (const tolva::SplitPart& part : plan.parts) {

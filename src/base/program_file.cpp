@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -23,6 +25,11 @@ bool writeAll(int fd, std::string_view bytes, int& err) {
         if (n < 0) {
             if (errno == EINTR) continue;
             err = errno;
+            return false;
+        }
+        if (n == 0) {
+            // Nothing taken and no reason given: a full device.
+            err = ENOSPC;
             return false;
         }
         p += n;
@@ -90,27 +97,62 @@ FileStatus ReplacingFile::fail(int err) {
     return status_;
 }
 
+std::string SaveTarget(const std::string& path) {
+    std::string target = path;
+    // Linux gives up on a chain of more than 40 links; so do we (ELOOP then
+    // comes from the open).
+    for (int hop = 0; hop < 40; ++hop) {
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), buf, sizeof buf - 1);
+        if (n < 0) break;
+        std::string link(buf, static_cast<std::size_t>(n));
+        if (link.empty() || link[0] != '/') {
+            // A relative link is read from the folder that holds it.
+            const std::size_t slash = target.find_last_of('/');
+            link = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + link;
+        }
+        target = link;
+    }
+    return target;
+}
+
 FileStatus ReplacingFile::Open(const std::string& path, bool durable) {
     Abandon();
-    path_ = path;
+    // Over a file-size limit the kernel stops a writer with SIGXFSZ, which
+    // ends the process: the edit is lost and the temporary file stays.
+    // Ignored, the write fails with EFBIG and is reported like any other.
+    static const bool xfszIgnored = [] { return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }();
+    (void)xfszIgnored;
+    // Through a symbolic link the file it names is replaced, in its own
+    // folder; the link stays a link.
+    path_ = SaveTarget(path);
     durable_ = durable;
     status_ = {};
     struct stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const bool exists = ::stat(path_.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return fail(EISDIR);
     if (exists && !S_ISREG(st.st_mode)) {
         // A device or pipe: there is nothing to rename over, write in place.
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd_ < 0) return fail(errno);
         inPlace_ = true;
         return {};
     }
-    if (exists && ::access(path.c_str(), W_OK) != 0) return fail(errno);
-    std::string name = path + ".tolva-XXXXXX";
+    if (exists && ::access(path_.c_str(), W_OK) != 0) return fail(errno);
+    // Beside the target, under its name when that leaves room for the
+    // suffix within the 255 bytes a name may have.
+    const std::size_t slash = path_.find_last_of('/');
+    const std::size_t baseLength = path_.size() - (slash == std::string::npos ? 0 : slash + 1);
+    std::string name = baseLength + 13 <= NAME_MAX
+                           ? path_ + ".tolva-XXXXXX"
+                           : path_.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".tolva-XXXXXX";
     fd_ = ::mkstemp(name.data());
     if (fd_ < 0) return fail(errno);
     tmp_ = name;
     inPlace_ = false;
+    // The new file takes the old one's owner (where the system lets us)
+    // and permissions, so a shared folder's file stays as shared as it was.
+    if (exists) (void)!::fchown(fd_, st.st_uid, st.st_gid);
     ::fchmod(fd_, exists ? (st.st_mode & 07777) : 0644);
     return {};
 }

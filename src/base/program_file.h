@@ -27,9 +27,15 @@ FileStatus ReadFileBytes(const std::string& path, std::string& bytes);
 // Writes `bytes` so that a failure never destroys the old file: a regular
 // file is written to a temporary file beside it, flushed to disk and renamed
 // over it (keeping the old file's permissions); a device or other special
-// file is written in place. On failure nothing of the old file is lost and
-// the message gives the system's reason.
+// file is written in place. A symbolic link is written through: the file it
+// names is replaced in its own folder. On failure (a full disk, a file-size
+// limit, a folder that takes no new file) the old file is as it was, no
+// part of the new one is left, and the message gives the system's reason.
 FileStatus WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// The file a save of `path` replaces: `path` itself, or the file at the end
+// of its chain of symbolic links (which need not exist yet).
+std::string SaveTarget(const std::string& path);
 
 // Writes a scratch file of this run: replaced in one step like the above,
 // but not forced to disk (it does not outlive the run).

@@ -94,7 +94,40 @@ std::string heldBy(const std::string& device, pid_t pid) {
 int BaudRateValue(TComPortBaudRate rate) { return kSpeeds[rate].rate; }
 
 TCommPortDriver::TCommPortDriver(std::unique_ptr<PollTimer> timer)
-    : timer_(std::move(timer)), inBuf_(inBufSize_) {}
+    : timer_(std::move(timer)), inBuf_(inBufSize_) {
+    SetClock(nullptr);
+}
+
+void TCommPortDriver::SetClock(MsClock clock) {
+    if (!clock)
+        clock = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+        };
+    clock_ = std::move(clock);
+}
+
+// Milliseconds the port has taken no byte, leaving out the time the machine
+// held it on purpose.
+class TCommPortDriver::StallClock {
+public:
+    explicit StallClock(TCommPortDriver& d) : d_(d), last_(d.clock_()) {}
+    void Progress() {
+        stalled_ = 0;
+        last_ = d_.clock_();
+    }
+    // True once the stall has lasted longer than the output timeout.
+    bool Expired() {
+        const std::int64_t now = d_.clock_();
+        if (!d_.heldByMachine()) stalled_ += now - last_;
+        last_ = now;
+        return d_.outputTimeout_ > 0 && stalled_ > d_.outputTimeout_;
+    }
+
+private:
+    TCommPortDriver& d_;
+    std::int64_t last_;
+    std::int64_t stalled_ = 0;
+};
 
 TCommPortDriver::~TCommPortDriver() { Disconnect(); }
 
@@ -162,12 +195,20 @@ bool TCommPortDriver::Connect() {
         lastError_ = device + " is not a serial port";
         return false;
     }
+    // An administrator opens a port whatever TIOCEXCL says: the flag itself
+    // tells that another program holds it.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
+        ::close(fd);
+        lastError_ = device + " is in use by another program (held exclusively)";
+        return false;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         lastError_ = device + " is in use by another program";
         return false;
     }
-    ::ioctl(fd, TIOCEXCL);
+    exclusiveSet_ = ::ioctl(fd, TIOCEXCL) == 0;
 
     if (!lockPath.empty()) {
         ::unlink(lockPath.c_str());  // stale: its owner no longer runs
@@ -204,7 +245,8 @@ void TCommPortDriver::releaseLock() {
 void TCommPortDriver::Disconnect() {
     if (!IsConnected()) return;
     if (timer_) timer_->Stop();
-    ::ioctl(fd_, TIOCNXCL);
+    if (exclusiveSet_) ::ioctl(fd_, TIOCNXCL);
+    exclusiveSet_ = false;
     ::close(fd_);  // also drops the flock
     fd_ = -1;
     releaseLock();
@@ -256,6 +298,7 @@ void TCommPortDriver::ApplyPortSettings() {
     t.c_cc[VSTOP] = 19;
 
     ::tcsetattr(fd_, TCSANOW, &t);
+    applied_ = t;
     if (!speed.constant) SetArbitrarySpeed(fd_, speed.rate);
 
     // Modem lines; a pseudo-terminal has none and refuses quietly.
@@ -280,19 +323,47 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output) {
         ::tcflush(fd_, TCOFLUSH);
 }
 
-int TCommPortDriver::OutputFreeSpace() {
+int TCommPortDriver::queuedBytes() const {
     if (!IsConnected()) return -1;
     int queued = 0;
     if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) queued = 0;
+    return queued;
+}
+
+int TCommPortDriver::OutputFreeSpace() {
+    const int queued = queuedBytes();
+    if (queued < 0) return -1;
     const long long room = static_cast<long long>(outBufSize_) - queued;
     return static_cast<int>(std::clamp<long long>(room, 0, INT_MAX));
+}
+
+bool TCommPortDriver::heldByMachine() {
+    if (sw_ != shXONXOFF) return false;
+    if (hw_ != hhRTSCTS) return true;
+    // A port without modem lines (a pseudo-terminal) cannot say CTS is off.
+    int lines = 0;
+    if (::ioctl(fd_, TIOCMGET, &lines) != 0) return true;
+    return (lines & TIOCM_CTS) != 0;
+}
+
+bool TCommPortDriver::waitForRoom(bool kernelFull) {
+    if (kernelFull) {
+        // The device refused bytes: sleep until it takes some again.
+        pollfd pfd{fd_, POLLOUT, 0};
+        ::poll(&pfd, 1, 10);
+    } else {
+        // Our own queue limit: bytes leave at the line's pace.
+        ::poll(nullptr, 0, 2);
+    }
+    if (outputWait_ && !outputWait_()) return false;
+    return IsConnected();
 }
 
 int TCommPortDriver::SendBytes(const void* data, int count) {
     if (!IsConnected()) return 0;
     const auto* p = static_cast<const std::uint8_t*>(data);
     int sent = 0;
-    auto t0 = Clock::now();
+    StallClock stall(*this);
     auto failed = [&] { return sent > 0 ? -sent : -1; };
     while (count > 0) {
         const int room = OutputFreeSpace();
@@ -308,27 +379,30 @@ int TCommPortDriver::SendBytes(const void* data, int count) {
             if (n < 0) n = 0;  // full or interrupted: wait below
         }
         if (n > 0) {
-            t0 = Clock::now();
+            stall.Progress();
             p += n;
             count -= static_cast<int>(n);
             sent += static_cast<int>(n);
             continue;
         }
-        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count();
-        if (waited > outputTimeout_) return failed();
-        // Sleep until the device takes bytes again (a full kernel queue) or
-        // a little while (our own queue limit), then let the window breathe.
-        const int slice = static_cast<int>(std::min<long long>(10, outputTimeout_ - waited + 1));
-        if (room != 0) {
-            pollfd pfd{fd_, POLLOUT, 0};
-            ::poll(&pfd, 1, slice);
-        } else {
-            ::poll(nullptr, 0, std::min(slice, 2));
-        }
-        if (outputWait_ && !outputWait_()) return failed();
-        if (!IsConnected()) return failed();
+        if (stall.Expired() || !waitForRoom(room != 0)) return failed();
     }
     return sent;
+}
+
+bool TCommPortDriver::WaitUntilSent() {
+    StallClock stall(*this);
+    int queued = queuedBytes();
+    while (queued > 0) {
+        if (!waitForRoom(false)) return false;
+        const int now = queuedBytes();
+        if (now < queued)
+            stall.Progress();
+        else if (stall.Expired())
+            return false;
+        queued = now;
+    }
+    return queued == 0;
 }
 
 void TCommPortDriver::SetDtrLine(bool on) {

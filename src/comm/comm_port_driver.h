@@ -9,12 +9,26 @@
 // and takes the locks the other Linux serial programs use: a UUCP lock file
 // "LCK..<device>" in /run/lock (or /var/lock) holding the owner's process id,
 // an advisory flock() on the open device, and TIOCEXCL, which makes further
-// opens of the device fail for programs without administrator rights.
+// opens of the device fail for programs without administrator rights. An
+// administrator's open succeeds regardless, so the flag is read (TIOCGEXCL)
+// before the port is taken, and at `Disconnect` only a flag this driver set
+// is cleared.
+//
+// Output stalls: a send gives up when the port has taken no byte for
+// `OutputTimeout` ms (0: never). With XON/XOFF flow a machine holding XOFF
+// is not stalled, it asked to wait: a drip-feeding control holds XOFF for as
+// long as a long move takes. Linux keeps the XOFF state inside its tty layer
+// (the character never reaches a reader), but on such a line the port
+// refuses bytes for no other reason than the machine's XOFF, or a dropped CTS
+// when RTS/CTS is on too; so with XON/XOFF the clock runs only while CTS is
+// known to be off.
 //
 // Everything runs on the user-interface thread. The poll timer is a seam
 // (`PollTimer`): the windows give a Qt timer; without one no poll runs and a
 // caller reads with `PollReceive`.
 #pragma once
+
+#include <termios.h>
 
 #include <chrono>
 #include <cstdint>
@@ -89,9 +103,10 @@ public:
     void SetComPortPollingDelay(std::uint16_t ms);
     bool EnableDTROnOpen() const { return dtrOnOpen_; }
     void SetEnableDTROnOpen(bool on) { dtrOnOpen_ = on; }
-    // Milliseconds a send waits for room in the output queue.
+    // Milliseconds a send waits for a port that takes no byte; 0 waits for
+    // ever. Below 0 counts as 0.
     int OutputTimeout() const { return outputTimeout_; }
-    void SetOutputTimeout(int ms) { outputTimeout_ = ms; }
+    void SetOutputTimeout(int ms) { outputTimeout_ = ms > 0 ? ms : 0; }
     TComPortReceiveDataEvent OnReceiveData;
 
     // The device of a port: the one set for it, else /dev/ttyS0../dev/ttyS3.
@@ -107,16 +122,23 @@ public:
     bool IsConnected() const { return fd_ >= 0; }
     const std::string& LastError() const { return lastError_; }
     void ApplyPortSettings();
+    // What the last ApplyPortSettings asked of the device. A pseudo-terminal
+    // keeps all of it but the character size and the parity enable, which it
+    // fixes at 8 bits without parity.
+    const termios& AppliedLineSettings() const { return applied_; }
     void PurgeBuffers(bool input, bool output);
     // -1 when disconnected, else the room left in the output queue (never
     // below 0).
     int OutputFreeSpace();
     // Writes `count` bytes. Returns 0 when disconnected, `count` when every
-    // byte went out, and a negative number when the output queue stayed full
-    // (or nothing could be written) for more than OutputTimeout() ms, or at
-    // once when the device fails (LastError() tells why): minus the bytes
-    // written, or -1 when none were.
+    // byte went out, and a negative number when the port took nothing for
+    // more than OutputTimeout() ms (held XOFF not counted), when the output
+    // wait asked to stop, or at once when the device fails (LastError() tells
+    // why): minus the bytes written, or -1 when none were.
     int SendBytes(const void* data, int count);
+    // Waits until every queued byte has left the port, by the same stall
+    // rule as SendBytes. False on a stall, a stop or when disconnected.
+    bool WaitUntilSent();
     void SetDtrLine(bool on);
     void SetRtsLine(bool on);
     // One tick of the receive poll: reads what has arrived, without waiting,
@@ -128,9 +150,23 @@ public:
     // send at once (as a timeout would, the caller knows why).
     void SetOutputWait(std::function<bool()> wait) { outputWait_ = std::move(wait); }
 
+    // The clock of the output timeout, in milliseconds from any fixed point
+    // (a steady clock unless a test gives its own).
+    using MsClock = std::function<std::int64_t()>;
+    void SetClock(MsClock clock);
+    std::int64_t NowMs() const { return clock_(); }
+
 private:
+    class StallClock;
     void reapply();
     void releaseLock();
+    // The machine asked to wait (see the header comment).
+    bool heldByMachine();
+    // Bytes waiting in the device's output queue, -1 when disconnected.
+    int queuedBytes() const;
+    // Sleeps until the port takes bytes again or a short while passes, then
+    // gives the output wait its turn. False: stop now.
+    bool waitForRoom(bool kernelFull);
 
     std::unique_ptr<PollTimer> timer_;
     TComPortNumber port_ = pnCOM2;
@@ -152,6 +188,9 @@ private:
     std::string lastError_;
     std::vector<std::uint8_t> inBuf_;
     std::function<bool()> outputWait_;
+    MsClock clock_;
+    bool exclusiveSet_ = false;  // TIOCEXCL is ours to clear
+    termios applied_{};
 };
 
 }  // namespace tolva

@@ -24,6 +24,11 @@
 #include <QWindow>
 #include <QVBoxLayout>
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
 #include "base/folders.h"
 #include "base/main_editor_qt.h"
 #include "base/program_editor_qt.h"
@@ -33,6 +38,7 @@
 #include "comm/program_send.h"
 #include "comm/receive_text.h"
 #include "plot/plot_window.h"
+#include "settings/label_table.h"
 #include "settings/machine_settings.h"
 #include "text/compress.h"
 
@@ -44,23 +50,59 @@ std::string toBytes(const QString& s) { return s.toLatin1().toStdString(); }
 // The tape picture keeps the newest frames only: older ones have long left
 // the punch, and a picture of millions of lines would stall the window.
 constexpr int kTapePictureFrames = 10000;
-// How often a send lets the window repaint and take clicks when nothing
-// else makes it wait.
-constexpr int kBreathMs = 50;
+// How often the window shows a running send's progress.
+constexpr int kNewsMs = 50;
+// How long a stop waits for the machine to take the rest of the line in hand.
+constexpr int kStopGraceMs = 2000;
 
 }  // namespace
 
+// What the sending thread and the window share. The thread writes, the
+// window takes the news on its timer.
+struct TForm5::SendRun {
+    int total = 0;  // program lines
+    std::atomic<bool> stop{false};
+    std::atomic<bool> abort{false};
+    std::atomic<std::int64_t> stopAt{0};  // when the stop was asked, by the port's clock
+    std::atomic<bool> dropped{false};     // the output wait gave up the line in hand
+    std::atomic<int> linesSent{0};
+    tolva::SendOutcome outcome = tolva::SendOutcome::Done;  // read after the thread ended
+
+    std::mutex mutex;  // guards what follows
+    std::condition_variable wake;
+    std::vector<std::string> listing;
+    std::deque<std::uint8_t> frames;
+    int index = -1;
+    std::string text;
+};
+
+// The send's view on the sending thread: it only records.
 class TForm5::View : public tolva::SendView {
 public:
-    explicit View(TForm5& w) : w_(w) {}
-    void ListLine(const std::string& text) override { w_.TxRichEdit1->appendPlainText(fromBytes(text)); }
-    void Progress(int index, const std::string& text) override { w_.showProgress(index, text); }
-    void DrawTape(std::uint8_t frame) override { w_.DrawTape(frame); }
-    void Wait(int ms) override { w_.waitMs(ms); }
-    bool Stopped() override { return w_.stopRequested_; }
+    explicit View(SendRun& run) : run_(run) {}
+    void ListLine(const std::string& text) override {
+        std::lock_guard lock(run_.mutex);
+        run_.listing.push_back(text);
+    }
+    void Progress(int index, const std::string& text) override {
+        std::lock_guard lock(run_.mutex);
+        run_.index = index;
+        run_.text = text;
+    }
+    void LinesSent(int count) override { run_.linesSent = count; }
+    void DrawTape(std::uint8_t frame) override {
+        std::lock_guard lock(run_.mutex);
+        run_.frames.push_back(frame);
+        if (run_.frames.size() > static_cast<std::size_t>(kTapePictureFrames)) run_.frames.pop_front();
+    }
+    void Wait(int ms) override {
+        std::unique_lock lock(run_.mutex);
+        run_.wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return run_.stop.load(); });
+    }
+    bool Stopped() override { return run_.stop; }
 
 private:
-    TForm5& w_;
+    SendRun& run_;
 };
 
 TForm5::TForm5(tolva::MachineSettings& settings, QWidget* parent)
@@ -73,12 +115,19 @@ TForm5::TForm5(tolva::MachineSettings& settings, QWidget* parent)
     CommPortDriver1.OnReceiveData = [this](tolva::TCommPortDriver*, const std::uint8_t* data, std::uint32_t size) {
         CommPortDriver1ReceiveData(data, size);
     };
-    // While a send waits for room in the port's queue the window stays alive.
+    // Runs on the sending thread while the port takes nothing: a stop waits
+    // a moment for the line in hand, an abort none.
     CommPortDriver1.SetOutputWait([this] {
-        QApplication::processEvents();
-        return !stopRequested_;
+        SendRun* run = run_.get();
+        if (!run || !run->stop) return true;
+        if (run->abort || CommPortDriver1.NowMs() - run->stopAt > kStopGraceMs) {
+            run->dropped = true;
+            return false;
+        }
+        return true;
     });
-    lastBreath_.start();
+    newsTimer_ = new QTimer(this);
+    connect(newsTimer_, &QTimer::timeout, this, [this] { takeSendNews(); });
     // A box or dialog of this window (the copy question, the printer) hands
     // the activation back when it closes; that is no new activation, and
     // taking it for one would clear the received text.
@@ -88,6 +137,7 @@ TForm5::TForm5(tolva::MachineSettings& settings, QWidget* parent)
 }
 
 TForm5::~TForm5() {
+    abortSend();
     CommPortDriver1.Disconnect();
     if (Form5 == this) Form5 = nullptr;
 }
@@ -201,7 +251,7 @@ void TForm5::FormActivate() {
     tolva::ConfigurePort(CommPortDriver1, settings_);
     wantCr_ = settings_.Flag("CheckBox1");
     if (CommPortDriver1.Connect()) {
-        StatusText->setText("Connected to Comm Port " + QString::number(tolva::PortNumber(CommPortDriver1)));
+        StatusText->setText(portText());
         TxRichEdit1->setFocus();
     } else {
         StatusText->setText(fromBytes(tolva::ConnectFailureText(CommPortDriver1)));
@@ -214,9 +264,14 @@ void TForm5::FormActivate() {
     RxRichEdit1->appendPlainText(QString());
 }
 
+QString TForm5::portText() const {
+    return "Connected to Comm Port " + QString::number(tolva::PortNumber(CommPortDriver1));
+}
+
 void TForm5::closeEvent(QCloseEvent* e) {
-    stopRequested_ = true;
-    if (waitLoop_) waitLoop_->quit();
+    // A send still running ends at a line end, as a stop does.
+    StopSendClick();
+    WaitForSendEnd();
     CommPortDriver1.Disconnect();
     ShellWindow::closeEvent(e);
 }
@@ -224,30 +279,45 @@ void TForm5::closeEvent(QCloseEvent* e) {
 // ------------------------------------------------------------------ send
 
 void TForm5::showProgress(int index, const std::string& text) {
-    if (lastBreath_.elapsed() < kBreathMs && index != 0) return;
-    lastBreath_.restart();
     QTextCursor c(TxRichEdit1->document()->firstBlock());
-    c.select(QTextCursor::BlockUnderCursor);
     c.movePosition(QTextCursor::StartOfBlock);
     c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     c.insertText(QString::number(index) + " " + fromBytes(text));
-    TxRichEdit1->repaint();
-    QApplication::processEvents();
-}
-
-void TForm5::waitMs(int ms) {
-    if (stopRequested_) return;
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    waitLoop_ = &loop;
-    loop.exec();
-    waitLoop_ = nullptr;
 }
 
 void TForm5::StopSendClick() {
+    if (!sending_ || !run_) return;
+    if (run_->stop) {
+        // Asked twice: the line in hand is not waited for.
+        run_->abort = true;
+        return;
+    }
+    {
+        std::lock_guard lock(run_->mutex);
+        run_->stopAt = CommPortDriver1.NowMs();
+        run_->stop = true;
+    }
+    run_->wake.notify_all();
+    StatusText->setText("Stopping: the line in hand goes out whole");
+}
+
+void TForm5::abortSend() {
+    if (!sending_ || !run_) return;
+    {
+        std::lock_guard lock(run_->mutex);
+        run_->stopAt = CommPortDriver1.NowMs();
+        run_->stop = true;
+        run_->abort = true;
+    }
+    run_->wake.notify_all();
+    finishSend(generation_);
+}
+
+void TForm5::WaitForSendEnd() {
     if (!sending_) return;
-    stopRequested_ = true;
-    if (waitLoop_) waitLoop_->quit();
+    QEventLoop loop;
+    connect(this, &TForm5::SendEnded, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void TForm5::keyPressEvent(QKeyEvent* e) {
@@ -263,38 +333,103 @@ bool TForm5::SendEditorFileClick() {
     MainEditorAccess* main = MainWindowAccess;
     ProgramEditor* editor = main ? main->MainEditor() : nullptr;
     if (!editor) return false;
-    // The send works on a copy: the program in the editor is never touched.
-    const std::vector<std::string> lines = editor->Lines();
+    // The send works on a copy: the program in the editor is never touched,
+    // and may be edited while it goes out.
+    std::vector<std::string> lines = editor->Lines();
     tolva::SendOptions options =
         tolva::SendOptionsFromSettings(settings_, toBytes(editor->window()->windowTitle()));
     options.dontTransmit = DontTransmit->isChecked();
+    // A port that is not open takes nothing and says nothing.
+    if (!options.dontTransmit && !CommPortDriver1.IsConnected()) return false;
+    // The translation table is read on the sending thread: it goes along as a copy.
+    auto table = options.translate ? std::make_shared<tolva::LabelTable>(*options.translate) : nullptr;
+    options.translate = table.get();
 
     TxRichEdit1->clear();
     RxRichEdit1->clear();
     Memo3->clear();
     sending_ = true;
-    stopRequested_ = false;
+    lastSendDone_ = false;
     SendButton->setEnabled(false);
     StopButton->setEnabled(true);
-    lastBreath_.restart();
-    View view(*this);
-    tolva::PortSink sink(CommPortDriver1);
-    const tolva::SendOutcome outcome = tolva::SendProgram(lines, options, sink, view);
+    run_ = std::make_unique<SendRun>();
+    run_->total = static_cast<int>(lines.size());
+    const int generation = ++generation_;
+    worker_ = std::thread([this, run = run_.get(), generation, table, options = std::move(options),
+                           lines = std::move(lines)] {
+        View view(*run);
+        tolva::PortSink sink(CommPortDriver1);
+        run->outcome = tolva::SendProgram(lines, options, sink, view);
+        QMetaObject::invokeMethod(this, [this, generation] { finishSend(generation); }, Qt::QueuedConnection);
+    });
+    newsTimer_->start(kNewsMs);
+    WaitForSendEnd();
+    return lastSendDone_;
+}
+
+void TForm5::takeSendNews() {
+    if (!run_) return;
+    std::vector<std::string> listing;
+    std::deque<std::uint8_t> frames;
+    int index = -1;
+    std::string text;
+    {
+        std::lock_guard lock(run_->mutex);
+        listing.swap(run_->listing);
+        frames.swap(run_->frames);
+        index = run_->index;
+        text = run_->text;
+        run_->index = -1;
+    }
+    for (const std::string& line : listing) TxRichEdit1->appendPlainText(fromBytes(line));
+    for (std::uint8_t frame : frames) DrawTape(frame);
+    if (index >= 0) showProgress(index, text);
+    if (!run_->stop && !DontTransmit->isChecked()) {
+        const int sent = run_->linesSent;
+        const int total = std::max(run_->total, 1);
+        StatusText->setText(QString("Sending: %1 of %2 lines sent (%3 %)")
+                                .arg(sent)
+                                .arg(run_->total)
+                                .arg(static_cast<int>(100LL * sent / total)));
+    }
+}
+
+void TForm5::finishSend(int generation) {
+    if (generation != generation_ || !sending_) return;
+    if (worker_.joinable()) worker_.join();
+    newsTimer_->stop();
+    takeSendNews();
+    const tolva::SendOutcome outcome = run_->outcome;
+    const int sent = run_->linesSent;
+    const QString where = QString("%1 of %2 lines sent").arg(sent).arg(run_->total);
+    const bool dropped = run_->dropped;
+    run_.reset();
     sending_ = false;
     SendButton->setEnabled(true);
     StopButton->setEnabled(false);
+    lastSendDone_ = outcome == tolva::SendOutcome::Done;
     if (outcome == tolva::SendOutcome::TimedOut) {
         host_->Beep();
         setWindowTitle(tolva::kTimeoutCaption);
-        // A device that failed says why; a plain timeout has no reason.
-        if (!CommPortDriver1.LastError().empty()) StatusText->setText(fromBytes(CommPortDriver1.LastError()));
+        // A device that failed says why; a plain timeout tells how long.
+        const std::string& error = CommPortDriver1.LastError();
+        const QString reason =
+            !error.empty() ? fromBytes(error)
+                           : QString("the machine took no characters for %1 s").arg(CommPortDriver1.OutputTimeout() / 1000.0);
         CommPortDriver1.Disconnect();
+        StatusText->setText("Not connected: " + reason + "; " + where);
     } else if (outcome == tolva::SendOutcome::Stopped) {
-        // What is still queued would reach the machine after the stop.
-        CommPortDriver1.PurgeBuffers(false, true);
-        StatusText->setText("Send stopped");
+        QString text = "Send stopped: " + where;
+        if (dropped) {
+            // The rest of that line would reach the machine after the stop.
+            CommPortDriver1.PurgeBuffers(false, true);
+            text += "; the machine did not take the rest of the next line";
+        }
+        StatusText->setText(text + "; " + portText());
+    } else if (!DontTransmit->isChecked()) {
+        StatusText->setText(portText() + "; " + where);
     }
-    return outcome == tolva::SendOutcome::Done;
+    emit SendEnded();
 }
 
 void TForm5::DrawTape(std::uint8_t frame) {
@@ -384,7 +519,8 @@ bool TForm5::eventFilter(QObject* obj, QEvent* e) {
 }
 
 void TForm5::terminalEnter() {
-    if (!CommPortDriver1.IsConnected()) return;
+    // During a send the terminal's bytes would land inside the program.
+    if (!CommPortDriver1.IsConnected() || sending_) return;
     QTextDocument* doc = TxRichEdit1->document();
     if (!doc->isEmpty()) {
         const std::string line = toBytes(doc->lastBlock().text());

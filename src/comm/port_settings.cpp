@@ -44,6 +44,7 @@ void ConfigurePort(TCommPortDriver& d, const MachineSettings& s) {
     static const std::pair<const char*, TComPortStopBits> stops[] = {
         {"RadioButton12", sb1BITS}, {"RadioButton13", sb2BITS}, {"RadioButton27", sb1HALFBITS}};
     pick(s, stops, &TCommPortDriver::SetComPortStopBits, d);
+    d.SetOutputTimeout(s.Int("OutputTimeoutSpinEdit") * 1000);
 
     IniFile ini;
     if (!s.MachineFile().empty()) ini.Load(s.MachineFile());

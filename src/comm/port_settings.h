@@ -1,5 +1,5 @@
 // The serial layer's settings as the machine settings choose them: port,
-// speed, parity, flow control, data and stop bits, receive buffer, and the
+// speed, parity, flow control, data and stop bits, output timeout, receive buffer, and the
 // device of each port from the machine file.
 #pragma once
 
@@ -11,7 +11,8 @@ namespace tolva {
 
 class MachineSettings;
 
-// A group with no button on leaves its property as it was. The receive
+// A group with no button on leaves its property as it was. The output
+// timeout is the "Output Timeout" setting in seconds (0: none). The receive
 // buffer is the "Com Buffer" setting in K when above 1. The devices come
 // from section "Com Port", keys "Device1".."Device4", of the machine file in
 // use; a port without one keeps /dev/ttyS0../dev/ttyS3.

@@ -14,8 +14,10 @@ namespace {
 constexpr int kFirstTranslateRow = 29;
 constexpr int kLastTranslateRow = 69;
 // Bytes gathered before a write when nothing asks for a byte-by-byte pace:
-// large enough that the serial line, not the calls, limits the speed.
-constexpr std::size_t kBatch = 16 * 1024;
+// large enough that the serial line, not the calls, limits the speed, small
+// enough that a stop is seen within a moment at any line speed (half a second
+// at 9600 bit/s). A write always ends at a line end.
+constexpr std::size_t kBatch = 512;
 
 class Sender {
 public:
@@ -25,27 +27,41 @@ public:
     bool put(std::uint8_t b, bool draw, bool delay) {
         if (draw) view_.DrawTape(b);
         buf_.push_back(b);
-        if (delay && o_.charDelay > 0) return flush() && wait(o_.charDelay);
-        return buf_.size() < kBatch || flush();
+        // Within a line a stop is not obeyed: the line goes out whole.
+        if (delay && o_.charDelay > 0) return flush() && pause(o_.charDelay);
+        return true;
+    }
+    // After a whole line (or frame): the bytes gathered go out when enough
+    // are there, and a stop asked for ends the send here, between lines.
+    bool lineDone(bool isLine) {
+        if (isLine) ++pendingLines_;
+        if ((buf_.size() >= kBatch || buf_.empty()) && !flush()) return false;
+        return checkStop();
     }
     bool flush() {
-        if (buf_.empty()) return true;
-        int result = static_cast<int>(buf_.size());
-        if (!o_.dontTransmit) result = sink_.SendBytes(buf_.data(), static_cast<int>(buf_.size()));
-        buf_.clear();
-        if (result < 0) {
-            outcome_ = view_.Stopped() ? SendOutcome::Stopped : SendOutcome::TimedOut;
-            return false;
+        if (!buf_.empty()) {
+            int result = static_cast<int>(buf_.size());
+            if (!o_.dontTransmit) result = sink_.SendBytes(buf_.data(), static_cast<int>(buf_.size()));
+            buf_.clear();
+            if (result < 0) {
+                outcome_ = view_.Stopped() ? SendOutcome::Stopped : SendOutcome::TimedOut;
+                return false;
+            }
+        }
+        if (pendingLines_ > 0) {
+            linesSent_ += pendingLines_;
+            pendingLines_ = 0;
+            view_.LinesSent(linesSent_);
         }
         return true;
     }
-    bool wait(int ms) {
-        if (ms > 0) {
-            if (!flush()) return false;
-            view_.Wait(ms);
-        }
-        return checkStop();
+    bool pause(int ms) {
+        if (ms <= 0) return true;
+        if (!flush()) return false;
+        view_.Wait(ms);
+        return true;
     }
+    bool wait(int ms) { return pause(ms) && checkStop(); }
     bool checkStop() {
         if (!view_.Stopped()) return true;
         outcome_ = SendOutcome::Stopped;
@@ -63,12 +79,12 @@ public:
         if (o_.crlf) text += '\n';
         for (char c : text)
             if (!put(data(c), false, true)) return false;
-        return true;
+        return lineDone(false);
     }
     bool leaderOrTrailer() {
         for (int k = 0; k < o_.headerLen; ++k)
             if (!put(static_cast<std::uint8_t>(o_.headerChar), true, true)) return false;
-        return true;
+        return lineDone(false);
     }
     bool line(int index, const std::string& source) {
         if (!o_.dontTransmit) view_.Progress(index, source);
@@ -82,7 +98,7 @@ public:
         if (o_.crlf) text += '\n';
         for (char c : text)
             if (!put(data(c), o_.tape, true)) return false;
-        return wait(o_.lineDelay);
+        return lineDone(true) && wait(o_.lineDelay);
     }
 
     SendOutcome run(const std::vector<std::string>& lines) {
@@ -106,6 +122,8 @@ private:
     ByteSink& sink_;
     SendView& view_;
     std::vector<std::uint8_t> buf_;
+    int pendingLines_ = 0;  // program lines whole in buf_
+    int linesSent_ = 0;     // program lines the sink has taken
     SendOutcome outcome_ = SendOutcome::TimedOut;
 };
 

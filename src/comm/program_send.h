@@ -69,11 +69,13 @@ public:
     virtual void ListLine(const std::string& text) {}
     // The line now going out (`index` 0-based, the text as in the editor).
     virtual void Progress(int index, const std::string& text) {}
+    // The first `count` program lines have been taken by the port whole.
+    virtual void LinesSent(int count) {}
     // A punched frame, drawn on the tape picture.
     virtual void DrawTape(std::uint8_t frame) {}
     // Waits `ms` > 0 milliseconds, letting the window's events run.
     virtual void Wait(int ms) {}
-    // The user asked to stop.
+    // The user asked to stop: the send ends at the next line end.
     virtual bool Stopped() { return false; }
 };
 
@@ -82,8 +84,10 @@ enum class SendOutcome { Done, TimedOut, Stopped };
 // Sends `lines`. Every line goes out whole with its line end, whatever its
 // length. With even or odd tape parity every data byte carries it (text,
 // line ends, start and end characters); leader, trailer and header frames
-// are punched as they are. Bytes are handed to `sink` a line or more at a
-// time when there is no character delay, one at a time otherwise.
+// are punched as they are. Bytes are handed to `sink` whole lines at a time
+// when there is no character delay, one at a time otherwise. A stop is
+// obeyed at line ends: unless the sink fails, the bytes handed over end with
+// a whole line. The views' calls come from the thread that runs the send.
 SendOutcome SendProgram(const std::vector<std::string>& lines, const SendOptions& options, ByteSink& sink,
                         SendView& view);
 

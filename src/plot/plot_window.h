@@ -101,7 +101,7 @@ public:
     QTimer* Timer2;            // 200 ms delayed full redraw
 
     // ---- Menus.
-    QAction* Zoom1;            // Window > Zoom (Ctrl+Z)
+    QAction* Zoom1;            // Window > Zoom (Ctrl+Shift+Z)
     QAction* Previous1;        // Window > Previous (Ctrl+L)
     QAction* Fit1;             // Window > Fit (Ctrl+0)
     QAction* ZoomIn1;          // Window > Zoom In (Ctrl++): Zoom +

@@ -325,6 +325,21 @@ FileStatus MachineSettings::LoadLastini() {
     if (name.empty()) name = std::string(kDefaultMachineName);
     const bool fullPath = !stored.empty() && stored.front() == '/' && !BaseName(stored).empty();
     machineFile_ = fullPath ? stored : FindFileNoCase(folder_, name);
+    if (!stored.empty() && !FileExists(machineFile_)) {
+        // Loaded, a missing file would leave an empty machine: no codes, no
+        // letters, operations that silently change nothing. The default is
+        // taken instead; the recall file keeps the name until the user picks
+        // another machine file.
+        const std::string missing = machineFile_;
+        machineFile_ = FindFileNoCase(folder_, std::string(kDefaultMachineFile));
+        const bool haveDefault = FileExists(machineFile_);
+        if (haveDefault) Ldini();
+        setIndicator(std::string(kDefaultMachineName));
+        return FileStatus::Fail("The machine file \"" + missing + "\" used last is missing; " +
+                                (haveDefault ? "the default machine file \"" + machineFile_ + "\" is used instead."
+                                             : "the default machine file \"" + machineFile_ +
+                                                   "\" is missing too, so no machine codes are set."));
+    }
     FileStatus st = Ldini();
     setIndicator(name);
     return st;
@@ -348,7 +363,7 @@ FileStatus MachineSettings::Savelastini() {
     return ini.Save(path);
 }
 
-void MachineSettings::StartUp(const std::function<void()>& pressFlat) {
+FileStatus MachineSettings::StartUp(const std::function<void()>& pressFlat) {
     machineFile_ = FindFileNoCase(folder_, std::string(kDefaultMachineFile));
     Ldini();
     setIndicator(std::string(kDefaultMachineName));
@@ -356,12 +371,13 @@ void MachineSettings::StartUp(const std::function<void()>& pressFlat) {
     // another one, so keys missing from that one keep their missing values
     // rather than the default file's.
     recall_.lastUsedFile = std::string(kDefaultMachineFile);
-    LoadLastini();
+    const FileStatus recalled = LoadLastini();
     notify({SettingsChange::Loaded, {}, -1, -1});
     RunSwapCaptions("SwapYZ");
     if (pressFlat) pressFlat();
     RunSwapCaptions("SwapXY");
     if (pressFlat) pressFlat();
+    return recalled;
 }
 
 FileStatus MachineSettings::UseMachineFile(const std::string& chosenPath) {

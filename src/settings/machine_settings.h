@@ -117,7 +117,8 @@ public:
     // untouched and the save fails.
     FileStatus Svini();
     // Reads the recall file and loads the machine file it names (empty:
-    // "Tolva.ini") from the program folder.
+    // "Tolva.ini") from the program folder. A named file that is missing is
+    // not loaded: the default machine file is, and the status names both.
     FileStatus LoadLastini();
     // Writes the recall file, after asking `onCollectRecall` (if set) to copy
     // the plot window's speed fields into RecallData().
@@ -129,8 +130,9 @@ public:
     // The setup window's creation: load "tolva.ini", then the recall file's
     // machine file over it, then re-run the SwapYZ and SwapXY caption
     // handlers, each followed by `pressFlat` (the plot window's "Flat" view
-    // button; may be empty).
-    void StartUp(const std::function<void()>& pressFlat = {});
+    // button; may be empty). Fails, with the message for the user, when the
+    // remembered machine file is missing (the default is then in use).
+    FileStatus StartUp(const std::function<void()>& pressFlat = {});
 
     // "Load ini" and "Use another Machine INI File" after the dialog: when
     // `chosenPath` is not empty it becomes the machine file and is loaded;

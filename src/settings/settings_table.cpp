@@ -129,6 +129,15 @@ std::vector<SettingSpec> makeTable() {
     add(choice("RadioButton20", "Flow", "Rts", "Rts Cts", kFlow, "Flow"));
     add(choice("RadioButton21", "Flow", "Xon", "Xon Xoff", kFlow, "Flow"));
     add(withSaveKey(choice("RadioButton28", "Flow", "XonCts", "XonOffCtsRts", kFlow, "Flow"), "Xoncts"));
+    {
+        // Seconds; 0 waits for ever.
+        SettingSpec s = integer("OutputTimeoutSpinEdit", "Flow", "Output Timeout", 0, 9999, "4", "4", "Output Timeout",
+                                kFlow,
+                                "Seconds a send waits for a machine that takes no characters. 0 = wait for ever. "
+                                "With Xon Xoff a machine holding XOFF is waited for however long it holds");
+        s.caption2 = "s  0 = for ever";
+        add(s);
+    }
 
     add(choice("RadioButton12", "Stop Bits", "One", "One", kStop, "Stop Bits"));
     add(choice("RadioButton13", "Stop Bits", "Two", "Two", kStop, "Stop Bits"));
@@ -278,7 +287,7 @@ const std::vector<int>& LoadOrder() {
             "RadioButton6", "RadioButton24", "RadioButton7", "RadioButton25", "RadioButton26",
             "RadioButton19", "RadioButton18",
             "RadioButton8", "RadioButton9", "RadioButton10",
-            "RadioButton11", "RadioButton20", "RadioButton21", "RadioButton28",
+            "RadioButton11", "RadioButton20", "RadioButton21", "RadioButton28", "OutputTimeoutSpinEdit",
             "RadioButton12", "RadioButton13", "RadioButton27",
             "RadioButton14", "RadioButton15", "RadioButton22", "RadioButton23",
             "BufferSpinEdit1",

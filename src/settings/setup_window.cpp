@@ -357,10 +357,11 @@ QSize TForm3::DefaultSizeOnScreen() const {
     return s ? DefaultSize().boundedTo(s->availableGeometry().size()) : DefaultSize();
 }
 
-void TForm3::StartUp(const std::function<void()>& pressFlat) {
+tolva::FileStatus TForm3::StartUp(const std::function<void()>& pressFlat) {
     resize(DefaultSizeOnScreen());
-    settings_.StartUp(pressFlat);
+    const tolva::FileStatus st = settings_.StartUp(pressFlat);
     showAll();
+    return st;
 }
 
 void TForm3::setGridColour(bool aqua) {

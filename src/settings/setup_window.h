@@ -35,7 +35,9 @@ public:
     // default and then the last used machine file, re-run the axis caption
     // handlers. `pressFlat` presses the plot window's "Flat" button (may be
     // empty).
-    void StartUp(const std::function<void()>& pressFlat = {});
+    // Fails with the message for the user when the remembered machine file
+    // is missing (the default is then in use).
+    tolva::FileStatus StartUp(const std::function<void()>& pressFlat = {});
 
     // The size that shows every setting without scrolling: the page of
     // groups and the label table, with the menu bar.

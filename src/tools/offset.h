@@ -1,17 +1,27 @@
 // Cutter offset: a contour of the program shifted sideways by a signed
 // distance d, written as new program lines.
 //
-// d < 0 shifts to the left of the direction of travel, d > 0 to the right
-// (with X across to the right and Y up, the way G02 turns clockwise).
-// Straight moves keep their direction and meet at mitred corners; arcs keep
-// their centre and change their radius (clockwise r - d, counter-clockwise
-// r + d). The program must be in absolute coordinates (the caller refuses an
-// incremental one).
+// The offset works in the program's own geometry: X and Y are the words the
+// program writes for X and Y, whatever letters "Swap X Y" puts on the plot's
+// axes, and G02 turns clockwise seen with X to the right and Y up. A negative
+// d shifts to the left of the direction of travel (where G41 puts the tool), a
+// positive d to the right (G42), for straight moves and arcs alike.
 //
-// The work is done on a point table, one row per point of a segment, built
-// and worked over by the stages of `OffsetTable` in the order `OffsetAuto`
-// runs them. Unset values are NaN: nothing computed from one is ever
-// written, so no unset value reaches the result text.
+// A contour starts where the tool stands before its block (where the cut-on
+// takes effect) and runs through the block's moves; it is closed only when
+// its last point is its first. Straight moves are moved parallel to
+// themselves and arcs keep their centre and change their radius; where two
+// shifted pieces cross they are trimmed to the crossing, a piece that
+// vanishes (an edge or radius shorter than |d| on the inside) is dropped and
+// its neighbours joined, outside corners between straight moves are mitred
+// up to `kMitreLimit` |d| from the corner and rounded beyond that, and every
+// other outside corner is rounded by an arc of radius |d| about it. Helical
+// arcs keep their Z change. The program must be in absolute coordinates (the
+// caller refuses an incremental one).
+//
+// Every result is measured against its contour before it is written: a
+// contour whose offset would come nearer to it than |d|, stray from it, or
+// cross itself is left out and named in `OffsetReport::refused`.
 #pragma once
 
 #include <array>
@@ -50,6 +60,14 @@ struct OffsetReport {
     bool anyArc = false;         // some contour held an arc
     bool radiusWarning = false;  // some arc's radius was below |d|
     long double minRadius = 0;   // smallest arc radius, when anyArc
+    // Contours left out of the result, each with a message naming its line.
+    struct Refusal {
+        int line = 0;  // index of the line named
+        std::string message;
+    };
+    std::vector<Refusal> refused;
+    // The messages of `refused`, one a line; empty when none.
+    std::string RefusalText() const;
     // " Offsetting" or "Warning Offset > Arc Radius"; empty when no arc was
     // offset (the caption stays as it was).
     std::string Caption() const;
@@ -57,8 +75,12 @@ struct OffsetReport {
     std::string MinRadText(int decimals) const;
 };
 
-// Motion kinds of the table's G column, as the label table spells them.
+// Motion kinds, as the label table spells them.
 inline constexpr int kMotionRapid = 0, kMotionLine = 1, kMotionCw = 2, kMotionCcw = 3;
+
+// A mitre reaches at most this many |d| from its corner; sharper corners
+// are rounded.
+inline constexpr long double kMitreLimit = 4;
 
 // The motion code a line holds: Arc Ccw (label row 3) before Arc Cw (row 2)
 // before Line (row 1) before rapid (row 27), as the interpreter lets a later
@@ -67,107 +89,67 @@ inline constexpr int kMotionRapid = 0, kMotionLine = 1, kMotionCw = 2, kMotionCc
 // a longer number ("G0" is not in "G01").
 int MotionCodeOf(std::string_view line, const AxisCodes& codes);
 
-// The interpreter's view of the program before a line: where the tool is and
-// which motion is in force. Advances line by line; asked for an earlier line
-// it starts again from the top.
+// The letters that mean X, Y, I and J to the machine: the letters in force
+// with the exchange "Swap X Y" makes for the plot undone.
+Letters ProgramLetters(const OffsetSettings& s);
+
+// The program's state before a line, read through `ProgramLetters`: where
+// the tool is, which motion is in force and whether arcs lie in the XY
+// plane. Advances line by line; asked for an earlier line it starts again
+// from the top.
 class ProgramPosition {
 public:
     explicit ProgramPosition(const OffsetSettings& s);
     void AdvanceTo(const std::vector<std::string>& lines, int line);
-    // Applies one line's codes and words; returns the words read.
+    // Applies one line's codes and words.
     void Take(std::string_view line);
     const WordRead* Words() const { return words_; }  // X Y Z I J K R G of the last line taken
     int motionCode = -1;     // the last line's own motion code
     long double x = 0, y = 0, z = 0;
+    bool zSet = false;       // some line so far had a Z word
     int motion = -1;         // motion in force, -1 unknown
+    bool planeXY = true;     // no XZ or YZ plane code in force
 
 private:
-    const OffsetSettings& s_;
+    const OffsetSettings* s_;
+    Letters letters_;
     WordReader reader_;
     WordRead words_[8];
     int next_ = 0;
 };
 
-class OffsetTable {
-public:
-    // Columns of a row.
-    enum Col : int {
-        Kind = 0, X = 1, Y = 2, Z = 3, I = 4, J = 5, K = 6, R = 7, Dir = 8, Half = 9,
-        NX = 10, NY = 11, NZ = 12, NI = 13, NJ = 14, NK = 15, NR = 16, G = 17, Src = 18,
-        // A straight move written before this row's own line (a corner join).
-        PreX = 19, PreY = 20,
-        // The row's motion as loaded; the G column loses it where a row writes nothing.
-        Motion = 21,
-        kColumns = 22
-    };
-    // Kinds (column 0).
-    static constexpr long double kStraightEnd = -1, kArcStart = -6, kAfterLine = 0, kAfterArc = -4;
-    static constexpr long double kOpen = 0, kClosed = 5;
-    using Row = std::array<long double, kColumns>;
-    static constexpr long double kUnset = std::numeric_limits<long double>::quiet_NaN();
-    static bool IsSet(long double v) { return !std::isnan(v); }
-
-    OffsetTable(const OffsetSettings& s, float d) : s_(s), d_(d) {}
-
-    // The stages of one contour, in this order.
-    // Empties the table (rows are added as points are loaded).
-    void CreateArray();
-    // Points of lines first..last (a line without an X word gives none; the
-    // contour also ends before a cut-off or program-end line, and when
-    // `last` has no X word the next line with one closes it). `pos` is the
-    // program before `first`. Returns the number of points.
-    int Load_Array(const std::vector<std::string>& lines, int first, int last, ProgramPosition pos);
-    void Arcs2(OffsetReport& report);
-    void Loopback2();
-    void LastLine();
-    void LineVect2();
-    void OuterAngle2();
-    void RemoveLines();
-    // Where a straight move and an arc, or two arcs, meet at a corner (and at
-    // the start point of a closed contour), the shifted pieces are joined:
-    // where they cross on the inside of the corner, by an arc of radius |d|
-    // about the corner on the outside.
-    void JoinCorners();
-    void LoadGridBack();
-    // Appends a line holding one blank, the result lines, and one more.
-    void CopyBack(std::vector<std::string>& out);
-
-    int Rows() const { return static_cast<int>(rows_.size()); }
-    const Row& At(int r) const { return rows_[static_cast<std::size_t>(r)]; }
-    bool Closed() const { return !rows_.empty() && rows_[0][Kind] == kClosed; }
-
-private:
-    Row& row(int r);
-    static Row unsetRow();
-    // Where the segment starting at row s is at point (px, py): its unit
-    // direction of travel; and its centre and new radius when it is an arc.
-    struct Piece {
-        bool arc = false;
-        long double cx = 0, cy = 0, rho = 0;  // arc: centre, shifted radius
-        long double tx = 0, ty = 0;           // unit tangent of travel at the joint
-    };
-    Piece piece(int s, long double px, long double py) const;
-    void centreOf(int s, long double& cx, long double& cy) const;
-    void joinAt(int in, int out, bool seam);
-
-    const OffsetSettings& s_;
-    float d_;
-    std::vector<Row> rows_;
-    int points_ = 0;
-    int lastPointRow_ = 0;
-    // Texts of the cells CopyBack writes, by row (LoadGridBack).
-    struct GridRow {
-        std::string cell[7];  // NX NY NZ NI NJ NK NR
-        std::string preX, preY;
-        int g = -1, preG = -1;
-    };
-    std::vector<GridRow> grid_;
+// A piece of a contour as the program moves along it, in program units.
+struct OffsetSegment {
+    int motion = kMotionLine;   // kMotion*, or -1 for a move without a motion code
+    double ax = 0, ay = 0, az = 0;  // start
+    double bx = 0, by = 0, bz = 0;  // end
+    double cx = 0, cy = 0;          // centre of an arc
+    int line = 0;                        // index of the line that makes it
+    bool zWord = false;                  // the line writes Z
+    bool rWord = false;                  // the arc was given by its radius
+    bool Arc() const { return motion == kMotionCw || motion == kMotionCcw; }
 };
+
+// A contour read from lines first..last (stopping before a cut-off or
+// program-end line), starting from `pos`, the program before `first`.
+struct OffsetContour {
+    std::vector<OffsetSegment> segments;  // zero-length moves left out
+    // Z-only moves: after segment `first` (-1: before the first), the new Z.
+    std::vector<std::pair<int, double>> zMoves;
+    double startZ = 0;
+    bool startZSet = false;
+    bool closed = false;
+    int firstLine = 0;
+    std::string error;  // why the lines make no contour the offset can take
+};
+OffsetContour LoadContour(const std::vector<std::string>& lines, int first, int last, ProgramPosition pos,
+                          const OffsetSettings& s);
 
 // "Auto": the highlighted block (SelStartLine, SelLineCount) when it covers
 // at least two lines, otherwise every block from a cut-on line (label row 8)
 // to the next cut-off line (row 9), each offset by d. The result lines of
-// every contour, each contour framed by lines holding one blank.
+// every contour, each contour framed by lines holding one blank; a contour
+// that cannot be offset writes nothing and is named in `report.refused`.
 std::vector<std::string> OffsetAuto(const std::vector<std::string>& lines, int selStartLine, int selLineCount,
                                     float d, const OffsetSettings& s, OffsetReport& report);
 

@@ -132,6 +132,7 @@ void TForm8::Auto() {
     QApplication::restoreOverrideCursor();
     if (!report.Caption().empty()) setWindowTitle(QString::fromStdString(report.Caption()));
     Label2->setText(QString::fromStdString(report.MinRadText(s.decimals)));
+    if (!report.refused.empty()) host_->Message(report.RefusalText());
 }
 
 std::vector<std::string> TForm8::resultLines() const {

@@ -51,6 +51,10 @@ protected:
         return openAnswer;
     }
     QString AskSavePath(const QString&, const QString&) override { return saveAnswer; }
+    QString AskSaveDxfPath(const QString&, const QString&) override { return dxfAnswer; }
+
+public:
+    QString dxfAnswer;
 };
 
 struct Fixture : ::testing::Test {
@@ -440,6 +444,71 @@ TEST_F(Fixture, FileNamesOver255CharactersAreRefusedNeverCut) {
     EXPECT_EQ(read(longName), "G00 X1\nG01 X2\n");
     EXPECT_EQ(tolva::App().CurrentFileName, dir + "/mine.nc");
     EXPECT_NE(host->messages.back().find("longer than 255 characters"), std::string::npos);
+}
+
+// A Save As that fails (a folder that is not there) says why and leaves the
+// program's name, the caption and the target of the next "&Save" as they were.
+TEST_F(Fixture, AFailedSaveAsKeepsTheNameAndTheCaption) {
+    const std::string mine = file("mine.nc", "G00 X5\nG01 X6\n");
+    ASSERT_TRUE(form1->Load_file(QString::fromStdString(mine)));
+    type("G01 X7\n");
+    const QString caption = form1->windowTitle();
+    form1->saveAnswer = QString::fromStdString(dir + "/gone/other.nc");
+    EXPECT_FALSE(form1->FileSaveAsClick());
+    ASSERT_FALSE(host->messages.empty());
+    EXPECT_NE(host->messages.back().find("No such file or directory"), std::string::npos) << host->messages.back();
+    EXPECT_EQ(tolva::App().CurrentFileName, mine);
+    EXPECT_EQ(form1->windowTitle(), caption);
+    EXPECT_TRUE(editor()->IsModified());
+    reply(true);  // "Overwrite ..."
+    EXPECT_TRUE(form1->FileSaveClick());
+    EXPECT_EQ(read(mine), editor()->Bytes());
+    EXPECT_FALSE(std::filesystem::exists(dir + "/gone"));
+}
+
+// A program opened from the command line is guarded by the close question
+// like any other; only a conversion (source and target) closes unasked.
+TEST_F(Fixture, TheCloseQuestionGuardsAProgramOpenedFromTheCommandLine) {
+    const std::string source = file("cmd.nc", "G00 X1\nG01 X2\n");
+    for (int count : {1, 2}) {
+        QStringList args{QString::fromStdString(source)};
+        if (count == 2) args << QString::fromStdString(dir + "/out.nc");
+        ScriptedForm1 form(*settings, args);
+        auto h = std::make_unique<tolva::RecordingHost>(false);
+        tolva::RecordingHost* asked = h.get();
+        form.SetHost(std::move(h));
+        ASSERT_TRUE(form.CommandLineRun());
+        form.RichEdit1->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+        form.RichEdit1->SendScintilla(QsciScintilla::SCI_ADDTEXT, 7, "G01 X3\n");
+        ASSERT_TRUE(form.RichEdit1->IsModified());
+        form.close();
+        EXPECT_EQ(asked->questions, count == 1 ? std::vector<std::string>{"File has been modified. Save file?"}
+                                               : std::vector<std::string>{})
+            << count << " argument(s)";
+    }
+}
+
+// A DXF drawing written under a name other than .dxf would replace what may
+// be a program: the user is asked first, and No leaves the file as it was.
+TEST_F(Fixture, ADxfDrawingUnderAProgramNameIsAskedFirst) {
+    const std::string program = "G00 X0 Y0\nG01 X5 Y5\nG01 X9 Y5\n";
+    const std::string part = file("part.nc", program);
+    ASSERT_TRUE(form1->Load_file(QString::fromStdString(part)));
+    form1->dxfAnswer = QString::fromStdString(part);
+    reply(false);
+    EXPECT_FALSE(form1->SaveAsDxfClick(false));
+    ASSERT_EQ(host->questions.size(), 1u);
+    EXPECT_NE(host->questions[0].find(part), std::string::npos) << host->questions[0];
+    EXPECT_EQ(read(part), program);
+    reply(true);
+    EXPECT_TRUE(form1->SaveAsDxfClick(false));
+    EXPECT_NE(read(part).find("ENTITIES"), std::string::npos);
+    // A .dxf name is written without a question.
+    reply(false);
+    form1->dxfAnswer = QString::fromStdString(dir + "/part.DXF");
+    EXPECT_TRUE(form1->SaveAsDxfClick(false));
+    EXPECT_TRUE(host->questions.empty());
+    EXPECT_NE(read(dir + "/part.DXF").find("ENTITIES"), std::string::npos);
 }
 
 TEST_F(Fixture, PrintSetupChoosesThePrinterPrintTextUses) {

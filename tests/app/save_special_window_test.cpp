@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/recent_files.h"
 #include "app/main_window.h"
 #include "base/program_editor_qt.h"
 #include "base/program_file.h"
@@ -167,5 +168,23 @@ TEST_F(SaveSpecial, SplitWritesThePartsAndShowsWhereTheyWent) {
     ASSERT_FALSE(host->messages.empty());
     EXPECT_EQ(host->messages.back(), "File is too samll to split Less than 3 Lines");
     EXPECT_FALSE(std::filesystem::exists(path("TINY_1.TXT")));
+    EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
+}
+
+// Part names are held to the 255 characters of every file name: a program
+// whose name leaves no room for "_1.TXT" is not split at all, rather than
+// split into parts under names the next load would refuse.
+TEST_F(SaveSpecial, SplitPartNamesOver255CharactersStopTheSplitBeforeAnyPart) {
+    const std::string name = std::string(253 - dir.size() - 1 - 3, 'j') + ".NC";
+    ASSERT_EQ(path(name).size(), 253u);
+    load(name, "L0\nL1\nL2 M91\nL3\nL4 M91\nL5\nL6\nL7\nL8\n");
+    trigger("Save + Split the File  (Special )");
+    ASSERT_FALSE(host->messages.empty());
+    EXPECT_NE(host->messages.back().find("longer than 255"), std::string::npos) << host->messages.back();
+    // Only the program (and the list of recent files the load updated).
+    int written = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        if (entry.path().filename() != tolva::kRecentFilesName) ++written;
+    EXPECT_EQ(written, 1);
     EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
 }

@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tolva;
@@ -204,6 +206,66 @@ TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
     int files = 0;
     for (auto& e : fs::directory_iterator(dir.path)) files += e.is_regular_file();
     EXPECT_EQ(files, 1);
+}
+
+// Over a file-size limit the save fails with the system's reason, in a
+// process that lives on (the kernel's SIGXFSZ would end it), and neither
+// the old file nor a partial new one is touched or left.
+TEST(ProgramFiles, AFileSizeLimitFailsTheSaveAndTheProcessLives) {
+    TempDir dir;
+    const std::string path = dir.file("big.nc");
+    writeRaw(path, "OLD\n");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The limit holds in the child only; gtest's checks cannot run there.
+        rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const FileStatus st = WriteFileAtomic(path, std::string(10000, 'X'));
+        const bool reason = st.message.find("File too large") != std::string::npos;
+        ::_exit(st.ok ? 3 : reason ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_FALSE(WIFSIGNALED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: the save reported success; 4: not the system's reason";
+    EXPECT_EQ(readRaw(path), "OLD\n");
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(dir.path)) names.push_back(e.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"big.nc"});
+}
+
+// A save through a symbolic link (relative or absolute, a chain of them, one
+// whose file does not exist yet) replaces the file at the end of the chain in
+// its own folder; every link stays a link. A target name as long as a name
+// may be still leaves room for the temporary file.
+TEST(ProgramFiles, SavesGoThroughSymbolicLinks) {
+    TempDir dir;
+    fs::create_directory(dir.file("share"));
+    fs::create_directory(dir.file("work"));
+    const std::string real = dir.file("share/part.nc");
+    writeRaw(real, "OLD\n");
+    ::chmod(real.c_str(), 0640);
+    fs::create_symlink("../share/part.nc", dir.file("work/relative.nc"));
+    fs::create_symlink(dir.file("work/relative.nc"), dir.file("work/chain.nc"));
+    ASSERT_TRUE(WriteFileAtomic(dir.file("work/chain.nc"), "NEW\n").ok);
+    EXPECT_TRUE(fs::is_symlink(dir.file("work/chain.nc")));
+    EXPECT_TRUE(fs::is_symlink(dir.file("work/relative.nc")));
+    EXPECT_EQ(readRaw(real), "NEW\n");
+    struct stat st {};
+    ::stat(real.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("share")), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("work")), fs::directory_iterator()), 2);
+
+    fs::create_symlink("new.nc", dir.file("work/dangling.nc"));
+    ASSERT_TRUE(WriteFileAtomic(dir.file("work/dangling.nc"), "MADE\n").ok);
+    EXPECT_TRUE(fs::is_symlink(dir.file("work/dangling.nc")));
+    EXPECT_EQ(readRaw(dir.file("work/new.nc")), "MADE\n");
+
+    const std::string longest = dir.file(std::string(255, 'n'));
+    ASSERT_TRUE(WriteFileAtomic(longest, "LONG\n").ok) << WriteFileAtomic(longest, "LONG\n").message;
+    EXPECT_EQ(readRaw(longest), "LONG\n");
 }
 
 TEST(Names, ExtensionsAndBaseNames) {

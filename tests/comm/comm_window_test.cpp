@@ -5,13 +5,17 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 
@@ -92,6 +96,9 @@ TEST_F(CommWindow, APeerThatStopsReadingGivesTheTimeoutCaption) {
     form5->SendEditorFileClick();  // the peer never reads
     EXPECT_EQ(form5->windowTitle(), "TimeOut Err Close Comm and try Again");
     EXPECT_FALSE(form5->CommPortDriver1.IsConnected());
+    const std::string status = form5->StatusText->text().toStdString();
+    EXPECT_EQ(status.rfind("Not connected: the machine took no characters for 0.3 s; ", 0), 0u) << status;
+    EXPECT_NE(status.find(" of 40000 lines sent"), std::string::npos) << status;
     EXPECT_EQ(host->beeps, 1);
     EXPECT_EQ(main.editor->Bytes(), program);
 }
@@ -110,7 +117,6 @@ TEST_F(CommWindow, StopEndsASendWhileTheWindowStaysAlive) {
     form5->SendEditorFileClick();
     EXPECT_TRUE(ticked);  // the timer ran during the send
     EXPECT_FALSE(form5->Sending());
-    EXPECT_EQ(form5->StatusText->text(), "Send stopped");
     EXPECT_TRUE(form5->CommPortDriver1.IsConnected());
     const std::string got = peer.Read();
     EXPECT_GT(got.size(), 0u);
@@ -118,6 +124,108 @@ TEST_F(CommWindow, StopEndsASendWhileTheWindowStaysAlive) {
     std::string sent = program;
     std::replace(sent.begin(), sent.end(), '\n', '\r');
     EXPECT_EQ(got, sent.substr(0, got.size()));
+    EXPECT_EQ(got.back(), '\r');  // whole lines only
+    // The status tells how far it got.
+    const auto lines = std::count(got.begin(), got.end(), '\r');
+    EXPECT_EQ(form5->StatusText->text().toStdString(),
+              "Send stopped: " + std::to_string(lines) + " of 500 lines sent; Connected to Comm Port 2");
+}
+
+TEST_F(CommWindow, ClosingTheWindowDuringASendEndsItAtALineEnd) {
+    SetUpMachine("[Options]\nLine Del=5\n");
+    std::string program;
+    for (int i = 0; i < 500; ++i) program += "N" + std::to_string(i) + " G0 X1\n";
+    main.editor->LoadBytes(program);
+    form5->show();
+    form5->FormActivate();
+    QTimer::singleShot(60, [&] { form5->close(); });
+    EXPECT_FALSE(form5->SendEditorFileClick());
+    EXPECT_FALSE(form5->CommPortDriver1.IsConnected());
+    const std::string got = peer.Read();
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(got.back(), '\r');
+    EXPECT_EQ(form5->StatusText->text().left(14).toStdString(), "Send stopped: ");
+}
+
+TEST_F(CommWindow, AStopTheMachineDoesNotTakeDropsTheLineInHandAfterAMoment) {
+    SetUpMachine("[Flow]\nOutput Timeout=0\n");
+    std::string program;
+    for (int i = 0; i < 20000; ++i) program += "G1 X" + std::to_string(i) + " Y1.2345\n";
+    main.editor->LoadBytes(program);
+    form5->FormActivate();
+    std::atomic<std::int64_t> now{0};  // ms; the machine never reads
+    form5->CommPortDriver1.SetClock([&] { return now.load(); });
+    QString stopping, progress;
+    QTimer::singleShot(200, [&] {
+        progress = form5->StatusText->text();
+        form5->StopSendClick();
+        stopping = form5->StatusText->text();
+        now += 1500;  // not yet given up
+        QTimer::singleShot(50, [&] {
+            EXPECT_TRUE(form5->Sending());
+            now += 1000;
+        });
+    });
+    EXPECT_FALSE(form5->SendEditorFileClick());
+    // While the port was held the status counted the lines it had taken.
+    const QRegularExpressionMatch m =
+        QRegularExpression("^Sending: (\\d+) of 20000 lines sent \\((\\d+) %\\)$").match(progress);
+    ASSERT_TRUE(m.hasMatch()) << progress.toStdString();
+    const int taken = m.captured(1).toInt();
+    EXPECT_GT(taken, 0);
+    EXPECT_LT(taken, 20000);
+    EXPECT_EQ(m.captured(2).toInt(), taken * 100 / 20000);
+    EXPECT_EQ(stopping.toStdString(), "Stopping: the line in hand goes out whole");
+    const std::string status = form5->StatusText->text().toStdString();
+    EXPECT_EQ(status.rfind("Send stopped: ", 0), 0u) << status;
+    EXPECT_NE(status.find(" of 20000 lines sent; the machine did not take the rest of the next line; Connected to Comm Port 2"),
+              std::string::npos)
+        << status;
+}
+
+TEST_F(CommWindow, ADialogOpenedDuringASendDoesNotHoldTheBytesBack) {
+    SetUpMachine("");
+    std::string program;
+    for (int i = 0; i < 20000; ++i) program += "G1 X" + std::to_string(i) + " Y1.2345\n";
+    std::string sent = program;
+    std::replace(sent.begin(), sent.end(), '\n', '\r');
+    main.editor->LoadBytes(program);
+    form5->FormActivate();
+
+    // The machine starts reading only once the dialog is open: the pseudo-
+    // terminal holds a small part of the program, so the rest goes out while
+    // the dialog is up, or never.
+    std::atomic<bool> dialogOpen{false}, machineDone{false};
+    std::string got;
+    std::thread machine([&] {
+        while (!dialogOpen) std::this_thread::yield();
+        got = peer.Read(sent.size(), 3000);
+        machineDone = true;
+    });
+    bool sendingAtOpen = false, endedWhileOpen = false;
+    QString statusWhileOpen;
+    QTimer::singleShot(0, [&] {
+        QMessageBox box(QMessageBox::Question, "Tolva", "File has been modified. Save file?",
+                        QMessageBox::Yes | QMessageBox::No);
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (machineDone && !form5->Sending()) box.done(QMessageBox::No);
+        });
+        check.start(10);
+        // Closes the box if the send never ends while it is open.
+        QTimer::singleShot(10000, &box, [&] { box.done(QMessageBox::No); });
+        sendingAtOpen = form5->Sending();
+        dialogOpen = true;
+        box.exec();
+        endedWhileOpen = !form5->Sending();
+        statusWhileOpen = form5->StatusText->text();
+    });
+    EXPECT_TRUE(form5->SendEditorFileClick());
+    machine.join();
+    EXPECT_TRUE(sendingAtOpen);
+    EXPECT_TRUE(endedWhileOpen);
+    EXPECT_EQ(statusWhileOpen.toStdString(), "Connected to Comm Port 2; 20000 of 20000 lines sent");
+    EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes";
 }
 
 TEST_F(CommWindow, AMissingDeviceIsReportedAndNothingBreaks) {

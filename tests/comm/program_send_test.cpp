@@ -185,4 +185,59 @@ TEST(ProgramSend, APeerThatStopsReadingEndsTheSendWithATimeout) {
     EXPECT_EQ(tolva::SendProgram(program, o, sink, view), SendOutcome::TimedOut);
 }
 
+// A stop asked at any moment ends the send at a line end, and the count of
+// lines sent is the count of line ends the sink took: over generated
+// programs, line ends, character delays and stop moments.
+TEST(ProgramSend, AStopEndsAtALineEndAndTheLinesSentCountWhatWentOut) {
+    struct Sink : tolva::ByteSink {
+        std::string bytes;
+        int calls = 0;
+        int SendBytes(const std::uint8_t* data, int count) override {
+            bytes.append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
+            ++calls;
+            return count;
+        }
+    };
+    struct View : tolva::SendView {
+        Sink* sink = nullptr;
+        int stopAfterCalls = 0;
+        std::vector<std::pair<int, std::size_t>> reports;  // (lines sent, bytes the sink had)
+        void LinesSent(int count) override { reports.emplace_back(count, sink->bytes.size()); }
+        bool Stopped() override { return sink->calls >= stopAfterCalls; }
+    };
+    std::mt19937 random(30);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::string> program(1 + random() % 400);
+        for (auto& line : program) line = std::string(random() % 90, 'G');
+        SendOptions o;
+        o.crlf = random() % 2;
+        o.charDelay = random() % 4 == 0 ? 1 : 0;
+        Sink sink;
+        View view;
+        view.sink = &sink;
+        view.stopAfterCalls = 1 + static_cast<int>(random() % 40);
+        const SendOutcome outcome = tolva::SendProgram(program, o, sink, view);
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::string end = o.crlf ? "\r\n" : "\r";
+        std::size_t lineEnds = 0;
+        for (std::size_t at = sink.bytes.find(end); at != std::string::npos; at = sink.bytes.find(end, at + 1))
+            ++lineEnds;
+        if (outcome == SendOutcome::Stopped) {
+            ASSERT_FALSE(sink.bytes.empty());
+            EXPECT_EQ(sink.bytes.substr(sink.bytes.size() - end.size()), end);
+        } else {
+            EXPECT_EQ(outcome, SendOutcome::Done);
+            EXPECT_EQ(lineEnds, program.size());
+        }
+        ASSERT_FALSE(view.reports.empty());
+        EXPECT_EQ(static_cast<std::size_t>(view.reports.back().first), lineEnds);
+        for (const auto& [lines, had] : view.reports) {
+            std::size_t ends = 0;
+            for (std::size_t at = sink.bytes.find(end); at != std::string::npos && at < had; at = sink.bytes.find(end, at + 1))
+                ++ends;
+            EXPECT_EQ(static_cast<std::size_t>(lines), ends);
+        }
+    }
+}
+
 }  // namespace

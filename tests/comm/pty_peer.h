@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -46,6 +47,12 @@ public:
     void CloseMaster() {
         ::close(master_);
         master_ = -1;
+    }
+    // The line settings of the port as the kernel holds them.
+    termios PortTermios() const {
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        return t;
     }
     // The machine sends.
     void Write(std::string_view bytes) { (void)!::write(master_, bytes.data(), bytes.size()); }

@@ -326,6 +326,29 @@ TEST(DxfEntities, BulgeArcCentreIsRightToTheWrittenDecimals) {
             EXPECT_NEAR(j, cx, tolerance(cx)) << pairs << "\n" << l[1];
         }
     }
+    // A closed polyline's closing segment carries the last vertex's bulge:
+    // from the second vertex back to the first, after a straight first segment.
+    for (const auto& c : chords) {
+        for (double b : {1.0, -0.5, 2.0}) {
+            char pairs[256];
+            std::snprintf(pairs, sizeof pairs, "0|LWPOLYLINE|8|0|90|2|70|1|10|%g|20|%g|10|%g|20|%g|42|%g", c[0], c[1],
+                          c[2], c[3], b);
+            const Lines l = Read(Drawing(pairs), PlainSettings());
+            ASSERT_EQ(l.size(), 4u) << pairs;
+            EXPECT_EQ(l[1].substr(0, 3), "G01") << pairs;
+            ASSERT_EQ(l[3].substr(0, 3), b > 0 ? "G03" : "G02") << pairs << "\n" << l[3];
+            const double dx = c[0] - c[2], dy = c[1] - c[3];
+            const double cot = 1.0 / std::tan(2.0 * std::atan(b));
+            const double cx = (c[0] + c[2]) / 2 - dy / 2 * cot, cy = (c[1] + c[3]) / 2 + dx / 2 * cot;
+            double x = 0, y = 0, i = 0, j = 0;
+            ASSERT_EQ(std::sscanf(l[3].c_str() + 3, " X%lf Y%lf I%lf J%lf", &x, &y, &i, &j), 4) << l[3];
+            auto tolerance = [](double v) { return 1e-4 + 1e-6 * std::fabs(v); };
+            EXPECT_NEAR(x, c[1], tolerance(c[1])) << l[3];
+            EXPECT_NEAR(y, c[0], tolerance(c[0])) << l[3];
+            EXPECT_NEAR(i, cy, tolerance(cy)) << pairs << "\n" << l[3];
+            EXPECT_NEAR(j, cx, tolerance(cx)) << pairs << "\n" << l[3];
+        }
+    }
     // The half circle from drawing (33.3, 77.7) to (529.1, 311.3) about the
     // midpoint, written exactly.
     const Lines half = Read(Drawing("0|LWPOLYLINE|8|0|90|2|70|0|10|33.3|20|77.7|42|1|10|529.1|20|311.3"), PlainSettings());

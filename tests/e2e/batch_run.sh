@@ -171,6 +171,29 @@ check "a missing machine file exits 1" "[ $? -eq 1 ] && grep -q 'INI File Not Fo
 "$tolva" --run "Compress" "$b/geo.nc" /dev/full "$ini" 2>"$work/err"
 check "a target that cannot be written exits 1" "[ $? -eq 1 ] && grep -q 'No space left' '$work/err'"
 
+# Names over 255 characters are refused for the target as for the source.
+long=$work/$(printf 'n%.0s' $(seq 1 260)).nc
+"$tolva" --run "Compress" "$b/geo.nc" "$long" "$ini" 2>"$work/err"
+check "a target name over 255 characters exits 1" "[ $? -eq 1 ] && grep -q 'longer than 255' '$work/err' && [ -z \"\$(ls '$work' | grep nnnnnnnn)\" ]"
+"$tolva" "$b/geo.nc" "$long" "$ini" 2>"$work/err"
+check "a conversion to a target name over 255 characters exits 1" "[ $? -eq 1 ] && grep -q 'longer than 255' '$work/err'"
+
+# The machine file used last has gone: standard error names it, the shipped
+# default (the mill, numbering from 10 by 10) is used, the recall file keeps it.
+gone=$work/config-gone
+cp "$data/../../data/lathe.ini" "$work/mine.ini"
+XDG_CONFIG_HOME=$gone "$tolva" --run "Compress" "$b/geo.nc" "$work/g1.nc" "$work/mine.ini" 2>/dev/null
+rm "$work/mine.ini"
+cp "$gone/tolva/LastIni.ini" "$work/recall-before"
+printf 'G00 X1\nG01 X2\n' >"$work/two.nc"
+XDG_CONFIG_HOME=$gone "$tolva" --run "Add Line Numbers" "$work/two.nc" "$work/g2.nc" 2>"$work/err"
+check "a missing machine file used last: exit 0" "[ $? -eq 0 ]"
+check "a missing machine file used last: named" "grep -q 'mine.ini\" used last is missing' '$work/err'"
+check "a missing machine file used last: the default mill numbers the lines" "[ \"\$(head -1 '$work/g2.nc')\" = 'N10 G00 X1' ]"
+check "a missing machine file used last: the recall file as it was" "cmp -s '$work/recall-before' '$gone/tolva/LastIni.ini'"
+XDG_CONFIG_HOME=$gone "$tolva" --run "Add Line Numbers" "$work/two.nc" "$work/g3.nc" "$ini" --sel 1,2 2>"$work/err"
+check "a run naming its machine file says nothing of the missing one" "[ $? -eq 0 ] && [ ! -s '$work/err' ]"
+
 # --list names every operation the menus spell, and the amounts they take.
 "$tolva" --list >"$work/list"
 check "--list exits 0" "[ $? -eq 0 ]"

@@ -25,11 +25,32 @@ printf '\002\rG1X1\rM30\r\004\r' > "$work/want"
 check "send bytes" "cmp -s '$work/got' '$work/want'"
 check "nothing said on success" "[ ! -s '$work/err' ]"
 
-# A machine that stops reading: the timeout, reported, non-zero.
-head -c 2000000 /dev/zero | tr '\0' 'G' | fold -w 60 > "$work/BIG.NC"
-python3 "$machine" stall "$work/tpl.ini" "$work/m.ini" "$work/got" -- "$tolva" --send "$work/BIG.NC" "$work/m.ini" 2>"$work/err"
+# A program far larger than the pseudo-terminal holds, and the bytes a send of
+# it gives under tpl.ini (start 2, blanks stripped, CR, end 4).
+seq 1 20000 | awk '{ print "N" $1 " G1 X" $1 ".5 Y-2.25" }' > "$work/MID.NC"
+{ printf '\002\r'; tr -d ' ' < "$work/MID.NC" | tr '\n' '\r'; printf '\004\r'; } > "$work/mid-want"
+
+# A control drip-feeding a long move holds XOFF longer than the output
+# timeout: it is waited for, and nothing goes out while it holds.
+{ cat "$work/tpl.ini"; printf '[Flow]\nXon=1\nOutput Timeout=1\n'; } > "$work/xon.ini"
+python3 "$machine" xoff:2.5 "$work/xon.ini" "$work/m.ini" "$work/got" -- "$tolva" --send "$work/MID.NC" "$work/m.ini" 2>"$work/err"
+check "send held by XOFF exits 0" "[ $? -eq 0 ]"
+check "send held by XOFF bytes" "cmp -s '$work/got' '$work/mid-want'"
+read before during < "$work/got.held"
+check "XOFF came in the middle of the send" "[ $before -lt $(stat -c %s "$work/mid-want") ]"
+check "nothing sent while XOFF held" "[ $during -eq 0 ]"
+
+# A machine that stops reading, without XOFF: the timeout, reported, non-zero.
+{ cat "$work/tpl.ini"; printf '[Flow]\nOutput Timeout=1\n'; } > "$work/timeout.ini"
+python3 "$machine" stall "$work/timeout.ini" "$work/m.ini" "$work/got" -- "$tolva" --send "$work/MID.NC" "$work/m.ini" 2>"$work/err"
 check "stalled send fails" "[ $? -eq 1 ]"
-check "timeout message" "grep -q 'TimeOut Err Close Comm and try Again' '$work/err'"
+check "timeout message" "grep -q 'TimeOut Err Close Comm and try Again' '$work/err' && grep -q 'took no characters for 1 s' '$work/err'"
+
+# Output Timeout 0 waits for ever: a machine that reads only after a while.
+{ cat "$work/tpl.ini"; printf '[Flow]\nOutput Timeout=0\n'; } > "$work/forever.ini"
+python3 "$machine" late:2.5 "$work/forever.ini" "$work/m.ini" "$work/got" -- "$tolva" --send "$work/MID.NC" "$work/m.ini" 2>"$work/err"
+check "no timeout waits and exits 0" "[ $? -eq 0 ]"
+check "no timeout bytes" "cmp -s '$work/got' '$work/mid-want'"
 
 # A port that cannot be opened.
 sed 's|@DEV@|/dev/tolva-no-such-port|' "$work/tpl.ini" > "$work/missing.ini"

@@ -49,6 +49,17 @@ check "program export read by ezdxf as plotted" "diff '$work/prog.want' '$work/p
 check "records end in CR LF" "[ \$(grep -c \$'\r\$' '$work/prog.DXF') -eq \$(wc -l <'$work/prog.DXF') ]"
 check "group codes right-aligned" "head -1 '$work/prog.DXF' | grep -qx \$'  0\r'"
 
+# Under a locale whose decimal separator is the comma (Qt takes the user's
+# locale at start), the drawing is the same file: DXF numbers take the period.
+if locale -a | grep -qix 'de_DE.utf8'; then
+  LC_ALL=de_DE.UTF-8 "$tolva" "$work/prog.nc" "$work/prog-de.DXF" "$data/e2e/plain_mill.ini" 2>"$work/err"
+  check "program export under de_DE exits 0" "[ $? -eq 0 ] && [ ! -s '$work/err' ]"
+  check "program export under de_DE is the same file" "cmp '$work/prog.DXF' '$work/prog-de.DXF' >&2"
+  check "program export under de_DE read by ezdxf as plotted" "entities '$work/prog-de.DXF' | diff '$work/prog.want' - >&2"
+else
+  check "locale de_DE.UTF-8 installed (package locales-all)" false
+fi
+
 # A point file: one POINT per line with X and Y after the first line, X and
 # Y as written (no axis signs in this machine file).
 printf '%s\n' 'X9 Y9' 'X1.5 Y-2' 'X4' 'Y3 X-7' >"$work/pts.PNT"

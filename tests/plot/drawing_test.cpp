@@ -53,12 +53,15 @@ TEST(DrawingArc, TheRadiusSignPicksTheArcThePlotDrawsThroughTheClickedCentre) {
                     if (sweep > kPi) ++longArcs;
 
                     tolva::Drawing d;
-                    d.Start(DrawMode::Arc, ccw);
-                    d.C_VectorIJ(sx, sy, cx, cy, view, codes, s);
-                    d.Clicks = 1;
-                    d.C_VectorIJ(cx, cy, ex, ey, view, codes, s);
-                    d.Clicks = 2;
-                    const auto result = d.C_VectorIJ(ex, ey, ex, ey, view, codes, s);
+                    auto draw = [&](const tolva::AxisCodes& with, const tolva::DrawingSettings& ds) {
+                        d.Start(DrawMode::Arc, ccw);
+                        d.C_VectorIJ(sx, sy, cx, cy, view, with, ds);
+                        d.Clicks = 1;
+                        d.C_VectorIJ(cx, cy, ex, ey, view, with, ds);
+                        d.Clicks = 2;
+                        return d.C_VectorIJ(ex, ey, ex, ey, view, with, ds);
+                    };
+                    const auto result = draw(codes, s);
                     ASSERT_TRUE(result.finished);
                     ASSERT_EQ(result.lines.size(), 1u);
                     EXPECT_EQ(d.Values.Indicator, sweep > kPi ? ">" : "<");
@@ -70,6 +73,24 @@ TEST(DrawingArc, TheRadiusSignPicksTheArcThePlotDrawsThroughTheClickedCentre) {
                     // The plot's centre, in pixel offsets from program zero.
                     EXPECT_NEAR(rig.state.CentreX, cy - view.OriginY, 0.05);
                     EXPECT_NEAR(rig.state.CentreY, cx - view.OriginX, 0.05);
+
+                    // Written with I and J, absolute or (Bridgeport) from the
+                    // start, the same arc plots about the same centre.
+                    for (bool bridgeport : {false, true}) {
+                        tolva::test::InterpreterRig ij;
+                        ij.settings.SetFlag("XsignCheckBox", xs < 0);
+                        ij.settings.SetFlag("YsignCheckBox", ys < 0);
+                        ij.settings.SetFlag("Bridgeport", bridgeport);
+                        const tolva::AxisCodes ijCodes = ij.settings.Setaxis();
+                        tolva::DrawingSettings t;
+                        t.Bridgeport = bridgeport;
+                        const auto arc = draw(ijCodes, t);
+                        ASSERT_EQ(arc.lines.size(), 1u);
+                        ij.Plot({"", start, arc.lines[0]});
+                        SCOPED_TRACE(arc.lines[0] + (bridgeport ? " (Bridgeport)" : ""));
+                        EXPECT_NEAR(ij.state.CentreX, cy - view.OriginY, 0.05);
+                        EXPECT_NEAR(ij.state.CentreY, cx - view.OriginX, 0.05);
+                    }
                 }
     EXPECT_GT(tried, 200);
     EXPECT_GT(longArcs, 50);

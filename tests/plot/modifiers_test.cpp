@@ -219,6 +219,30 @@ TEST(Modifiers, SlidesMoveCentresUnlessTheyAreOffsetsAndFollowTheAxisSigns) {
     EXPECT_EQ(run(Modifier::Up, {"X1"}, s, nullptr, flipped), (Lines{"X2.0000"}));
 }
 
+// The keypad's directions are screen directions: the plot draws X times
+// XSign and Y times YSign, so for every sign setting each slide moves the
+// drawn point the same way as with both signs +1.
+TEST(Modifiers, EverySlideMovesThePlotTheSameWayWhateverTheAxisSigns) {
+    const char slides[] = {Modifier::Up,     Modifier::Down,    Modifier::Left,     Modifier::Right,
+                           Modifier::UpLeft, Modifier::UpRight, Modifier::DownLeft, Modifier::DownRight};
+    const Lines start = {"G01 X10.0000 Y20.0000"};
+    auto drawnMove = [&](char mode, int xs, int ys) {
+        AxisCodes codes = MillCodes();
+        codes.xSign = xs;
+        codes.ySign = ys;
+        const Lines moved = run(mode, start, Four(3), nullptr, codes);
+        double x = 0, y = 0;
+        EXPECT_EQ(std::sscanf(moved[0].c_str(), "G01 X%lf Y%lf", &x, &y), 2) << moved[0];
+        return std::pair<double, double>{(x - 10) * xs, (y - 20) * ys};
+    };
+    for (char mode : slides) {
+        const auto plain = drawnMove(mode, 1, 1);
+        EXPECT_GT(std::abs(plain.first) + std::abs(plain.second), 0) << mode;
+        for (int xs : {1, -1})
+            for (int ys : {1, -1}) EXPECT_EQ(drawnMove(mode, xs, ys), plain) << "mode " << mode << " signs " << xs << " " << ys;
+    }
+}
+
 TEST(Modifiers, SwapXYPassesTheLineThroughTheWordOrder) {
     ModifierSettings s = Four(1);
     s.swapXY = true;

@@ -413,6 +413,28 @@ TEST_F(Settings, RecallFileRoundTripAndTheStartUpOrder) {
     EXPECT_FALSE(FileExists(dir.file("LastIni.ini")));  // the existing file was found and written
 }
 
+// A machine file the recall file names but that has gone (renamed, on a
+// share not mounted) is named to the user and the default taken instead of
+// an empty machine; the recall file keeps the name until another is picked.
+TEST_F(Settings, AMissingRememberedMachineFileIsNamedAndTheDefaultTaken) {
+    dir.write("tolva.ini", "[Dxf]\nLayer=DEFAULT\n[Labels]\nX Letter=X\n");
+    for (const std::string& remembered : {std::string("gone.ini"), dir.file("elsewhere/gone.ini")}) {
+        const std::string recall = "[Files]\nLastUsedFile=" + remembered + "\n";
+        dir.write("LastIni.ini", recall);
+        const FileStatus st = s.StartUp();
+        EXPECT_FALSE(st.ok);
+        EXPECT_NE(st.message.find("gone.ini\" used last is missing"), std::string::npos) << st.message;
+        EXPECT_NE(st.message.find(dir.file("tolva.ini")), std::string::npos) << st.message;
+        EXPECT_EQ(s.Text("EditLayer"), "DEFAULT");
+        EXPECT_EQ(s.Indicator(), "Using Tolva.ini");
+        EXPECT_EQ(dir.read("LastIni.ini"), recall);
+    }
+    // Without the default too, the message says that no codes are set.
+    std::filesystem::remove(dir.file("tolva.ini"));
+    const FileStatus st = s.StartUp();
+    EXPECT_NE(st.message.find("missing too"), std::string::npos) << st.message;
+}
+
 TEST_F(Settings, RecallNameWithoutFileFallsBackToTolvaIni) {
     dir.write("tolva.ini", "[Dxf]\nLayer=DEFAULT\n");
     dir.write("LastIni.ini", "[Files]\nLastUsedFile=\n");

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -57,6 +58,11 @@ TEST_F(SetupWindow, EveryControlComesFromTheTable) {
         ASSERT_NE(w, nullptr) << s.name;
         if (s.kind == SettingKind::Font) continue;
         EXPECT_EQ(w->toolTip().toStdString(), std::string(s.hint)) << s.name;
+        // Each sits in the group the table names (the output timeout beside the flow choices).
+        QWidget* box = w->parentWidget();
+        while (box && !qobject_cast<QGroupBox*>(box)) box = box->parentWidget();
+        ASSERT_NE(box, nullptr) << s.name;
+        EXPECT_EQ(static_cast<QGroupBox*>(box)->title().toStdString(), std::string(s.group)) << s.name;
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             EXPECT_EQ(b->text().toStdString(), std::string(s.caption));
         }

@@ -77,18 +77,20 @@ TEST(Offset, IncrementalCentresStayIncrementalAlsoForRadiusArcs) {
     OffsetSettings bp = Mill();
     bp.Bridgeport = true;
     // Centre (3,0) from the start (2,0): I1 J0.
+    // The rapid to (2,0) places the start of the cut.
     const Lines want = {" ", "G01 X1.8750 Y0.0000 ", "G02X3.0000 Y1.1250 I1.1250 J0.0000 ", " "};
-    EXPECT_EQ(offsetBlock({"G01 X2 Y0", "G02 X3 Y1 I1 J0"}, -0.125f, bp), want);
-    EXPECT_EQ(offsetBlock({"G01 X2 Y0", "G02 X3 Y1 I3 J0"}, -0.125f), (Lines{" ", "G01 X1.8750 Y0.0000 ",
+    EXPECT_EQ(offsetBlock({"G00 X2 Y0", "G02 X3 Y1 I1 J0"}, -0.125f, bp), want);
+    EXPECT_EQ(offsetBlock({"G00 X2 Y0", "G02 X3 Y1 I3 J0"}, -0.125f), (Lines{" ", "G01 X1.8750 Y0.0000 ",
                                                                            "G02X3.0000 Y1.1250 I3.0000 J0.0000 ", " "}));
     // The radius form finds the same centre with either setting.
     const Lines radius = {" ", "G01 X1.8750 Y0.0000 ", "G02X3.0000 Y1.1250 R1.1250 ", " "};
-    EXPECT_EQ(offsetBlock({"G01 X2 Y0", "G02 X3 Y1 R1"}, -0.125f, bp), radius);
-    EXPECT_EQ(offsetBlock({"G01 X2 Y0", "G02 X3 Y1 R1"}, -0.125f), radius);
+    EXPECT_EQ(offsetBlock({"G00 X2 Y0", "G02 X3 Y1 R1"}, -0.125f, bp), radius);
+    EXPECT_EQ(offsetBlock({"G00 X2 Y0", "G02 X3 Y1 R1"}, -0.125f), radius);
 }
 
-TEST(Offset, LinesWithoutAnXWordAddNoPoint) {
-    EXPECT_EQ(offsetBlock({"G01 X0 Y0", "G01 Y5", "(note)", "G01 X1 Y0", "G01 X1 Y1"}, -0.125f), kOpenLeft);
+TEST(Offset, EveryLineThatMovesAddsAPointAndOthersAddNone) {
+    // A move along Y alone is as much a move as one along X.
+    EXPECT_EQ(offsetBlock({"G01 X0 Y0", "(note)", "G01 X1", "M08", "G01 Y1"}, -0.125f), kOpenLeft);
 }
 
 TEST(Offset, OmittedWordsTakeTheValuesThePlotGivesThem) {
@@ -100,7 +102,7 @@ TEST(Offset, OmittedWordsTakeTheValuesThePlotGivesThem) {
     EXPECT_EQ(r.MinRadText(4), "Min Rad = 1.0000");
     // The first point's missing Y is where the program before the block left it.
     OffsetReport r2;
-    const Lines prog = {"G00 X5 Y7", "G01 X0", "G01 X1", "G01 X1 Y8"};
+    const Lines prog = {"G00 X0 Y7", "G01 X0", "G01 X1", "G01 X1 Y8"};
     EXPECT_EQ(OffsetAuto(prog, 0, 3, -0.125f, Mill(), r2),
               (Lines{" ", "G01 X0.0000 Y7.1250 ", "G01 X0.8750 Y7.1250 ", "G01 X0.8750 Y8.0000 ", " "}));
 }
@@ -109,7 +111,7 @@ TEST(Offset, TheMoveTypeIsTheLinesMotionCodeNotItsFirstGWord) {
     EXPECT_EQ(offsetBlock({"G90 G01 X0 Y0", "G90 G01 X1 Y0", "G40 G01 X1 Y1"}, -0.125f), kOpenLeft);
     // A rapid stays a rapid, and a line without a code moves as the one before.
     EXPECT_EQ(offsetBlock({"G01 X0 Y0", "G00 X1 Y0", "G01 X1 Y1", "X2 Y1"}, -0.125f),
-              (Lines{" ", "G00 X0.0000 Y0.1250 ", "G01 X0.8750 Y0.1250 ", "G01 X0.8750 Y1.1250 ",
+              (Lines{" ", "G00 X0.0000 Y0.1250 ", "G00 X0.8750 Y0.1250 ", "G01 X0.8750 Y1.1250 ",
                      "G01 X2.0000 Y1.1250 ", " "}));
 }
 
@@ -124,21 +126,7 @@ TEST(Offset, AShortRapidCodeIsNotFoundInsideALongerOne) {
     EXPECT_EQ(MotionCodeOf("G02 X1 I1", Mill().codes), kMotionCw);
 }
 
-TEST(Offset, TheTableHoldsTwoRowsAPointAndTheEntryAndExit) {
-    // A contour that is the whole of a two-line program.
-    const OffsetSettings s = Mill();
-    for (int n : {2, 3, 7}) {
-        Lines prog;
-        for (int k = 0; k < n; ++k) prog.push_back("G01 X" + std::to_string(k) + " Y" + std::to_string(k % 2));
-        OffsetTable t(s, -0.125f);
-        t.CreateArray();
-        ASSERT_EQ(t.Load_Array(prog, 0, n - 1, ProgramPosition(s)), n);
-        OffsetReport r;
-        t.Arcs2(r);
-        t.Loopback2();
-        t.LastLine();
-        EXPECT_EQ(t.Rows(), 2 * n + 3);
-    }
+TEST(Offset, ASingleMoveIsShiftedAlongItsLength) {
     EXPECT_EQ(offsetBlock({"G01 X0 Y0", "G01 X1 Y0"}, -0.125f),
               (Lines{" ", "G01 X0.0000 Y0.1250 ", "G01 X1.0000 Y0.1250 ", " "}));
 }
@@ -159,23 +147,24 @@ TEST(Offset, CornersOfRandomConvexPolygonsLieOnBothShiftedLines) {
         if (unit(rng) < 0.5) std::reverse(angles.begin(), angles.end());
         std::vector<PathPoint> poly;
         for (double a : angles) poly.push_back({cx + rad * std::cos(a), cy + rad * std::sin(a)});
-        // Corners too sharp or sides too short make the mitre meaningless.
+        // Sides too short make the mitre meaningless, and corners sharper than
+        // the mitre limit are rounded instead.
         bool usable = true;
         for (int k = 0; k < n; ++k) {
             const PathPoint a = poly[k], b = poly[(k + 1) % n], c = poly[(k + 2) % n];
             const double l1 = std::hypot(b.x - a.x, b.y - a.y), l2 = std::hypot(c.x - b.x, c.y - b.y);
             const double cosTurn = ((b.x - a.x) * (c.x - b.x) + (b.y - a.y) * (c.y - b.y)) / (l1 * l2);
-            if (l1 < 0.5 || cosTurn < -0.9) usable = false;
+            if (l1 < 0.5 || cosTurn < -0.85) usable = false;
         }
         if (!usable) continue;
-        Lines prog;
-        for (int k = 0; k <= n; ++k) {
+        Lines prog = {"G00 X" + CoordinateTextForTest(poly[0].x) + " Y" + CoordinateTextForTest(poly[0].y)};
+        for (int k = 1; k <= n; ++k) {
             const PathPoint p = poly[k % n];
             prog.push_back("G01 X" + CoordinateTextForTest(p.x) + " Y" + CoordinateTextForTest(p.y));
         }
         // The polygon as written (rounded to 4 decimals) is the one offset.
         std::vector<PathPoint> written;
-        for (int k = 0; k < n; ++k) written.push_back(ReadPoint(prog[k]));
+        for (int k = 0; k < n; ++k) written.push_back(ReadPoint(prog[k]));  // the rapid places corner 0
         const double d = (unit(rng) < 0.5 ? -1 : 1) * (0.01 + unit(rng) * 0.5);
         const Lines out = offsetBlock(prog, static_cast<float>(d), s);
         ASSERT_EQ(out.size(), static_cast<std::size_t>(n) + 3) << trial;
@@ -193,7 +182,7 @@ TEST(Offset, CornersOfRandomConvexPolygonsLieOnBothShiftedLines) {
 
 TEST(Offset, BadInputGivesAWarningOrNothingAndNeverAnUnsetNumber) {
     // One point: nothing to shift along.
-    EXPECT_TRUE(offsetBlock({"G01 X1 Y1", "(end)"}, -0.125f).empty());
+    EXPECT_TRUE(offsetBlock({"G01 X0 Y0", "(end)"}, -0.125f).empty());
     // Coincident consecutive points count once.
     EXPECT_EQ(offsetBlock({"G01 X0 Y0", "G01 X0 Y0", "G01 X1 Y0", "G01 X1 Y0", "G01 X1 Y1"}, -0.125f), kOpenLeft);
     // An arc of radius 0.1 offset outwards-in by 0.125: computed, and told.
@@ -304,4 +293,64 @@ TEST(Offset, CornersBetweenLinesAndArcsNeitherGougeNorGap) {
     EXPECT_EQ(offsetBlock({"G01 X0 Y0", "G01 X1 Y0", "G03 X1 Y1 I0.5 J0.5"}, 0.125f),
               (Lines{" ", "G01 X0.0000 Y-0.1250 ", "G01 X1.0000 Y-0.1250 ", "G03X1.0884 Y-0.0884 I1.0000 J0.0000 ",
                      "G03X1.0884 Y1.0884 I0.5000 J0.5000 ", " "}));
+}
+
+namespace {
+// The X Y points of result lines, read by their letters whatever their order.
+std::vector<PathPoint> pointsOf(const Lines& out) {
+    std::vector<PathPoint> p;
+    for (const std::string& l : out)
+        if (WordValue("X", l).found) p.push_back(ReadPoint(l));
+    return p;
+}
+}  // namespace
+
+// Programs as people write them: the move to the start, the cut-on, the
+// contour. The contour starts where the tool stands at the cut-on, closes
+// only where it ends at its start, and keeps the program's geometry whatever
+// letters "Swap X Y" puts on the plot's axes.
+TEST(Offset, RealContoursFromWhereTheCutStarts) {
+    const Lines square = {"G00 X0 Y0", "M03", "G01 X10 Y0", "G01 X10 Y10", "G01 X0 Y10", "G01 X0 Y0", "M05", "M30"};
+    OffsetReport r;
+    EXPECT_EQ(OffsetAuto(square, 0, 0, 1.0f, Mill(), r),
+              (Lines{" ", "G01 X-1.0000 Y-1.0000 ", "G01 X11.0000 Y-1.0000 ", "G01 X11.0000 Y11.0000 ",
+                     "G01 X-1.0000 Y11.0000 ", "G01 X-1.0000 Y-1.0000 ", " "}));
+    EXPECT_TRUE(r.refused.empty());
+
+    // Through its first point and on: open, and its overlapping pieces cannot
+    // be offset without the result crossing itself. Nothing is written, and
+    // the message names the line.
+    const Lines twice = {"G00 X36 Y100", "M03", "G01 X36 Y140", "G01 X36 Y100", "G01 X36 Y140", "M05", "M30"};
+    OffsetReport r2;
+    EXPECT_TRUE(OffsetAuto(twice, 0, 0, 2.0f, Mill(), r2).empty());
+    ASSERT_EQ(r2.refused.size(), 1u);
+    EXPECT_EQ(r2.RefusalText().rfind("Line 5: the contour cannot be offset by 2.0000", 0), 0u) << r2.RefusalText();
+
+    // A helix keeps its Z change; inside a full circle of radius 5 by 1.
+    EXPECT_EQ(offsetBlock({"G00 X0 Y0 Z0", "G03 X0 Y0 Z-1 I5 J0"}, -1.0f),
+              (Lines{" ", "G01 X1.0000 Y0.0000 Z0.0000 ", "G03X1.0000 Y0.0000 Z-1.0000 I5.0000 J0.0000 ", " "}));
+
+    // "Swap X Y" exchanges the plot's axis letters; the program's X and Y stay.
+    LabelTable t;
+    const std::pair<int, const char*> cells[] = {{LabelRow::Line, "G01"},    {LabelRow::ArcCw, "G02"},
+                                                 {LabelRow::ArcCcw, "G03"},  {LabelRow::Rapid, "G00"},
+                                                 {LabelRow::ILetter, "I"},   {LabelRow::JLetter, "J"},
+                                                 {LabelRow::XLetter, "X"},   {LabelRow::YLetter, "Y"},
+                                                 {LabelRow::RLetter, "R"},   {LabelRow::ZLetter, "Z"}};
+    for (auto& [row, code] : cells) t.SetCell(1, row, code);
+    OffsetSettings swapped = Mill();
+    swapped.codes = MakeAxisCodes(t, true, false);
+    swapped.SwapXY = true;
+    ASSERT_EQ(swapped.codes.letters.X, "Y");
+    for (const Lines& contour : {kOpen, Lines{"G01 X0 Y0", "G02 X1 Y1 I1 J0", "G01 X3 Y1"}})
+        for (float d : {-0.125f, 0.125f}) {
+            const std::vector<PathPoint> plain = pointsOf(offsetBlock(contour, d)),
+                                         swap = pointsOf(offsetBlock(contour, d, swapped));
+            ASSERT_EQ(plain.size(), swap.size());
+            for (std::size_t k = 0; k < plain.size(); ++k) {
+                EXPECT_EQ(plain[k].x, swap[k].x) << k;
+                EXPECT_EQ(plain[k].y, swap[k].y) << k;
+            }
+        }
+    EXPECT_EQ(pointsOf(offsetBlock(kOpen, -0.125f, swapped))[1].y, 0.125f);  // left of +X is +Y
 }

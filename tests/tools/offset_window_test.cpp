@@ -68,6 +68,11 @@ TEST_F(OffsetWindow, AnArcTooSmallWarnsAndABadOffsetBecomesTheDefault) {
     EXPECT_EQ(form8->OffsetEdit1->text(), "-0.125");
     EXPECT_EQ(form8->windowTitle(), "Warning Offset > Arc Radius");
     EXPECT_EQ(form8->Label2->text(), "Min Rad = 0.1000");
+    // Inside an arc smaller than the offset nothing of the contour is left:
+    // nothing is written, and the message names the line.
+    EXPECT_TRUE(form8->RichEdit1->Lines().empty() || form8->RichEdit1->Lines() == Lines{""});
+    ASSERT_EQ(host8->messages.size(), 1u);
+    EXPECT_EQ(host8->messages[0].rfind("Line 2: the contour cannot be offset by -0.1250", 0), 0u) << host8->messages[0];
 }
 
 TEST_F(OffsetWindow, OperationsWriteTheResultIntoTheProgramAsOneUndoableEdit) {

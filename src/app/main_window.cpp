@@ -33,6 +33,7 @@
 #include "app/gcode_lexer_qt.h"
 #include "app/recent_files.h"
 #include "app/document.h"
+#include "base/flow_layout_qt.h"
 #include "base/folders.h"
 #include "base/program_editor_qt.h"
 #include "app/array_menu_qt.h"
@@ -289,16 +290,17 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::buildToolBar() {
-    auto* bar = new QHBoxLayout(ToolPanel);
+    // Two rows of buttons fit the panel's 57 pixels: in a narrow window
+    // (half of a 1366-pixel screen) the buttons wrap instead of widening it.
+    auto* bar = new FlowLayout(ToolPanel, 2);
     bar->setContentsMargins(4, 2, 4, 2);
-    bar->setSpacing(2);
     auto button = [&](const QString& text, const QString& hint, std::function<void()> action) {
         auto* b = new QToolButton(ToolPanel);
         b->setText(text);
         b->setToolTip(hint);
         b->setStatusTip(hint);
         b->setAutoRaise(true);
-        b->setMinimumSize(std::max(34, b->fontMetrics().horizontalAdvance(text) + 10), 34);
+        b->setFixedSize(std::max(30, b->fontMetrics().horizontalAdvance(text) + 10), 25);
         if (action)
             connect(b, &QToolButton::clicked, this, [action] { action(); });
         else
@@ -326,11 +328,10 @@ void TForm1::buildToolBar() {
 
     Label1 = new QLabel("The present ini file", ToolPanel);
     Label1->setObjectName("Label1");
-    // A long machine-file path must not widen the window past the screen.
-    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // A long machine-file path must not widen the window past the screen:
+    // the tool bar gives it at most its own width.
     Label1->setMinimumWidth(40);
-    bar->addSpacing(8);
-    bar->addWidget(Label1, 1);
+    bar->addWidget(Label1);
     Gauge1 = new QProgressBar(ToolPanel);
     Gauge1->setObjectName("Gauge1");
     Gauge1->setRange(0, 1000);

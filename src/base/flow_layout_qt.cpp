@@ -49,7 +49,8 @@ int FlowLayout::arrange(const QRect& rect, bool apply) const {
     int x = area.x(), y = area.y(), rowHeight = 0;
     for (QLayoutItem* item : items_) {
         if (item->isEmpty()) continue;
-        const QSize s = item->sizeHint();
+        QSize s = item->sizeHint();
+        s.setWidth(std::max(std::min(s.width(), area.width()), item->minimumSize().width()));
         if (x > area.x() && x + s.width() > area.right() + 1) {
             x = area.x();
             y += rowHeight + spacing_;

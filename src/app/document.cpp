@@ -11,7 +11,6 @@ namespace {
 struct ExtentsPass {
     Extents e;
     void add(std::string_view l, const Letters& letters) {
-        if (l.size() > kMaxLine) l = l.substr(0, kMaxLine);
         // A word too large for a float counts 0, as it is absent in the plot.
         float x = WordValue(letters.X, l).value;
         float y = WordValue(letters.Y, l).value;
@@ -131,13 +130,10 @@ FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::strin
 }
 
 namespace {
-// A line longer than kMaxLine is left as it is: the word tools see only its
-// first 255 characters and would cut the rest away.
 template <class Order>
 void orderAllLines(std::vector<std::string>& lines, Order order) {
     std::string out;
     for (auto& line : lines) {
-        if (line.size() > kMaxLine) continue;
         order(line, out);
         line.swap(out);
     }

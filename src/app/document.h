@@ -75,7 +75,7 @@ FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::strin
 FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::string* warning = nullptr);
 
 // "Line Order N G M X Y Z I J K R" (and "... R M") over every line, in
-// place. A line longer than 255 characters is kept whole, as it is.
+// place. A line of any length is rebuilt whole, its comments in their place.
 void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters);
 void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters);
 

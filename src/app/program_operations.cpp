@@ -114,15 +114,19 @@ OperationResult toAbsolute(Lines& lines, OperationContext& ctx, const Values&) {
     return modifierResult(ConvertToAbsolute(lines, codes, s, ctx.host), "Convert to Absolute G90");
 }
 
-// Inch to Metric and back: the size operation with the factor as the size
-// field would read it, on the whole program whatever is highlighted.
-OperationResult units(Lines& lines, OperationContext& ctx, const char* factor) {
+// Inch to Metric and back: the size operation on the whole program,
+// whatever is highlighted, by 25.4 or exactly its inverse (so that a program
+// converted there and back has its numbers again), and the unit code
+// exchanged so that a control runs the result in the new unit.
+OperationResult units(Lines& lines, OperationContext& ctx, bool toMetric) {
     const AxisCodes codes = ctx.settings.Setaxis();
     ModifierSettings s = modifierSettings(ctx);
     s.selLineCount = 0;
-    s.factor = CorrectAmount(factor).value;
+    s.factor = toMetric ? kMillimetresPerInch : 1.0 / kMillimetresPerInch;
     const ModifierResult r = SLIDE2(Modifier::Size, lines, codes, s, ctx.host);
-    return {!r.refused && r.changed, r.refused, {}};
+    if (r.refused) return {false, true, {}};
+    const bool exchanged = ExchangeUnitCode(lines, codes, toMetric);
+    return {r.changed || exchanged, false, {}};
 }
 
 // The plot window's keypad, spin, flip, flop and size: `values[0]` is the
@@ -308,9 +312,9 @@ const std::vector<ProgramOperation>& ProgramOperations() {
         {"Convert to Incremental G91", 0, {}, false, 0, toIncremental},
         {"Convert to Absolute     G90", 0, {}, false, 0, toAbsolute},
         {"Inch to Metric", 0, {}, false, 0,
-         [](Lines& l, OperationContext& c, const Values&) { return units(l, c, "25.4"); }},
+         [](Lines& l, OperationContext& c, const Values&) { return units(l, c, true); }},
         {"Metric to Inch", 0, {}, false, 0,
-         [](Lines& l, OperationContext& c, const Values&) { return units(l, c, "0.03937"); }},
+         [](Lines& l, OperationContext& c, const Values&) { return units(l, c, false); }},
         // "&Misc"
         {"Move starting point Forward on highlighted code", 0, {}, true, 0, moveStart},
         {"Add Chars  to line end", 0, {}, false, 0, addEnds},

@@ -47,8 +47,7 @@ std::string DxfWriter::number(long double v) const {
     std::string text = FixedText(v, decimals, kDxfIntegerDigits + decimals);
     const std::size_t point = text.find('.');
     const std::size_t integerDigits = (point == std::string::npos ? text.size() : point) - (text[0] == '-' ? 1 : 0);
-    if (integerDigits > static_cast<std::size_t>(kDxfIntegerDigits) || text.find('E') != std::string::npos)
-        text = FixedText(v, decimals, kDxfIntegerDigits);
+    if (integerDigits > static_cast<std::size_t>(kDxfIntegerDigits)) text = ExponentText(v, kDxfIntegerDigits);
     return text;
 }
 

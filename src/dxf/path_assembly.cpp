@@ -284,12 +284,10 @@ void PathChain::Join(std::size_t i) {
     std::string g = e.G;
     const std::string& cw = s_.codes.Code(LabelRow::ArcCw);
     const std::string& ccw = s_.codes.Code(LabelRow::ArcCcw);
-    // A G word holds no blanks, nor do the codes in force (Setaxis strips
-    // them), so the code found spans exactly its own length.
-    if (const std::size_t p = FindCode(g, ccw); p != std::string::npos)
-        g.replace(p, ccw.size(), cw);
-    else if (const std::size_t q = FindCode(g, cw); q != std::string::npos)
-        g.replace(q, cw.size(), ccw);
+    if (const CodeSpan p = FindCodeSpan(g, ccw))
+        g.replace(p.pos, p.end - p.pos, cw);
+    else if (const CodeSpan q = FindCodeSpan(g, cw))
+        g.replace(q.pos, q.end - q.pos, ccw);
     std::string line;
     appendCut(line, g);
     appendCut(line, " ");

@@ -45,7 +45,7 @@ bool readReal(std::string_view t, long double& out) {
 std::string AreaText(long double xExtent, long double yExtent) {
     const long double area = std::nearbyint(xExtent) * std::nearbyint(yExtent);
     if (area < 9223372036854775808.0L) return std::to_string(static_cast<long long>(area));
-    return FixedText(area, 0, 8);
+    return ExponentText(area, 8);  // a read-out, not program text
 }
 
 // A word whose value is not a finite number is taken as absent.
@@ -81,8 +81,6 @@ void LineParser::Take(const AxisCodes& codes) {
 }
 
 void LineParser::Parse(std::string_view line, ParsedLine& out) const {
-    // 1. The line, cut to 255 characters.
-    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
     // 2. Stop markers end the readable part of the line.
     for (const std::string& code : stops_) {
         if (code.empty()) continue;

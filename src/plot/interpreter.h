@@ -41,8 +41,8 @@ struct ParsedLine {
 };
 
 // Reads lines for the interpreter with the codes and letters in force: the
-// line cut to 255 characters and before any stop marker, then its codes and
-// words. It holds its own copies, so a copy may read lines on another thread.
+// whole line (as the word tools read it) before any stop marker, then its
+// codes and words. It holds its own copies, so a copy may read lines on another thread.
 class LineParser {
 public:
     // Slot of each searched label row in ParsedLine::found.

@@ -3,14 +3,15 @@
 // The interpreter asks every line for the same nine or so codes (arc
 // directions, modes, planes, cut on and off); searching for each in turn
 // reads the line that many times. A code is matched exactly as `HasCode`
-// matches it (blanks not counting, case-sensitive, anywhere in the line, also
-// inside a comment); an empty code never matches.
+// matches it (as whole words outside comments); an empty code never matches.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "text/label_code.h"
 
 namespace tolva {
 
@@ -24,8 +25,10 @@ public:
 
 private:
     std::array<std::string, kSlots> codes_;
-    std::array<std::uint32_t, 256> byFirst_{};  // slots whose code starts with a character
-    std::uint32_t used_ = 0;                    // slots holding a non-empty code
+    std::array<CodeToken, kSlots> first_{};                // each code's first word
+    std::array<std::uint32_t, CodeToken::kNumber + 1> byKind_{};  // slots by the kind of their first word
+    std::uint32_t used_ = 0;   // slots holding a non-empty code
+    std::uint32_t plain_ = 0;  // slots holding a code found by the plain search
 };
 
 }  // namespace tolva

@@ -134,6 +134,7 @@ public:
                 z.value = az - runZ_;
                 if (hasAbs) g = incremental_;
                 if (!s_.bridgeport) {
+                    exchangeArcDistance(g, absolute_, incremental_);
                     i.value -= runX_;
                     j.value -= runY_;
                     k3.value -= runZ_;
@@ -161,6 +162,7 @@ public:
                 forceX = y.present;
                 runX_ = x.value, runY_ = y.value, runZ_ = z.value;
                 if (hasInc) g = absolute_;
+                if (!s_.bridgeport) exchangeArcDistance(g, incremental_, absolute_);
                 break;
             }
             default:  // the slides
@@ -209,6 +211,14 @@ private:
         r.stopped = true;
         host.Beep();
         return Outcome::Stopped;
+    }
+
+    // The centres change between absolute and relative: so does the mode
+    // that says which they are, written as the distance code with ".1"
+    // ("G90.1" and "G91.1").
+    static void exchangeArcDistance(std::string& g, const std::string& from, const std::string& to) {
+        if (from.empty() || to.empty()) return;
+        if (const CodeSpan c = FindCodeSpan(g, from + ".1")) g.replace(c.pos, c.end - c.pos, to + ".1");
     }
 
     // Flip and flop: the arc codes, then the cutter-compensation codes,

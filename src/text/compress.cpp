@@ -63,40 +63,48 @@ void rebuild(const SplitLine& w, const std::string* skip, std::string& line) {
     line.clear();
     for (const std::string* part : order)
         if (part != skip) line += *part;
-    if (line.size() > kMaxLine) line.resize(kMaxLine);
+}
+
+char otherCase(char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+    return c;
 }
 
 // Whether `letter` (a single character, or empty: never found) can be a word
-// of the line: the words come from its first 255 characters.
+// of the line: it occurs in either case somewhere.
 bool mayHold(std::string_view line, const std::string& letter) {
     if (letter.empty()) return false;
     if (letter.size() != 1) return true;
-    std::size_t n = std::min(line.size(), kMaxLine);
-    return std::memchr(line.data(), letter[0], n) != nullptr;
+    return std::memchr(line.data(), letter[0], line.size()) != nullptr ||
+           std::memchr(line.data(), otherCase(letter[0]), line.size()) != nullptr;
 }
 
 // The G word of a line as SplitWords takes it (G is the first letter taken
 // out, so nothing removed before can change it), without its blank.
 // Comments are skipped and a comment ends the word, as there.
-std::size_t gWord(std::string_view line, char* word) {
-    std::size_t n = std::min(line.size(), kMaxLine), len = 0, i = 0;
-    for (; i < n && line[i] != 'G'; ++i) {
+void gWord(std::string_view line, std::string& word) {
+    word.clear();
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    for (; i < n && line[i] != 'G' && line[i] != 'g'; ++i) {
+        if (line[i] == kCommentToEnd) return;
         if (line[i] != kCommentOpen) continue;
-        const std::size_t close = line.substr(0, n).find(kCommentClose, i + 1);
-        if (close == std::string_view::npos) return 0;
+        const std::size_t close = line.find(kCommentClose, i + 1);
+        if (close == std::string_view::npos) return;
         i = close;
     }
-    if (i == n) return 0;
-    word[len++] = 'G';
+    if (i == n) return;
+    word.push_back(line[i]);
     bool first = true;
     for (++i; i < n; ++i) {
         char c = line[i];
         if (IsBlankChar(c)) continue;
-        if ((!first && IsNumberTerminator(static_cast<unsigned char>(c))) || c == kCommentOpen) break;
-        word[len++] = c;
+        if ((!first && IsNumberTerminator(static_cast<unsigned char>(c))) || c == kCommentOpen || c == kCommentToEnd)
+            break;
+        word.push_back(c);
         first = false;
     }
-    return len;
 }
 
 }  // namespace
@@ -107,6 +115,15 @@ bool ContainsCode(const std::vector<std::string>& lines, std::string_view code) 
     for (const auto& line : lines)
         if (HasCode(line, code)) return true;
     return false;
+}
+
+bool IncrementalAfter(std::string_view line, const AxisCodes& codes, bool incremental) {
+    const std::size_t a = FindCode(line, codes.Code(LabelRow::Absolute));
+    const std::size_t i = FindCode(line, codes.Code(LabelRow::Incremental));
+    if (a == std::string_view::npos && i == std::string_view::npos) return incremental;
+    if (a == std::string_view::npos) return true;
+    if (i == std::string_view::npos) return false;
+    return i > a;
 }
 
 CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host* host,
@@ -129,29 +146,32 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
     SplitLine* pb = &wordsB;
     bool nextSplit = false;  // B holds the words of lines[k] as it now stands
     std::string remembered;  // super mode: X, Y, Z words of the last plain position
-    remembered.reserve(3 * (kMaxLine + 1));
     std::string scratch;  // a rebuilt line; swapped in, so capacities are reused
+    std::string g;        // a G word
     std::size_t nextProgress = kProgressStep;
+    bool incBefore = false;  // the distance mode before line i
 
     while (k < n) {
         std::string& cur = lines[k];
         if (plot && HasCode(cur, incremental)) plot->AbsMode = false;
 
         const bool hasNext = k + 1 < n;
-        const bool nextLong = hasNext && lines[k + 1].size() > kMaxLine;
+        // In an incremental stretch a repeated line is a move again: line
+        // i+1 is touched only when both lines are absolute.
+        const bool incA = IncrementalAfter(cur, codes, incBefore);
+        const bool absolutePair = !incA && !(hasNext && IncrementalAfter(lines[k + 1], codes, incA));
         // Plain Compress splits only when the position rules can apply: a
         // line with an M, I, J or K word is never dropped for its position,
         // and one with a G word only after an arc.
         bool split = super != 0 || !hasNext;
-        if (!split && !nextLong) {
+        if (!split && absolutePair) {
             std::string_view next = lines[k + 1];
             if (!mayHold(next, kM) && !mayHold(next, letters.I) && !mayHold(next, letters.J) &&
                 !mayHold(next, letters.K)) {
                 split = true;
                 if (mayHold(next, kG)) {
-                    char g[kMaxLine + 1];
-                    std::string_view word(g, gWord(cur, g));
-                    split = HasCode(word, arcCw) || HasCode(word, arcCcw);
+                    gWord(cur, g);
+                    split = HasCode(g, arcCw) || HasCode(g, arcCcw);
                 }
             }
         }
@@ -174,13 +194,15 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
         if (super && hasNext) {
             std::string& next = lines[k + 1];
             const bool aPlain = !hasCentreOrRest(A) && hasPosition(A);
-            if (aPlain) {
+            if (incA) {
+                remembered.clear();  // a relative move: where it ends is not known here
+            } else if (aPlain) {
                 remembered.clear();
                 remembered.append(A.X).append(A.Y).append(A.Z);
             } else if (hasPosition(A)) {
                 remembered.clear();
             }
-            if (!nextLong && !remembered.empty() && !hasCentreOrRest(B) && hasPosition(B) &&
+            if (absolutePair && !remembered.empty() && !hasCentreOrRest(B) && hasPosition(B) &&
                 B.X.size() + B.Y.size() + B.Z.size() == remembered.size() &&
                 remembered.compare(0, B.X.size(), B.X) == 0 &&
                 remembered.compare(B.X.size(), B.Y.size(), B.Y) == 0 &&
@@ -189,7 +211,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                 bCurrent = false;  // B keeps the words the line had
                 result.changed = true;
             }
-            if (!nextLong) {
+            if (absolutePair) {
                 const std::string* pairs[][2] = {{&A.X, &B.X}, {&A.Y, &B.Y}, {&A.Z, &B.Z}};
                 for (auto& p : pairs) {
                     if (*p[0] != *p[1]) continue;
@@ -203,7 +225,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
             }
         }
 
-        if (split && hasNext && !nextLong) {
+        if (split && hasNext && absolutePair) {
             std::string& next = lines[k + 1];
             bool drop = false;
             if (B.G.empty() && B.M.empty() && B.Z.empty() && B.I.empty() && B.J.empty() && B.K.empty() &&
@@ -218,12 +240,13 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                 bCurrent = false;
             }
         }
-        if (hasNext && !lines[k + 1].empty() && sameLine(cur, lines[k + 1])) {
+        if (hasNext && absolutePair && !lines[k + 1].empty() && sameLine(cur, lines[k + 1])) {
             lines[k + 1].clear();
             result.changed = true;
             bCurrent = false;
         }
 
+        incBefore = incA;
         if (blankLine(cur)) {
             result.changed = true;
             ++k;
@@ -235,6 +258,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                 // scan goes on after it.
                 if (k < n) {
                     if (w != k) lines[w] = std::move(lines[k]);
+                    incBefore = IncrementalAfter(lines[w], codes, incBefore);
                     ++w;
                     ++k;
                 }
@@ -259,10 +283,6 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
 
 CompressResult CompressProgram(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host& host,
                                const CompressPlotLink* plot) {
-    if (ContainsCode(lines, codes.Code(LabelRow::Incremental))) {
-        IncMessageErr(host);
-        return {false, kIncMessageErrText, false};
-    }
     return RemoveDup(super, lines, codes, &host, plot);
 }
 

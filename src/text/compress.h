@@ -3,7 +3,7 @@
 // coordinates).
 //
 // The program is the editor's lines, one byte string each. Words are those
-// of `SplitWords` (first 255 characters of a line), compared as exact text
+// of `SplitWords`, compared as exact text
 // including their trailing blank: X1.0 and X1.00 differ, an absent word
 // equals an absent word. Blanks here are the space character.
 #pragma once
@@ -25,9 +25,14 @@ inline constexpr const char* kIncMessageErrText =
 // Shows kIncMessageErrText through `host`.
 void IncMessageErr(Host& host);
 
-// True when `code` occurs anywhere in the program (also inside comments),
-// blanks not counting (`HasCode`). An empty code is never found.
+// True when `code` occurs in some line of the program, found as `HasCode`
+// finds it. An empty code is never found.
 bool ContainsCode(const std::vector<std::string>& lines, std::string_view code);
+
+// The distance mode after `line` when `incremental` was in force before it:
+// the line's Absolute (label row 6) or Incremental (row 7) code switches it,
+// the later of the two on the line winning.
+bool IncrementalAfter(std::string_view line, const AxisCodes& codes, bool incremental);
 
 // The two program-wide plot values Compress leaves behind: the distance mode
 // (a line holding the Incremental code switches it to incremental) and the
@@ -47,25 +52,30 @@ struct CompressResult {
 // `RemoveDup`: one pass over the whole program, in place. `super` 0 removes
 // repeated and empty lines, 1 also drops repeated X, Y, Z words (and rebuilds
 // every line after the first in the order G M N X Y Z I J R K rest).
-// Codes used: label rows 2 (Arc Cw), 3 (Arc Ccw), 7 (Incremental) and the
-// letters in force. A line holding the Incremental code switches `plot` (if
-// given) to incremental distance mode; its line counter is left at the line
-// count. Progress 0..1000 goes to `host` (if given) every few thousand lines.
+// Codes used: label rows 2 (Arc Cw), 3 (Arc Ccw), 6 (Absolute), 7
+// (Incremental) and the letters in force. A line holding the Incremental
+// code switches `plot` (if given) to incremental distance mode; its line
+// counter is left at the line count. Progress 0..1000 goes to `host` (if
+// given) every few thousand lines.
+//
+// An incremental stretch (from the Incremental code to the next Absolute
+// code) keeps its lines as they are: there a repeated line is a move again.
+// A line is dropped or rewritten only when it and the line before are both
+// absolute; empty lines go everywhere.
 //
 // Kept on purpose: when the first line is deleted the scan goes on with what
 // was the third line, so the new first and second lines are not compared in
-// that run. Mended: lines longer than 255 characters are compared whole and
-// never rewritten or dropped for their words (their tail would be lost); a
-// line that carries an M word is not dropped by the arc end-point rule; the
-// super mode forgets the remembered position when a line moves the tool
-// without being remembered (an arc, or a move with other words), so a later
-// return to that position is not taken for a repeat.
+// that run. Mended: a line that carries an M word is not dropped by the arc
+// end-point rule; the super mode forgets the remembered position when a line
+// moves the tool without being remembered (an arc, a move with other words,
+// a relative move), so a later return to that position is not taken for a
+// repeat.
 CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisCodes& codes,
                          Host* host = nullptr, const CompressPlotLink* plot = nullptr);
 
-// The menu items "Compress" (`super` 0) and "Super Compress" (1): a program
-// containing the Incremental code anywhere is refused with IncMessageErr
-// (its repeated lines are real moves), otherwise RemoveDup runs.
+// The menu items "Compress" (`super` 0) and "Super Compress" (1): RemoveDup
+// on the program. Nothing is refused: incremental stretches are left as they
+// are.
 CompressResult CompressProgram(int super, std::vector<std::string>& lines, const AxisCodes& codes, Host& host,
                                const CompressPlotLink* plot = nullptr);
 

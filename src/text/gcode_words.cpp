@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <bit>
 #include <cstring>
+#include <memory>
+#include <algorithm>
 #include <system_error>
 
 namespace tolva {
@@ -18,66 +20,95 @@ constexpr std::array<bool, 256> makeTerminators() {
     for (int c = 40; c <= 42; ++c) t[c] = true;
     t[44] = true;
     t[47] = true;
-    for (int c = 59; c <= 96; ++c) t[c] = true;
-    for (int c = 123; c <= 126; ++c) t[c] = true;
+    for (int c = 59; c <= 126; ++c) t[c] = true;
     return t;
 }
 constexpr std::array<bool, 256> kTerminators = makeTerminators();
 
+bool opensComment(char c) { return c == kCommentOpen || c == kCommentToEnd; }
+
 // Where the comment opening at `p` ends (after its ")"), or `end`.
 const char* commentEnd(const char* p, const char* end) {
+    if (*p == kCommentToEnd) return end;
     const void* close = std::memchr(p + 1, kCommentClose, static_cast<std::size_t>(end - p - 1));
     return close ? static_cast<const char*>(close) + 1 : end;
 }
 
-// The first `ch` of a line outside its comments, or null.
+char lowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char upperCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+bool sameLetter(char a, char b) { return a == b || upperCase(a) == upperCase(b); }
+
+// The first `ch` (either case) of a line outside its comments, or null.
 const char* findOutsideComments(const char* p, const char* end, char ch) {
-    while (p < end) {
-        const char* hit = static_cast<const char*>(std::memchr(p, ch, static_cast<std::size_t>(end - p)));
-        const char* open = static_cast<const char*>(std::memchr(p, kCommentOpen, static_cast<std::size_t>(end - p)));
-        if (!open || (hit && hit < open)) return hit;
-        p = commentEnd(open, end);
+    const char up = upperCase(ch), low = lowerCase(ch);
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c == up || c == low) return p;
+        if (opensComment(c)) p = commentEnd(p, end) - 1;
     }
     return nullptr;
 }
 
-// A line without blanks and tabs, at most 255 characters, held on the stack.
-// Each comment is lifted out whole into `comments` (its blanks kept) and
-// leaves a single "(" in `buf`, so that words on either side stay apart;
-// every "(" in `buf` is such a mark.
-struct Packed {
-    char buf[kMaxLine + 1];
-    std::size_t len = 0;
-    char comments[kMaxLine + 1];
-    std::size_t commentsLen = 0;
+// Storage for one line's worth of characters: on the stack for the usual
+// line, on the heap for a long one.
+template <class T, std::size_t N>
+struct Scratch {
+    T local[N];
+    std::unique_ptr<T[]> heap;
+    T* data;
+    explicit Scratch(std::size_t n) : data(n <= N ? local : (heap.reset(new T[n]), heap.get())) {}
+};
 
-    explicit Packed(std::string_view line) {
-        std::size_t n = line.size() < kMaxLine ? line.size() : kMaxLine;
+// A line without blanks and tabs. Each comment is lifted out whole (its
+// blanks kept) and leaves a single "(" in `buf`, so that words on either
+// side stay apart; every "(" in `buf` is such a mark, and the marks and
+// `comments` (begin and end in the line) are in the same order.
+struct Packed {
+    std::string_view line;
+    Scratch<char, 512> buf;
+    std::size_t len = 0;
+    Scratch<std::size_t, 16> comments;
+    std::size_t commentCount = 0;
+
+    explicit Packed(std::string_view l) : line(l), buf(l.size() + 1), comments(2 * commentsIn(l)) {
         const char* d = line.data();
+        const std::size_t n = line.size();
         for (std::size_t i = 0; i < n; ++i) {
             char c = d[i];
-            if (c == kCommentOpen) {
+            if (opensComment(c)) {
                 const std::size_t e = static_cast<std::size_t>(commentEnd(d + i, d + n) - d);
-                std::memcpy(comments + commentsLen, d + i, e - i);
-                commentsLen += e - i;
-                buf[len++] = kCommentOpen;
+                comments.data[2 * commentCount] = i;
+                comments.data[2 * commentCount + 1] = e;
+                ++commentCount;
+                buf.data[len++] = kCommentOpen;
                 i = e - 1;
             } else if (c != ' ' && c != '\t') {
-                buf[len++] = c;
+                buf.data[len++] = c;
             }
         }
     }
-    std::string_view view() const { return {buf, len}; }
+    static std::size_t commentsIn(std::string_view l) {
+        std::size_t k = 0;
+        const char* end = l.data() + l.size();
+        for (const char* p = l.data(); p < end; ++p)
+            if (opensComment(*p)) ++k, p = commentEnd(p, end) - 1;
+        return k;
+    }
+    std::string_view view() const { return {buf.data, len}; }
+    std::string_view comment(std::size_t k) const {
+        return line.substr(comments.data[2 * k], comments.data[2 * k + 1] - comments.data[2 * k]);
+    }
 };
 
-// Length of the number text starting at `p`: the first character always
-// belongs to it (unless it opens a comment), then everything up to a
-// terminator.
-std::size_t numberLength(const char* p, const char* end) {
-    if (p >= end || *p == kCommentOpen) return 0;
-    const char* q = p + 1;
-    while (q < end && !kTerminators[static_cast<unsigned char>(*q)]) ++q;
-    return static_cast<std::size_t>(q - p);
+// The first place of `word` in `text`, letters compared without regard to case.
+std::size_t findNoCase(std::string_view text, std::string_view word) {
+    if (word.empty() || word.size() > text.size()) return std::string_view::npos;
+    for (std::size_t p = 0; p + word.size() <= text.size(); ++p) {
+        std::size_t i = 0;
+        while (i < word.size() && sameLetter(text[p + i], word[i])) ++i;
+        if (i == word.size()) return p;
+    }
+    return std::string_view::npos;
 }
 
 // [+-] digits [. digits] [e [+-] digits]; at least one digit or a period.
@@ -176,114 +207,98 @@ bool parseDecimal(std::string_view s, Real& out) {
     return true;
 }
 
-// Finds `letter` in `buf`, takes out the word that starts there and returns
-// it with one blank appended; empty when the letter is absent.
-std::size_t takeWord(char* buf, std::size_t& len, std::string_view letter, char* word) {
-    if (letter.empty() || len == 0 || letter.find(kCommentOpen) != std::string_view::npos) return 0;
-    std::size_t pos;
-    if (letter.size() == 1) {
-        const void* hit = std::memchr(buf, letter[0], len);
-        if (!hit) return 0;
-        pos = static_cast<std::size_t>(static_cast<const char*>(hit) - buf);
-    } else {
-        pos = std::string_view(buf, len).find(letter);
-        if (pos == std::string_view::npos) return 0;
-    }
-    const char* start = buf + pos + letter.size();
-    std::size_t wlen = letter.size() + numberLength(start, buf + len);
-    std::memcpy(word, buf + pos, wlen);
-    word[wlen] = ' ';
-    std::memmove(buf + pos, buf + pos + wlen, len - pos - wlen);
-    len -= wlen;
-    return wlen + 1;
-}
-
-struct Words {
-    // G M N X Y Z R I J K
-    char text[10][kMaxLine + 2];
-    std::size_t len[10] = {};
-    char rest[kMaxLine + 1];
-    std::size_t restLen = 0;
-};
 enum { wG, wM, wN, wX, wY, wZ, wR, wI, wJ, wK };
 
-// One-letter codes (the usual case): the first occurrence of each letter is
-// found with memchr, and taking a word marks its characters instead of
-// moving the rest of the line. Skipping marked characters reads the line
-// exactly as if each word had been cut out before the next letter is sought.
-bool splitSingleLetters(const Packed& p, const std::string* const letters[10], Words& w) {
-    unsigned char code[10];
-    for (int i = 0; i < 10; ++i) {
-        if (letters[i]->size() > 1 || (letters[i]->size() == 1 && (*letters[i])[0] == '\0')) return false;
-        // "(" only ever marks a comment in the packed line: never a letter.
-        code[i] = letters[i]->empty() || (*letters[i])[0] == kCommentOpen ? 0
-                                                                         : static_cast<unsigned char>((*letters[i])[0]);
-    }
-    bool taken[kMaxLine + 1];
+// The words of a line, each with its blank, and the rest, all held in one
+// buffer; a word's letter is kept as the line writes it.
+struct Words {
+    Scratch<char, 768> store;
+    std::size_t off[10] = {}, len[10] = {};
+    std::size_t restOff = 0, restLen = 0;
+    explicit Words(std::size_t lineSize) : store(2 * lineSize + 16) {}
+    std::string_view word(int k) const { return {store.data + off[k], len[k]}; }
+    std::string_view rest() const { return {store.data + restOff, restLen}; }
+};
+
+// Cuts the words out of the packed line in the order G M N X Y Z R I J K:
+// each letter's first occurrence in what is left (either case) with the
+// character after it and then everything up to a terminator or a comment.
+// Taking a word marks its characters instead of moving the rest of the line;
+// skipping marked characters reads the line exactly as if each word had been
+// cut out before the next letter is sought. Then the rest: what is left, in
+// its order, each comment mark replaced by its comment as written.
+void split(std::string_view line, const Letters& L, Words& w) {
+    const Packed p(line);
+    static const std::string kG = "G", kM = "M";
+    const std::string* letters[10] = {&kG, &kM, &L.N, &L.X, &L.Y, &L.Z, &L.R, &L.I, &L.J, &L.K};
     const std::size_t n = p.len;
-    std::memset(taken, 0, n);
+    const char* b = p.buf.data;
+    Scratch<bool, 512> takenStore(n + 1);
+    bool* taken = takenStore.data;
+    std::fill(taken, taken + n, false);
+    char* out = w.store.data;
+    std::size_t used = 0;
     for (int k = 0; k < 10; ++k) {
+        w.off[k] = used;
         w.len[k] = 0;
-        if (!code[k]) continue;
-        std::size_t pos = 0;
-        for (;;) {
-            const void* hit = std::memchr(p.buf + pos, code[k], n - pos);
-            if (!hit) {
-                pos = n;
-                break;
+        const std::string& letter = *letters[k];
+        if (letter.empty() || letter.find(kCommentOpen) != std::string::npos ||
+            letter.find(kCommentToEnd) != std::string::npos)
+            continue;
+        // The first untaken place where the letter's characters follow each other.
+        std::size_t pos = n, after = n;
+        for (std::size_t q = 0; q < n && pos == n; ++q) {
+            if (taken[q] || !sameLetter(b[q], letter[0])) continue;
+            std::size_t r = q + 1, i = 1;
+            for (; i < letter.size(); ++r) {
+                if (r >= n) break;
+                if (taken[r]) continue;
+                if (!sameLetter(b[r], letter[i])) break;
+                ++i;
             }
-            pos = static_cast<std::size_t>(static_cast<const char*>(hit) - p.buf);
-            if (!taken[pos]) break;
-            ++pos;
+            if (i == letter.size()) pos = q, after = r;
         }
-        if (pos >= n) continue;
-        char* out = w.text[k];
-        std::size_t len = 0;
-        out[len++] = p.buf[pos];
-        taken[pos] = true;
+        if (pos == n) continue;
+        for (std::size_t q = pos; q < after; ++q)
+            if (!taken[q]) out[used++] = b[q], taken[q] = true;
         bool firstChar = true;
-        for (std::size_t q = pos + 1; q < n; ++q) {
+        for (std::size_t q = after; q < n; ++q) {
             if (taken[q]) continue;
-            if ((!firstChar && kTerminators[static_cast<unsigned char>(p.buf[q])]) || p.buf[q] == kCommentOpen) break;
-            out[len++] = p.buf[q];
+            if ((!firstChar && kTerminators[static_cast<unsigned char>(b[q])]) || b[q] == kCommentOpen) break;
+            out[used++] = b[q];
             taken[q] = true;
             firstChar = false;
         }
-        out[len++] = ' ';
-        w.len[k] = len;
+        out[used++] = ' ';
+        w.len[k] = used - w.off[k];
     }
-    w.restLen = 0;
-    for (std::size_t q = 0; q < n; ++q)
-        if (!taken[q] && p.buf[q] != kCommentOpen) w.rest[w.restLen++] = p.buf[q];
-    return true;
-}
-
-void split(std::string_view line, const Letters& L, Words& w) {
-    Packed p(line);
-    static const std::string kG = "G", kM = "M";
-    const std::string* letters[10] = {&kG, &kM, &L.N, &L.X, &L.Y, &L.Z, &L.R, &L.I, &L.J, &L.K};
-    if (!splitSingleLetters(p, letters, w)) {
-        for (int i = 0; i < 10; ++i) w.len[i] = takeWord(p.buf, p.len, *letters[i], w.text[i]);
-        w.restLen = 0;
-        for (std::size_t q = 0; q < p.len; ++q)
-            if (p.buf[q] != kCommentOpen) w.rest[w.restLen++] = p.buf[q];
+    w.restOff = used;
+    std::size_t comment = 0;
+    for (std::size_t q = 0; q < n; ++q) {
+        if (taken[q]) continue;
+        if (b[q] != kCommentOpen) {
+            out[used++] = b[q];
+            continue;
+        }
+        const std::string_view c = p.comment(comment++);
+        std::memcpy(out + used, c.data(), c.size());
+        used += c.size();
     }
-    // The comments follow the rest of the line as they were written.
-    std::memcpy(w.rest + w.restLen, p.comments, p.commentsLen);
-    w.restLen += p.commentsLen;
+    w.restLen = used - w.restOff;
 }
 
 void orderWords(std::string_view line, const Letters& L, bool mFirst, std::string& out) {
-    Words w;
+    Words w(line.size());
     split(line, L, w);
     int x = wX, y = wY, i = wI, j = wJ;
-    unsigned char cx = w.len[wX] ? static_cast<unsigned char>(w.text[wX][0]) : 0;
-    unsigned char cy = w.len[wY] ? static_cast<unsigned char>(w.text[wY][0]) : 0;
+    // Letters compared in upper case: a small letter sorts as its capital.
+    unsigned char cx = w.len[wX] ? static_cast<unsigned char>(upperCase(w.word(wX)[0])) : 0;
+    unsigned char cy = w.len[wY] ? static_cast<unsigned char>(upperCase(w.word(wY)[0])) : 0;
     if (cx > cy) {
         x = wY, y = wX, i = wJ, j = wI;
     }
     out.clear();
-    auto put = [&](int k) { out.append(w.text[k], w.len[k]); };
+    auto put = [&](int k) { out.append(w.word(k)); };
     put(wN);
     put(wG);
     if (mFirst) put(wM);
@@ -295,8 +310,7 @@ void orderWords(std::string_view line, const Letters& L, bool mFirst, std::strin
     put(wK);
     put(wR);
     if (!mFirst) put(wM);
-    out.append(w.rest, w.restLen);
-    if (out.size() > kMaxLine) out.resize(kMaxLine);
+    out.append(w.rest());
 }
 
 }  // namespace
@@ -342,7 +356,7 @@ bool readNumber(const char* p, const char* end, Real& out) {
     for (; p < end && n < kMaxLine; ++p) {
         const char c = *p;
         if (c == ' ' || c == '\t') continue;
-        if ((n > 0 && kTerminators[static_cast<unsigned char>(c)]) || c == kCommentOpen) break;
+        if ((n > 0 && kTerminators[static_cast<unsigned char>(c)]) || opensComment(c)) break;
         num[n++] = c;
     }
     if (parseDecimal(std::string_view(num, n), out)) return true;
@@ -382,20 +396,19 @@ bool ReadNumberText(std::string_view text, double& out) {
 
 WordRead WordValue(std::string_view word, std::string_view line) {
     if (word.empty()) return {};
-    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
     if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
         // A one-letter word is found at the same place with or without the
         // blanks, so skip them while reading instead of packing the line.
-        if (word[0] == kCommentOpen) return {};
+        if (opensComment(word[0])) return {};
         const char* p = findOutsideComments(line.data(), line.data() + line.size(), word[0]);
         if (!p) return {};
         return readNumber(p + 1, line.data() + line.size());
     }
-    if (word.find(kCommentOpen) != std::string_view::npos) return {};
+    if (word.find_first_of("(;") != std::string_view::npos) return {};
     Packed p(line);
-    const std::size_t pos = p.view().find(word);
+    const std::size_t pos = findNoCase(p.view(), word);
     if (pos == std::string_view::npos) return {};
-    return readNumber(p.buf + pos + word.size(), p.buf + p.len);
+    return readNumber(p.buf.data + pos + word.size(), p.buf.data + p.len);
 }
 
 WordReader::WordReader(std::initializer_list<std::string_view> words) {
@@ -403,8 +416,9 @@ WordReader::WordReader(std::initializer_list<std::string_view> words) {
         if (count_ == kMaxWords) break;
         const std::size_t k = count_++;
         words_[k] = std::string(w);
-        if (w.size() == 1 && w[0] != ' ' && w[0] != '\t' && w[0] != kCommentOpen) {
-            byChar_[static_cast<unsigned char>(w[0])] |= static_cast<std::uint16_t>(1u << k);
+        if (w.size() == 1 && w[0] != ' ' && w[0] != '\t' && !opensComment(w[0])) {
+            byChar_[static_cast<unsigned char>(lowerCase(w[0]))] |= static_cast<std::uint16_t>(1u << k);
+            byChar_[static_cast<unsigned char>(upperCase(w[0]))] |= static_cast<std::uint16_t>(1u << k);
             oneChar_ |= static_cast<std::uint16_t>(1u << k);
         } else if (!w.empty())
             general_ |= static_cast<std::uint16_t>(1u << k);
@@ -412,14 +426,13 @@ WordReader::WordReader(std::initializer_list<std::string_view> words) {
 }
 
 void WordReader::Read(std::string_view line, WordRead* out) const {
-    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
     const char* d = line.data();
     const char* end = d + line.size();
     // First place of every one-letter word, in one pass.
     const char* at[kMaxWords] = {};
     unsigned wanted = oneChar_;
     for (const char* p = d; p < end && wanted; ++p) {
-        if (*p == kCommentOpen) {
+        if (opensComment(*p)) {
             p = commentEnd(p, end) - 1;
             continue;
         }
@@ -439,11 +452,11 @@ void WordReader::Read(std::string_view line, WordRead* out) const {
 }
 
 void SplitWords(std::string_view line, const Letters& letters, SplitLine& s) {
-    Words w;
+    Words w(line.size());
     split(line, letters, w);
     std::string* dst[10] = {&s.G, &s.M, &s.N, &s.X, &s.Y, &s.Z, &s.R, &s.I, &s.J, &s.K};
-    for (int i = 0; i < 10; ++i) dst[i]->assign(w.text[i], w.len[i]);
-    s.rest.assign(w.rest, w.restLen);
+    for (int i = 0; i < 10; ++i) dst[i]->assign(w.word(i));
+    s.rest.assign(w.rest());
 }
 
 SplitLine SplitWords(std::string_view line, const Letters& letters) {

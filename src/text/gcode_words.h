@@ -1,16 +1,16 @@
 // Word-level reading and rewriting of G-code lines.
 //
-// A line is at most 255 single-byte characters; every tool here looks only at
-// the first 255 characters of its input and cuts every result to 255. Blanks
-// and tabs carry no meaning: each tool removes them before looking for words.
-// Address letters G and M are fixed; the other eight come from the machine's
-// label table through `Letters` (exchanged by the axis-swap settings).
+// Blanks and tabs carry no meaning: each tool removes them before looking
+// for words. Address letters G and M are fixed; the other eight come from the
+// machine's label table through `Letters` (exchanged by the axis swaps). A
+// letter is found in either case, as a control reads it; a rebuilt line keeps
+// each word's letter as written. Lines of any length are read and rebuilt whole.
 //
-// A comment runs from "(" to the next ")", or to the end of the line when it
-// is not closed. Words are never taken from a comment and no number reaches
-// into one; a rebuilt line carries its comments as written, blanks and all,
-// after the rest of its text. (Label codes are another matter: they are
-// found anywhere in a line, comments included.)
+// A comment runs from "(" to the next ")" (or to the end of the line when it
+// is not closed), or from ";" to the end of the line. Words are never taken
+// from a comment and no number reaches into one; a rebuilt line carries its
+// comments as written, blanks and all, in their place among the rest of its
+// text.
 #pragma once
 
 #include <array>
@@ -24,6 +24,7 @@ namespace tolva {
 constexpr std::size_t kMaxLine = 255;
 constexpr char kCommentOpen = '(';
 constexpr char kCommentClose = ')';
+constexpr char kCommentToEnd = ';';  // a comment from here to the line end
 
 // The address letters in force. Each is a single character or empty; an
 // empty letter is never found in a line.
@@ -31,8 +32,8 @@ struct Letters {
     std::string N = "N", R = "R", I = "I", J = "J", K = "K", X = "X", Y = "Y", Z = "Z";
 };
 
-// Characters that end the number of a word. Capital letters are in the set
-// and small ones are not, so "X1.5e3" reads 1500 and "X1.5E3" reads 1.5.
+// Characters that end the number of a word: letters of either case among
+// them, so "X1.5e3" reads 1.5 (G-code writes no exponents; "e3" is a word).
 bool IsNumberTerminator(unsigned char c);
 
 // Removes `ch` from `s`: mode A everywhere, B leading then trailing, L leading,
@@ -79,8 +80,8 @@ private:
 };
 
 // The eleven parts of a line: each word is empty or the whole word plus one
-// blank; `rest` is what remains, without a blank added, followed by the
-// line's comments as written.
+// blank; `rest` is what remains, in its order, without a blank added, its
+// comments as written.
 struct SplitLine {
     std::string G, M, N, X, Y, Z, I, J, R, K, rest;
 };

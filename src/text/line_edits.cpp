@@ -4,27 +4,9 @@
 #include <charconv>
 
 #include "text/gcode_words.h"
+#include "text/label_code.h"
 
 namespace tolva {
-namespace {
-
-// The first `code` of `line` that does not stand inside a comment ("(" up
-// to the next ")" or the end of the line), or npos.
-std::size_t findOutsideComments(std::string_view line, std::string_view code) {
-    std::size_t from = 0;
-    while (from < line.size()) {
-        const std::size_t hit = line.find(code, from);
-        const std::size_t open = line.find(kCommentOpen, from);
-        if (hit == std::string_view::npos || open == std::string_view::npos || hit < open) return hit;
-        const std::size_t close = line.find(kCommentClose, open + 1);
-        if (close == std::string_view::npos) return std::string_view::npos;
-        from = close + 1;
-    }
-    return std::string_view::npos;
-}
-
-}  // namespace
-
 bool Renumber(std::vector<std::string>& lines, std::string_view nCode, long long start, long long step) {
     if (nCode.empty()) return false;
     bool changed = false;
@@ -32,7 +14,7 @@ bool Renumber(std::vector<std::string>& lines, std::string_view nCode, long long
     char digits[24];
     std::string out;
     for (std::string& line : lines) {
-        if (line.find(nCode) == std::string::npos) {
+        if (!HasCode(line, nCode)) {
             const auto r = std::to_chars(digits, digits + sizeof digits, n);
             out.clear();
             out.reserve(nCode.size() + static_cast<std::size_t>(r.ptr - digits) + 1 + line.size());
@@ -49,10 +31,10 @@ bool RemoveNumbers(std::vector<std::string>& lines, std::string_view nCode) {
     if (nCode.empty()) return false;
     bool changed = false;
     for (std::string& line : lines) {
-        const std::size_t p = findOutsideComments(line, nCode);
-        if (p == std::string::npos) continue;
-        std::size_t q = p + nCode.size();
-        while (q < line.size() && !IsNumberTerminator(static_cast<unsigned char>(line[q]))) ++q;
+        const CodeSpan n = FindCodeSpan(line, nCode);
+        if (!n) continue;
+        std::size_t q = n.end;
+        while (q < line.size() && IsBlankChar(line[q])) ++q;
         line.erase(0, q);
         changed = true;
     }
@@ -103,6 +85,26 @@ bool RemoveLineEnds(std::vector<std::string>& lines, std::string_view ends) {
         if (at == std::string::npos) continue;
         line.erase(at, ends.size());
         changed = true;
+    }
+    return changed;
+}
+
+bool ExchangeUnitCode(std::vector<std::string>& lines, const AxisCodes& codes, bool toMetric) {
+    // G-code's own unit codes: the label table has no row for them.
+    const std::string_view from = toMetric ? "G20" : "G21", to = toMetric ? "G21" : "G20";
+    std::string spelling;
+    for (const std::string& cell : codes.codes)
+        if (const CodeSpan c = FindCodeSpan(cell, to)) {
+            spelling = cell.substr(c.pos, c.end - c.pos);
+            break;
+        }
+    bool changed = false;
+    for (std::string& line : lines) {
+        for (CodeSpan c = FindCodeSpan(line, from); c; c = FindCodeSpan(line, from, c.pos + 1)) {
+            const std::string code = spelling.empty() ? line[c.pos] + std::string(to.substr(1)) : spelling;
+            line.replace(c.pos, c.end - c.pos, code);
+            changed = true;
+        }
     }
     return changed;
 }

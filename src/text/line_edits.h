@@ -11,18 +11,19 @@
 #include <string_view>
 #include <vector>
 
+#include "text/axis_codes.h"
+
 namespace tolva {
 
-// "&Add Line Numbers": every line that does not contain the N code anywhere
-// (a comment included) gets the code, its number in plain decimal and one
+// "&Add Line Numbers": every line that holds no N word (found as `HasCode`
+// finds a code: either case, outside comments) gets the code, its number in plain decimal and one
 // blank in front. The number starts at `start` and grows by `step` for every
 // line, numbered or not, so a line that has its own N word leaves a gap.
 bool Renumber(std::vector<std::string>& lines, std::string_view nCode, long long start, long long step);
 
-// "&Remove Line Numbers": in a line holding the N code outside its comments,
-// everything from the start of the line up to the first number terminator
-// after the code goes (blanks do not stop it): "N10 G01 X1" -> "G01 X1",
-// "G01 N10 X1" -> "X1", "N10" -> "".
+// "&Remove Line Numbers": in a line holding an N word, everything from the
+// start of the line through that word and the blanks after it goes:
+// "N10 G01 X1" -> "G01 X1", "G01 N10 X1" -> "X1", "N10" -> "".
 bool RemoveNumbers(std::vector<std::string>& lines, std::string_view nCode);
 
 // "Remove Comments enclosed by labels (71-72)": the first comment of a line,
@@ -38,5 +39,15 @@ bool RemoveSpaces(std::vector<std::string>& lines);
 // is deleted wherever it stands. An empty `ends` changes nothing.
 bool AddLineEnds(std::vector<std::string>& lines, std::string_view ends);
 bool RemoveLineEnds(std::vector<std::string>& lines, std::string_view ends);
+
+// The inch, exactly: Inch to Metric scales by it, Metric to Inch by its
+// inverse.
+inline constexpr double kMillimetresPerInch = 25.4;
+
+// The unit codes after Inch to Metric (`toMetric`) or Metric to Inch: every
+// G20 becomes G21, or every G21 G20, found as whole codes (`HasCode`). The
+// new code is spelled as a cell of the label table spells it when one holds
+// it (a program head), otherwise with the letter as the line writes it.
+bool ExchangeUnitCode(std::vector<std::string>& lines, const AxisCodes& codes, bool toMetric);
 
 }  // namespace tolva

@@ -39,6 +39,13 @@ std::string exponentForm(long double value, int precision) {
     return s.substr(0, e) + "E" + s[e + 1] + digits;
 }
 
+// A value with more integer digits than the precision: every integer digit
+// and the decimals asked for. Program text never has an exponent (a control
+// does not read one, and our own reading takes "E" for a word).
+std::string allDigits(long double value, int decimals) {
+    return unsignedZero(chars(value, std::chars_format::fixed, decimals));
+}
+
 constexpr long double kPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
                                    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
 
@@ -145,7 +152,7 @@ std::string FixedText(long double value, int decimals, int precision) {
     const std::string sci = chars(value, std::chars_format::scientific, precision - 1);
     const std::size_t epos = sci.find('e');
     int exp10 = epos != std::string::npos ? std::atoi(sci.c_str() + epos + 1) : 0;
-    if (exp10 >= precision) return exponentForm(value, precision);
+    if (exp10 >= precision) return allDigits(value, decimals);
     int sigDecimals = precision - 1 - exp10;
     if (sigDecimals >= decimals) {
         std::string s = unsignedZero(chars(value, std::chars_format::fixed, decimals));
@@ -153,7 +160,7 @@ std::string FixedText(long double value, int decimals, int precision) {
         std::size_t intDigits = s.find('.');
         if (intDigits == std::string::npos) intDigits = s.size();
         if (s[0] == '-') --intDigits;
-        if (static_cast<int>(intDigits) > precision) return exponentForm(value, precision);
+        if (static_cast<int>(intDigits) > precision) return allDigits(value, decimals);
         return s;
     }
     // The significant-digit limit is the coarser: round there once, then pad.
@@ -163,6 +170,12 @@ std::string FixedText(long double value, int decimals, int precision) {
     if (decimals > 0 && dot == std::string::npos) s.push_back('.');
     s.append(static_cast<std::size_t>(decimals - have), '0');
     return unsignedZero(s);
+}
+
+std::string ExponentText(long double value, int precision) {
+    if (precision < 1) precision = 1;
+    if (!std::isfinite(value)) return FixedText(value, 0, precision);
+    return exponentForm(value, precision);
 }
 
 void AppendProgramNumber(std::string& out, double value, int decimals) {

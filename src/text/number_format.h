@@ -6,8 +6,8 @@
 // zeros kept, "-" for negatives, no "+". A value that rounds to zero at the
 // digits written has no sign ("0.0000", never "-0.0000"), so equal points
 // compare equal as text. A value with more than `precision` integer digits
-// is written in exponent form, mantissa with `precision` significant digits
-// and a three-digit exponent ("1.234568E+008").
+// is written with all of them and `decimals` decimals ("123456789.000"):
+// nothing is ever written in exponent form.
 #pragma once
 
 #include <string>
@@ -16,7 +16,8 @@
 namespace tolva {
 
 std::string FixedText(long double value, int decimals, int precision);
-
+// For DXF files only: "1.23457E+006" (`precision` significant digits).
+std::string ExponentText(long double value, int precision);
 // The coordinate form of program text: 7 significant digits.
 inline std::string CoordinateText(long double value, int decimals) {
     return FixedText(value, decimals, 7);
@@ -27,13 +28,12 @@ inline std::string CoordinateText(long double value, int decimals) {
 // leading 0 before the point, "-" for negatives, no "+". No significant-digit
 // limit below 8 integer digits, so 1234.5678 stays 1234.5678 and a difference
 // of two written numbers is written exactly; a value with more than 7 integer
-// digits goes to the exponent form of CoordinateText. `value` must be finite.
+// digits is written as CoordinateText writes it. `value` must be finite.
 void AppendProgramNumber(std::string& out, double value, int decimals);
 
-// Reads a real written as text by us or by a settings field: blanks and
-// tabs around it allowed, an optional "+", the period as decimal point, an
-// optional exponent. False for anything else and for values that are not
-// finite.
+// Reads a real written as text by us or by a settings field: blanks and tabs
+// around it allowed, an optional "+", the period as decimal point, an optional
+// exponent. False for anything else and for values that are not finite.
 bool ReadPlainReal(std::string_view text, double& out);
 
 // Integer rounding of the system: ties go to the even neighbour.

@@ -50,40 +50,11 @@ std::string OffsetReport::MinRadText(int decimals) const {
     return anyArc ? "Min Rad = " + CoordinateText(minRadius, decimals) : "Min Rad = 0";
 }
 
-namespace {
-
-bool isNumberChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
-
-// The code found as a whole: a code ending in a digit is not the start of a
-// longer number, so the rapid code "G0" is not found in "G01" or "G04".
-bool hasWholeCode(std::string_view line, std::string_view code) {
-    std::size_t last = code.size();
-    while (last > 0 && IsBlankChar(code[last - 1])) --last;
-    if (last == 0) return false;
-    const bool endsInDigit = isNumberChar(code[last - 1]);
-    for (std::size_t from = 0; from < line.size();) {
-        const std::size_t p = FindCode(line.substr(from), code);
-        if (p == std::string_view::npos) return false;
-        std::size_t i = from + p;
-        for (std::size_t j = 0; j < last; ++j) {
-            if (IsBlankChar(code[j])) continue;
-            while (IsBlankChar(line[i])) ++i;
-            ++i;
-        }
-        while (i < line.size() && IsBlankChar(line[i])) ++i;
-        if (!endsInDigit || i >= line.size() || !isNumberChar(line[i])) return true;
-        from += p + 1;
-    }
-    return false;
-}
-
-}  // namespace
-
 int MotionCodeOf(std::string_view line, const AxisCodes& codes) {
-    if (hasWholeCode(line, codes.Code(LabelRow::ArcCcw))) return kMotionCcw;
-    if (hasWholeCode(line, codes.Code(LabelRow::ArcCw))) return kMotionCw;
-    if (hasWholeCode(line, codes.Code(LabelRow::Line))) return kMotionLine;
-    if (hasWholeCode(line, codes.Code(LabelRow::Rapid))) return kMotionRapid;
+    if (HasCode(line, codes.Code(LabelRow::ArcCcw))) return kMotionCcw;
+    if (HasCode(line, codes.Code(LabelRow::ArcCw))) return kMotionCw;
+    if (HasCode(line, codes.Code(LabelRow::Line))) return kMotionLine;
+    if (HasCode(line, codes.Code(LabelRow::Rapid))) return kMotionRapid;
     return -1;
 }
 

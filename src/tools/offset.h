@@ -84,9 +84,8 @@ inline constexpr long double kMitreLimit = 4;
 
 // The motion code a line holds: Arc Ccw (label row 3) before Arc Cw (row 2)
 // before Line (row 1) before rapid (row 27), as the interpreter lets a later
-// arc code win; -1 when it holds none. A code is found as `HasCode` finds it,
-// but only as a whole: a code ending in a digit does not match the start of
-// a longer number ("G0" is not in "G01").
+// arc code win; -1 when it holds none. A code is found as `HasCode` finds it
+// (whole codes: "G0" is not in "G01").
 int MotionCodeOf(std::string_view line, const AxisCodes& codes);
 
 // The letters that mean X, Y, I and J to the machine: the letters in force

@@ -73,12 +73,22 @@ TEST(BatchRun, RefusedStepWritesNoTargetAndStepsNeedingABlockNeedOne) {
     std::ofstream(source) << "G91\nG01 X1 Y0\nG01 X1 Y0\n";
     tolva::MachineSettings settings(dir.string());
     settings.SetCell(1, 7, "G91");
+    settings.SetCell(1, 16, "K");
     tolva::RecordingHost host;
 
-    EXPECT_EQ(tolva::RunBatchCommand({"Pack the file remove all spaces;Super Compress", source, target}, settings, host, dir.string()), 1);
+    const std::string threeD = (dir / "k.nc").string();
+    std::ofstream(threeD) << "G90\nG18 G02 X1 Z0 I0.5 K0\n";
+    EXPECT_EQ(tolva::RunBatchCommand({"Pack the file remove all spaces;Convert to Incremental G91", threeD, target},
+                                     settings, host, dir.string()),
+              1);
     EXPECT_FALSE(fs::exists(target));
     ASSERT_FALSE(host.messages.empty());
-    EXPECT_NE(host.messages.front().find("File is Incremental"), std::string::npos);
+    EXPECT_NE(host.messages.front().find("File is 3d"), std::string::npos);
+    // A K in a comment is no centre word.
+    const std::string pocket = (dir / "pocket.nc").string();
+    std::ofstream(pocket) << "G90 (ROUGH POCKET)\nG01 X1 Y0\n";
+    EXPECT_EQ(tolva::RunBatchCommand({"Convert to Incremental G91", pocket, target}, settings, host, dir.string()), 0);
+    fs::remove(target);
 
     EXPECT_EQ(tolva::RunBatchCommand({"Swap", source, target}, settings, host, dir.string()), 2);
     EXPECT_EQ(tolva::RunBatchCommand({"Pack the file remove all spaces", source, target}, settings, host, dir.string()), 0);

@@ -36,12 +36,14 @@ TEST(Extents, CommentsDoNotCount) {
 
 TEST(Extents, ScaleStaysWithinTheViewScaleField) {
     auto scaleFor = [](std::vector<std::string> lines) { return ScaleForExtents(MeasureExtents(lines, Letters{}), 800); };
-    EXPECT_EQ(scaleFor({"X3e9 Y4e9"}), 1);           // 800 / 4e9 * 500 = 0.0001
-    EXPECT_EQ(scaleFor({"X1e30"}), 1);
-    EXPECT_EQ(scaleFor({"X3e38", "X-3e38"}), 1);    // the size is beyond a float
-    EXPECT_EQ(scaleFor({"X0.0001"}), 999999);       // 4e9
-    EXPECT_EQ(scaleFor({"X1e-40"}), 999999);        // beyond a 64-bit integer
-    EXPECT_EQ(scaleFor({"X1e99 Y2"}), 800 / 2 * 500);  // no float holds it: it counts 0
+    // Programs write no exponents: every digit.
+    auto e = [](const char* m, int n) { return std::string(m) + std::string(static_cast<std::size_t>(n), '0'); };
+    EXPECT_EQ(scaleFor({"X3000000000 Y4000000000"}), 1);  // 800 / 4e9 * 500 = 0.0001
+    EXPECT_EQ(scaleFor({"X" + e("1", 30)}), 1);
+    EXPECT_EQ(scaleFor({"X" + e("3", 38), "X-" + e("3", 38)}), 1);  // the size is beyond a float
+    EXPECT_EQ(scaleFor({"X0.0001"}), 999999);                        // 4e9
+    EXPECT_EQ(scaleFor({"X0." + e("", 39) + "1"}), 999999);          // beyond a 64-bit integer
+    EXPECT_EQ(scaleFor({"X" + e("1", 99) + " Y2"}), 800 / 2 * 500);  // no float holds it: it counts 0
 }
 
 TEST(Extents, LettersInForceAreUsed) {
@@ -83,11 +85,11 @@ TEST(WordOrderPass, EveryLineIsRebuilt) {
     EXPECT_EQ(lines[0], "N10 G01 X1 M3 F100");
 }
 
-TEST(WordOrderPass, LinesLongerThan255AreKeptWhole) {
-    const std::string longLine = "Y2 X1 (" + std::string(300, 'C') + ") Z9";
-    std::vector<std::string> lines = {longLine, "Y2 X1 (SHORT)"};
+TEST(WordOrderPass, LinesLongerThan255AreOrderedWhole) {
+    const std::string comment = "(" + std::string(300, 'C') + ")";
+    std::vector<std::string> lines = {"Y2 X1 " + comment + " Z9", "Y2 X1 (SHORT)"};
     OrderAllLinesMFirst(lines, Letters{});
-    EXPECT_EQ(lines, (std::vector<std::string>{longLine, "X1 Y2 (SHORT)"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"X1 Y2 Z9 " + comment, "X1 Y2 (SHORT)"}));
     OrderAllLinesMLast(lines, Letters{});
-    EXPECT_EQ(lines[0], longLine);
+    EXPECT_EQ(lines[0], "X1 Y2 Z9 " + comment);
 }

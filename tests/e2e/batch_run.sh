@@ -139,18 +139,16 @@ for k in range(2):
         assert abs(left - 0.125) < 1e-4, (k, px, py, left)
 PY"
 
-# Refusals: an incremental program given to Super Compress, after steps that
+# Refusals: a 3-D program given to Convert to Incremental, after steps that
 # ran, writes nothing and leaves an old target as it was.
 printf 'OLD\n' >"$work/old.nc"
-"$tolva" --run "Compress;Convert to Incremental G91;Super Compress;Add Line Numbers" "$b/geo.nc" "$work/old.nc" "$ini" \
-    2>"$work/err"
-check "refused pipeline exits 1" "[ $? -eq 1 ]"
-check "the incremental message" "grep -q 'File is Incremental' '$work/err' && grep -q 'Must be Absolute.  Try Convert to Absolute' '$work/err'"
-check "the refused step named" "grep -q '\"Super Compress\" refused' '$work/err'"
-check "old target kept" "[ \"\$(cat '$work/old.nc')\" = OLD ]"
 printf 'G90\nG18 G02 X1 Z0 I0.5 K0\n' >"$work/k.nc"
-"$tolva" --run "Convert to Incremental G91" "$work/k.nc" "$work/k.out" "$ini" 2>"$work/err"
-check "a 3-D program refused" "[ $? -eq 1 ] && [ ! -e '$work/k.out' ] && grep -q 'File is 3d' '$work/err'"
+"$tolva" --run "Compress;Add Line Numbers;Convert to Incremental G91;Pack the file remove all spaces" "$work/k.nc" \
+    "$work/old.nc" "$ini" 2>"$work/err"
+check "refused pipeline exits 1" "[ $? -eq 1 ]"
+check "the 3-D message" "grep -q 'File is 3d' '$work/err'"
+check "the refused step named" "grep -q '\"Convert to Incremental G91\" refused' '$work/err'"
+check "old target kept" "[ \"\$(cat '$work/old.nc')\" = OLD ]"
 # Without "Incremental Type I J" the absolute conversion stops at the first
 # line that is already absolute (the window only beeps there).
 grep -v '^Bridgeport' "$ini" >"$work/plain.ini"

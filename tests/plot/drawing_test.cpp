@@ -107,7 +107,7 @@ TEST(DrawingLine, FarPointsAreWrittenInFullAndReadBackAsDrawn) {
     tolva::Drawing d;
     d.Start(DrawMode::Line, false);
     d.C_VectorIJ(0, 0, 100 + 1234, 460 + 1500, view, codes, {});
-    EXPECT_EQ(d.ReadOut(3).AbsX, "1.500E+004");  // the read-out as it shows it
+    EXPECT_EQ(d.ReadOut(3).AbsX, "15000.000");  // the read-out as it shows it
     const std::string line = d.DrawALine(codes, 3);
     EXPECT_EQ(line, "X15000.000 Y12340.000");
     EXPECT_FLOAT_EQ(tolva::WordValue("X", line).value, 15000.0f);

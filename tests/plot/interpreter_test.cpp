@@ -89,15 +89,22 @@ TEST(InterpreterMoves, ScaleSignsAndLatheDiameter) {
     EXPECT_EQ(r.state.PrevX, -20);
 }
 
-TEST(InterpreterMoves, LongLineIsReadFromItsFirst255Characters) {
+TEST(InterpreterMoves, ASemicolonCommentAndSmallLettersReadAsAControlReadsThem) {
+    InterpreterRig r;
+    r.Plot({"", "g01 x1 y1", "G01 X2 ; Y99 IS THE NEXT PART", "x3 (X50)"});
+    std::vector<Pixel> ends;
+    for (const auto& seg : r.canvas.Segments()) ends.push_back(seg.to);
+    EXPECT_EQ(ends, (std::vector<Pixel>{r.At(1, 1), r.At(2, 1), r.At(3, 1)}));
+}
+
+TEST(InterpreterMoves, ALongLineIsReadWhole) {
+    // The word tools read past 255 characters; so does the plot.
     InterpreterRig r;
     std::string l = "G01 X7" + std::string(249, ' ');  // 255 characters
-    r.Plot({"", l + "Y9", l.substr(0, 253) + "Y9"});
-    // Line 1: Y9 is beyond 255 and unread; line 2 reads it.
+    r.Plot({"", l + "Y9"});
     const auto& s = r.canvas.Segments();
-    ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s[0].to, r.At(7, 0));
-    EXPECT_EQ(s[1].to, r.At(7, 9));
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0].to, r.At(7, 9));
 }
 
 // ---------------------------------------------------------------- modes
@@ -569,9 +576,10 @@ TEST(InterpreterAccounting, AreaIsRightForAnyExtents) {
         r.Plot({"", move});
         return r.view.summaries.back().Area;
     };
-    EXPECT_EQ(areaOf("G01 X3e9 Y3e9"), "Area 9000000000000000000");  // still a 64-bit integer
-    EXPECT_EQ(areaOf("G01 X3e9 Y4e9"), "Area 1.2000000E+019");
-    EXPECT_EQ(areaOf("G01 X1e30 Y1e30"), "Area 1.0000000E+060");
+    EXPECT_EQ(areaOf("G01 X3000000000 Y3000000000"), "Area 9000000000000000000");  // still a 64-bit integer
+    EXPECT_EQ(areaOf("G01 X3000000000 Y4000000000"), "Area 1.2000000E+019");
+    const std::string e30 = "1" + std::string(30, '0');
+    EXPECT_EQ(areaOf(("G01 X" + e30 + " Y" + e30).c_str()), "Area 1.0000000E+060");
     EXPECT_EQ(areaOf("G01 X-2.5 Y3.5"), "Area 8");  // 2 x 4: ties to even
 }
 

@@ -11,10 +11,11 @@ TEST(LineCodes, FindsWhatHasCodeFinds) {
     // Codes sharing first characters, prefixes of each other, longer than
     // the line, empty, holding blanks; lines over a small alphabet with
     // blanks and tabs so that they often hit.
-    const std::string codes[] = {"G02", "G03", "G0", "G", "M03", "M05", "(", "", "G1G", "XYZ", "02", "G0 2", " ", "G00Z5"};
+    const std::string codes[] = {"G02", "G03", "G0", "G", "M03", "M05", "(", "", "G1G", "XYZ",
+                                 "02", "G0 2", " ", "G00Z5", "g2", "G2.5", ";", "%", "X"};
     LineCodes lc;
     for (int i = 0; i < static_cast<int>(std::size(codes)); ++i) lc.Set(i, codes[i]);
-    const std::string alphabet = "G0123MXYZ5( \t";
+    const std::string alphabet = "G0123MXYZ5( \t;).g%";
     std::mt19937 rng(11);
     for (int n = 0; n < 20000; ++n) {
         std::string line;

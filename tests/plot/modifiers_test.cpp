@@ -169,7 +169,7 @@ TEST(Modifiers, NumbersAreWrittenWithTheDecimalsAndNoLineNumbers) {
     ModifierSettings s = Four(0.00004);
     EXPECT_EQ(run(Modifier::Up, {"X0 Y0"}, s), (Lines{"X0.0000 Y0.0000"}));  // no "-0.0000"
     s.decimals = 2;
-    EXPECT_EQ(run(Modifier::Down, {"G00 X12345.678 Y99999999"}, s), (Lines{"G00 X12345.68 Y1.000000E+008"}));
+    EXPECT_EQ(run(Modifier::Down, {"G00 X12345.678 Y99999999"}, s), (Lines{"G00 X12345.68 Y99999999.00"}));
 }
 
 TEST(Modifiers, TheSlideAmountAndSizeFactorAreCorrected) {
@@ -261,7 +261,7 @@ TEST(Modifiers, RefusalsLeaveTheProgramAsItWas) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "File is Incremental\nFunction not supported \nMust be Absolute.  Try Convert to Absolute");
 
-    const Lines bad{"G01 X1", "G01 X1e999 Y2", "G01 " + std::string(100000, '1')};
+    const Lines bad{"G01 X1", "G01 X1" + std::string(400, '0') + " Y2", "G01 " + std::string(100000, '1')};
     for (std::size_t k = 1; k < bad.size(); ++k) {
         Lines q{bad[0], bad[k]};
         for (char mode : {Modifier::Up, Modifier::Spin, Modifier::Size, Modifier::ToIncremental, Modifier::Flip}) {
@@ -272,15 +272,18 @@ TEST(Modifiers, RefusalsLeaveTheProgramAsItWas) {
     }
     EXPECT_NE(host.messages.back().find("Line 2 has 100004 characters"), std::string::npos);
     // A result beyond a double.
-    Lines big{"X1e300"};
+    const std::string e250 = "X1" + std::string(250, '0');
+    Lines big{e250};
     ModifierSettings s = Four();
-    s.factor = 1e10;
+    s.factor = 1e60;
     r = SLIDE2(Modifier::Size, big, MillCodes(), s, host);
     EXPECT_TRUE(r.refused);
-    EXPECT_EQ(big, (Lines{"X1e300"}));
-    s.factor = 100;  // 1e302: written, in exponent form, never "inf"
-    SLIDE2(Modifier::Size, big, MillCodes(), s, host);
-    EXPECT_EQ(big, (Lines{"X1.000000E+302"}));
+    EXPECT_EQ(big, (Lines{e250}));
+    // Beyond seven integer digits: every digit, never an exponent or "inf".
+    Lines far{"X10000000"};
+    s.factor = 100;
+    SLIDE2(Modifier::Size, far, MillCodes(), s, host);
+    EXPECT_EQ(far, (Lines{"X1000000000.0000"}));
 }
 
 TEST(Modifiers, ConversionsStopAtALineAlreadyInTheTargetMode) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "../plot/rs274_oracle.h"
 
 #include "settings/label_table.h"
 
@@ -127,24 +131,84 @@ TEST(Compress, IncrementalCodeSwitchesTheDistanceModeAndLeavesTheLineCounter) {
     EXPECT_TRUE(untouched);
 }
 
-TEST(Compress, MenuItemsRefuseAnIncrementalProgramEvenInAComment) {
+TEST(Compress, IncrementalStretchesKeepTheirRepeatedLines) {
+    AxisCodes codes = MillCodes();
+    codes.codes[LabelRow::Absolute] = "G90";
+    // The shipped mill's tail: a home return in G91 after the last cut.
+    const Lines source{"G21 G17 G90", "G01 X1 Y1", "G01 X1 Y1", "X1 Y1", "G91 G01 X1", "G01 X1",
+                       "G01 X1",      "G90 G01 X5", "G01 X5",   "",      "G91 Z0. G28", "G91 Z0. G28", "M30"};
     for (int super : {0, 1}) {
         RecordingHost host;
-        Lines lines{"G01 X1 (THEN G91)", "G01 X1 (THEN G91)"};
-        CompressResult r = CompressProgram(super, lines, MillCodes(), host);
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(lines.size(), 2u);
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0],
-                  "File is Incremental\nFunction not supported \nMust be Absolute.  Try Convert to Absolute");
+        Lines lines = source;
+        EXPECT_TRUE(CompressProgram(super, lines, codes, host).ok);
+        EXPECT_TRUE(host.messages.empty());
+        // The absolute repeats go (as the rules take them: a line after a
+        // dropped one is compared with its successor only; super mode keeps
+        // "G01 " of a repeat); every line from G91 to G90 stays.
+        if (super)
+            EXPECT_EQ(lines, (Lines{"G21 G17 G90", "G01 X1 Y1 ", "G01 ", "X1 Y1 ", "G91 G01 X1", "G01 X1", "G01 X1",
+                                    "G90 G01 X5", "G01 ", "G91 Z0. G28", "G91 Z0. G28", "M30"}));
+        else
+            EXPECT_EQ(lines, (Lines{"G21 G17 G90", "G01 X1 Y1", "X1 Y1", "G91 G01 X1", "G01 X1", "G01 X1",
+                                    "G90 G01 X5", "G01 X5", "G91 Z0. G28", "G91 Z0. G28", "M30"}));
     }
-    // No Incremental code in the table: nothing is refused.
-    AxisCodes codes = MillCodes();
+    // No Incremental code in the table: every line is absolute.
     codes.codes[LabelRow::Incremental].clear();
     RecordingHost host;
     Lines lines{"G91 X1", "G91 X1"};
     EXPECT_TRUE(CompressProgram(0, lines, codes, host).ok);
     EXPECT_EQ(lines, Lines{"G91 X1"});
+}
+
+TEST(Compress, TheToolpathStaysTheSameAcrossAbsoluteAndIncrementalStretches) {
+    // Programs of absolute and incremental stretches with repeated lines,
+    // repeated positions and lines that leave words out; rs274 must run the
+    // same moves from the compressed program as from the source.
+    AxisCodes codes = MillCodes();
+    codes.codes[LabelRow::Absolute] = "G90";
+    std::mt19937 rng(6);
+    auto coord = [&] { return std::to_string(static_cast<int>(rng() % 5)); };
+    for (int n = 0; n < 12; ++n) {
+        Lines source{"G21 G17 G90 G94", "G01 F100"};
+        bool incremental = false;
+        for (int k = 0; k < 60; ++k) {
+            const unsigned r = rng() % 10;
+            if (r == 0) {
+                incremental = !incremental;
+                source.push_back(incremental ? "G91" : "G90");
+            } else if (r < 4 && source.size() > 2) {
+                source.push_back(source.back());  // a repeated line
+            } else if (r < 6) {
+                source.push_back("X" + coord() + " Y" + coord());  // modal motion
+            } else {
+                source.push_back(std::string(rng() % 2 ? "G00" : "G01") + " X" + coord() + " Y" + coord() +
+                                 (rng() % 3 ? "" : " Z" + coord()));
+            }
+        }
+        source.push_back("G90");
+        source.push_back("M2");
+        std::vector<test::CanonMove> want;
+        ASSERT_NO_FATAL_FAILURE(test::Rs274(source, want));
+        for (int super : {0, 1}) {
+            Lines lines = source;
+            RecordingHost host;
+            ASSERT_TRUE(CompressProgram(super, lines, codes, host).ok);
+            std::vector<test::CanonMove> got;
+            ASSERT_NO_FATAL_FAILURE(test::Rs274(lines, got));
+            // A move to where the tool already is draws nothing: leave those out.
+            auto moving = [](const std::vector<test::CanonMove>& moves) {
+                std::vector<std::tuple<int, double, double, double>> out;
+                double x = 0, y = 0, z = 0;
+                for (const auto& m : moves) {
+                    if (m.x == x && m.y == y && m.z == z) continue;
+                    out.emplace_back(m.kind, m.x, m.y, m.z);
+                    x = m.x, y = m.y, z = m.z;
+                }
+                return out;
+            };
+            ASSERT_EQ(moving(got), moving(want)) << "super " << super << ", program " << n;
+        }
+    }
 }
 
 TEST(Compress, ReportsProgressOnLongPrograms) {

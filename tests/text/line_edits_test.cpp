@@ -9,17 +9,20 @@ using namespace tolva;
 using Lines = std::vector<std::string>;
 
 TEST(LineEdits, NumberingLeavesAGapWhereALineHasItsOwnNumber) {
-    Lines p{"G00 X0", "N5 G01 X1", "G01 X2", "", "G00 X0 (NEXT)"};
+    // An N in a comment is no line number; a small n is.
+    Lines p{"G00 X0", "N5 G01 X1", "G01 X2", "", "G00 X0 (NEXT)", "n0080 G90 M9", "G01 X3 ;N7"};
     EXPECT_TRUE(Renumber(p, "N", 1000, 10));
-    EXPECT_EQ(p, (Lines{"N1000 G00 X0", "N5 G01 X1", "N1020 G01 X2", "N1030 ", "G00 X0 (NEXT)"}));
+    EXPECT_EQ(p, (Lines{"N1000 G00 X0", "N5 G01 X1", "N1020 G01 X2", "N1030 ", "N1040 G00 X0 (NEXT)", "n0080 G90 M9",
+                        "N1060 G01 X3 ;N7"}));
     EXPECT_FALSE(Renumber(p, "", 1000, 10));
 }
 
 TEST(LineEdits, RemovingNumbersDropsEverythingUpToTheNextWord) {
-    Lines p{"N10 G01 X1", "G01 N10 X1", "N10", "NX1", "N 10 Y2", "G00 X0 (NEXT)", "(PLAN) N20 X1"};
+    Lines p{"N10 G01 X1", "G01 N10 X1", "N10", "NX1", "N 10 Y2", "G00 X0 (NEXT)", "(PLAN) N20 X1", "n0080 G90 M9",
+            "G01 ;N5 X1"};
     EXPECT_TRUE(RemoveNumbers(p, "N"));
     // An N inside a comment is no line number: the line keeps its words.
-    EXPECT_EQ(p, (Lines{"G01 X1", "X1", "", "X1", "Y2", "G00 X0 (NEXT)", "X1"}));
+    EXPECT_EQ(p, (Lines{"G01 X1", "X1", "", "X1", "Y2", "G00 X0 (NEXT)", "X1", "G90 M9", "G01 ;N5 X1"}));
 }
 
 TEST(LineEdits, CommentsBlanksAndLineEnds) {

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <gtest/gtest.h>
 
@@ -35,9 +36,20 @@ TEST(CoordinateText, TiesGoToEven) {
     EXPECT_EQ(RoundHalfEven(-2.5), -2);
 }
 
-TEST(CoordinateText, ExponentFormBeyondSevenIntegerDigits) {
-    EXPECT_EQ(CoordinateText(123456789.0, 3), "1.234568E+008");
-    EXPECT_EQ(CoordinateText(9999999.6, 0), "1.000000E+007");
+TEST(CoordinateText, BeyondSevenIntegerDigitsEveryDigitAndNoExponent) {
+    EXPECT_EQ(CoordinateText(123456789.0, 3), "123456789.000");
+    EXPECT_EQ(CoordinateText(9999999.6, 0), "10000000");
+    // Written and read back: the value within half a unit of the last decimal.
+    std::mt19937 rng(10);
+    for (int n = 0; n < 20000; ++n) {
+        const double v = (rng() % 2 ? -1.0 : 1.0) * std::ldexp(static_cast<double>(rng()), 1 + static_cast<int>(rng() % 8));
+        const int decimals = static_cast<int>(rng() % 5);
+        const std::string text = CoordinateText(v, decimals);
+        ASSERT_EQ(text.find_first_of("eE"), std::string::npos) << text;
+        double back = 0;
+        ASSERT_TRUE(ReadNumberText(text, back)) << text;
+        ASSERT_LE(std::fabs(back - v), 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9)) << v << " -> " << text;
+    }
 }
 
 namespace {
@@ -64,14 +76,13 @@ TEST_F(CommaLocale, NumbersAreWrittenWithAPeriod) {
     EXPECT_EQ(CoordinateText(1.0625L, 3), "1.062");
     EXPECT_EQ(CoordinateText(-2.5L, 12), "-2.500000000000");
     EXPECT_EQ(CoordinateText(0.1L, 3), "0.100");
-    EXPECT_EQ(CoordinateText(123456789.0L, 3), "1.234568E+008");
+    EXPECT_EQ(CoordinateText(123456789.0L, 3), "123456789.000");
     EXPECT_EQ(FixedText(1.0L / 3, 10, 12), "0.3333333333");
 }
 
 TEST_F(CommaLocale, NumbersAreReadWithAPeriod) {
-    // The exponent and the long mantissa take the general reading.
-    EXPECT_EQ(WordValue("X", "X1.5e3").value, 1500.0f);
-    EXPECT_EQ(WordValue("X", "X+2.25e-1").value, 0.225f);
+    // The long mantissa takes the general reading.
+    EXPECT_EQ(WordValue("X", "X+0.225").value, 0.225f);
     EXPECT_EQ(WordValue("X", "X12345678901234567890.5").value, 12345678901234567890.5f);
     EXPECT_EQ(WordValue("X", "X-1.25").value, -1.25f);
     double v = 0;
@@ -93,6 +104,6 @@ TEST(ProgramNumber, FixedDecimalsNoSignificantDigitLimitBelowEightIntegerDigits)
     EXPECT_EQ(text(-0.00004, 4), "0.0000");
     EXPECT_EQ(text(2.5, 0), "2");
     EXPECT_EQ(text(3.5, 0), "4");
-    EXPECT_EQ(text(9999999.99996, 4), "1.000000E+007");
-    EXPECT_EQ(text(-123456789.0, 3), "-1.234568E+008");
+    EXPECT_EQ(text(9999999.99996, 4), "10000000.0000");
+    EXPECT_EQ(text(-123456789.0, 3), "-123456789.000");
 }

@@ -119,7 +119,8 @@ TEST(Offset, AShortRapidCodeIsNotFoundInsideALongerOne) {
     OffsetSettings s = Mill();
     s.codes.codes[LabelRow::Rapid] = "G0";
     s.codes.codes[LabelRow::Line] = "G1";
-    EXPECT_EQ(MotionCodeOf("G01 X1", s.codes), -1);
+    EXPECT_EQ(MotionCodeOf("G01 X1", s.codes), kMotionLine);  // G01 is G1
+    EXPECT_EQ(MotionCodeOf("G04 P1 X1", s.codes), -1);
     EXPECT_EQ(MotionCodeOf("G04 P1 G1 X1", s.codes), kMotionLine);
     EXPECT_EQ(MotionCodeOf("G0 X1", s.codes), kMotionRapid);
     EXPECT_EQ(MotionCodeOf("G17G0X1", s.codes), kMotionRapid);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/label_code.h"
+
 namespace tolva {
 
 namespace {
@@ -55,8 +57,8 @@ void HighlightLine(std::string_view line, const HighlightCodes& codes, std::vect
     auto mark = [&](const std::vector<std::string>& list, HighlightStyle style) {
         for (const std::string& code : list) {
             if (code.empty()) continue;
-            for (std::size_t at = line.find(code); at != std::string_view::npos; at = line.find(code, at + 1)) {
-                const std::size_t end = at + code.size();
+            for (CodeSpan c = FindCodeSpan(line, code); c; c = FindCodeSpan(line, code, std::max(c.end, c.pos + 1))) {
+                const std::size_t at = c.pos, end = std::min(c.end, line.size());
                 if (std::any_of(comment.begin() + at, comment.begin() + end, [](bool c) { return c; })) continue;
                 std::fill(styles.begin() + at, styles.begin() + end, style);
             }

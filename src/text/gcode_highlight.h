@@ -1,7 +1,8 @@
 // Colouring of program lines by the machine's own codes: which bytes of a
 // line are a motion code, an arc code, a cut on/off code, a comment, a line
-// number or an axis word. Codes are found as the interpreter finds them, by
-// plain case-sensitive substring search; an empty code never matches.
+// number or an axis word. Codes are found as the interpreter finds them
+// (text/label_code.h: whole codes, outside comments); an empty code never
+// matches.
 #pragma once
 
 #include <cstdint>

@@ -203,14 +203,15 @@ TEST_F(Workbench, UnitsAtTheCaretAndColoursFollowTheMachineFile) {
     EXPECT_EQ(styleAt(l1 + 4), int(S::Axis));
     EXPECT_EQ(styleAt(l1 + 11), int(S::Comment));  // a code inside a comment is comment
     EXPECT_EQ(styleAt(l3), int(S::Cut));
-    // Another table: the linear move is "G1" and cut on is gone.
-    settings->SetCell(1, 1, "G1");
+    // Another table: the linear move is "G5" and cut on is gone.
+    settings->SetCell(1, 1, "G5");
     settings->SetCell(1, 8, "");
     EXPECT_EQ(styleAt(l1), int(S::Plain));
     EXPECT_EQ(styleAt(l3), int(S::Plain));
-    settings->SetCell(1, 8, "M0");
+    // Codes are found by value, as the plot finds them: "M3" is in "M03".
+    settings->SetCell(1, 8, "M3");
     EXPECT_EQ(styleAt(l3), int(S::Cut));
-    EXPECT_EQ(styleAt(l3 + 2), int(S::Plain));
+    EXPECT_EQ(styleAt(l3 + 2), int(S::Cut));
 }
 
 }  // namespace

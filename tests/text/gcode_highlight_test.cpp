@@ -47,8 +47,9 @@ TEST(Highlight, CodesWordsAndCommentsComeFromTheTableGiven) {
     torch.lineLetter = "#";
     torch.axisLetters = {"U", "V"};
     EXPECT_EQ(styled("#5 L U1 V2 T+ G01 X1 [T-]", torch), "NN.M.XX.XX.CC........####");
-    // Codes are matched as the interpreter matches them: anywhere in a line.
-    EXPECT_EQ(styled("G0101", m), "MMM..");
+    // Codes are matched as the interpreter matches them: whole codes, by
+    // value ("G1" is "G01"), not the start of a longer number.
+    EXPECT_EQ(styled("G0101 G1 X2", m), "......MM.XX");
     // Empty codes match nothing.
     EXPECT_EQ(styled("G01 X1 (c)", HighlightCodes{}), "..........");
 }

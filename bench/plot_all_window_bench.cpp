@@ -14,6 +14,7 @@
 #include <string>
 
 #include "base/host.h"
+#include "generate.h"
 #include "plot/image_canvas_qt.h"
 #include "plot/interpreter.h"
 #include "plot/program_lines.h"
@@ -26,46 +27,8 @@ constexpr int kLines = 1000000;
 constexpr double kSize = 100.0;      // program units
 constexpr int kScaleValue = 10000;   // 10 pixels per unit: 1000 pixels
 
-std::string MakeProgram() {
-    std::mt19937 rng(12345);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    std::string out;
-    out.reserve(kLines * 30);
-    double x = 50, y = 50;
-    char buf[128];
-    auto clampIn = [](double v) { return std::min(kSize - 5, std::max(5.0, v)); };
-    out += "G00 X50.000 Y50.000\n";
-    for (int i = 1; i < kLines; ++i) {
-        if (i % 50 == 0) {
-            out += (i / 50) % 2 ? "M05\n" : "M03\n";
-            continue;
-        }
-        const double p = u(rng);
-        if (p < 0.70) {
-            x = clampIn(x + (u(rng) - 0.5) * 4);
-            y = clampIn(y + (u(rng) - 0.5) * 4);
-            std::snprintf(buf, sizeof buf, "G01 X%.3f Y%.3f\n", x, y);
-        } else if (p < 0.95) {
-            // Absolute centre near the current point, end on the same circle.
-            const double r = 0.5 + u(rng) * 2.5, a = u(rng) * 6.283185, b = a + (u(rng) - 0.5) * 3;
-            const double cx = clampIn(x - r * std::cos(a)), cy = clampIn(y - r * std::sin(a));
-            const double rr = std::hypot(x - cx, y - cy);
-            x = cx + rr * std::cos(b);
-            y = cy + rr * std::sin(b);
-            std::snprintf(buf, sizeof buf, "%s X%.3f Y%.3f I%.3f J%.3f\n", u(rng) < 0.5 ? "G02" : "G03", x, y,
-                          cx, cy);
-        } else {
-            x = 5 + u(rng) * (kSize - 10);
-            y = 5 + u(rng) * (kSize - 10);
-            std::snprintf(buf, sizeof buf, "G00 X%.3f Y%.3f\n", x, y);
-        }
-        out += buf;
-    }
-    return out;
-}
-
 const std::string& Program() {
-    static const std::string p = MakeProgram();
+    static const std::string p = bench::GeneratePlotProgram(kLines, kSize);
     return p;
 }
 

@@ -30,7 +30,10 @@
 #include <QVBoxLayout>
 
 #include "app/app_state.h"
+#include "app/gcode_lexer_qt.h"
+#include "app/recent_files.h"
 #include "app/document.h"
+#include "base/flow_layout_qt.h"
 #include "base/folders.h"
 #include "base/program_editor_qt.h"
 #include "app/array_menu_qt.h"
@@ -41,7 +44,10 @@
 #include "app/order_menu_qt.h"
 #include "base/qt_host_qt.h"
 #include "plot/plot_window.h"
+#include "settings/ini_file.h"
+#include "settings/machine_settings.h"
 #include "settings/setup_window.h"
+#include "text/program_units.h"
 
 TForm1* Form1 = nullptr;
 
@@ -113,16 +119,23 @@ TForm1::TForm1(tolva::MachineSettings& settings, QStringList args, QWidget* pare
     connect(RichEdit1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { popup_->exec(RichEdit1->mapToGlobal(p)); });
 
+    UnitsLabel = new QLabel(this);
+    UnitsLabel->setObjectName("UnitsLabel");
+    statusBar()->addPermanentWidget(UnitsLabel);
+    recent_ = tolva::LoadRecentFiles(settings_.ProgramFolder());
+    refreshRecentMenu();
+    lexer_ = new GcodeLexer(RichEdit1);
+    RichEdit1->setLexer(lexer_);
+
     SetHintsOn(true);
     followSettings();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r = screen->geometry();
-        setGeometry(0, static_cast<int>(r.height() * 0.1), r.width() / 2, static_cast<int>(r.height() * 0.8));
-    }
+    followMachine();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(MainWindowRect(screen->availableGeometry()));
 }
 
 TForm1::~TForm1() {
     unfollowSettings();
+    if (machineListener_) settings_.Unsubscribe(machineListener_);
     if (Form1 == this) Form1 = nullptr;
     if (MainWindowAccess == this) MainWindowAccess = nullptr;
 }
@@ -158,22 +171,30 @@ void TForm1::buildMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu("&File");
     addItem(file, "&New", "Ctrl+N", [this] { FileNewClick(); });
-    addItem(file, "&Open ...", "F4", [this] { FileOpenClick(); });
-    addItem(file, "&Save", "F2", [this] { FileSaveClick(); });
-    addItem(file, "Save &As ...", "Ctrl+F2", [this] { FileSaveAsClick(); });
+    // The desktop's own keys come first; the function keys stay as well.
+    addItem(file, "&Open ...", "Ctrl+O", [this] { FileOpenClick(); })->setShortcuts({QKeySequence("Ctrl+O"), QKeySequence("F4")});
+    addItem(file, "&Save", "Ctrl+S", [this] { FileSaveClick(); })->setShortcuts({QKeySequence("Ctrl+S"), QKeySequence("F2")});
+    addItem(file, "Save &As ...", "Ctrl+Shift+S", [this] { FileSaveAsClick(); })
+        ->setShortcuts({QKeySequence("Ctrl+Shift+S"), QKeySequence("Ctrl+F2")});
     addItem(file, "Save As DXF Circles, Arcs,Lines", "Ctrl+F3", [this] { SaveAsDxfClick(false); });
     addItem(file, "Save As DXF Lines Only Simple", "", [this] { SaveAsDxfClick(true); });
     addItem(file, "Save As DXF Points only ( Special )", "", [this] { SaveDxfPointsClick(); });
     addItem(file, "Save + Split the File  (Special )", "", [this] { SaveSplitClick(); });
     addItem(file, "&Print Text", "Ctrl+P", [this] { PrintTextClick(); });
-    addItem(file, "Print &Window", "Ctrl+W", [this] { PrintWindowClick(); });
+    addItem(file, "Print &Window", "Ctrl+Shift+W", [this] { PrintWindowClick(); });
     addItem(file, "Print P&lot", "Ctrl+L", [this] { PrintPlotClick(); });
     addItem(file, "Print S&etup", "Ctrl+E", [this] { PrintSetupClick(); });
-    addItem(file, "E&xit", "", [this] { ExitClick(); });
+    recentMenu_ = file->addMenu("Recent &Files");
+    recentMenu_->setObjectName("RecentMenu");
+    file->addSeparator();
+    addItem(file, "E&xit", "Ctrl+Q", [this] { ExitClick(); });
 
     QMenu* edit = bar->addMenu("&Edit");
-    QAction* undo = addItem(edit, "&Undo", "Ctrl+U", [this] { RichEdit1->undo(); });
-    addItem(edit, "Select All", "", [this] {
+    QAction* undo = addItem(edit, "&Undo", "Ctrl+Z", [this] { UndoClick(); });
+    undo->setShortcuts({QKeySequence("Ctrl+Z"), QKeySequence("Ctrl+U")});
+    addItem(edit, "&Redo", "Ctrl+Shift+Z", [this] { RedoClick(); })
+        ->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+    addItem(edit, "Select All", "Ctrl+A", [this] {
         RichEdit1->selectAll();
         ShowLineNum2(RichEdit1, this);
     });
@@ -181,7 +202,8 @@ void TForm1::buildMenus() {
     QAction* copy = addItem(edit, "&Copy", "Ctrl+C", [this] { RichEdit1->copy(); });
     QAction* paste = addItem(edit, "&Paste", "Ctrl+V", [this] { RichEdit1->paste(); });
     QAction* del = addItem(edit, "&Delete", "Ctrl+Del", [this] { RichEdit1->removeSelectedText(); });
-    QAction* swap = addItem(edit, "&Swap", "Ctrl+S", [this] { SwapClick(*this, settings_); },
+    // Ctrl+S saves and Ctrl+Shift+S is Save As: the block reversal moves to Ctrl+Alt+S.
+    QAction* swap = addItem(edit, "&Swap", "Ctrl+Alt+S", [this] { SwapClick(*this, settings_); },
                             "Swap travel direction of highlighted block");
     QAction* compress = addItem(edit, "Compress", "Ctrl+Alt+C", [this] { CompressClick(*this, settings_, 0); });
     addItem(edit, "Super Compress", "", [this] { CompressClick(*this, settings_, 1); },
@@ -201,7 +223,7 @@ void TForm1::buildMenus() {
     addItem(misc, "Pack the file remove all spaces", "", [this] { PackClick(); });
     addItem(misc, "Remove Comments enclosed by labels (71-72)", "", [this] { RemoveCommentsClick(); },
             "See Labels and Translate Table Lines 71 - 72");
-    addItem(misc, "Sort Objects Acending", "Ctrl+A",
+    addItem(misc, "Sort Objects Acending", "Ctrl+Shift+A",
             [this] { SortObjectsClick(*this, settings_, tolva::ObjectOrder::Ascending); },
             "Smallest closed paths move to the top");
     addItem(misc, "Sort Objects Decending", "Ctrl+D",
@@ -209,7 +231,7 @@ void TForm1::buildMenus() {
             "Smallest closed paths move to the bottom");
     addItem(misc, "Largest Object to bottom Only", "Ctrl+B", [this] { LargestToBottomClick(*this, settings_); },
             "Only moves the longest path so interior cuts are done first.");
-    addItem(misc, "Line Order N G M X Y Z I J K R", "Ctrl+O", [this] { OrderLinesMFirstClick(); });
+    addItem(misc, "Line Order N G M X Y Z I J K R", "Ctrl+Shift+O", [this] { OrderLinesMFirstClick(); });
     addItem(misc, "Line Order N G X Y Z I J K R M", "Ctrl+Alt+L", [this] { OrderLinesMLastClick(); });
     addItem(misc, "Translate Using table from setup window", "Ctrl+T", [this] { TranslateRows(29, 69); },
             "See Setup Labels line 30 on From : To");
@@ -268,16 +290,17 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::buildToolBar() {
-    auto* bar = new QHBoxLayout(ToolPanel);
+    // Two rows of buttons fit the panel's 57 pixels: in a narrow window
+    // (half of a 1366-pixel screen) the buttons wrap instead of widening it.
+    auto* bar = new FlowLayout(ToolPanel, 2);
     bar->setContentsMargins(4, 2, 4, 2);
-    bar->setSpacing(2);
     auto button = [&](const QString& text, const QString& hint, std::function<void()> action) {
         auto* b = new QToolButton(ToolPanel);
         b->setText(text);
         b->setToolTip(hint);
         b->setStatusTip(hint);
         b->setAutoRaise(true);
-        b->setMinimumSize(std::max(34, b->fontMetrics().horizontalAdvance(text) + 10), 34);
+        b->setFixedSize(std::max(30, b->fontMetrics().horizontalAdvance(text) + 10), 25);
         if (action)
             connect(b, &QToolButton::clicked, this, [action] { action(); });
         else
@@ -289,7 +312,8 @@ void TForm1::buildToolBar() {
     button("Save", "Save", [this] { FileSaveClick(); })->setObjectName("SaveButton");
     button("Save As", "Save As", [this] { FileSaveAsClick(); })->setObjectName("SaveAsButton");
     button("Print", "Print Text", [this] { PrintTextClick(); })->setObjectName("PrintTextButton");
-    button("Plot", "Print Plot High resolution", [this] { PrintPlotClick(); })->setObjectName("PrintPlotButton");
+    button("Plot", "Plot the program", [this] { PlotClick(); })->setObjectName("PlotButton");
+    button("PPlot", "Print Plot High resolution", [this] { PrintPlotClick(); })->setObjectName("PrintPlotButton");
     button("Cut", "Cut", [this] { RichEdit1->cut(); })->setObjectName("CutButton");
     button("Copy", "Copy", [this] { RichEdit1->copy(); })->setObjectName("CopyButton");
     button("Paste", "Paste", [this] { RichEdit1->paste(); })->setObjectName("PasteButton");
@@ -297,14 +321,16 @@ void TForm1::buildToolBar() {
     button("Cmp", " Compress the file removing duplicate lines", [this] { CompressClick(*this, settings_, 0); })->setObjectName("CompressButton");
     button("Find", "Find", [this] { FindClick(*this); })->setObjectName("FindButton");
     button("INI", " Use new INI ", [this] { UseAnotherIniClick(); })->setObjectName("IniButton");
-    button("Undo", "Undo last text edit", [this] { RichEdit1->undo(); })->setObjectName("UndoButton");
+    button("Undo", "Undo last text edit", [this] { UndoClick(); })->setObjectName("UndoButton");
     button("T1", "Translate using first half of table lines 30-49", [this] { TranslateRows(29, 49); })->setObjectName("T1Button");
     button("T2", "Translate using second half of table lines 50-69", [this] { TranslateRows(49, 69); })->setObjectName("T2Button");
     button("Send", "Send the file to a remote system", [this] { SendTheFileClick(); })->setObjectName("SendButton");
 
     Label1 = new QLabel("The present ini file", ToolPanel);
     Label1->setObjectName("Label1");
-    bar->addSpacing(8);
+    // A long machine-file path must not widen the window past the screen:
+    // the tool bar gives it at most its own width.
+    Label1->setMinimumWidth(40);
     bar->addWidget(Label1);
     Gauge1 = new QProgressBar(ToolPanel);
     Gauge1->setObjectName("Gauge1");
@@ -312,7 +338,6 @@ void TForm1::buildToolBar() {
     Gauge1->setMaximumWidth(160);
     Gauge1->hide();
     bar->addWidget(Gauge1);
-    bar->addStretch(1);
     Panel2 = new QLabel("Pos [ ] Sel [ ]", ToolPanel);
     Panel2->setObjectName("Panel2");
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -360,6 +385,7 @@ bool TForm1::Load_file(const QString& name) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     RichEdit1->LoadBytes(bytes);
     finishLoad(path);
+    rememberRecent(path);
     QApplication::restoreOverrideCursor();
     if (!warning.empty()) showMessage(warning);
     return true;
@@ -411,12 +437,15 @@ bool TForm1::loadDrawing(const QString& name) {
     RichEdit1->LoadBytes(tolva::JoinLines(r.lines, tolva::LineEnd::LF, true));
     // The program is saved next to the drawing, under its name without ".DXF".
     finishLoad(path.substr(0, path.size() - 4));
+    rememberRecent(path);
     return true;
 }
 
 void TForm1::finishLoad(const std::string& name) {
     if (RichEdit1->LineCount() > 0) {
         CalcScale(RichEdit1);
+        if (Form2) Form2->FitOnNextPlot();
+
         RichEdit1->SetCaret(0);
         tolva::App().CurrentFileName = name;
         setCaption(QString::fromLocal8Bit(tolva::BaseName(name).c_str()));
@@ -516,6 +545,7 @@ bool TForm1::FileSaveAsClick() {
     if (!saveProgramTo(path)) return false;
     tolva::App().CurrentFileName = path;
     setCaption(QFileInfo(picked).fileName());
+    rememberRecent(path);
     return true;
 }
 
@@ -613,29 +643,64 @@ void TForm1::ShowLineNum2(ProgramEditor* editor, QWidget* window) {
         tolva::App().SelStartLine = b.selStartLine;
         tolva::App().SelLineCount = b.selLineCount;
         Panel2->setText(QString::fromStdString(b.text));
+        caretMoved(first);
     }
 }
 
 // ------------------------------------------------------------- windows
 
+QRect TForm1::MainWindowRect(const QRect& area) {
+    // A tenth of the area's height from its top, 80 % of it high, half of its
+    // width wide, frame included: side by side, the main and plot windows
+    // fill the area's width without passing its edges.
+    const QMargins f = frameMargins();
+    const QRect outer(area.x(), area.y() + area.height() / 10, area.width() / 2, area.height() * 8 / 10);
+    return outer.marginsRemoved(f);
+}
+
+QMargins TForm1::frameMargins() const {
+    const QRect fg = frameGeometry(), g = geometry();
+    if (!isVisible() || fg == g) return {};
+    return QMargins(g.left() - fg.left(), g.top() - fg.top(), fg.right() - g.right(), fg.bottom() - g.bottom());
+}
+
 void TForm1::DefaultWindowsClick() {
-    QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
-    QRect r = screen->geometry();
-    setGeometry(0, static_cast<int>(r.height() * 0.1), r.width() / 2, static_cast<int>(r.height() * 0.8));
+    PlaceDefaultWindows(screen->availableGeometry());
+}
+
+void TForm1::PlaceDefaultWindows(const QRect& area) {
+    setWindowState(Qt::WindowNoState);
+    setGeometry(MainWindowRect(area));
     if (Form2) {
-        Form2->setGeometry(width(), y(), width(), height());
         Form2->setWindowState(Qt::WindowNoState);
+        const QRect mine = frameGeometry().isValid() && isVisible() ? frameGeometry() : geometry();
+        const QMargins f = frameMargins();
+        const int left = mine.right() + 1;
+        Form2->setGeometry(QRect(left, mine.top(), area.right() + 1 - left, mine.height()).marginsRemoved(f));
         if (isVisible()) Form2->show();
     }
-    if (Form3) Form3->setGeometry(QRect(QPoint(Form3->x(), 0), Form3->DefaultSizeOnScreen()));
-    if (Form2) Form2->PlotAll(RichEdit1, true, true, 460, 100);
+    if (Form3) {
+        // At the top of the area, within it, frame included.
+        const QRect fg = Form3->frameGeometry(), g = Form3->geometry();
+        const QMargins f = Form3->isVisible() ? QMargins(g.left() - fg.left(), g.top() - fg.top(),
+                                                         fg.right() - g.right(), fg.bottom() - g.bottom())
+                                              : QMargins();
+        const QSize room = area.size().shrunkBy(f);
+        const QSize size = Form3->DefaultSizeOnScreen().boundedTo(room);
+        const int x = std::clamp(Form3->x(), area.x() + f.left(), area.right() + 1 - f.right() - size.width());
+        Form3->setGeometry(QRect(QPoint(x, area.y() + f.top()), size));
+    }
+    if (Form2) {
+        Form2->PlotAll(RichEdit1, true, true, 460, 100);
+        Form2->FitLastPlot();
+    }
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "Form4") {
-            w->move(r.width() / 2 - w->width(), static_cast<int>(r.height() * 0.1) + 100);
+            w->move(std::max(area.x(), area.x() + area.width() / 2 - w->width()), area.y() + area.height() / 10 + 100);
             w->hide();
         }
-    setWindowState(Qt::WindowNoState);
     QApplication::restoreOverrideCursor();
 }
 
@@ -793,4 +858,88 @@ void TForm1::closeEvent(QCloseEvent* e) {
     // Closing the main window ends the application, whatever other windows
     // are still open.
     QCoreApplication::quit();
+}
+
+// ------------------------------------------------------- desktop habits
+
+void TForm1::UndoClick() {
+    RichEdit1->undo();
+    // The plot and its totals follow the text back.
+    if (Form2) Form2->Redraw();
+}
+
+void TForm1::RedoClick() {
+    RichEdit1->redo();
+    if (Form2) Form2->Redraw();
+}
+
+void TForm1::PlotClick() {
+    if (!Form2) return;
+    Form2->setWindowState(Form2->windowState() & ~Qt::WindowMinimized);
+    if (isVisible()) Form2->show();
+    Form2->Redraw();
+}
+
+void TForm1::rememberRecent(const std::string& path) {
+    std::string full = path;
+    const QFileInfo info(QString::fromLocal8Bit(path.c_str()));
+    if (info.exists()) full = info.absoluteFilePath().toLocal8Bit().toStdString();
+    tolva::PushRecentFile(recent_, full);
+    // A list that cannot be written only stays unsaved: no message.
+    tolva::SaveRecentFiles(settings_.ProgramFolder(), recent_);
+    refreshRecentMenu();
+}
+
+void TForm1::refreshRecentMenu() {
+    recentMenu_->clear();
+    int n = 0;
+    for (const std::string& name : recent_) {
+        const QString path = QString::fromLocal8Bit(name.c_str());
+        QAction* a = recentMenu_->addAction(QString("&%1 %2").arg(++n).arg(path));
+        a->setData(path);
+        connect(a, &QAction::triggered, this, [this, path] { OpenRecent(path); });
+    }
+    recentMenu_->setEnabled(!recent_.empty());
+}
+
+bool TForm1::OpenRecent(const QString& path) {
+    if (Form2) Form2->EnableSpinFlipFlop();
+    if (!SaveoldFile()) return false;
+    if (!Load_file(path)) return false;
+    RichEdit1->ClearModified();
+    return true;
+}
+
+void TForm1::caretMoved(int line) {
+    if (Form2) Form2->MarkLine(line);
+    showUnits();
+}
+
+void TForm1::followMachine() {
+    // What the status line and the colouring read of the machine file:
+    // its label table, and its [Units] codes for inch and metric.
+    auto take = [this] {
+        tolva::IniFile ini;
+        if (!settings_.MachineFile().empty()) ini.Load(settings_.MachineFile());
+        inchCode_ = ini.ReadString("Units", "Inch", "");
+        metricCode_ = ini.ReadString("Units", "Metric", "");
+        lexer_->SetCodes(tolva::HighlightCodesOf(settings_.Labels(), settings_.Flag("SwapXY"), settings_.Flag("SwapYZ")));
+        showUnits();
+    };
+    take();
+    machineListener_ = settings_.Subscribe([this, take](const tolva::SettingsChange& c) {
+        if (c.kind == tolva::SettingsChange::Loaded || c.kind == tolva::SettingsChange::Cell ||
+            (c.kind == tolva::SettingsChange::Value && (c.name == "SwapXY" || c.name == "SwapYZ")))
+            take();
+    });
+}
+
+void TForm1::showUnits() {
+    const int caret = RichEdit1->SelStart();
+    const int line = RichEdit1->LineOfPos(caret);
+    const int lineEnd = static_cast<int>(RichEdit1->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
+    UnitsLabel->setText(QString::fromStdString(
+        tolva::UnitsText(tolva::UnitsInForce(RichEdit1->BytesView().substr(0, static_cast<std::size_t>(lineEnd)),
+                                             inchCode_, metricCode_),
+                         inchCode_, metricCode_)));
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/host.h"
 #include "base/main_editor_qt.h"
@@ -95,6 +96,21 @@ public:
     // Files dropped on the window: the first one is loaded.
     bool FilesDropped(const QList<QUrl>& urls);
     void DefaultWindowsClick();
+    // Default Windows within `area` (a screen's available geometry).
+    void PlaceDefaultWindows(const QRect& area);
+    // The main window's place in `area`: its first place and Default Windows'.
+    QRect MainWindowRect(const QRect& area);
+    // Edit > Undo and Redo: the editor's, then the plot follows.
+    void UndoClick();
+    void RedoClick();
+    // The tool button "Plot": the plot window shown and redrawn.
+    void PlotClick();
+    // File > Recent Files: the newest first, at most eight.
+    bool OpenRecent(const QString& path);
+    const std::vector<std::string>& RecentFiles() const { return recent_; }
+    QMenu* RecentMenu() const { return recentMenu_; }
+    QLabel* UnitsLabel;        // status line: the units in force at the caret
+    class GcodeLexer* Lexer() const { return lexer_; }
     void HintsOffClick();
     void HelpClick();
     void ExitClick();
@@ -192,6 +208,17 @@ private:
     void followSettings();
     void unfollowSettings();
     void useMachineFile(const std::string& path);
+    void rememberRecent(const std::string& path);
+    void refreshRecentMenu();
+    void caretMoved(int line);
+    void followMachine();
+    void showUnits();
+    QMargins frameMargins() const;
+    QMenu* recentMenu_ = nullptr;
+    std::vector<std::string> recent_;
+    class GcodeLexer* lexer_ = nullptr;
+    int machineListener_ = 0;
+    std::string inchCode_, metricCode_;
 
     tolva::MachineSettings& settings_;
     QStringList args_;

@@ -11,12 +11,12 @@ namespace tolva {
 class MachineSettings;
 }
 
-// "Sort Objects Acending" (Ctrl+A), "Sort Objects Decending" (Ctrl+D).
+// "Sort Objects Acending" (Ctrl+Shift+A), "Sort Objects Decending" (Ctrl+D).
 void SortObjectsClick(TForm1& form1, tolva::MachineSettings& settings, tolva::ObjectOrder order);
 // "Largest Object to bottom Only" (Ctrl+B).
 void LargestToBottomClick(TForm1& form1, tolva::MachineSettings& settings);
 // "Move starting point Forward on highlighted code": the grown block is
 // highlighted afterwards, so the next press moves the start on again.
 void MoveStartForwardClick(TForm1& form1, tolva::MachineSettings& settings);
-// "&Swap" (Ctrl+S) and its pop-up twin.
+// "&Swap" (Ctrl+Alt+S) and its pop-up twin.
 void SwapClick(TForm1& form1, tolva::MachineSettings& settings);

@@ -115,6 +115,11 @@ void ProgramEditor::SetCaret(int pos) {
     SendScintilla(SCI_GOTOPOS, static_cast<unsigned long>(pos));
 }
 
+void ProgramEditor::setFont(const QFont& font) {
+    QsciScintilla::setFont(font);
+    QWidget::setFont(font);
+}
+
 bool ProgramEditor::event(QEvent* e) {
     if (e->type() == QEvent::ShortcutOverride) {
         auto* ke = static_cast<QKeyEvent*>(e);

@@ -45,6 +45,11 @@ public:
     int PosOfLine(int line) const;
     void SetCaret(int pos);
 
+    // The program's font. QScintilla ignores its own setFont once a lexer
+    // colours the text; here the widget's font changes either way and the
+    // lexer takes it from there (a FontChange event).
+    void setFont(const QFont& font);
+
     // Keys the main window's menus own: the editor gives way to them.
     void SetReservedKeys(std::set<int> keys) { reserved_ = std::move(keys); }
 

@@ -4,7 +4,9 @@
 // The plot window paints on its image; tests record the segments.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 namespace tolva {
@@ -23,6 +25,56 @@ struct Pixel {
     friend bool operator==(Pixel a, Pixel b) { return a.x == b.x && a.y == b.y; }
     friend bool operator!=(Pixel a, Pixel b) { return !(a == b); }
 };
+
+// Clips the segment to the rectangle [xlo, xhi] x [ylo, yhi] (Liang-Barsky
+// in double: the ends may lie up to a billion pixels away), rounding the new
+// ends to pixels. False when nothing of it is inside.
+inline bool ClipSegment(long long& x0, long long& y0, long long& x1, long long& y1, double xlo, double xhi,
+                        double ylo, double yhi) {
+    const double dx = double(x1 - x0), dy = double(y1 - y0);
+    double t0 = 0.0, t1 = 1.0;
+    auto clip = [&](double p, double q) {
+        if (p == 0.0) return q >= 0.0;
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > t1) return false;
+            if (r > t0) t0 = r;
+        } else {
+            if (r < t0) return false;
+            if (r < t1) t1 = r;
+        }
+        return true;
+    };
+    if (!clip(-dx, double(x0) - xlo) || !clip(dx, xhi - double(x0)) || !clip(-dy, double(y0) - ylo) ||
+        !clip(dy, yhi - double(y0)))
+        return false;
+    const double ox = double(x0), oy = double(y0);
+    x0 = std::llround(ox + t0 * dx), y0 = std::llround(oy + t0 * dy);
+    x1 = std::llround(ox + t1 * dx), y1 = std::llround(oy + t1 * dy);
+    return true;
+}
+
+// The pixels of a one-pixel line from (x0, y0) towards (x1, y1), Bresenham's
+// walk, handed to plot(x, y). The end pixel is left out, as a pen's line-to
+// does.
+template <class Plot>
+inline void WalkLine(long long x0, long long y0, long long x1, long long y1, Plot&& plot) {
+    const long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    long long err = dx + dy;
+    while (x0 != x1 || y0 != y1) {
+        plot(x0, y0);
+        const long long e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
+    }
+}
 
 class Canvas {
 public:

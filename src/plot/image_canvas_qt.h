@@ -12,9 +12,11 @@
 #include <functional>
 
 #include "plot/canvas.h"
+#include "plot/line_map.h"
 
 class QMouseEvent;
 class QPainter;
+class QWheelEvent;
 
 namespace tolva {
 
@@ -31,6 +33,11 @@ public:
     // drawing it twice erases it.
     void InvertRect(int x1, int y1, int x2, int y2);
 
+    // When set, every segment painted is also entered in `lineMap` for the
+    // line `*currentLine` names (the axis indicator excepted).
+    LineMap* lineMap = nullptr;
+    const int* currentLine = nullptr;
+
 protected:
     void PaintLine(Pixel from, Pixel to, Colour colour, int width) override;
     void PaintPolyline(Pixel from, const Pixel* points, int n, Colour colour, int width) override;
@@ -38,6 +45,7 @@ protected:
     void Show() override;
 
 private:
+    void mapSegment(Pixel from, Pixel to, Colour colour, int width);
     struct Bits {
         QRgb* data;
         qsizetype stride;  // pixels per row
@@ -56,6 +64,11 @@ class PlotImage : public QWidget {
 public:
     PlotImage(tolva::ImageCanvas& canvas, QWidget* parent = nullptr);
     std::function<void(QMouseEvent*)> onPress, onMove, onRelease;
+    // The wheel over the canvas: consumed here, so the scroll box does not
+    // scroll under a zoom.
+    std::function<void(QWheelEvent*)> onWheel;
+    // While the view is dragged, the image is shown moved by this many pixels.
+    QPoint DragOffset;
     // Paints over the image on the screen only (the rubber-band figures of
     // interactive drawing): never part of the canvas, so never printed.
     std::function<void(QPainter&)> onOverlay;
@@ -65,6 +78,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     tolva::ImageCanvas& canvas_;

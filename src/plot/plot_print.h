@@ -32,4 +32,17 @@ constexpr int kPrintLayoutDpi = 300;
 
 std::vector<PrintedLine> PlotPrintLines(const PlotPrintInfo& info);
 
+// Where the square image and the text go on a page of pageW x pageH printer
+// pixels. A page higher than wide: the image across the top (as wide as the
+// page, smaller when the text would not fit under it), the text below it.
+// A wider page: the image as high as the page against the right edge, the
+// text in the strip on its left (at least a quarter of the page wide).
+// `textHeight` is what the text needs on a portrait page; `margin` is kept
+// between the text and the image and the page's edges.
+struct PlotPageLayout {
+    int imageX = 0, imageY = 0, imageSide = 0;
+    int textX = 0, textY = 0, textWidth = 0;
+};
+PlotPageLayout LayoutPlotPage(int pageW, int pageH, int textHeight, int margin);
+
 }  // namespace tolva

@@ -115,23 +115,34 @@ bool TForm2::PrintPlot(QPrinter& printer) {
         QApplication::restoreOverrideCursor();
         return false;
     }
-    // The canvas is square: as high as the page where the page is wider than
-    // high (set against the right edge, the information lines standing in the
-    // free strip on the left), as wide as the page where it is higher.
-    const QRect page = p.viewport();
-    const int side = std::min(page.width(), page.height());
-    const int left = page.width() > page.height() ? page.width() - side : 0;
-    p.drawImage(QRect(left, 0, side, side), canvas_.Image());
     // The text's layout is in pixels of a 300-dpi page, whatever the printer's resolution.
     const double k = printer.resolution() / static_cast<double>(tolva::kPrintLayoutDpi);
     QFont font("Arial");
     font.setPixelSize(std::max(1, static_cast<int>(tolva::kPrintFontHeight * k)));
     p.setFont(font);
     p.setPen(Qt::black);
-    const int ascent = p.fontMetrics().ascent();
-    for (const tolva::PrintedLine& l : tolva::PlotPrintLines(info))
-        p.drawText(static_cast<int>(tolva::kPrintTextX * k), static_cast<int>(l.y * k) + ascent,
-                   QString::fromStdString(l.text));
+    const QRect page = p.viewport();
+    const int margin = static_cast<int>(tolva::kPrintTextX * k);
+    const std::vector<tolva::PrintedLine> lines = tolva::PlotPrintLines(info);
+    // Each line at its place in the layout, pushed down by the lines before
+    // it that needed more than one row in the width they have.
+    auto place = [&](int width, bool draw, int left, int top) {
+        int extra = 0, bottom = 0;
+        for (const tolva::PrintedLine& l : lines) {
+            const int y = top + static_cast<int>((l.y - 100) * k) + extra;
+            const QRect box(left, y, width, page.height() * 4);
+            const QString text = QString::fromStdString(l.text);
+            const QRect used = p.fontMetrics().boundingRect(box, Qt::TextWordWrap, text);
+            if (draw) p.drawText(box, Qt::TextWordWrap, text);
+            extra += std::max(0, used.height() - static_cast<int>(100 * k));
+            bottom = std::max(bottom, y + used.height());
+        }
+        return bottom - top;
+    };
+    const int textHeight = place(std::max(1, page.width() - 2 * margin), false, 0, 0);
+    const tolva::PlotPageLayout layout = tolva::LayoutPlotPage(page.width(), page.height(), textHeight, margin);
+    p.drawImage(QRect(layout.imageX, layout.imageY, layout.imageSide, layout.imageSide), canvas_.Image());
+    place(layout.textWidth, true, layout.textX, layout.textY);
     p.end();
     QApplication::restoreOverrideCursor();
     return true;

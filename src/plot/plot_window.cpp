@@ -15,13 +15,17 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QSpinBox>
 #include <QTimer>
+#include <QPainter>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 
+#include "base/flow_layout_qt.h"
 #include "base/main_editor_qt.h"
 #include "base/program_editor_qt.h"
 #include "settings/machine_settings.h"
@@ -45,6 +49,9 @@ constexpr int kProgressRepaintMs = 250;
 // repaint of the whole canvas per arc segment froze the window for seconds
 // on a few large circles.
 constexpr int kStepRepaintMs = 16;
+// "Plot to Cursor" over at most this many lines draws single-stepped (arcs
+// grow on the screen, the editor follows); a longer run plots as "Plot" does.
+constexpr int kSteppedRunLines = 2000;
 
 // Lets pending events run between the lines of "Plot to Cursor", as often
 // as the canvas may be repainted: often enough to read Esc at once, seldom
@@ -93,14 +100,26 @@ TForm2::TForm2(tolva::MachineSettings& settings, QWidget* parent) : TForm2(paren
 }
 
 TForm2::TForm2(QWidget* parent)
-    : QMainWindow(parent), canvas_(screenSide()), interp_(state_, canvas_, nullptr, this), pump_(this) {
+    : QMainWindow(parent), canvas_(screenSide()), interp_(state_, canvas_, nullptr, this), pump_(this),
+      lineMap_(screenSide(), screenSide()) {
     Form2 = this;
     setObjectName("Form2");
     setWindowTitle("Plot ");
     // A plot without cut codes is all cutting: the pen starts red.
     canvas_.SetPenColour(tolva::kRed);
+    canvas_.lineMap = &lineMap_;
+    canvas_.currentLine = &state_.CurLine;
     build();
     buildMenus();
+    statusBar()->setObjectName("StatusBar1");
+    // Beside the main window, as high as it, up to the right edge of the
+    // screen's available area.
+    if (auto* main = dynamic_cast<QWidget*>(MainWindowAccess)) {
+        const QRect m = main->geometry();
+        const QScreen* sc = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
+        const int right = sc ? sc->availableGeometry().right() + 1 : m.right() + 1 + m.width();
+        if (right - (m.right() + 1) >= 200) setGeometry(m.right() + 1, m.y(), right - (m.right() + 1), m.height());
+    }
     sinceRepaint_.start();
     qApp->installEventFilter(this);
 }
@@ -122,10 +141,20 @@ void TForm2::build() {
     layout->setSpacing(0);
     Panel1 = new QWidget(central);
     Panel1->setObjectName("Panel1");
-    auto* grid = new QGridLayout(Panel1);
-    grid->setContentsMargins(4, 2, 4, 2);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(1);
+    // The groups wrap to further rows in a narrow window, so every label
+    // stays on screen.
+    auto* flow = new FlowLayout(Panel1, 10);
+    flow->setContentsMargins(4, 2, 4, 2);
+    auto group = [&](const char* name) {
+        auto* w = new QWidget(Panel1);
+        w->setObjectName(name);
+        auto* g = new QGridLayout(w);
+        g->setContentsMargins(0, 0, 0, 0);
+        g->setHorizontalSpacing(6);
+        g->setVerticalSpacing(1);
+        flow->addWidget(w);
+        return g;
+    };
 
     SpinEdit1 = new QSpinBox(Panel1);
     SpinEdit1->setObjectName("SpinEdit1");
@@ -187,9 +216,15 @@ void TForm2::build() {
     for (QLabel* l : {CutTimeLabel, RapidTimeLabel, TotalTimeLabel, Bigx, Bigy, Area, Label1, Label2})
         l->setMinimumWidth(90);
 
+    FitButton = new QPushButton("Fit", Panel1);
+    FitButton->setObjectName("FitButton");
+    FitButton->setToolTip("Fit the drawing to the window (Ctrl+0)");
+
+    QGridLayout* grid = group("ViewGroup");
     int c = 0;
     grid->addWidget(new QLabel("View Scale", Panel1), 0, c);
-    grid->addWidget(SpinEdit1, 1, c++);
+    grid->addWidget(SpinEdit1, 1, c);
+    grid->addWidget(FitButton, 2, c++);
     grid->addWidget(ZoomPlus, 0, c);
     grid->addWidget(ZoomMinus, 1, c++);
     grid->addWidget(new QLabel("Y Rot", Panel1), 0, c);
@@ -203,7 +238,11 @@ void TForm2::build() {
     grid->addWidget(ScrollBar3, 2, c++);
     grid->addWidget(FlatButton, 0, c);
     grid->addWidget(SpeedButton10, 1, c++);
+    grid = group("ModifierGroup");
+    c = 0;
     buildModifiers(grid, c);
+    grid = group("TimeGroup");
+    c = 0;
     grid->addWidget(new QLabel("Cut Speed", Panel1), 0, c);
     grid->addWidget(CutSpeedEdit, 1, c++);
     grid->addWidget(new QLabel("Rapid Speed", Panel1), 0, c);
@@ -214,13 +253,14 @@ void TForm2::build() {
     grid->addWidget(RapidTimeLabel, 1, c++);
     grid->addWidget(Label16, 0, c);
     grid->addWidget(TotalTimeLabel, 1, c++);
+    grid = group("ExtentsGroup");
+    c = 0;
     grid->addWidget(new QLabel("Cursor Position", Panel1), 0, c);
     grid->addWidget(Label1, 1, c);
     grid->addWidget(Label2, 2, c++);
     grid->addWidget(Bigx, 0, c);
     grid->addWidget(Bigy, 1, c);
     grid->addWidget(Area, 2, c++);
-    grid->setColumnStretch(c, 1);
 
     ScrollBox1 = new QScrollArea(central);
     ScrollBox1->setObjectName("ScrollBox1");
@@ -248,13 +288,24 @@ void TForm2::build() {
     };
     Image1->onPress = [this](QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
-        Image1MouseDown(e->button(), p.x(), p.y());
+        Image1MouseDown(e->button(), p.x(), p.y(), e->modifiers());
     };
     Image1->onMove = [this](QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
         Image1MouseMove(p.x(), p.y());
     };
-    Image1->onOverlay = [this](QPainter& p) { paintRubberBand(p); };
+    Image1->onOverlay = [this](QPainter& p) {
+        paintMarks(p);
+        paintRubberBand(p);
+    };
+    Image1->onWheel = [this](QWheelEvent* e) {
+        const QPoint p = e->position().toPoint();
+        const int notches = e->angleDelta().y() / 120;
+        if (notches != 0) WheelZoom(notches, p.x(), p.y());
+    };
+    Image1->setStatusTip("Wheel: zoom about the cursor.  Middle button or Ctrl+left drag: pan.  Ctrl+0: fit.  "
+                         "Left click on the path: select its line; beside it (or Shift+click): program zero there.  "
+                         "Hold the right button: step line by line.  Esc: stop a long plot.");
     Image1->onRelease = [this](QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
         Image1MouseUp(e->button(), p.x(), p.y());
@@ -272,18 +323,31 @@ void TForm2::build() {
     connect(ZoomPlus, &QPushButton::clicked, this, [this] { ZoomPlusClick(); });
     connect(ZoomMinus, &QPushButton::clicked, this, [this] { ZoomMinusClick(); });
     connect(SpeedButton10, &QPushButton::clicked, this, [this] { SpeedButton10Click(); });
+    connect(FitButton, &QPushButton::clicked, this, [this] { FitClick(); });
+    SpeedButton10->setStatusTip("Plot from the first line to the editor's caret line");
 }
 
 void TForm2::buildMenus() {
     QMenu* window = menuBar()->addMenu("&Window");
     Zoom1 = window->addAction("Zoom", this, [this] { ZoomClick(); });
     Zoom1->setObjectName("Zoom1");
-    Zoom1->setShortcut(QKeySequence("Ctrl+Z"));
+    // Ctrl+Z is the desktop's undo; the zoom box takes Ctrl+Shift+Z.
+    Zoom1->setShortcut(QKeySequence("Ctrl+Shift+Z"));
     Zoom1->setToolTip("Drag a box around the area to Zoom");
     Previous1 = window->addAction("Previous", this, [this] { PreviousClick(); });
     Previous1->setObjectName("Previous1");
     Previous1->setShortcut(QKeySequence("Ctrl+L"));
     Previous1->setEnabled(false);
+    window->addSeparator();
+    Fit1 = window->addAction("Fit", this, [this] { FitClick(); });
+    Fit1->setObjectName("Fit1");
+    Fit1->setShortcut(QKeySequence("Ctrl+0"));
+    ZoomIn1 = window->addAction("Zoom In", this, [this] { ZoomPlusClick(); });
+    ZoomIn1->setObjectName("ZoomIn1");
+    ZoomIn1->setShortcuts({QKeySequence(QKeySequence::ZoomIn), QKeySequence("Ctrl+=")});
+    ZoomOut1 = window->addAction("Zoom Out", this, [this] { ZoomMinusClick(); });
+    ZoomOut1->setObjectName("ZoomOut1");
+    ZoomOut1->setShortcut(QKeySequence(QKeySequence::ZoomOut));
 
     buildDrawMenu();
 
@@ -335,6 +399,15 @@ void TForm2::PlotAll(ProgramEditor* editor, bool setOrigin, bool clear, int y, i
         pending_.reset();
         runPlot(next);
     }
+    if (fitNext_ && r.editor == mainEditor() && !state_.AbortPlot) {
+        // A program just opened: fitted now that its extents are known.
+        fitNext_ = false;
+        const tolva::ViewPlace to = fitPlace();
+        if (to.ScaleValue != SpinEdit1->value() || to.OriginX != state_.OriginX || to.OriginY != state_.OriginY) {
+            takePlace(to);
+            runPlot({mainEditor(), false, true, 0, 0});
+        }
+    }
     QApplication::restoreOverrideCursor();
     plotting_ = false;
     stepLines_.reset();  // a single-step run restarts from the new text
@@ -370,7 +443,7 @@ void TForm2::runPlot(const Request& r) {
     const tolva::Pixel p = canvas_.PenPosition();
     pressX_ = curX_ = p.x;
     pressY_ = curY_ = p.y;
-    Image1->update();
+    refreshMarks();  // the marked line as this plot drew it
 }
 
 void TForm2::Redraw() { PlotAll(mainEditor(), false, true, 0, 0); }
@@ -418,8 +491,17 @@ void TForm2::ShowSummary(const tolva::PlotSummary& s) {
 }
 
 void TForm2::FollowEditor(int line, long long) {
+    followLine_ = line;
+    // Moving the editor's caret scrolls and repaints it: during a long run
+    // it follows as often as the canvas is shown, and at the run's end.
+    if (plotting_ && sinceFollow_.isValid() && sinceFollow_.elapsed() < kStepRepaintMs) return;
+    sinceFollow_.start();
+    moveEditorTo(line);
+}
+
+void TForm2::moveEditorTo(int line) {
     ProgramEditor* e = mainEditor();
-    if (!e) return;
+    if (!e || line < 0) return;
     // The running offset counts two characters per line end; the editor's
     // own line starts are right for every line-end style.
     const int n = e->LineCount();
@@ -432,6 +514,7 @@ void TForm2::ShowProgress() {
     // Enough to see the plot grow, not a repaint per thousand lines.
     if (sinceRepaint_.elapsed() >= kProgressRepaintMs) {
         Image1->update();
+        if (cursorRun_) moveEditorTo(state_.CurLine);
         sinceRepaint_.restart();
     }
 }
@@ -500,6 +583,11 @@ void TForm2::Timer1Timer() {
     }
     syncFromApp();
     interp_.SingleStepAline(*stepLines_);
+    marker_ = canvas_.PenPosition();
+    markedPixels_.clear();
+    // Past the last line the next step would start afresh on a blank canvas:
+    // the stepping stops at the end instead (a new press starts it again).
+    if (state_.CurLine == 0) Timer1->stop();
     Image1->update();
 }
 
@@ -542,9 +630,32 @@ void TForm2::SpeedButton10Click() {
     tolva::ByteLines lines(bytes);
     lines.MainEditor = true;
     StepPump pump;
-    interp_.PlotToCursor(lines, pump);
-    Image1->update();
+    followLine_ = -1;
+    sinceFollow_.invalidate();
+    const int last = state_.SelStartLine;
+    if (last + 1 <= kSteppedRunLines) {
+        interp_.PlotToCursor(lines, pump);
+    } else {
+        // A long run is plotted as "Plot" plots, over the lines up to the
+        // caret's: drawn segment by segment with the editor following each
+        // line, 200,000 lines took minutes. The canvas and the editor are
+        // shown as a long plot shows its progress.
+        const std::size_t end = last + 1 < e->LineCount() ? static_cast<std::size_t>(e->PosOfLine(last + 1)) : bytes.size();
+        tolva::ByteLines upTo(std::string_view(bytes).substr(0, end));
+        upTo.MainEditor = true;
+        interp_.MainLineCount = e->LineCount();
+        cursorRun_ = true;
+        sinceRepaint_.restart();
+        const bool finished = interp_.PlotAll(upTo, false, true, 0, 0, pump_) == tolva::Interpreter::PlotEnd::Finished;
+        cursorRun_ = false;
+        if (finished) state_.CurLine = std::min(last, e->LineCount() - 1);
+        followLine_ = state_.CurLine;
+    }
     plotting_ = false;
+    if (followLine_ >= 0) moveEditorTo(followLine_);
+    marker_ = canvas_.PenPosition();
+    markedPixels_.clear();
+    Image1->update();
     if (pending_) {
         const Request next = *pending_;
         pending_.reset();
@@ -552,7 +663,13 @@ void TForm2::SpeedButton10Click() {
     }
 }
 
-void TForm2::Image1MouseDown(Qt::MouseButton button, int x, int y) {
+void TForm2::Image1MouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers mods) {
+    if (!drawing_.Active() && !zoomBox_ &&
+        (button == Qt::MiddleButton || (button == Qt::LeftButton && (mods & Qt::ControlModifier)))) {
+        panDrag_ = true;
+        panStart_ = QPoint(x, y);
+        return;
+    }
     // A press is first a move to its point: the values a drawing takes are
     // those of the pressed point even when no move reported it.
     if (drawing_.Active()) drawingMove(x, y);
@@ -572,7 +689,11 @@ void TForm2::Image1MouseDown(Qt::MouseButton button, int x, int y) {
     if (zoomBox_) {
         zoomDrag_ = true;
     } else if (button == Qt::LeftButton) {
-        PlotAll(mainEditor(), true, true, y, x);
+        const int line = (mods & Qt::ShiftModifier) ? -1 : lineMap_.Nearest(x, y, kPickRadius);
+        if (line >= 0)
+            selectLine(line);
+        else
+            PlotAll(mainEditor(), true, true, y, x);
     } else if (button == Qt::RightButton) {
         Timer1->start();
     }
@@ -588,6 +709,11 @@ void TForm2::Image1MouseMove(int x, int y) {
     };
     Label1->setText(readout((x - state_.OriginX) / k * state_.YSign));
     Label2->setText(readout((y - state_.OriginY) / k * state_.XSign));
+    if (panDrag_) {
+        Image1->DragOffset = QPoint(x, y) - panStart_;
+        Image1->update();
+        return;
+    }
     if (drawing_.Active()) {
         drawingMove(x, y);
         return;
@@ -603,6 +729,14 @@ void TForm2::Image1MouseMove(int x, int y) {
 
 void TForm2::Image1MouseUp(Qt::MouseButton, int x, int y) {
     Timer1->stop();
+    if (panDrag_) {
+        panDrag_ = false;
+        Image1->DragOffset = {};
+        state_.OriginX += x - panStart_.x();
+        state_.OriginY += y - panStart_.y();
+        Redraw();
+        return;
+    }
     if (!zoomDrag_) return;
     tolva::Projection& v = interp_.View();
     v.PreviousOriginX = state_.OriginX;
@@ -666,9 +800,97 @@ bool TForm2::eventFilter(QObject* obj, QEvent* e) {
 }
 
 void TForm2::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        ScrollBox1->verticalScrollBar()->setValue(ScrollBox1->verticalScrollBar()->maximum());
+    // Activation leaves the view where it is: scrolling it then moved the
+    // drawing under the user's first click.
     QMainWindow::changeEvent(e);
+}
+
+// ------------------------------------------------------------ navigation
+
+void TForm2::takePlace(const tolva::ViewPlace& to) {
+    state_.OriginX = to.OriginX;
+    state_.OriginY = to.OriginY;
+    // The origin is already where the new scale wants it.
+    if (to.ScaleValue != SpinEdit1->value()) interp_.View().PreviousRestored = true;
+    SpinEdit1->setValue(to.ScaleValue);
+}
+
+void TForm2::WheelZoom(int steps, int x, int y) {
+    if (drawing_.Active() || zoomDrag_) return;
+    const tolva::ViewPlace now{state_.OriginX, state_.OriginY, SpinEdit1->value()};
+    takePlace(tolva::ZoomAbout(now, tolva::WheelScale(now.ScaleValue, steps), x, y));
+    restartRedraw();
+}
+
+tolva::ViewPlace TForm2::fitPlace() {
+    const int sx = ScrollBox1->horizontalScrollBar()->value(), sy = ScrollBox1->verticalScrollBar()->value();
+    // The part of the canvas the scroll box shows.
+    const QRect shown = QRect(sx, sy, ScrollBox1->viewport()->width(), ScrollBox1->viewport()->height())
+                            .intersected(QRect(QPoint(0, 0), canvas_.Image().size()));
+    const tolva::ViewPlace now{state_.OriginX, state_.OriginY, SpinEdit1->value()};
+    return tolva::FitView(now, state_.MinX, state_.MaxX, state_.MinY, state_.MaxY,
+                          {shown.x(), shown.y(), shown.width(), shown.height()}, 20);
+}
+
+void TForm2::FitClick() {
+    if (plotting_) return;
+    // The extents must be those of the program as it is, at the scale shown.
+    Redraw();
+    FitLastPlot();
+}
+
+void TForm2::FitLastPlot() {
+    if (plotting_) return;
+    takePlace(fitPlace());
+    Redraw();
+}
+
+// ------------------------------------------------------- path and editor
+
+void TForm2::selectLine(int line) {
+    ProgramEditor* e = mainEditor();
+    if (!e || line < 0 || line >= e->LineCount()) return;
+    const int start = e->PosOfLine(line);
+    const int end = static_cast<int>(e->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
+    e->SendScintilla(QsciScintillaBase::SCI_SETSEL, start, end);
+    e->ensureLineVisible(line);
+    if (MainWindowAccess) MainWindowAccess->MainCaretMoved();
+    MarkLine(line);
+}
+
+void TForm2::MarkLine(int line) {
+    // Not while a run moves the caret line by line: the marks are set when
+    // it ends.
+    if (plotting_ || line == markedLine_) return;
+    markedLine_ = line;
+    refreshMarks();
+}
+
+void TForm2::refreshMarks() {
+    marker_ = markedLine_ >= 0 ? lineMap_.ToolAfter(markedLine_) : std::nullopt;
+    markedPixels_ = lineMap_.PixelsOf(markedLine_);
+    Image1->update();
+}
+
+void TForm2::paintMarks(QPainter& p) {
+    p.save();
+    p.translate(Image1->DragOffset);
+    if (!markedPixels_.empty()) {
+        p.setPen(QPen(QColor(255, 140, 0), 3, Qt::SolidLine, Qt::RoundCap));
+        QList<QPoint> points;
+        points.reserve(static_cast<qsizetype>(markedPixels_.size()));
+        for (const tolva::Pixel& q : markedPixels_) points.append(QPoint(q.x, q.y));
+        p.drawPoints(points.constData(), static_cast<int>(points.size()));
+    }
+    if (marker_) {
+        const QPoint c(marker_->x, marker_->y);
+        p.setPen(QPen(QColor(0, 160, 0), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, 6, 6);
+        p.drawLine(c - QPoint(10, 0), c + QPoint(10, 0));
+        p.drawLine(c - QPoint(0, 10), c + QPoint(0, 10));
+    }
+    p.restore();
 }
 
 int TForm2::CanvasWidth() const { return Image1->width(); }

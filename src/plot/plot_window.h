@@ -19,6 +19,8 @@
 #include "plot/drawing.h"
 #include "plot/image_canvas_qt.h"
 #include "plot/interpreter.h"
+#include "plot/line_map.h"
+#include "plot/view_navigation.h"
 #include "plot/plot_state.h"
 
 class ProgramEditor;
@@ -78,6 +80,7 @@ public:
     QPushButton* ZoomPlus;
     QPushButton* ZoomMinus;
     QPushButton* SpeedButton10;  // "Plot to Cursor"
+    QPushButton* FitButton;      // the drawing fitted to the visible canvas
     // The modifiers (modifiers_window.cpp): the slide keypad SpeedButton1..8
     // around the spin button SpeedButton9, Flip, Flop and the size button.
     QPushButton* SpeedButton1;  // down
@@ -98,8 +101,11 @@ public:
     QTimer* Timer2;            // 200 ms delayed full redraw
 
     // ---- Menus.
-    QAction* Zoom1;            // Window > Zoom (Ctrl+Z)
+    QAction* Zoom1;            // Window > Zoom (Ctrl+Shift+Z)
     QAction* Previous1;        // Window > Previous (Ctrl+L)
+    QAction* Fit1;             // Window > Fit (Ctrl+0)
+    QAction* ZoomIn1;          // Window > Zoom In (Ctrl++): Zoom +
+    QAction* ZoomOut1;         // Window > Zoom Out (Ctrl+-): Zoom -
 
     // ---- Interactive drawing (drawing_window.cpp): the "Draw" menu.
     QMenu* Draw1;
@@ -189,7 +195,28 @@ public:
     void PreviousClick();
     void PanClick(int dx, int dy);  // Pan menu: origin += (dx, dy)
     void SpeedButton10Click();
-    void Image1MouseDown(Qt::MouseButton button, int x, int y);
+    // Navigation. The wheel zooms about the pixel under the cursor (`steps`
+    // notches, positive in); Fit scales and centres the drawing in the
+    // visible part of the canvas; the middle button, or the left one with
+    // Ctrl, drags the view. Each leaves "View Scale" showing the scale.
+    void WheelZoom(int steps, int x, int y);
+    void FitClick();
+    // The fit from the extents of the plot just made (no plot first).
+    void FitLastPlot();
+    // The next plot is followed by a fit (a program just opened).
+    void FitOnNextPlot() { fitNext_ = true; }
+
+    // The path and the editor. A left click within kPickRadius pixels of the
+    // drawn path selects the line that drew it (Shift+left always sets
+    // program zero, as a click beside the path does). MarkLine shows where
+    // the tool stands after `line` and highlights what that line drew.
+    static constexpr int kPickRadius = 4;
+    void MarkLine(int line);
+    int MarkedLine() const { return markedLine_; }
+    std::optional<tolva::Pixel> Marker() const { return marker_; }
+    const tolva::LineMap& PathLines() const { return lineMap_; }
+
+    void Image1MouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers mods = {});
     void Image1MouseMove(int x, int y);
     void Image1MouseUp(Qt::MouseButton button, int x, int y);
     // Keys of every control of this window come here first (key preview).
@@ -256,6 +283,25 @@ private:
     // Plot printing.
     void buildPrintMenu();
     std::unique_ptr<QPrinter> ownPrinter_;
+
+    void selectLine(int line);
+    // The place a fit gives, from the last plot's extents; and the place taken
+    // (origin set, scale shown, no re-centring at the next plot).
+    tolva::ViewPlace fitPlace();
+    void takePlace(const tolva::ViewPlace& to);
+    void moveEditorTo(int line);
+    void paintMarks(QPainter& p);
+    void refreshMarks();
+    tolva::LineMap lineMap_;
+    bool fitNext_ = false;
+    bool panDrag_ = false;
+    QPoint panStart_;
+    int markedLine_ = -1;
+    std::optional<tolva::Pixel> marker_;
+    std::vector<tolva::Pixel> markedPixels_;
+    QElapsedTimer sinceFollow_;  // the editor follows a long plot this often
+    int followLine_ = -1;
+    bool cursorRun_ = false;  // a long "Plot to Cursor" plots as "Plot" does
 
     bool zoomBox_ = false;
     bool zoomDrag_ = false;

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
+#include <QScreen>
 #include <QProcess>
 #include <QProgressBar>
 #include <QSpinBox>
@@ -123,24 +124,30 @@ TEST_F(Fixture, StartsWithItsControlsAndCaption) {
 
 TEST_F(Fixture, MenuItemsCarryTheirShortcuts) {
     const std::pair<const char*, const char*> items[] = {
-        {"&New", "Ctrl+N"},       {"&Open ...", "F4"},        {"&Save", "F2"},
-        {"Save &As ...", "Ctrl+F2"}, {"Save As DXF Circles, Arcs,Lines", "Ctrl+F3"},
-        {"&Print Text", "Ctrl+P"}, {"Print &Window", "Ctrl+W"}, {"Print P&lot", "Ctrl+L"},
-        {"Print S&etup", "Ctrl+E"}, {"&Undo", "Ctrl+U"},      {"&Delete", "Ctrl+Del"},
-        {"&Swap", "Ctrl+S"},      {"Compress", "Ctrl+Alt+C"}, {"&Add Line Numbers", "Ctrl+Alt+N"},
-        {"Sort Objects Acending", "Ctrl+A"}, {"Line Order N G M X Y Z I J K R", "Ctrl+O"},
+        {"&New", "Ctrl+N"},       {"&Open ...", "Ctrl+O"},    {"&Save", "Ctrl+S"},
+        {"Save &As ...", "Ctrl+Shift+S"}, {"Save As DXF Circles, Arcs,Lines", "Ctrl+F3"},
+        {"&Print Text", "Ctrl+P"}, {"Print &Window", "Ctrl+Shift+W"}, {"Print P&lot", "Ctrl+L"},
+        {"Print S&etup", "Ctrl+E"}, {"&Undo", "Ctrl+Z"},      {"&Redo", "Ctrl+Shift+Z"},
+        {"Select All", "Ctrl+A"},  {"&Delete", "Ctrl+Del"},
+        {"&Swap", "Ctrl+Alt+S"},  {"Compress", "Ctrl+Alt+C"}, {"&Add Line Numbers", "Ctrl+Alt+N"},
+        {"Sort Objects Acending", "Ctrl+Shift+A"}, {"Line Order N G M X Y Z I J K R", "Ctrl+Shift+O"},
         {"Line Order N G X Y Z I J K R M", "Ctrl+Alt+L"}, {"Translate Using table from setup window", "Ctrl+T"},
         {"Edit Translate table", "Ctrl+Alt+T"}, {"Edit current line as Decimal Ascii", "Ctrl+I"},
         {"&Find ...", "Ctrl+F"},  {"Find &Next", "F3"},        {"&Replace ...", "Ctrl+R"},
         {"Insert Lines", "Ctrl+Alt+I"}, {"&Comm ", "F6"},      {"Use Another Layer", "F12"},
         {"&Use another Machine INI File", "F11"}, {"Edit or Create a New &INI File", "F10"},
-        {"Default Windows", "F9"}, {"&Help", "F1"},          {"E&xit", ""},
+        {"Default Windows", "F9"}, {"&Help", "F1"},          {"E&xit", "Ctrl+Q"},
         {"Hints Off", ""},        {"Super Compress", ""},      {"Convert to Absolute     G90", ""}};
     for (const auto& [caption, keys] : items) {
         QAction* a = form1->ActionByText(caption);
         ASSERT_NE(a, nullptr) << caption;
         EXPECT_EQ(a->shortcut(), QKeySequence(keys)) << caption;
     }
+    // The function keys and Ctrl+U of old still work beside the desktop's keys.
+    const std::pair<const char*, const char*> second[] = {
+        {"&Open ...", "F4"}, {"&Save", "F2"}, {"Save &As ...", "Ctrl+F2"}, {"&Undo", "Ctrl+U"}, {"&Redo", "Ctrl+Y"}};
+    for (const auto& [caption, keys] : second)
+        EXPECT_TRUE(form1->ActionByText(caption)->shortcuts().contains(QKeySequence(keys))) << caption;
     EXPECT_TRUE(form1->ActionByText("&Swap")->isEnabled());
     EXPECT_TRUE(form1->ActionByText("Compress")->isEnabled());
     EXPECT_TRUE(form1->ActionByText("Line Order N G M X Y Z I J K R")->isEnabled());
@@ -156,7 +163,7 @@ TEST_F(Fixture, MenuShortcutsWinOverTheEditorsKeys) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
     editor()->LoadBytes("G01 X1 N10 M3\n");
     editor()->setFocus();
-    QTest::keyClick(editor(), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(editor(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(editor()->Bytes(), "N10 G01 M3 X1 \n");
     QTest::keyClick(editor(), Qt::Key_U, Qt::ControlModifier);  // the editor's undo
     EXPECT_EQ(editor()->Bytes(), "G01 X1 N10 M3\n");
@@ -577,6 +584,13 @@ TEST_F(Fixture, Screenshots) {
     EXPECT_TRUE(form1->grab().save(dirOut + "/main_window.png"));
     EXPECT_TRUE(form2->grab().save(dirOut + "/plot_window.png"));
     EXPECT_TRUE(form3.grab().save(dirOut + "/setup_window.png"));
+    // The whole screen as the user sees it (under a real or virtual display),
+    // the main and plot windows side by side, the caret marking a line.
+    form3.hide();
+    form1->RichEdit1->SetCaret(form1->RichEdit1->PosOfLine(std::min(12, form1->RichEdit1->LineCount() - 1)));
+    form1->MainCaretMoved();
+    QTest::qWait(300);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) EXPECT_TRUE(screen->grabWindow(0).save(dirOut + "/screen.png"));
     std::printf("main %dx%d, plot %dx%d, setup %dx%d\n", form1->width(), form1->height(), form2->width(),
                 form2->height(), form3.width(), form3.height());
     form3.hide();

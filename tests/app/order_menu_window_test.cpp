@@ -30,7 +30,7 @@ TEST_F(OrderMenu, SortsAreOneUndoableEditOnTheirKeys) {
     const std::string program =
         "G90\nG00 X0 Y0\nM03\nG01 X5 Y0\nG01 X0 Y0\nM05\nG00 X9 Y0\nM03\nG01 X10 Y0\nG01 X9 Y0\nM05\nM30\n";
     editor().LoadBytes(program);
-    ASSERT_EQ(item("Sort Objects Acending")->shortcut(), QKeySequence("Ctrl+A"));
+    ASSERT_EQ(item("Sort Objects Acending")->shortcut(), QKeySequence("Ctrl+Shift+A"));
     EXPECT_EQ(item("Sort Objects Decending")->shortcut(), QKeySequence("Ctrl+D"));
     EXPECT_EQ(item("Largest Object to bottom Only")->shortcut(), QKeySequence("Ctrl+B"));
     EXPECT_EQ(item("Sort Objects Acending")->statusTip(), "Smallest closed paths move to the top");
@@ -59,7 +59,7 @@ TEST_F(OrderMenu, MoveStartGrowsAndHighlightsTheBlock) {
 TEST_F(OrderMenu, SwapBeepsWithoutHighlightAndReversesTheBlock) {
     editor().LoadBytes("G90\nG01 X1 Y0\nG01 X2 Y0\nG01 X3 Y0\nM30\n");
     QAction* swap = item("&Swap");
-    EXPECT_EQ(swap->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(swap->shortcut(), QKeySequence("Ctrl+Alt+S"));
     editor().SetCaret(6);
     form1->ShowLineNum2(&editor(), form1.get());
     swap->trigger();

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/recent_files.h"
 #include "app/main_window.h"
 #include "base/program_editor_qt.h"
 #include "base/program_file.h"
@@ -180,6 +181,10 @@ TEST_F(SaveSpecial, SplitPartNamesOver255CharactersStopTheSplitBeforeAnyPart) {
     trigger("Save + Split the File  (Special )");
     ASSERT_FALSE(host->messages.empty());
     EXPECT_NE(host->messages.back().find("longer than 255"), std::string::npos) << host->messages.back();
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    // Only the program (and the list of recent files the load updated).
+    int written = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        if (entry.path().filename() != tolva::kRecentFilesName) ++written;
+    EXPECT_EQ(written, 1);
     EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
 }

@@ -103,42 +103,63 @@ TEST_F(PlotPrint, PrintsTheInformationLinesAndOnlyTheNotesFilledIn) {
     EXPECT_TRUE(host->messages.empty());
 }
 
-TEST_F(PlotPrint, TheSquarePlotFitsPortraitPagesAndStandsRightOnLandscapeOnes) {
-    // The columns of the drawn lines on the page rendered at 100 dpi, below
-    // the information lines (which end 3 inches down).
-    auto drawnColumns = [](const std::string& pdf, int& minX, int& maxX, int& width, int& height) {
-        const std::string png = pdf + ".png";
+TEST_F(PlotPrint, TheTextStandsBelowThePlotOnPortraitPagesAndBesideItOnLandscapeOnes) {
+    // The page rendered at 100 dpi: the drawn path is coloured (red, blue),
+    // the text black.
+    struct Page {
+        int w = 0, h = 0;
+        QRect colour, text;
+    };
+    auto render = [](const std::string& pdf) {
         run("pdftoppm -r 100 -png -singlefile '" + pdf + "' '" + pdf + "'");
-        QImage im(QString::fromStdString(png));
-        width = im.width();
-        height = im.height();
-        minX = width, maxX = -1;
-        for (int y = 300; y < im.height(); ++y)
+        QImage im(QString::fromStdString(pdf + ".png"));
+        Page p;
+        p.w = im.width();
+        p.h = im.height();
+        for (int y = 0; y < im.height(); ++y)
             for (int x = 0; x < im.width(); ++x) {
                 const QColor c = im.pixelColor(x, y);
-                if (std::min({c.red(), c.green(), c.blue()}) < 200) {
-                    minX = std::min(minX, x);
-                    maxX = std::max(maxX, x);
-                }
+                const int hi = std::max({c.red(), c.green(), c.blue()}), lo = std::min({c.red(), c.green(), c.blue()});
+                if (hi - lo > 60)
+                    p.colour |= QRect(x, y, 1, 1);
+                else if (hi < 110 && hi - lo < 30)
+                    p.text |= QRect(x, y, 1, 1);
             }
+        return p;
     };
+    // A long note, to be wrapped where the text has little room.
+    form2->Edit2->setText(QString("Deburr every edge after cutting, check the holes with a gauge ").repeated(2));
     const int side = form2->Canvas().Image().width();
-    int minX, maxX, w, h;
+
     const std::string portrait = printTo("portrait.pdf", QPageLayout::Portrait);
     ASSERT_TRUE(form2->PrintPlot(form1->Printer()));
-    drawnColumns(portrait, minX, maxX, w, h);
-    ASSERT_GT(w, 0) << "pdftoppm (poppler-utils) rendered nothing";
-    ASSERT_LT(w, h);
-    // The plot's Y run from canvas column 100 to 180, scaled by width / side.
-    EXPECT_NEAR(minX, 100.0 * w / side, 3.0);
-    EXPECT_NEAR(maxX, 180.0 * w / side, 3.0);
+    Page p = render(portrait);
+    ASSERT_GT(p.w, 0) << "pdftoppm (poppler-utils) rendered nothing";
+    ASSERT_LT(p.w, p.h);
+    ASSERT_FALSE(p.colour.isEmpty());
+    ASSERT_FALSE(p.text.isEmpty());
+    // The plot's Y runs from canvas column 100 to 180: the image's side s
+    // follows from the drawn width (to about ten pixels: the canvas is ten
+    // times the 80 columns), the image centred across the page.
+    const double s = (p.colour.right() - p.colour.left()) * side / 80.0;
+    EXPECT_LE(s, p.w + 12);
+    EXPECT_GT(s, p.w * 0.8);
+    EXPECT_NEAR(p.colour.left(), (p.w - s) / 2 + 100.0 * s / side, 3.0);
+    // Every piece of text lies below the image.
+    EXPECT_GE(p.text.top(), s - 12) << "text from row " << p.text.top() << ", image to row " << s;
+    EXPECT_LT(p.text.bottom(), p.h);
 
     const std::string landscape = printTo("landscape.pdf", QPageLayout::Landscape);
     ASSERT_TRUE(form2->PrintPlot(form1->Printer()));
-    drawnColumns(landscape, minX, maxX, w, h);
-    ASSERT_GT(w, h);
-    EXPECT_NEAR(minX, (w - h) + 100.0 * h / side, 3.0);
-    EXPECT_NEAR(maxX, (w - h) + 180.0 * h / side, 3.0);
+    p = render(landscape);
+    ASSERT_GT(p.w, p.h);
+    // As high as the page against the right edge; the text in the strip on
+    // its left, long lines wrapped there instead of running into the plot.
+    EXPECT_NEAR(p.colour.left(), (p.w - p.h) + 100.0 * p.h / side, 3.0);
+    EXPECT_NEAR(p.colour.right(), (p.w - p.h) + 180.0 * p.h / side, 3.0);
+    EXPECT_LE(p.text.right(), p.w - p.h);
+    const std::string t = text(landscape);
+    EXPECT_NE(t.find("Note: Deburr"), std::string::npos) << t;
 }
 
 TEST_F(PlotPrint, APrinterThatCannotOpenIsReportedAndPrintWindowPrintsThePlotWindow) {

@@ -56,10 +56,11 @@ bool sameLine(std::string_view a, std::string_view b) { return equalWithoutBlank
 
 bool blankLine(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
 
-// Rebuilds `line` from `w` in the order G M N X Y Z I J R K rest, leaving out
-// the word `skip` points at.
+// Rebuilds `line` from `w` in the order N G M X Y Z I J R K rest, leaving out
+// the word `skip` points at. The line number stays first: a control refuses
+// a block whose N word stands behind other words.
 void rebuild(const SplitLine& w, const std::string* skip, std::string& line) {
-    const std::string* order[] = {&w.G, &w.M, &w.N, &w.X, &w.Y, &w.Z, &w.I, &w.J, &w.R, &w.K, &w.rest};
+    const std::string* order[] = {&w.N, &w.G, &w.M, &w.X, &w.Y, &w.Z, &w.I, &w.J, &w.R, &w.K, &w.rest};
     line.clear();
     for (const std::string* part : order)
         if (part != skip) line += *part;

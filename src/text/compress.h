@@ -51,7 +51,7 @@ struct CompressResult {
 
 // `RemoveDup`: one pass over the whole program, in place. `super` 0 removes
 // repeated and empty lines, 1 also drops repeated X, Y, Z words (and rebuilds
-// every line after the first in the order G M N X Y Z I J R K rest).
+// every line after the first in the order N G M X Y Z I J R K rest).
 // Codes used: label rows 2 (Arc Cw), 3 (Arc Ccw), 6 (Absolute), 7
 // (Incremental) and the letters in force. A line holding the Incremental
 // code switches `plot` (if given) to incremental distance mode; its line

@@ -77,8 +77,8 @@ TEST(Compress, SuperDropsRepeatedCoordinateWords) {
     EXPECT_EQ(compress({"G01 X1 Y2", "G01 X1 Y3"}), (Lines{"G01 X1 Y2", "G01 X1 Y3"}));
     EXPECT_EQ(compress({"G01 X1 Y2", "G01 X1 Y3"}, 1), (Lines{"G01 X1 Y2", "G01 Y3 "}));
     EXPECT_EQ(compress({"G01 X1 Y2 Z0", "G01 X4 Y2 Z0"}, 1), (Lines{"G01 X1 Y2 Z0", "G01 X4 "}));
-    // Every later line is rebuilt G M N X Y Z I J R K rest, N behind G and M.
-    EXPECT_EQ(compress({"N10 G01 X1 Y2", "N20 G01 X1 Y3 F5"}, 1), (Lines{"N10 G01 X1 Y2", "G01 N20 Y3 F5"}));
+    // Every later line is rebuilt N G M X Y Z I J R K rest: the N word stays first.
+    EXPECT_EQ(compress({"N10 G01 X1 Y2", "N20 G01 X1 Y3 F5"}, 1), (Lines{"N10 G01 X1 Y2", "N20 G01 Y3 F5"}));
     // The dropped word is compared with the line as already rewritten.
     EXPECT_EQ(compress({"X1 Y2", "X1 Y3", "X1 Y4"}, 1), (Lines{"X1 Y2", "Y3 ", "X1 Y4 "}));
 }

@@ -128,7 +128,8 @@ bool TForm1::SaveSplitClick() {
     };
     const tolva::LabelTable& labels = settings_.Labels();
     const tolva::SplitCodes codes{labels.Code(tolva::LabelRow::SplitLines), labels.Code(tolva::LabelRow::Header1),
-                                  labels.Code(tolva::LabelRow::Trailer5), labels.Code(tolva::LabelRow::FileEnd)};
+                                  labels.Code(tolva::LabelRow::Trailer5), labels.Code(tolva::LabelRow::FileEnd),
+                                  lettersInForce()};
     const tolva::SplitPlan plan = tolva::SplitProgram(RichEdit1->Lines(), codes, tolva::App().CurrentFileName);
     if (!plan.tooSmall.empty()) {
         showMessage(plan.tooSmall);

@@ -1,5 +1,7 @@
 #include "text/split_file.h"
 
+#include "text/label_code.h"
+
 #include <cctype>
 #include <climits>
 
@@ -22,6 +24,20 @@ bool wholeNumber(const std::string& text, long long& out) {
     }
     out = negative ? -v : v;
     return true;
+}
+
+// A line that is only a program number: "O" or ":" and a digit first.
+bool programNumberLine(const std::string& line) {
+    std::size_t i = line.find_first_not_of(" \t");
+    if (i == std::string::npos || i + 1 >= line.size()) return false;
+    const char c = line[i];
+    return (c == 'O' || c == 'o' || c == ':') && std::isdigit(static_cast<unsigned char>(line[i + 1]));
+}
+
+bool hasAxisWord(const std::string& line, const Letters& letters) {
+    for (const std::string* l : {&letters.X, &letters.Y, &letters.Z})
+        if (!l->empty() && WordValue(*l, line).found) return true;
+    return false;
 }
 
 }  // namespace
@@ -49,27 +65,53 @@ SplitPlan SplitProgram(const std::vector<std::string>& lines, const SplitCodes& 
         plan.tooSmall = "File is too samll to split Less than " + std::to_string(m) + " Lines";
         return plan;
     }
+    std::size_t headEnd = 0;
+    while (headEnd < lines.size() && !hasAxisWord(lines[headEnd], codes.letters)) ++headEnd;
+    if (headEnd == lines.size()) headEnd = 0;  // no move at all: no opening lines to repeat
+    const std::vector<std::string> head(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(headEnd));
+
     long long i = 0;
     for (int p = 1;; ++p) {
         SplitPart part;
         part.fileName = SplitFileName(currentFileName, p);
         if (p > 1) {
-            part.lines.push_back(codes.fileEnd);
-            part.lines.push_back(":" + std::to_string(b + p - 1));
+            const std::string number = ":" + std::to_string(b + p - 1);
+            bool numbered = false;
+            for (const std::string& h : head) {
+                if (!numbered && programNumberLine(h)) {
+                    part.lines.push_back(number);
+                    numbered = true;
+                } else {
+                    part.lines.push_back(h);
+                }
+            }
+            if (!numbered) {
+                const std::size_t f = head.empty() ? std::string::npos : head[0].find_first_not_of(" \t");
+                const bool percent = f != std::string::npos && head[0][f] == '%';
+                part.lines.insert(part.lines.begin() + (percent ? 1 : 0), number);
+            }
         }
+        bool lastPart = false;
         for (;; ++i) {
             part.lines.push_back(lines[static_cast<std::size_t>(i)]);
-            // The last three lines are left out. A program of three lines or
-            // fewer never meets i + 3 = last: it stops at its first line
-            // rather than reading past its end.
-            if (i + 3 >= last) break;
+            if (i >= last) {
+                lastPart = true;
+                break;
+            }
             if (i + 1 >= m * p && lines[static_cast<std::size_t>(i)].find("M91") != std::string::npos) break;
         }
-        part.lines.push_back(codes.partTail);
-        part.lines.push_back(codes.fileEnd);
-        plan.parts.push_back(std::move(part));
         ++i;
-        if (!(i < last - 2)) break;
+        bool ended = false;
+        if (lastPart) {
+            for (std::size_t k = part.lines.size(); k-- > 0 && !ended;)
+                ended = HasCode(part.lines[k], codes.fileEnd);
+        }
+        if (!ended) {
+            part.lines.push_back(codes.partTail);
+            part.lines.push_back(codes.fileEnd);
+        }
+        plan.parts.push_back(std::move(part));
+        if (lastPart) break;
     }
     return plan;
 }

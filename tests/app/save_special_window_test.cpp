@@ -143,7 +143,7 @@ TEST_F(SaveSpecial, SplitWritesThePartsAndShowsWhereTheyWent) {
     trigger("Save + Split the File  (Special )");
     EXPECT_TRUE(host->messages.empty());
     EXPECT_EQ(read(path("JOB_1.TXT")), "L0\nL1\nL2 M91\nM99\nM30\n");
-    EXPECT_EQ(read(path("JOB_2.TXT")), "M30\n:101\nL3\nL4 M91\nL5\nM99\nM30\n");
+    EXPECT_EQ(read(path("JOB_2.TXT")), ":101\nL3\nL4 M91\nL5\nL6\nL7\nL8\nM99\nM30\n");
     EXPECT_FALSE(std::filesystem::exists(path("JOB_3.TXT")));
     EXPECT_TRUE(form1->RichEdit2->isVisibleTo(form1.get()));
     EXPECT_EQ(form1->RichEdit2->Lines(),

@@ -98,6 +98,31 @@ SwapResult SwapBlock(std::vector<std::string>& lines, int selStartLine, int coun
         return r;
     }
     std::vector<std::string> reversed(lines.rbegin() + (lines.size() - first - k), lines.rend() - first);
+    // A move that carries no motion code of its own runs in the mode in
+    // force: an arc among them is reversed as an arc, so its code is made
+    // explicit first.
+    const AxisCodes& codes = options.cleanUp.codes;
+    const std::string& cw = codes.Code(LabelRow::ArcCw);
+    const std::string& ccw = codes.Code(LabelRow::ArcCcw);
+    const std::string& straight = codes.Code(LabelRow::Line);
+    const std::string& rapid = codes.Code(LabelRow::Rapid);
+    const std::string* mode = nullptr;
+    for (int i = 0; i < first + k; ++i) {
+        const std::string& l = lines[i];
+        const std::string* own = HasCode(l, cw)         ? &cw
+                                 : HasCode(l, ccw)      ? &ccw
+                                 : HasCode(l, straight) ? &straight
+                                 : HasCode(l, rapid)    ? &rapid
+                                                        : nullptr;
+        if (own) {
+            mode = own;
+            continue;
+        }
+        if (i < first || (mode != &cw && mode != &ccw)) continue;
+        const Letters& L = codes.letters;
+        const bool moves = WordValue(L.X, l).found || WordValue(L.Y, l).found || WordValue(L.Z, l).found;
+        if (moves) reversed[static_cast<std::size_t>(first + k - 1 - i)] = *mode + " " + l;
+    }
     SwapOptions o = options;
     o.cleanUp.keepArcWords = true;
     std::vector<std::string> back;

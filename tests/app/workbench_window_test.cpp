@@ -30,19 +30,19 @@
 #include "plot/plot_window.h"
 #include "settings/machine_settings.h"
 #include "settings/setup_window.h"
+#include "../settings/temp_folder.h"
 
 namespace {
 
 struct Workbench : ::testing::Test {
-    std::string dir;
+    tolva::test::TempFolder folder{"tolva-workbench"};
+    std::string dir = folder.path();
     std::unique_ptr<tolva::MachineSettings> settings;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     tolva::RecordingHost* host = nullptr;
 
     void SetUp() override {
-        char buf[] = "/tmp/tolva-bench-win-XXXXXX";
-        dir = ::mkdtemp(buf);
         settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         settings->SetCell(1, tolva::LabelRow::CommentStart, "(");
@@ -57,7 +57,6 @@ struct Workbench : ::testing::Test {
     void TearDown() override {
         form2.reset();
         form1.reset();
-        std::filesystem::remove_all(dir);
     }
     std::string file(const std::string& name, const std::string& bytes) {
         const std::string p = dir + "/" + name;

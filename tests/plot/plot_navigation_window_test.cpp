@@ -19,20 +19,20 @@
 #include "interpreter_rig.h"
 #include "plot/plot_window.h"
 #include "settings/machine_settings.h"
+#include "../settings/temp_folder.h"
 
 namespace {
 
 constexpr QRgb kWhitePx = 0xFFFFFF;
 
 struct PlotNavigation : ::testing::Test {
-    std::string dir;
+    tolva::test::TempFolder folder{"tolva-plotnav"};
+    std::string dir = folder.path();
     std::unique_ptr<tolva::MachineSettings> settings;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
 
     void SetUp() override {
-        char buf[] = "/tmp/tolva-plotnav-XXXXXX";
-        dir = ::mkdtemp(buf);
         settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         // Every sign and swap box off: the view's own arithmetic shows.
@@ -49,7 +49,6 @@ struct PlotNavigation : ::testing::Test {
     void TearDown() override {
         form2.reset();
         form1.reset();
-        std::filesystem::remove_all(dir);
     }
     bool drawn(int x, int y) {
         const QImage& im = form2->Canvas().Image();

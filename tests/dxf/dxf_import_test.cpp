@@ -23,12 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 struct ImportFixture : ::testing::Test {
-    std::string dir;
+    test::DxfScratch folder;
+    const std::string dir = folder.path();
     std::unique_ptr<MachineSettings> settings;
 
     void SetUp() override {
-        char buf[] = "/tmp/tolva-import-XXXXXX";
-        dir = ::mkdtemp(buf);
         settings = std::make_unique<MachineSettings>(dir);
         const char* rows[][2] = {{"0", "%"},   {"1", "G01"},  {"2", "G02"},  {"3", "G03"},  {"4", "G41"},
                                  {"6", "G90"}, {"7", "G91"},  {"8", "M03"},  {"9", "M05"},  {"10", "M30"},
@@ -40,7 +39,6 @@ struct ImportFixture : ::testing::Test {
         settings->SetText("DpEdit", "4");
         settings->SetText("ConnectEdit", "0.005");
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     std::string drawing(const std::string& name, const std::string& entities) {
         std::string p = dir + "/" + name;

@@ -44,10 +44,4 @@ private:
     std::string path_;
 };
 
-inline std::string Fixture(const std::string& name) {
-    std::string bytes;
-    ReadFileBytes(std::string(TOLVA_TEST_DATA) + "/settings/" + name, bytes);
-    return bytes;
-}
-
 }  // namespace tolva::test

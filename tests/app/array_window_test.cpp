@@ -3,7 +3,6 @@
 // plot window's modifier buttons are hidden while it is shown.
 #include "tools/array_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,14 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 #include "../plot/interpreter_rig.h"
 #include "main_window_fixture.h"
 

@@ -1,6 +1,5 @@
 // The main window's ways into the communications window: "&Comm " (F6) and
 // the tool button that sends the program and closes the window again.
-#include <QAction>
 #include <QLabel>
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -9,15 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 
 #include "../comm/pty_peer.h"
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
 #include "comm/comm_window.h"
-#include "settings/machine_settings.h"
 #include "main_window_fixture.h"
 
 namespace {

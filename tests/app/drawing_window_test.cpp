@@ -2,7 +2,6 @@
 // appended to the main editor's program, read back by LinuxCNC's rs274.
 #include "plot/drawing_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,16 +15,9 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
 #include "../plot/interpreter_rig.h"
-#include "plot/plot_window.h"
 #include "../support/rs274_oracle.h"
-#include "settings/machine_settings.h"
 #include "main_window_fixture.h"
 
 namespace {

@@ -1,6 +1,4 @@
-#include "app/main_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -22,19 +20,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
-#include "app/app_state.h"
 #include "main_window_fixture.h"
 #include "../support/run_process.h"
 #include "app/start_up_qt.h"
 #include "base/folders.h"
-#include "base/program_editor_qt.h"
-#include "base/program_file.h"
 #include "base/qt_host_qt.h"
-#include "plot/plot_window.h"
 #include "settings/ini_file.h"
-#include "settings/machine_settings.h"
 #include "settings/setup_window.h"
 
 namespace {

@@ -1,21 +1,12 @@
 // The modifiers from the plot window's buttons and the main window's menus:
 // one undoable edit each, the fields corrected, the refusals leaving the
 // program as it was.
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
-
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 #include "../plot/interpreter_rig.h"
 #include "main_window_fixture.h"
 

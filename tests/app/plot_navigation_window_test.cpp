@@ -10,16 +10,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
-
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
 #include "../plot/interpreter_rig.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
-#include "../support/temp_folder.h"
 #include "main_window_fixture.h"
 
 namespace {

@@ -9,17 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
 #include "../plot/interpreter_rig.h"
 #include "../support/run_process.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 #include "main_window_fixture.h"
 
 namespace {

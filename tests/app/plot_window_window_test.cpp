@@ -1,8 +1,6 @@
 // The plot window on the offscreen platform: the canvas image, the toolbar
 // events, the delayed redraw, zoom box, pans, keys and single-stepping.
-#include "plot/plot_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -17,14 +15,8 @@
 
 #include <cstdlib>
 #include <functional>
-#include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
 #include "../plot/interpreter_rig.h"
-#include "settings/machine_settings.h"
 #include "main_window_fixture.h"
 
 namespace {

@@ -1,22 +1,13 @@
 // The File menu's DXF items, Save As with a DXF name, and Save + Split, on
 // the real main window.
-#include <QAction>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <memory>
 
-#include "app/app_state.h"
 #include "main_window_fixture.h"
 #include "app/recent_files.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "base/program_file.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // screen, the desktop's keys do the desktop's things (Ctrl+S saves), recent
 // files, Undo re-plots, the "Plot" button plots, the units show, and the
 // editor's colours follow the machine's label table.
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -16,21 +15,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 
-#include "app/app_state.h"
 #include "app/gcode_lexer_qt.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "base/program_file.h"
 #include "base/qt_host_qt.h"
 #include "../plot/interpreter_rig.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 #include "settings/setup_window.h"
-#include "../support/temp_folder.h"
 #include "main_window_fixture.h"
 
 namespace {

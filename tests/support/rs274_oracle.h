@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "run_process.h"
@@ -23,6 +24,7 @@ struct CanonMove {
     // normal axis left at 0.
     int plane = 0;
     double centre[3] = {0, 0, 0};
+    int comp = 0;  // cutter radius compensation in force: +1 left, -1 right, 0 off
 };
 
 // Runs rs274 on the program file `path` (with `toolTable`, a tool table
@@ -51,7 +53,7 @@ inline bool Rs274Run(const std::vector<std::string>& program, std::vector<CanonM
     text = run.output;
     const int status = run.exitCode;
     if (status != 0 || text.find("PROGRAM_END") == std::string::npos) return false;
-    int plane = 0;
+    int plane = 0, comp = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
@@ -84,6 +86,9 @@ inline bool Rs274Run(const std::vector<std::string>& program, std::vector<CanonM
         } else if (const char* a = args("SELECT_PLANE(CANON_PLANE_")) {
             plane = a[0] == 'X' && a[1] == 'Y' ? 0 : a[0] == 'Y' ? 1 : 2;
             continue;
+        } else if (const char* a = args("COMMENT(\"interpreter: cutter radius compensation ")) {
+            comp = std::string_view(a).substr(0, 7) == "on left" ? 1 : std::string_view(a).substr(0, 8) == "on right" ? -1 : 0;
+            continue;
         } else if (args("START_SPINDLE_")) {
             m.kind = CanonMove::SpindleOn;
         } else if (args("STOP_SPINDLE_TURNING(")) {
@@ -91,6 +96,7 @@ inline bool Rs274Run(const std::vector<std::string>& program, std::vector<CanonM
         } else {
             continue;
         }
+        m.comp = comp;
         out.push_back(m);
     }
     return true;

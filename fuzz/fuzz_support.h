@@ -8,22 +8,24 @@
 #include <string>
 #include <unistd.h>
 
+#include "../tests/support/temp_folder.h"
 #include "base/folders.h"
 #include "settings/machine_settings.h"
 
 namespace tolva::fuzz {
 
-// A folder of this process that nothing else writes, removed at exit.
+// A folder of this process that nothing else writes, removed at exit with
+// the scratch folder made inside it.
 inline const std::string& RunFolder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/tolva-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        if (!made) std::abort();
-        ::setenv("TMPDIR", made, 1);
-        std::atexit([] { tolva::RemoveScratchFolder(); });
-        return std::string(made);
+    static const test::TempFolder folder("tolva-fuzz");
+    static const bool ready = [] {
+        if (folder.path().empty()) std::abort();
+        ::setenv("TMPDIR", folder.path().c_str(), 1);
+        std::atexit([] { tolva::RemoveScratchFolder(); });  // runs before the folder goes
+        return true;
     }();
-    return folder;
+    (void)ready;
+    return folder.path();
 }
 
 // The shipped mill's settings: every code of the label table a real machine

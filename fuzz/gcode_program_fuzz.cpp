@@ -1,7 +1,10 @@
 // A program of arbitrary bytes through the line toolkit (word splitting,
 // both word orders, word values, stripping) and through the backplot
-// interpreter with the shipped mill's codes. The first byte switches the
+// interpreter with the shipped mill's codes. Putting a line's words in order
+// moves them and the blanks between them, nothing else: the characters other
+// than blanks and tabs stay the same multiset. The first byte switches the
 // interpreter's settings (incremental I J, Z arcs, lathe diameters).
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +16,18 @@
 #include "plot/interpreter.h"
 #include "plot/program_lines.h"
 #include "text/gcode_words.h"
+
+namespace {
+
+// How often each character other than a blank or tab occurs in `text`.
+std::array<std::size_t, 256> Tally(std::string_view text) {
+    std::array<std::size_t, 256> n{};
+    for (unsigned char c : text)
+        if (c != ' ' && c != '\t') ++n[c];
+    return n;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tolva;
@@ -28,8 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string ordered;
     for (const std::string& line : lines) {
         SplitWords(line, letters);
+        const auto words = Tally(line);
         OrderWordsMFirst(line, letters, ordered);
+        if (Tally(ordered) != words) __builtin_trap();
         OrderWordsMLast(line, letters, ordered);
+        if (Tally(ordered) != words) __builtin_trap();
         StripChar('A', ' ', line);
         for (char letter : std::string_view("XYZIJKRGMN")) {
             const std::string::size_type at = line.find(letter);

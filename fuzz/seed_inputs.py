@@ -1,13 +1,21 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes generated seed inputs for the fuzz targets into OUT/<target>/.
 
 Drawings come from ezdxf (every entity kind the import reads, and some it
 passes over, in the R12 and R2000 formats); programs and machine files are
 written here. Each DXF seed is written with several first bytes, since the
-target spends its first byte on the CAD-writer variants and settings."""
+target spends its first byte on the CAD-writer variants and settings.
+Run it with the interpreter that has ezdxf (Debian's /usr/bin/python3 with
+python3-ezdxf); without ezdxf it stops with an error rather than leave the
+drawings out."""
 import math
 import os
 import sys
+
+try:
+    import ezdxf
+except ImportError:
+    sys.exit(f"seed_inputs.py: {sys.executable} has no ezdxf (python3-ezdxf); run it with /usr/bin/python3")
 
 out = sys.argv[1]
 
@@ -19,10 +27,6 @@ def put(target, name, data):
 
 
 def drawings():
-    try:
-        import ezdxf
-    except ImportError:
-        return
     import io
     for version in ("R12", "R2000"):
         doc = ezdxf.new(version)

@@ -56,12 +56,19 @@ seed() {  # seed DIR/corpus/<target> once: test data, then generated inputs
     { printf "$prefix"; head -c 200000 "$f"; } > "$corpus/data_$n"
     n=$((n + 1))
   done < <(find "$root/tests/data" "$root/data" -iname "$pattern" -print0)
-  python3 "$root/fuzz/seed_inputs.py" "$dir/generated"
+  # The interpreter with ezdxf (python3-ezdxf), not whichever python3 is first on PATH.
+  /usr/bin/python3 "$root/fuzz/seed_inputs.py" "$dir/generated"
   [[ -d $dir/generated/$target ]] && cp "$dir/generated/$target/"* "$corpus/"
   return 0
 }
 
 ((build_only)) && { for t in "${targets[@]}"; do seed "$t"; done; exit 0; }
+
+# The targets' temporary files go to a folder of this run, removed however
+# the run ends (a finding aborts a target before it cleans up).
+run_tmp=$(mktemp -d "${TMPDIR:-/tmp}/tolva-fuzz-run-XXXXXX")
+trap 'rm -rf "$run_tmp"' EXIT
+export TMPDIR=$run_tmp
 
 status=0
 for t in "${targets[@]}"; do

@@ -3,17 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
+
+#include "support/temp_folder.h"
 
 int main(int argc, char** argv) {
-    char dir[] = "/tmp/tolva-window-tests-XXXXXX";
-    std::string root = ::mkdtemp(dir);
-    ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    const tolva::test::TempFolder root("tolva-window-tests");
+    ::setenv("XDG_CONFIG_HOME", root.path().c_str(), 1);
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    int rc = RUN_ALL_TESTS();
-    std::filesystem::remove_all(root);
-    return rc;
+    return RUN_ALL_TESTS();
 }

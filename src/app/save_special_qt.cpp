@@ -31,6 +31,22 @@ bool nameFits(const std::string& name, tolva::Host& host) {
     return false;
 }
 
+// The timer that takes the split's summary off the screen: one for the
+// window, restarted by each split, so an earlier split's never cuts a later
+// summary short. Tests find it by its name.
+QTimer* splitSummaryTimer(TForm1& form) {
+    if (auto* t = form.findChild<QTimer*>("SplitSummaryTimer", Qt::FindDirectChildrenOnly)) return t;
+    auto* t = new QTimer(&form);
+    t->setObjectName("SplitSummaryTimer");
+    t->setSingleShot(true);
+    t->setInterval(kSplitSummaryMs);
+    QObject::connect(t, &QTimer::timeout, &form, [&form] {
+        form.RichEdit2->LoadBytes({});
+        form.RichEdit2->hide();
+    });
+    return t;
+}
+
 // The hourglass for the length of a scope.
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -117,6 +133,7 @@ bool TForm1::SaveDxfPointsClick() {
 }
 
 bool TForm1::SaveSplitClick() {
+    splitSummaryTimer(*this)->stop();
     // The second editor shows each part over the first while it is built.
     RichEdit2->setGeometry(RichEdit1->geometry());
     RichEdit2->LoadBytes({});
@@ -160,6 +177,6 @@ bool TForm1::SaveSplitClick() {
     const std::string summary = " File Split into " + std::to_string(plan.parts.size()) + "\n \n Last Filename " +
                                 plan.parts.back().fileName + "\n";
     RichEdit2->LoadBytes(summary);
-    QTimer::singleShot(kSplitSummaryMs, this, hideSecond);
+    splitSummaryTimer(*this)->start();
     return true;
 }

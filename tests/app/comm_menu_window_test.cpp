@@ -1,6 +1,5 @@
 // The main window's ways into the communications window: "&Comm " (F6) and
 // the tool button that sends the program and closes the window again.
-#include <QAction>
 #include <QLabel>
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -9,41 +8,32 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 
 #include "../comm/pty_peer.h"
-#include "../settings/temp_folder.h"
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
 #include "comm/comm_window.h"
-#include "settings/machine_settings.h"
+#include "main_window_fixture.h"
 
 namespace {
 
 // The main and communications windows on a machine file whose port 1 is a
 // pseudo-terminal; `options` adds to the file.
-struct CommMenu : ::testing::Test {
-    tolva::test::TempFolder dir{"tolva-comm-menu"};
+struct CommMenu : tolva::test::MainWindowFixture<> {
     PtyPeer peer;
-    std::string ini = dir.file("machine.ini");
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
+    std::string ini = path("machine.ini");
     std::unique_ptr<TForm5> form5;
 
     void open(const std::string& options) {
         std::ofstream(ini) << "[Com Port]\nCom 1=1\nDevice1=" << peer.SlaveName() << "\n" << options;
-        settings = std::make_unique<tolva::MachineSettings>(dir.path());
         settings->SetMachineFile(ini);
         settings->Ldini();
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
+        Open(false, /*plot=*/false);
         form5 = std::make_unique<TForm5>(*settings);
         form5->SetHost(std::make_unique<tolva::RecordingHost>(true));
     }
     void TearDown() override {
         form5.reset();
-        form1.reset();
+        MainWindowFixture::TearDown();
     }
 };
 
@@ -72,7 +62,7 @@ TEST_F(CommMenu, TheSendButtonSendsTheProgramAndTheReceivedProgramIsUntitled) {
     form5->close();
 
     // A received program replaces the loaded one as an untitled program.
-    tolva::App().CurrentFileName = dir.file("old.nc");
+    tolva::App().CurrentFileName = path("old.nc");
     form5->RxRichEdit1->setPlainText("G1 Y2");
     form5->CopyRecievedToEditorClick();
     EXPECT_EQ(form1->RichEdit1->Lines(), std::vector<std::string>{"G1 Y2"});

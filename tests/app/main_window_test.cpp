@@ -1,6 +1,4 @@
-#include "app/main_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -12,7 +10,6 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QScreen>
-#include <QProcess>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -23,17 +20,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
-#include "app/app_state.h"
+#include "main_window_fixture.h"
+#include "../support/run_process.h"
 #include "app/start_up_qt.h"
 #include "base/folders.h"
-#include "base/program_editor_qt.h"
-#include "base/program_file.h"
 #include "base/qt_host_qt.h"
-#include "plot/plot_window.h"
 #include "settings/ini_file.h"
-#include "settings/machine_settings.h"
 #include "settings/setup_window.h"
 
 namespace {
@@ -57,52 +50,19 @@ public:
     QString dxfAnswer;
 };
 
-struct Fixture : ::testing::Test {
-    std::string dir;
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<ScriptedForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    tolva::RecordingHost* host = nullptr;
-
+struct Fixture : tolva::test::MainWindowFixture<ScriptedForm1> {
     void SetUp() override {
-        char buf[] = "/tmp/tolva-mw-XXXXXX";
-        dir = ::mkdtemp(buf);
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         // The mill's letters, as a machine file would give them.
         const char* letters[][2] = {{"12", "N"}, {"13", "R"}, {"14", "I"}, {"15", "J"},
                                     {"16", "K"}, {"17", "X"}, {"18", "Y"}, {"19", "Z"}};
         for (auto& l : letters) settings->SetCell(1, std::stoi(l[0]), l[1]);
-        form1 = std::make_unique<ScriptedForm1>(*settings, QStringList{});
-        form2 = std::make_unique<TForm2>(*settings);
+        Open();
         form2->Image1->setFixedWidth(800);
-        reply(false);
-        tolva::App() = tolva::AppState{};
     }
-    void TearDown() override {
-        form1.reset();
-        form2.reset();
-        std::filesystem::remove_all(dir);
-    }
-    void reply(bool yes) {
-        auto h = std::make_unique<tolva::RecordingHost>(yes);
-        host = h.get();
-        form1->SetHost(std::move(h));
-    }
-    std::string file(const std::string& name, const std::string& bytes) {
-        std::string p = dir + "/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-    std::string read(const std::string& p) {
-        std::string b;
-        tolva::ReadFileBytes(p, b);
-        return b;
-    }
-    ProgramEditor* editor() { return form1->RichEdit1; }
     // Typing at the end of the program (an undoable edit, unlike append()).
     void type(const char* text) {
-        editor()->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
-        editor()->SendScintilla(QsciScintilla::SCI_ADDTEXT, std::strlen(text), text);
+        editor().SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+        editor().SendScintilla(QsciScintilla::SCI_ADDTEXT, std::strlen(text), text);
     }
 };
 
@@ -161,15 +121,15 @@ TEST_F(Fixture, MenuItemsCarryTheirShortcuts) {
 TEST_F(Fixture, MenuShortcutsWinOverTheEditorsKeys) {
     form1->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
-    editor()->LoadBytes("G01 X1 N10 M3\n");
-    editor()->setFocus();
-    QTest::keyClick(editor(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(editor()->Bytes(), "N10 G01 M3 X1 \n");
-    QTest::keyClick(editor(), Qt::Key_U, Qt::ControlModifier);  // the editor's undo
-    EXPECT_EQ(editor()->Bytes(), "G01 X1 N10 M3\n");
+    editor().LoadBytes("G01 X1 N10 M3\n");
+    editor().setFocus();
+    QTest::keyClick(&editor(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor().Bytes(), "N10 G01 M3 X1 \n");
+    QTest::keyClick(&editor(), Qt::Key_U, Qt::ControlModifier);  // the editor's undo
+    EXPECT_EQ(editor().Bytes(), "G01 X1 N10 M3\n");
     // F2 saves: with no file name it would open the dialog, so give one.
     tolva::App().CurrentFileName = dir + "/f2.nc";
-    QTest::keyClick(editor(), Qt::Key_F2);
+    QTest::keyClick(&editor(), Qt::Key_F2);
     EXPECT_EQ(read(dir + "/f2.nc"), "G01 X1 N10 M3\n");
 }
 
@@ -181,8 +141,8 @@ TEST_F(Fixture, LoadSetsCaptionNameAndScale) {
     EXPECT_EQ(form1->OpenDialogFileName(), " ");
     EXPECT_EQ(form2->SpinEdit1->value(), form2->CanvasWidth() / 4 * 500 > 999999 ? 999999
                                                                                   : form2->CanvasWidth() / 4 * 500);
-    EXPECT_EQ(editor()->LineEndStyle(), tolva::LineEnd::CRLF);
-    EXPECT_EQ(editor()->LineCount(), 2);
+    EXPECT_EQ(editor().LineEndStyle(), tolva::LineEnd::CRLF);
+    EXPECT_EQ(editor().LineCount(), 2);
     // Saved as loaded, byte for byte.
     tolva::App().CurrentFileName = dir + "/copy.nc";
     ASSERT_TRUE(form1->SaveTheFile());
@@ -211,7 +171,7 @@ TEST_F(Fixture, BadFilesLeaveTheProgramAlone) {
     const std::string entities = "0\nSECTION\n2\nENTITIES\n0\nLINE\n";
     EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("code.dxf", entities + "8\n0\nten\n1.0\n"))));
     EXPECT_FALSE(form1->Load_file(QString::fromStdString(file("cut.dxf", entities + "8\n0\n10\n"))));
-    EXPECT_EQ(editor()->Bytes(), "G00 X1\nG01 X2\n");
+    EXPECT_EQ(editor().Bytes(), "G00 X1\nG01 X2\n");
     EXPECT_EQ(form1->windowTitle(), "good.nc");
     ASSERT_EQ(host->messages.size(), 5u);
     EXPECT_NE(host->messages[0].find("not a text program"), std::string::npos);
@@ -223,7 +183,7 @@ TEST_F(Fixture, BadFilesLeaveTheProgramAlone) {
     // NUL bytes load and save as they are, with a word of warning.
     std::string withNul("G01 X1\n(\0\0)\n", 12);
     ASSERT_TRUE(form1->Load_file(QString::fromStdString(file("nul.nc", withNul))));
-    EXPECT_EQ(editor()->Bytes(), withNul);
+    EXPECT_EQ(editor().Bytes(), withNul);
     EXPECT_NE(host->messages.back().find("NUL"), std::string::npos);
 }
 
@@ -244,14 +204,14 @@ TEST_F(Fixture, FailedSavesKeepTheOldFileAndTheModifiedFlag) {
     std::string target = file("ro.nc", "OLD\n");
     form1->Load_file(QString::fromStdString(file("new.nc", "G00 X1\nG01 X2\n")));
     type("G01 X3\n");
-    ASSERT_TRUE(editor()->IsModified());
+    ASSERT_TRUE(editor().IsModified());
     tolva::App().CurrentFileName = "/dev/full";
     EXPECT_FALSE(form1->SaveTheFile());
-    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_TRUE(editor().IsModified());
     EXPECT_NE(host->messages.back().find("No space left"), std::string::npos);
     tolva::App().CurrentFileName = dir + "/no/such/folder/x.nc";
     EXPECT_FALSE(form1->SaveTheFile());
-    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_TRUE(editor().IsModified());
     EXPECT_EQ(read(target), "OLD\n");
 }
 
@@ -281,14 +241,14 @@ TEST_F(Fixture, SaveQuestionOnlyForModifiedProgramsOfTwoLines) {
 }
 
 TEST_F(Fixture, IndicatorFollowsTheCaret) {
-    editor()->LoadBytes("L1\nL2\nL3\nL4\nL5\nL6\n");
-    editor()->SetCaret(editor()->PosOfLine(4));
-    form1->ShowLineNum2(editor(), form1.get());
+    editor().LoadBytes("L1\nL2\nL3\nL4\nL5\nL6\n");
+    editor().SetCaret(editor().PosOfLine(4));
+    form1->ShowLineNum2(&editor(), form1.get());
     EXPECT_EQ(form1->Panel2->text(), "  Pos [5:1]   Sel : [0]   ");
     EXPECT_EQ(tolva::App().SelStartLine, 3);
     EXPECT_EQ(tolva::App().SelLineCount, 0);
-    editor()->setSelection(1, 1, 3, 1);  // from line 2, column 2 into line 4
-    form1->ShowLineNum2(editor(), form1.get());
+    editor().setSelection(1, 1, 3, 1);  // from line 2, column 2 into line 4
+    form1->ShowLineNum2(&editor(), form1.get());
     EXPECT_EQ(form1->Panel2->text(), "  Pos [2:2]   Sel : [3]   ");
     EXPECT_EQ(tolva::App().SelStartLine, 0);
 }
@@ -298,21 +258,21 @@ TEST_F(Fixture, DroppingFilesLoadsOnlyTheFirst) {
     std::string second = file("second.nc", "G00 X2\n");
     form1->FilesDropped(
         {QUrl::fromLocalFile(QString::fromStdString(first)), QUrl::fromLocalFile(QString::fromStdString(second))});
-    EXPECT_EQ(editor()->Bytes(), "G00 X1\n");
+    EXPECT_EQ(editor().Bytes(), "G00 X1\n");
     EXPECT_EQ(form1->windowTitle(), "first.nc");
 }
 
 TEST_F(Fixture, ADropOnAModifiedProgramWhoseSaveFailsKeepsTheProgram) {
     type("G00 X5\nG01 X6\n");
-    const std::string edited = editor()->Bytes();
+    const std::string edited = editor().Bytes();
     reply(true);  // "Save file?" Yes
     tolva::App().CurrentFileName = "/dev/full";
     const std::string dropped = file("dropped.nc", "G00 X1\n");
     EXPECT_FALSE(form1->FilesDropped({QUrl::fromLocalFile(QString::fromStdString(dropped))}));
     ASSERT_FALSE(host->questions.empty());
     EXPECT_EQ(host->questions.front(), "File has been modified. Save file?");
-    EXPECT_EQ(editor()->Bytes(), edited);
-    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_EQ(editor().Bytes(), edited);
+    EXPECT_TRUE(editor().IsModified());
 }
 
 TEST_F(Fixture, PrintedListingCarriesPageHeaders) {
@@ -321,13 +281,11 @@ TEST_F(Fixture, PrintedListingCarriesPageHeaders) {
     form1->Load_file(QString::fromStdString(file("list.nc", text)));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    QString pdf = QString::fromStdString(dir + "/listing.pdf");
-    printer.setOutputFileName(pdf);
+    printer.setOutputFileName(QString::fromStdString(path("listing.pdf")));
     form1->PrintText(printer);
-    QProcess p;
-    p.start("pdftotext", {"-layout", pdf, "-"});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0) GTEST_SKIP() << "pdftotext not available";
-    QString out = QString::fromUtf8(p.readAllStandardOutput());
+    const tolva::test::ProcessResult listing = tolva::test::RunProcess("pdftotext -layout '" + path("listing.pdf") + "' -");
+    ASSERT_TRUE(listing.ok()) << "pdftotext (poppler-utils) cannot be run";
+    const QString out = QString::fromStdString(listing.output);
     EXPECT_TRUE(out.contains("Page : 1"));
     EXPECT_TRUE(out.contains("File : " + QString::fromStdString(dir) + "/list.nc"));
     EXPECT_TRUE(out.contains("N0 G01 X0"));
@@ -341,14 +299,14 @@ TEST_F(Fixture, TranslateCommandsRewriteEveryLineAsOneEdit) {
     settings->SetCell(1, 29, "G1");
     settings->SetCell(0, 49, "X");
     settings->SetCell(1, 49, "XX");
-    editor()->LoadBytes("G01 X1 G01\r\nN2 G01 Y2\r\n");
+    editor().LoadBytes("G01 X1 G01\r\nN2 G01 Y2\r\n");
     form1->ActionByText("Translate Using table from setup window")->trigger();
-    EXPECT_EQ(editor()->Bytes(), "G1 XX1 G01\r\nN2 G1 Y2\r\n");
+    EXPECT_EQ(editor().Bytes(), "G1 XX1 G01\r\nN2 G1 Y2\r\n");
     form1->TranslateRows(29, 49);  // T1
     form1->TranslateRows(49, 69);  // T2: row 49 belongs to both
-    EXPECT_EQ(editor()->Bytes(), "G1 XXXX1 G1\r\nN2 G1 Y2\r\n");
-    editor()->undo();
-    EXPECT_EQ(editor()->Bytes(), "G1 XXX1 G1\r\nN2 G1 Y2\r\n");
+    EXPECT_EQ(editor().Bytes(), "G1 XXXX1 G1\r\nN2 G1 Y2\r\n");
+    editor().undo();
+    EXPECT_EQ(editor().Bytes(), "G1 XXX1 G1\r\nN2 G1 Y2\r\n");
 }
 
 TEST_F(Fixture, TranslateOnLoadWhenSet) {
@@ -356,7 +314,7 @@ TEST_F(Fixture, TranslateOnLoadWhenSet) {
     settings->SetCell(1, 30, "M06");
     settings->SetFlag("TranslateLoad", true);
     form1->Load_file(QString::fromStdString(file("t.nc", "T1 M6\n")));
-    EXPECT_EQ(editor()->Bytes(), "T1 M06\n");
+    EXPECT_EQ(editor().Bytes(), "T1 M06\n");
 }
 
 TEST_F(Fixture, ExitEndsTheApplicationAlsoWithThePlotWindowOpen) {
@@ -379,14 +337,14 @@ TEST_F(Fixture, ExitEndsTheApplicationAlsoWithThePlotWindowOpen) {
 TEST_F(Fixture, ASaveThatIsCancelledOrFailsKeepsTheProgramAndTheWindow) {
     form1->show();
     type("G00 X1\nG01 X2\n");
-    const std::string edited = editor()->Bytes();
+    const std::string edited = editor().Bytes();
     reply(true);  // "Save file?" Yes, "Overwrite?" Yes
 
     // No file name yet: Save As, and the user cancels it.
     EXPECT_FALSE(form1->close());
     EXPECT_TRUE(form1->isVisible());
     form1->FileNewClick();
-    EXPECT_EQ(editor()->Bytes(), edited);
+    EXPECT_EQ(editor().Bytes(), edited);
 
     // The save itself fails.
     tolva::App().CurrentFileName = "/dev/full";
@@ -395,14 +353,14 @@ TEST_F(Fixture, ASaveThatIsCancelledOrFailsKeepsTheProgramAndTheWindow) {
     form1->openAnswer = QString::fromStdString(file("other.nc", "G00 X9\nG01 X8\n"));
     form1->FileOpenClick();
     EXPECT_EQ(form1->opened, 0);  // the program stays: no file is asked for
-    EXPECT_EQ(editor()->Bytes(), edited);
-    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_EQ(editor().Bytes(), edited);
+    EXPECT_TRUE(editor().IsModified());
 
     // Declining the save is the user's choice: the program goes.
     reply(false);
     form1->FileOpenClick();
-    EXPECT_EQ(editor()->Bytes(), "G00 X9\nG01 X8\n");
-    EXPECT_FALSE(editor()->IsModified());
+    EXPECT_EQ(editor().Bytes(), "G00 X9\nG01 X8\n");
+    EXPECT_FALSE(editor().IsModified());
     form1->hide();
 }
 
@@ -411,10 +369,10 @@ TEST_F(Fixture, ARefusedOrCancelledOpenKeepsTheModifiedFlag) {
     reply(false);
     form1->openAnswer = QString::fromStdString(dir + "/missing.nc");
     form1->FileOpenClick();
-    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_TRUE(editor().IsModified());
     form1->openAnswer.clear();
     form1->FileOpenClick();
-    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_TRUE(editor().IsModified());
     // So the close still asks.
     const std::size_t asked = host->questions.size();
     form1->close();
@@ -434,7 +392,7 @@ TEST_F(Fixture, FileNamesOver255CharactersAreRefusedNeverCut) {
 
     form1->Load_file(QString::fromStdString(file("mine.nc", "G00 X5\nG01 X6\n")));
     EXPECT_FALSE(form1->Load_file(QString::fromStdString(longName)));
-    EXPECT_EQ(editor()->Bytes(), "G00 X5\nG01 X6\n");
+    EXPECT_EQ(editor().Bytes(), "G00 X5\nG01 X6\n");
     ASSERT_FALSE(host->messages.empty());
     EXPECT_NE(host->messages.back().find("longer than 255 characters"), std::string::npos);
 
@@ -459,10 +417,10 @@ TEST_F(Fixture, AFailedSaveAsKeepsTheNameAndTheCaption) {
     EXPECT_NE(host->messages.back().find("No such file or directory"), std::string::npos) << host->messages.back();
     EXPECT_EQ(tolva::App().CurrentFileName, mine);
     EXPECT_EQ(form1->windowTitle(), caption);
-    EXPECT_TRUE(editor()->IsModified());
+    EXPECT_TRUE(editor().IsModified());
     reply(true);  // "Overwrite ..."
     EXPECT_TRUE(form1->FileSaveClick());
-    EXPECT_EQ(read(mine), editor()->Bytes());
+    EXPECT_EQ(read(mine), editor().Bytes());
     EXPECT_FALSE(std::filesystem::exists(dir + "/gone"));
 }
 
@@ -577,9 +535,10 @@ TEST_F(Fixture, Screenshots) {
     form1->show();
     form1->DefaultWindowsClick();
     form3.show();
-    QTest::qWait(500);
+    for (QWidget* w : std::initializer_list<QWidget*>{form1.get(), form2.get(), &form3})
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     form2->Redraw();
-    QTest::qWait(300);
+    QApplication::processEvents();
     const QString dirOut = QString::fromLocal8Bit(out);
     EXPECT_TRUE(form1->grab().save(dirOut + "/main_window.png"));
     EXPECT_TRUE(form2->grab().save(dirOut + "/plot_window.png"));
@@ -589,7 +548,7 @@ TEST_F(Fixture, Screenshots) {
     form3.hide();
     form1->RichEdit1->SetCaret(form1->RichEdit1->PosOfLine(std::min(12, form1->RichEdit1->LineCount() - 1)));
     form1->MainCaretMoved();
-    QTest::qWait(300);
+    QApplication::processEvents();
     if (QScreen* screen = QGuiApplication::primaryScreen()) EXPECT_TRUE(screen->grabWindow(0).save(dirOut + "/screen.png"));
     std::printf("main %dx%d, plot %dx%d, setup %dx%d\n", form1->width(), form1->height(), form2->width(),
                 form2->height(), form3.width(), form3.height());

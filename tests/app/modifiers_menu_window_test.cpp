@@ -1,61 +1,26 @@
 // The modifiers from the plot window's buttons and the main window's menus:
 // one undoable edit each, the fields corrected, the refusals leaving the
 // program as it was.
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
-
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 #include "../plot/interpreter_rig.h"
+#include "main_window_fixture.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Modifiers : ::testing::Test {
-    std::string dir;
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    tolva::RecordingHost* host = nullptr;
-
+struct Modifiers : tolva::test::MainWindowFixture<> {
     void SetUp() override {
-        char buf[] = "/tmp/tolva-modifiers-XXXXXX";
-        dir = ::mkdtemp(buf);
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         settings->SetCell(1, tolva::LabelRow::CommentStart, "(");
         settings->SetCell(1, tolva::LabelRow::CommentEnd, ")");
-        settings->SetFlag("XsignCheckBox", false);
-        settings->SetFlag("YsignCheckBox", false);
         settings->SetText("DpEdit", "4");
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        auto h = std::make_unique<tolva::RecordingHost>();
-        host = h.get();
-        form1->SetHost(std::move(h));
-        form2 = std::make_unique<TForm2>(*settings);
-        tolva::App() = tolva::AppState{};
-    }
-    void TearDown() override {
-        form2.reset();
-        form1.reset();
-        std::filesystem::remove_all(dir);
-    }
-    ProgramEditor& editor() { return *form1->RichEdit1; }
-    void menu(const char* caption) {
-        QAction* a = form1->ActionByText(caption);
-        ASSERT_TRUE(a && a->isEnabled()) << caption;
-        a->trigger();
+        Open();
     }
 };
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "../plot/rs274_oracle.h"
+#include "../support/rs274_oracle.h"
 #include "app/batch_run.h"
 #include "app/document.h"
 #include "app/program_operations.h"

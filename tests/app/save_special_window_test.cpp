@@ -1,20 +1,13 @@
 // The File menu's DXF items, Save As with a DXF name, and Save + Split, on
 // the real main window.
-#include <QAction>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <memory>
 
-#include "app/app_state.h"
+#include "main_window_fixture.h"
 #include "app/recent_files.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "base/program_file.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 
 namespace {
 
@@ -33,47 +26,16 @@ protected:
     }
 };
 
-struct SaveSpecial : ::testing::Test {
-    std::string dir;
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<DialogForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    tolva::RecordingHost* host = nullptr;
-
+struct SaveSpecial : tolva::test::MainWindowFixture<DialogForm1> {
     void SetUp() override {
-        char buf[] = "/tmp/tolva-save-special-XXXXXX";
-        dir = ::mkdtemp(buf);
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         const char* cells[][2] = {{"1", "G01"}, {"2", "G02"}, {"3", "G03"}, {"10", "M30"}, {"12", "N"},
                                   {"13", "R"},  {"14", "I"},  {"15", "J"},  {"16", "K"},  {"17", "X"},
                                   {"18", "Y"},  {"19", "Z"},  {"23", ":100"}, {"72", "3"}, {"78", "M99"}};
         for (auto& c : cells) settings->SetCell(1, std::stoi(c[0]), c[1]);
-        form1 = std::make_unique<DialogForm1>(*settings, QStringList{});
-        form2 = std::make_unique<TForm2>(*settings);
-        auto h = std::make_unique<tolva::RecordingHost>(false);
-        host = h.get();
-        form1->SetHost(std::move(h));
-        tolva::App() = tolva::AppState{};
-    }
-    void TearDown() override {
-        form1.reset();
-        form2.reset();
-        std::filesystem::remove_all(dir);
-    }
-    std::string path(const std::string& name) { return dir + "/" + name; }
-    std::string read(const std::string& p) {
-        std::string b;
-        tolva::ReadFileBytes(p, b);
-        return b;
+        Open();
     }
     void load(const std::string& name, const std::string& text) {
-        std::ofstream(path(name), std::ios::binary) << text;
-        ASSERT_TRUE(form1->Load_file(QString::fromStdString(path(name))));
-    }
-    void trigger(const char* caption) {
-        QAction* a = form1->ActionByText(caption);
-        ASSERT_TRUE(a && a->isEnabled()) << caption;
-        a->trigger();
+        ASSERT_TRUE(form1->Load_file(QString::fromStdString(file(name, text))));
     }
     static int count(const std::string& text, const std::string& what) {
         int n = 0;
@@ -103,13 +65,13 @@ TEST_F(SaveSpecial, SaveAsWithADxfNameWritesThePlotAndKeepsTheProgramsName) {
 TEST_F(SaveSpecial, TheDxfItemsWriteFullAndLinesOnlyExports) {
     load("part.nc", kProgram);
     form1->answer = QString::fromStdString(path("full.DXF"));
-    trigger("Save As DXF Circles, Arcs,Lines");
+    menu("Save As DXF Circles, Arcs,Lines");
     EXPECT_EQ(form1->askedPreset, "File1.DXF");
     EXPECT_EQ(form1->askedTitle, QString::fromStdString("Save As " + path("part.nc")));
     EXPECT_EQ(count(read(path("full.DXF")), "\r\nARC\r\n"), 1);
 
     form1->answer = QString::fromStdString(path("lines.DXF"));
-    trigger("Save As DXF Lines Only Simple");
+    menu("Save As DXF Lines Only Simple");
     EXPECT_EQ(form1->askedPreset, "File1.DXF");
     const std::string lines = read(path("lines.DXF"));
     EXPECT_EQ(count(lines, "\r\nARC\r\n"), 0);
@@ -117,7 +79,7 @@ TEST_F(SaveSpecial, TheDxfItemsWriteFullAndLinesOnlyExports) {
 
     // A target that cannot be written: the system's reason, nothing left.
     form1->answer = QString::fromStdString(path("no/such/folder.DXF"));
-    trigger("Save As DXF Lines Only Simple");
+    menu("Save As DXF Lines Only Simple");
     ASSERT_FALSE(host->messages.empty());
     EXPECT_NE(host->messages.back().find("No such file or directory"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(path("no")));
@@ -126,12 +88,12 @@ TEST_F(SaveSpecial, TheDxfItemsWriteFullAndLinesOnlyExports) {
 TEST_F(SaveSpecial, PointsOnlyWritesPointsOrTakesAnotherNameForTheProgram) {
     load("part.nc", kProgram);
     form1->answer = QString::fromStdString(path("pts.dxf"));
-    trigger("Save As DXF Points only ( Special )");
+    menu("Save As DXF Points only ( Special )");
     EXPECT_EQ(form1->askedPreset, "FilePoints1.DXF");
     EXPECT_EQ(count(read(path("pts.dxf")), "\r\nPOINT\r\n"), 3);
     // Another extension renames the program and writes nothing.
     form1->answer = QString::fromStdString(path("renamed.txt"));
-    trigger("Save As DXF Points only ( Special )");
+    menu("Save As DXF Points only ( Special )");
     EXPECT_EQ(tolva::App().CurrentFileName, path("renamed.txt"));
     EXPECT_EQ(form1->windowTitle(), "renamed.txt");
     EXPECT_FALSE(std::filesystem::exists(path("renamed.txt")));
@@ -140,7 +102,7 @@ TEST_F(SaveSpecial, PointsOnlyWritesPointsOrTakesAnotherNameForTheProgram) {
 TEST_F(SaveSpecial, SplitWritesThePartsAndShowsWhereTheyWent) {
     // Three lines a part (row 72), program numbers from :100 (row 23).
     load("JOB.NC", "L0\nL1\nL2 M91\nL3\nL4 M91\nL5\nL6\nL7\nL8\n");
-    trigger("Save + Split the File  (Special )");
+    menu("Save + Split the File  (Special )");
     EXPECT_TRUE(host->messages.empty());
     EXPECT_EQ(read(path("JOB_1.TXT")), "L0\nL1\nL2 M91\nM99\nM30\n");
     EXPECT_EQ(read(path("JOB_2.TXT")), ":101\nL3\nL4 M91\nL5\nL6\nL7\nL8\nM99\nM30\n");
@@ -148,15 +110,19 @@ TEST_F(SaveSpecial, SplitWritesThePartsAndShowsWhereTheyWent) {
     EXPECT_TRUE(form1->RichEdit2->isVisibleTo(form1.get()));
     EXPECT_EQ(form1->RichEdit2->Lines(),
               (std::vector<std::string>{" File Split into 2", " ", " Last Filename " + path("JOB_2.TXT")}));
-    QTest::qWait(5300);
-    EXPECT_FALSE(form1->RichEdit2->isVisibleTo(form1.get()));
+    // The summary goes after five seconds (the test need not wait them).
+    auto* shown = form1->findChild<QTimer*>("SplitSummaryTimer");
+    ASSERT_TRUE(shown && shown->isActive() && shown->isSingleShot());
+    EXPECT_EQ(shown->interval(), 5000);
+    shown->start(0);
+    QTRY_VERIFY(!form1->RichEdit2->isVisibleTo(form1.get()));
 
     // A part that cannot be written stops the split with the system's
     // reason; the parts before it stay.
     std::filesystem::remove(path("JOB_1.TXT"));
     std::filesystem::remove(path("JOB_2.TXT"));
     std::filesystem::create_directory(path("JOB_2.TXT"));
-    trigger("Save + Split the File  (Special )");
+    menu("Save + Split the File  (Special )");
     ASSERT_FALSE(host->messages.empty());
     EXPECT_NE(host->messages.back().find("JOB_2.TXT"), std::string::npos) << host->messages.back();
     EXPECT_EQ(read(path("JOB_1.TXT")), "L0\nL1\nL2 M91\nM99\nM30\n");
@@ -164,7 +130,7 @@ TEST_F(SaveSpecial, SplitWritesThePartsAndShowsWhereTheyWent) {
 
     // Too small: the message, nothing written.
     load("TINY.NC", "A\nB\n");
-    trigger("Save + Split the File  (Special )");
+    menu("Save + Split the File  (Special )");
     ASSERT_FALSE(host->messages.empty());
     EXPECT_EQ(host->messages.back(), "File is too samll to split Less than 3 Lines");
     EXPECT_FALSE(std::filesystem::exists(path("TINY_1.TXT")));
@@ -178,7 +144,7 @@ TEST_F(SaveSpecial, SplitPartNamesOver255CharactersStopTheSplitBeforeAnyPart) {
     const std::string name = std::string(253 - dir.size() - 1 - 3, 'j') + ".NC";
     ASSERT_EQ(path(name).size(), 253u);
     load(name, "L0\nL1\nL2 M91\nL3\nL4 M91\nL5\nL6\nL7\nL8\n");
-    trigger("Save + Split the File  (Special )");
+    menu("Save + Split the File  (Special )");
     ASSERT_FALSE(host->messages.empty());
     EXPECT_NE(host->messages.back().find("longer than 255"), std::string::npos) << host->messages.back();
     // Only the program (and the list of recent files the load updated).

@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "../plot/interpreter_rig.h"
-#include "../plot/rs274_oracle.h"
+#include "../support/rs274_oracle.h"
 #include "base/folders.h"
 #include "text/compress.h"
 

@@ -2,7 +2,6 @@
 // screen, the desktop's keys do the desktop's things (Ctrl+S saves), recent
 // files, Undo re-plots, the "Plot" button plots, the units show, and the
 // editor's colours follow the machine's label table.
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -16,56 +15,24 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 
-#include "app/app_state.h"
 #include "app/gcode_lexer_qt.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "base/program_file.h"
 #include "base/qt_host_qt.h"
 #include "../plot/interpreter_rig.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 #include "settings/setup_window.h"
-#include "../settings/temp_folder.h"
+#include "main_window_fixture.h"
 
 namespace {
 
-struct Workbench : ::testing::Test {
-    tolva::test::TempFolder folder{"tolva-workbench"};
-    std::string dir = folder.path();
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    tolva::RecordingHost* host = nullptr;
-
+struct Workbench : tolva::test::MainWindowFixture<> {
     void SetUp() override {
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         settings->SetCell(1, tolva::LabelRow::CommentStart, "(");
         settings->SetCell(1, tolva::LabelRow::CommentEnd, ")");
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        auto h = std::make_unique<tolva::RecordingHost>(true);
-        host = h.get();
-        form1->SetHost(std::move(h));
-        form2 = std::make_unique<TForm2>(*settings);
-        tolva::App() = tolva::AppState{};
+        Open(/*yes=*/true);
     }
-    void TearDown() override {
-        form2.reset();
-        form1.reset();
-    }
-    std::string file(const std::string& name, const std::string& bytes) {
-        const std::string p = dir + "/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-    ProgramEditor* editor() { return form1->RichEdit1; }
     int styleAt(int pos) {
-        return static_cast<int>(editor()->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, pos));
+        return static_cast<int>(editor().SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, pos));
     }
 };
 
@@ -122,39 +89,39 @@ TEST_F(Workbench, CtrlSSavesAndLeavesTheProgramAsItWas) {
     form1->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
     const std::string program = "G21\nG01 X1 Y2\nM03\nG02 X3 Y2 I1 J0\nM05\n";
-    editor()->LoadBytes(program);
-    editor()->SetCaret(4);
-    editor()->SendScintilla(QsciScintilla::SCI_ADDTEXT, 1, " ");  // an edit, so there is something to save
-    const std::string edited = editor()->Bytes();
+    editor().LoadBytes(program);
+    editor().SetCaret(4);
+    editor().SendScintilla(QsciScintilla::SCI_ADDTEXT, 1, " ");  // an edit, so there is something to save
+    const std::string edited = editor().Bytes();
     tolva::App().CurrentFileName = dir + "/saved.nc";
-    editor()->setFocus();
-    QTest::keyClick(editor(), Qt::Key_S, Qt::ControlModifier);
+    editor().setFocus();
+    QTest::keyClick(&editor(), Qt::Key_S, Qt::ControlModifier);
     std::string bytes;
     ASSERT_TRUE(tolva::ReadFileBytes(dir + "/saved.nc", bytes).ok);
     EXPECT_EQ(bytes, edited);
-    EXPECT_EQ(editor()->Bytes(), edited);  // no block reversed
-    EXPECT_FALSE(editor()->IsModified());
+    EXPECT_EQ(editor().Bytes(), edited);  // no block reversed
+    EXPECT_FALSE(editor().IsModified());
     // Ctrl+A selects everything (the sort moved to Ctrl+Shift+A).
-    QTest::keyClick(editor(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(editor()->SelLength(), static_cast<int>(edited.size()));
-    EXPECT_EQ(editor()->Bytes(), edited);
+    QTest::keyClick(&editor(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(editor().SelLength(), static_cast<int>(edited.size()));
+    EXPECT_EQ(editor().Bytes(), edited);
 }
 
 TEST_F(Workbench, UndoAndRedoReplotThePlotButtonPlotsAndRecentFilesReopen) {
     form1->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
-    editor()->LoadBytes("G90\nM03\nG01 X10 Y0\n");
+    editor().LoadBytes("G90\nM03\nG01 X10 Y0\n");
     form2->Redraw();
     const QString before = form2->windowTitle();
-    editor()->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
-    editor()->SendScintilla(QsciScintilla::SCI_ADDTEXT, 11, "G01 X10 Y5\n");
+    editor().SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    editor().SendScintilla(QsciScintilla::SCI_ADDTEXT, 11, "G01 X10 Y5\n");
     form2->Redraw();
     EXPECT_NE(form2->windowTitle(), before);  // the totals grew
-    editor()->setFocus();
-    QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(editor()->Bytes(), "G90\nM03\nG01 X10 Y0\n");
+    editor().setFocus();
+    QTest::keyClick(&editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor().Bytes(), "G90\nM03\nG01 X10 Y0\n");
     EXPECT_EQ(form2->windowTitle(), before);  // no F9 needed
-    QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(&editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_NE(form2->windowTitle(), before);
 
     // "Plot" plots; printing has its own button.
@@ -168,14 +135,14 @@ TEST_F(Workbench, UndoAndRedoReplotThePlotButtonPlotsAndRecentFilesReopen) {
     EXPECT_EQ(form2->RedrawCount(), redraws + 1);
 
     // Recent files: newest first, reopened from the menu, kept for the next run.
-    editor()->ClearModified();
+    editor().ClearModified();
     const std::string a = file("a.nc", "G01 X1\n"), b = file("b.nc", "G01 X2\n");
     ASSERT_TRUE(form1->Load_file(QString::fromStdString(a)));
     ASSERT_TRUE(form1->Load_file(QString::fromStdString(b)));
     ASSERT_EQ(form1->RecentMenu()->actions().size(), 2);
     EXPECT_TRUE(form1->RecentMenu()->actions()[0]->text().endsWith("b.nc"));
     form1->RecentMenu()->actions()[1]->trigger();
-    EXPECT_EQ(editor()->Bytes(), "G01 X1\n");
+    EXPECT_EQ(editor().Bytes(), "G01 X1\n");
     EXPECT_EQ(tolva::App().CurrentFileName, a);
     TForm1 nextRun(*settings, QStringList{});
     ASSERT_EQ(nextRun.RecentFiles().size(), 2u);
@@ -186,17 +153,17 @@ TEST_F(Workbench, UnitsAtTheCaretAndColoursFollowTheMachineFile) {
     const std::string ini = file("units.ini", "[Units]\nInch=G20\nMetric=G21\n[Labels]\nLine=G01\nArc Cw=G02\n"
                                              "Begin Block=M03\nEnd Block=M05\nX Letter=X\nY Letter=Y\nTrans170=(\nTrans171=)\n");
     ASSERT_TRUE(settings->UseMachineFile(ini).ok);
-    editor()->LoadBytes("G21\nG01 X1 Y2 (G02)\nG20\nM03\n");
-    editor()->SetCaret(editor()->PosOfLine(1));
+    editor().LoadBytes("G21\nG01 X1 Y2 (G02)\nG20\nM03\n");
+    editor().SetCaret(editor().PosOfLine(1));
     form1->MainCaretMoved();
     EXPECT_EQ(form1->UnitsLabel->text(), "Units: mm (G21)");
-    editor()->SetCaret(editor()->PosOfLine(3));
+    editor().SetCaret(editor().PosOfLine(3));
     form1->MainCaretMoved();
     EXPECT_EQ(form1->UnitsLabel->text(), "Units: inch (G20)");
 
     // The colours: line 1 "G01 X1 Y2 (G02)".
-    editor()->SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0L, -1L);
-    const int l1 = editor()->PosOfLine(1), l3 = editor()->PosOfLine(3);
+    editor().SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0L, -1L);
+    const int l1 = editor().PosOfLine(1), l3 = editor().PosOfLine(3);
     using S = tolva::HighlightStyle;
     EXPECT_EQ(styleAt(l1), int(S::Motion));
     EXPECT_EQ(styleAt(l1 + 4), int(S::Axis));

@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../support/temp_folder.h"
+
 using namespace tolva;
 
 TEST(Folders, ProgramFolderIsSeededWithoutOverwriting) {
-    char buf[] = "/tmp/tolva-cfg-XXXXXX";
-    std::string root = ::mkdtemp(buf);
+    const tolva::test::TempFolder folder("tolva-cfg");
+    const std::string root = folder.path();
     std::string shipped = root + "/shipped";
     std::filesystem::create_directories(shipped);
     std::ofstream(shipped + "/tolva.ini") << "[Labels]\nLine=G01\n";
@@ -31,7 +33,6 @@ TEST(Folders, ProgramFolderIsSeededWithoutOverwriting) {
     std::string mine;
     in >> mine;
     EXPECT_EQ(mine, "mine");
-    std::filesystem::remove_all(root);
 }
 
 TEST(Folders, ScratchFolderIsPrivateAndRemoved) {

@@ -1,6 +1,9 @@
 // The source folders are floors: a file includes only its own floor and the
 // floors below it, and the core (every file that is not a window, a Qt
-// adapter or the entry point) includes no Qt header.
+// adapter or the entry point) includes no Qt header. The tests stand on the
+// same floors: a test in tests/<floor>/ includes sources and test helpers of
+// its floor and below, and the shared helpers in tests/support/ stand on the
+// lowest floor, so any test may include them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,10 +25,10 @@ const std::map<std::string, int> kFloor = {
 std::string FloorOf(const std::string& relative) { return relative.substr(0, relative.find('/')); }
 
 // Calls `each(relativePath, includedPath, lineText)` for every quoted or
-// angled include of every file under src/.
+// angled include of every file under `folder` (src/ by default).
 template <class F>
-void ForEachInclude(F each) {
-    const fs::path src = fs::path(TOLVA_SOURCE_DIR) / "src";
+void ForEachInclude(F each, const char* folder = "src") {
+    const fs::path src = fs::path(TOLVA_SOURCE_DIR) / folder;
     for (auto& e : fs::recursive_directory_iterator(src)) {
         if (!e.is_regular_file()) continue;
         const std::string rel = fs::relative(e.path(), src).generic_string();
@@ -68,6 +71,33 @@ TEST(Layering, NoFileIncludesAHigherOrSideFloor) {
         }
     });
     EXPECT_GT(checked, 100);  // the walk found the sources
+}
+
+TEST(Layering, NoTestIncludesAHigherOrSideFloor) {
+    int checked = 0;
+    ForEachInclude(
+        [&](const std::string& rel, const std::string& target, const std::string& line) {
+            if (line.find('"') == std::string::npos || rel.find('/') == std::string::npos) return;
+            if (rel.rfind("data/", 0) == 0 || rel.rfind("e2e/", 0) == 0) return;
+            ++checked;
+            // tests/support/ stands on the lowest floor.
+            const std::string from = FloorOf(rel) == "support" ? "base" : FloorOf(rel);
+            ASSERT_TRUE(kFloor.count(from)) << "tests/" << rel << " is in no floor's folder";
+            std::string to;
+            if (target.find('/') == std::string::npos) return;  // beside it, on its own floor
+            if (target.rfind("../", 0) == 0) {
+                to = FloorOf(target.substr(3));  // a test helper of another floor
+                if (to == "support") return;  // shared helpers: any test may include them
+            } else {
+                to = FloorOf(target);
+            }
+            ASSERT_TRUE(kFloor.count(to)) << "tests/" << rel << ": " << line;
+            if (from != to) {
+                EXPECT_LT(kFloor.at(to), kFloor.at(from)) << "tests/" << rel << " reaches up: " << line;
+            }
+        },
+        "tests");
+    EXPECT_GT(checked, 100);  // the walk found the tests
 }
 
 TEST(Layering, NoCoreFileIncludesQt) {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "../settings/temp_folder.h"
+#include "../support/temp_folder.h"
 #include "comm/port_settings.h"
 #include "pty_peer.h"
 #include "settings/machine_settings.h"

@@ -137,26 +137,52 @@ def run(driver, machine, source, target, mode, flags):
 
 def near_all(points, cloud, tol):
     """The largest distance from a point of `points` to the nearest of `cloud`."""
-    worst = 0.0
-    for p in points:
-        worst = max(worst, min(math.dist(p, q) for q in cloud))
-        if worst > tol:
-            return worst
-    return worst
+    p, c = np.array(points, dtype=float), np.array(cloud, dtype=float)
+    return float(np.sqrt(((p[:, None, :] - c[None, :, :]) ** 2).sum(axis=2)).min(axis=1).max())
 
 
-def off_path(points, path):
+def to_segments(points, a, d, dd):
+    """The distance from each of `points` to the nearest segment a + t d, 0 <= t <= 1."""
+    out = np.empty(len(points))
+    for k in range(0, len(points), 256):
+        p = points[k:k + 256, None, :]
+        t = np.clip(((p - a) * d).sum(axis=2) / dd, 0.0, 1.0)
+        out[k:k + 256] = np.sqrt(((a + d * t[:, :, None] - p) ** 2).sum(axis=2)).min(axis=1)
+    return out
+
+
+def off_path(points, path, cell=1.0):
     """The largest distance from a point of `points` to the polyline chains
-    of `path` (a list of point lists)."""
+    of `path` (a list of point lists). Each segment is filed under the grid
+    cells (side `cell`, in X and Y) its bounding box meets; a point is
+    measured against the segments filed in its own cell and the eight around
+    it, which hold its nearest segment whenever that lies within `cell`, and
+    against every segment otherwise."""
     a = np.array([c[i] for c in path for i in range(len(c) - 1)], dtype=float)
     b = np.array([c[i + 1] for c in path for i in range(len(c) - 1)], dtype=float)
     d = b - a
     dd = np.maximum((d * d).sum(axis=1), 1e-30)
-    worst = 0.0
-    for p in np.array(points, dtype=float):
-        t = np.clip(((p - a) * d).sum(axis=1) / dd, 0.0, 1.0)
-        q = a + d * t[:, None]
-        worst = max(worst, float(np.sqrt(((q - p) ** 2).sum(axis=1)).min()))
+    lo = np.floor(np.minimum(a, b)[:, :2] / cell).astype(int)
+    hi = np.floor(np.maximum(a, b)[:, :2] / cell).astype(int)
+    filed = {}
+    for s in range(len(a)):
+        for i in range(lo[s, 0], hi[s, 0] + 1):
+            for j in range(lo[s, 1], hi[s, 1] + 1):
+                filed.setdefault((i, j), []).append(s)
+    p = np.array(points, dtype=float)
+    groups = {}
+    for k, key in enumerate(map(tuple, np.floor(p[:, :2] / cell).astype(int))):
+        groups.setdefault(key, []).append(k)
+    worst, far = 0.0, []
+    for (i, j), ks in groups.items():
+        near = sorted({s for di in (-1, 0, 1) for dj in (-1, 0, 1) for s in filed.get((i + di, j + dj), ())})
+        dist = to_segments(p[ks], a[near], d[near], dd[near]) if near else np.full(len(ks), np.inf)
+        inside = dist <= cell
+        if inside.any():
+            worst = max(worst, float(dist[inside].max()))
+        far += [k for k, ok in zip(ks, inside) if not ok]
+    if far:
+        worst = max(worst, float(to_segments(p[far], a, d, dd).max()))
     return worst
 
 

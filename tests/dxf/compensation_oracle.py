@@ -40,6 +40,7 @@ from ezdxf import path as dxfpath
 LIBRARY_BLK1 = "/usr/share/librecad/library/block/blk1.dxf"
 TOL = 0.02
 STEP = 0.05
+NEAR = 8.0  # mm: the first look for a point's nearest segment
 
 
 def washer(target):
@@ -123,18 +124,26 @@ def boundary(drawing):
 def distances(points, segs, reach=None):
     """Distance of each point to the nearest segment. With `reach`, only
     segments within about `reach` of a point are looked at, and a point with
-    none that near gets infinity: far faster on large drawings."""
+    none that near gets infinity: far faster on large drawings. Without it,
+    the near segments are looked at first and all of them only for the
+    points with none near, which gives the same distances."""
+    if reach is None and len(points) and len(segs):
+        out = distances(points, segs, NEAR)
+        far = np.isinf(out)
+        if far.any():
+            out[far] = distances(np.asarray(points, dtype=float)[far], segs, np.inf)
+        return out
     points = np.asarray(points, dtype=float)
     out = np.full(len(points), np.inf)
     if len(points) == 0 or len(segs) == 0:
         return out
     a, b = segs[:, 0, :], segs[:, 1, :]
     lo, hi = np.minimum(a, b), np.maximum(a, b)
-    order = np.lexsort((points[:, 1], np.floor(points[:, 0] / (reach or 1e9))))
+    order = np.lexsort((points[:, 1], np.floor(points[:, 0] / (reach if reach and np.isfinite(reach) else 1e9))))
     for k in range(0, len(points), 256):
         idx = order[k:k + 256]
         p = points[idx]
-        if reach is not None:
+        if reach is not None and np.isfinite(reach):
             pl, ph = p.min(axis=0) - reach, p.max(axis=0) + reach
             near = np.all(hi >= pl, axis=1) & np.all(lo <= ph, axis=1)
             sa, sb = a[near], b[near]

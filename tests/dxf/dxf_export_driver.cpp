@@ -15,6 +15,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "../support/temp_folder.h"
 #include "base/program_file.h"
 #include "dxf/dxf_export.h"
 #include "dxf/dxf_import.h"
@@ -27,11 +28,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: dxf_export_driver MACHINE.ini SOURCE TARGET full|lines|points [SETTING=0|1 ...]\n");
         return 2;
     }
-    char folder[] = "/tmp/tolva-export-XXXXXX";
-    if (!::mkdtemp(folder)) return 2;
     int status = 0;
     {
-        tolva::MachineSettings settings(folder);
+        const tolva::test::TempFolder folder("tolva-export");
+        tolva::MachineSettings settings(folder.path());
         if (tolva::FileStatus st = settings.UseCommandLineMachineFile(argv[1]); !st.ok) {
             std::fprintf(stderr, "%s\n", st.message.c_str());
             status = 2;
@@ -92,6 +92,5 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::filesystem::remove_all(folder);
     return status;
 }

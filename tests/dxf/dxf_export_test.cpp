@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "../plot/interpreter_rig.h"
-#include "../settings/temp_folder.h"
+#include "../support/temp_folder.h"
 #include "base/program_file.h"
 #include "settings/machine_settings.h"
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "../support/temp_folder.h"
 #include "base/program_file.h"
 #include "dxf/dxf_import.h"
 #include "settings/machine_settings.h"
@@ -24,11 +25,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: dxf_library_driver MACHINE.ini OUT_DIR < list\n");
         return 2;
     }
-    char folder[] = "/tmp/tolva-library-XXXXXX";
-    if (!::mkdtemp(folder)) return 2;
     int status = 0;
     {
-        tolva::MachineSettings settings(folder);
+        const tolva::test::TempFolder folder("tolva-library");
+        tolva::MachineSettings settings(folder.path());
         if (tolva::FileStatus st = settings.UseCommandLineMachineFile(argv[1]); !st.ok) {
             std::fprintf(stderr, "%s\n", st.message.c_str());
             status = 2;
@@ -54,6 +54,5 @@ int main(int argc, char** argv) {
                       << '\n';
         }
     }
-    std::filesystem::remove_all(folder);
     return status;
 }

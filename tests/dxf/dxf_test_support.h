@@ -13,7 +13,7 @@
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_settings.h"
 #include "settings/label_table.h"
-#include "../settings/temp_folder.h"
+#include "../support/temp_folder.h"
 
 namespace tolva::test {
 

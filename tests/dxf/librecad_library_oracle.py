@@ -132,6 +132,10 @@ def main():
             results[int(n)] = (kind, message)
 
         readable, complete, incomplete, unreadable, recovered = 0, 0, [], [], []
+        # Every drawing imports, whether ezdxf reads it or not: a program, or
+        # "no usable data" where ezdxf finds nothing to cut either.
+        refused = [f"{os.path.relpath(p, library)}: {results.get(n, ('no result from the driver', ''))}"
+                   for n, p in enumerate(drawings) if results.get(n, ("Failed",))[0] == "Failed"]
         for n, path in enumerate(drawings):
             name = os.path.relpath(path, library)
             try:
@@ -155,7 +159,11 @@ def main():
             if kind == "Program":
                 with open(os.path.join(out, f"{n}.nc")) as f:
                     text = f.read()
+                if not text.startswith("%\n"):
+                    refused.append(f"{name}: the program does not start with the machine file's \"%\"")
             elif expected or kind != "NoUsableData":
+                if kind == "NoUsableData":
+                    refused.append(f"{name}: no usable data, but {len(expected)} points in the drawing")
                 incomplete.append(f"{name}: {kind}: {message.strip()} ({len(expected)} points expected)")
                 continue
             points, bad = program_points(text)
@@ -178,6 +186,11 @@ def main():
         print(f"  not readable by ezdxf: {line}")
     for line in incomplete:
         print(f"  incomplete: {line}")
+    for line in refused:
+        print(f"  not imported: {line}")
+    if refused:
+        print("FAILED: drawings were not imported")
+        return 1
     if share < GOAL:
         print(f"FAILED: fewer than {100 * GOAL:.0f} % of the readable drawings are complete")
         return 1

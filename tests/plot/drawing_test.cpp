@@ -8,7 +8,7 @@
 #include <random>
 
 #include "interpreter_rig.h"
-#include "rs274_oracle.h"
+#include "../support/rs274_oracle.h"
 #include "text/gcode_words.h"
 
 namespace {

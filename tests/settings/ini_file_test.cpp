@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "temp_folder.h"
+#include "../support/temp_folder.h"
 
 using namespace tolva;
 

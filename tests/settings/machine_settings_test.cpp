@@ -9,13 +9,19 @@
 
 #include "base/folders.h"
 #include "settings/ini_file.h"
-#include "temp_folder.h"
+#include "../support/temp_folder.h"
 
 using namespace tolva;
-using test::Fixture;
 using test::TempFolder;
 
 namespace {
+
+// A machine file of tests/data/settings.
+std::string Fixture(const std::string& name) {
+    std::string bytes;
+    ReadFileBytes(std::string(TOLVA_TEST_DATA) + "/settings/" + name, bytes);
+    return bytes;
+}
 
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& bytes) { return SplitLines(bytes); }

@@ -17,7 +17,7 @@
 
 #include "base/folders.h"
 #include "settings/ini_file.h"
-#include "temp_folder.h"
+#include "../support/temp_folder.h"
 
 using namespace tolva;
 
@@ -208,6 +208,6 @@ TEST_F(SetupWindow, Screenshot) {
     form.StartUp();
     form.resize(1600, 1000);
     form.show();
-    QTest::qWait(200);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_TRUE(form.grab().save(out));
 }

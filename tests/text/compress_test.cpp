@@ -7,9 +7,8 @@
 #include <tuple>
 #include <vector>
 
-#include "../plot/rs274_oracle.h"
-
-#include "settings/label_table.h"
+#include "../support/rs274_oracle.h"
+#include "text/axis_codes.h"
 
 using namespace tolva;
 using Lines = std::vector<std::string>;
@@ -18,15 +17,15 @@ namespace {
 
 // A mill's codes: G02/G03 arcs, G91 incremental, the usual letters.
 AxisCodes MillCodes() {
-    LabelTable t;
+    AxisCodes c;  // letters N R I J K X Y Z
     const std::pair<int, const char*> cells[] = {{LabelRow::ArcCw, "G02"},       {LabelRow::ArcCcw, "G03"},
                                                  {LabelRow::Incremental, "G91"}, {LabelRow::NLetter, "N"},
                                                  {LabelRow::RLetter, "R"},       {LabelRow::ILetter, "I"},
                                                  {LabelRow::JLetter, "J"},       {LabelRow::KLetter, "K"},
                                                  {LabelRow::XLetter, "X"},       {LabelRow::YLetter, "Y"},
                                                  {LabelRow::ZLetter, "Z"}};
-    for (auto& [row, code] : cells) t.SetCell(1, row, code);
-    return MakeAxisCodes(t, false, false);
+    for (auto& [row, code] : cells) c.codes[row] = code;
+    return c;
 }
 
 Lines compress(Lines lines, int super = 0) {

@@ -10,7 +10,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 
-#include "../plot/rs274_oracle.h"
+#include "../support/rs274_oracle.h"
 
 using namespace tolva;
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../plot/rs274_oracle.h"
+#include "../support/rs274_oracle.h"
 #include "settings/label_table.h"
 #include "text/compress.h"
 #include "text/label_code.h"

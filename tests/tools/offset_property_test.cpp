@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "../dxf/dxf_test_support.h"
-#include "../plot/rs274_oracle.h"
-#include "../settings/temp_folder.h"
+#include "../support/rs274_oracle.h"
+#include "../support/temp_folder.h"
 #include "dxf/dxf_import.h"
 #include "offset_path.h"
 #include "settings/machine_settings.h"

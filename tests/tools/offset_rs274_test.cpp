@@ -3,14 +3,10 @@
 // every end point of a cutting move it reports lies |d| from the contour.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "../plot/rs274_oracle.h"
+#include "../support/rs274_oracle.h"
 #include "offset_path.h"
 #include "settings/label_table.h"
 #include "tools/offset.h"
@@ -32,7 +28,7 @@ tolva::OffsetSettings Mill() {
     return s;
 }
 
-struct Rs274Run {
+struct Rs274Ends {
     bool ok = false;
     std::string output;
     std::vector<PathPoint> ends;  // of STRAIGHT_FEED and ARC_FEED, in order
@@ -40,34 +36,16 @@ struct Rs274Run {
 
 // The offset lines in a program rs274 reads: millimetres, arc centres
 // absolute or, with `incrementalCentres`, from the arc's start.
-Rs274Run runRs274(const Lines& offset, bool incrementalCentres) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tolva-rs274-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::filesystem::path file = dir / "offset.ngc";
-    {
-        std::ofstream f(file);
-        f << "G17 G21 G90 " << (incrementalCentres ? "G91.1" : "G90.1") << " F100\n";
-        for (const std::string& l : offset) f << l << "\n";
-        f << "M2\n";
-    }
-    Rs274Run run;
-    const std::string cmd = tolva::test::Rs274Command(file.string());
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return run;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) run.output += buf;
-    run.ok = ::pclose(p) == 0;
-    std::filesystem::remove_all(dir);
-    std::istringstream in(run.output);
-    for (std::string line; std::getline(in, line);) {
-        for (const char* kind : {"STRAIGHT_FEED(", "ARC_FEED("}) {
-            const std::size_t at = line.find(kind);
-            if (at == std::string::npos) continue;
-            PathPoint pt;
-            if (std::sscanf(line.c_str() + at + std::string(kind).size(), "%lf, %lf", &pt.x, &pt.y) == 2)
-                run.ends.push_back(pt);
-        }
-    }
+Rs274Ends runRs274(const Lines& offset, bool incrementalCentres) {
+    Lines program = {std::string("G17 G21 G90 ") + (incrementalCentres ? "G91.1" : "G90.1") + " F100"};
+    program.insert(program.end(), offset.begin(), offset.end());
+    program.push_back("M2");
+    Rs274Ends run;
+    std::vector<tolva::test::CanonMove> moves;
+    run.ok = tolva::test::Rs274Run(program, moves, run.output);
+    for (const auto& m : moves)
+        if (m.kind == tolva::test::CanonMove::Feed || m.kind == tolva::test::CanonMove::Arc)
+            run.ends.push_back(PathPoint{m.x, m.y});
     return run;
 }
 
@@ -112,7 +90,7 @@ TEST(OffsetOnRs274, EndPointsOfTheWrittenProgramsLieAtTheOffsetDistance) {
             const Lines& input = incremental ? c.incremental : c.contour;
             tolva::OffsetReport report;
             const Lines out = tolva::OffsetAuto(input, -1, static_cast<int>(input.size()), c.d, s, report);
-            const Rs274Run run = runRs274(out, incremental);
+            const Rs274Ends run = runRs274(out, incremental);
             ASSERT_TRUE(run.ok) << run.output;
             const Path contour = ReadPath(c.contour);
             ASSERT_GE(run.ends.size(), c.contour.size() - 1);

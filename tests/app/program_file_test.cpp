@@ -12,20 +12,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../support/temp_folder.h"
+
 using namespace tolva;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char buf[] = "/tmp/tolva-test-XXXXXX";
-        path = ::mkdtemp(buf);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
 
 void writeRaw(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -73,7 +65,7 @@ TEST(LineEnds, EveryByteValueSurvivesSplitAndJoin) {
 }
 
 TEST(ProgramFiles, LoadAndSaveAreByteIdentical) {
-    TempDir dir;
+    test::TempFolder dir;
     for (const char* eol : {"\n", "\r\n", "\r"}) {
         // Every byte value but the line ends, each in a comment of its own.
         std::string bytes = "G00 X1";
@@ -94,7 +86,7 @@ TEST(ProgramFiles, LoadAndSaveAreByteIdentical) {
 }
 
 TEST(ProgramFiles, BadInputIsRefusedOrWarnedWithoutLoss) {
-    TempDir dir;
+    test::TempFolder dir;
     std::mt19937 rng(11);
     std::string garbage;
     for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>(rng() % 256));
@@ -126,7 +118,7 @@ TEST(ProgramFiles, BadInputIsRefusedOrWarnedWithoutLoss) {
 }
 
 TEST(ProgramFiles, LatinAndTapeProgramsOpen) {
-    TempDir dir;
+    test::TempFolder dir;
     // German comments in Latin-1, dense in umlauts, on a punched tape's
     // image: NUL leader and trailer, DC2 and DC4 around the program.
     std::string program;
@@ -147,7 +139,7 @@ TEST(ProgramFiles, LatinAndTapeProgramsOpen) {
 }
 
 TEST(ProgramFiles, RefusalSaysWhatTheFileHolds) {
-    TempDir dir;
+    test::TempFolder dir;
     Document p;
     // A real executable.
     std::string exe;
@@ -172,7 +164,7 @@ TEST(ProgramFiles, RefusalSaysWhatTheFileHolds) {
 }
 
 TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
-    TempDir dir;
+    test::TempFolder dir;
     std::string path = dir.file("keep.nc");
     writeRaw(path, "OLD\n");
 
@@ -182,9 +174,9 @@ TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
 
     // A folder that cannot take the temporary file: the old file stays.
     if (::geteuid() != 0) {
-        ::chmod(dir.path.c_str(), 0500);
+        ::chmod(dir.path().c_str(), 0500);
         FileStatus st = WriteFileAtomic(path, "NEW\n");
-        ::chmod(dir.path.c_str(), 0700);
+        ::chmod(dir.path().c_str(), 0700);
         EXPECT_FALSE(st.ok);
         EXPECT_EQ(readRaw(path), "OLD\n");
         ::chmod(path.c_str(), 0400);
@@ -193,7 +185,7 @@ TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
         EXPECT_NE(st.message.find("Permission denied"), std::string::npos);
         EXPECT_EQ(readRaw(path), "OLD\n");
     }
-    EXPECT_FALSE(WriteFileAtomic(dir.path, "x").ok);
+    EXPECT_FALSE(WriteFileAtomic(dir.path(), "x").ok);
 
     // A successful write replaces the file and keeps its permissions.
     ::chmod(path.c_str(), 0640);
@@ -204,7 +196,7 @@ TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     // No temporary file is left beside it.
     int files = 0;
-    for (auto& e : fs::directory_iterator(dir.path)) files += e.is_regular_file();
+    for (auto& e : fs::directory_iterator(dir.path())) files += e.is_regular_file();
     EXPECT_EQ(files, 1);
 }
 
@@ -212,7 +204,7 @@ TEST(ProgramFiles, FailedWritesLeaveTheOldFile) {
 // process that lives on (the kernel's SIGXFSZ would end it), and neither
 // the old file nor a partial new one is touched or left.
 TEST(ProgramFiles, AFileSizeLimitFailsTheSaveAndTheProcessLives) {
-    TempDir dir;
+    test::TempFolder dir;
     const std::string path = dir.file("big.nc");
     writeRaw(path, "OLD\n");
     const pid_t child = ::fork();
@@ -231,7 +223,7 @@ TEST(ProgramFiles, AFileSizeLimitFailsTheSaveAndTheProcessLives) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "3: the save reported success; 4: not the system's reason";
     EXPECT_EQ(readRaw(path), "OLD\n");
     std::vector<std::string> names;
-    for (auto& e : fs::directory_iterator(dir.path)) names.push_back(e.path().filename());
+    for (auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename());
     EXPECT_EQ(names, std::vector<std::string>{"big.nc"});
 }
 
@@ -240,7 +232,7 @@ TEST(ProgramFiles, AFileSizeLimitFailsTheSaveAndTheProcessLives) {
 // its own folder; every link stays a link. A target name as long as a name
 // may be still leaves room for the temporary file.
 TEST(ProgramFiles, SavesGoThroughSymbolicLinks) {
-    TempDir dir;
+    test::TempFolder dir;
     fs::create_directory(dir.file("share"));
     fs::create_directory(dir.file("work"));
     const std::string real = dir.file("share/part.nc");

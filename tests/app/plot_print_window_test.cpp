@@ -9,56 +9,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "interpreter_rig.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
+#include "../plot/interpreter_rig.h"
+#include "../support/run_process.h"
+#include "main_window_fixture.h"
 
 namespace {
 
-std::string run(const std::string& command) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ::pclose(p);
-    return out;
-}
-
-struct PlotPrint : ::testing::Test {
-    std::string dir;
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    tolva::RecordingHost* host = nullptr;
-
+struct PlotPrint : tolva::test::MainWindowFixture<> {
     void SetUp() override {
-        char buf[] = "/tmp/tolva-plotprint-XXXXXX";
-        dir = ::mkdtemp(buf);
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        auto h = std::make_unique<tolva::RecordingHost>(false);
-        host = h.get();
-        form1->SetHost(std::move(h));
+        Open();
         form1->setWindowTitle("bracket.nc");
-        form2 = std::make_unique<TForm2>(*settings);
-        tolva::App() = tolva::AppState{};
         form1->RichEdit1->LoadBytes("G00 X0 Y0\nM03\nG01 X50 Y0\nG01 X50 Y80\nM05\nG00 X0 Y0\n");
         form2->Redraw();
-    }
-    void TearDown() override {
-        form2.reset();
-        form1.reset();
-        if (!std::getenv("TOLVA_PRINT_KEEP")) std::filesystem::remove_all(dir);
     }
     std::string printTo(const std::string& name, QPageLayout::Orientation o) {
         QPrinter& p = form1->Printer();
@@ -72,7 +37,7 @@ struct PlotPrint : ::testing::Test {
     }
     // The page's text, blanks between words shown as one.
     static std::string text(const std::string& pdf) {
-        std::string t = run("pdftotext -raw '" + pdf + "' -");
+        std::string t = tolva::test::RunProcess("pdftotext -raw '" + pdf + "' -").output;
         return QString::fromStdString(t).replace(QRegularExpression("[ \t]+"), " ").toStdString();
     }
 };
@@ -111,7 +76,7 @@ TEST_F(PlotPrint, TheTextStandsBelowThePlotOnPortraitPagesAndBesideItOnLandscape
         QRect colour, text;
     };
     auto render = [](const std::string& pdf) {
-        run("pdftoppm -r 100 -png -singlefile '" + pdf + "' '" + pdf + "'");
+        tolva::test::RunProcess("pdftoppm -r 100 -png -singlefile '" + pdf + "' '" + pdf + "'");
         QImage im(QString::fromStdString(pdf + ".png"));
         Page p;
         p.w = im.width();

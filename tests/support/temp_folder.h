@@ -53,10 +53,4 @@ inline std::string WithoutSignsAndSwaps(std::string bytes) {
     return bytes;
 }
 
-inline std::string Fixture(const std::string& name) {
-    std::string bytes;
-    ReadFileBytes(std::string(TOLVA_TEST_DATA) + "/settings/" + name, bytes);
-    return bytes;
-}
-
 }  // namespace tolva::test

@@ -10,45 +10,23 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
-
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "interpreter_rig.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
-#include "../settings/temp_folder.h"
+#include "../plot/interpreter_rig.h"
+#include "main_window_fixture.h"
 
 namespace {
 
 constexpr QRgb kWhitePx = 0xFFFFFF;
 
-struct PlotNavigation : ::testing::Test {
-    tolva::test::TempFolder folder{"tolva-plotnav"};
-    std::string dir = folder.path();
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-
+struct PlotNavigation : tolva::test::MainWindowFixture<> {
     void SetUp() override {
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         // Every sign and swap box off: the view's own arithmetic shows.
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        form1->SetHost(std::make_unique<tolva::RecordingHost>(false));
-        form2 = std::make_unique<TForm2>(*settings);
-        tolva::App() = tolva::AppState{};
+        Open();
         form2->resize(900, 700);
         form2->show();
         QApplication::processEvents();
         // A 10 x 10 square, one side per line (lines 2 to 5).
         form1->RichEdit1->LoadBytes("G90\nM03\nG01 X10 Y0\nG01 X10 Y10\nG01 X0 Y10\nG01 X0 Y0\nM05\n");
-    }
-    void TearDown() override {
-        form2.reset();
-        form1.reset();
     }
     bool drawn(int x, int y) {
         const QImage& im = form2->Canvas().Image();

@@ -9,7 +9,7 @@
 #include "plot/interpreter.h"
 #include "plot/program_lines.h"
 #include "settings/machine_settings.h"
-#include "temp_folder.h"
+#include "../support/temp_folder.h"
 
 using namespace tolva;
 

@@ -3,7 +3,6 @@
 // plot window's modifier buttons are hidden while it is shown.
 #include "tools/array_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,53 +13,29 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "plot/plot_window.h"
-#include "settings/machine_settings.h"
 #include "../plot/interpreter_rig.h"
+#include "main_window_fixture.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-struct ArrayWindow : ::testing::Test {
-    std::string dir;
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
+struct ArrayWindow : tolva::test::MainWindowFixture<> {
     std::unique_ptr<TForm9> form9;
-    tolva::RecordingHost* host = nullptr;
 
     void SetUp() override {
-        char buf[] = "/tmp/tolva-array-XXXXXX";
-        dir = ::mkdtemp(buf);
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         settings->SetCell(1, tolva::LabelRow::FileStart, "%");
         settings->SetCell(1, tolva::LabelRow::FileEnd, "M30");
-        settings->SetFlag("XsignCheckBox", false);
-        settings->SetFlag("YsignCheckBox", false);
         settings->SetText("DpEdit", "3");
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        auto h = std::make_unique<tolva::RecordingHost>();
-        host = h.get();
-        form1->SetHost(std::move(h));
-        form2 = std::make_unique<TForm2>(*settings);
+        Open();
         form9 = std::make_unique<TForm9>(settings.get());
-        tolva::App() = tolva::AppState{};
     }
     void TearDown() override {
         form9.reset();
-        form2.reset();
-        form1.reset();
-        std::filesystem::remove_all(dir);
+        MainWindowFixture::TearDown();
     }
-    ProgramEditor& editor() { return *form1->RichEdit1; }
     void openArray() {
         QAction* a = form1->ActionByText("Array");
         ASSERT_TRUE(a);
@@ -153,9 +128,9 @@ TEST_F(ArrayWindow, Screenshot) {
     form9->HorizQtyEdit1->setValue(3);
     form9->SpeedButton4->click();  // grid down right
     form9->ReScaleButton->click();
-    QTest::qWait(300);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2.get()));
     form2->PlotAll(&editor(), true, true, 60, 60);
-    QTest::qWait(300);
+    QApplication::processEvents();
     const QPixmap plot = form2->grab();
     const QPixmap array = form9->grab();
     QPixmap both(plot.width() + array.width() + 10, std::max(plot.height(), array.height()));

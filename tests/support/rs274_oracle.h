@@ -6,11 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "run_process.h"
+#include "temp_folder.h"
 
 namespace tolva::test {
 
@@ -26,16 +27,14 @@ struct CanonMove {
     int comp = 0;  // cutter radius compensation in force: +1 left, -1 right, 0 off
 };
 
-// The shell command running rs274 on `path`. rs274 keeps its tool table in
-// $HOME/.tool.mmap, truncated and mapped by every run, so runs side by side
-// (ctest -j) crash each other with a bus error: each process gets a home of
-// its own.
-inline std::string Rs274Command(const std::string& path, const std::string& toolTable = {}) {
-    const std::filesystem::path home =
-        std::filesystem::temp_directory_path() / ("tolva-rs274-home-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(home);
-    return "HOME='" + home.string() + "' rs274 " + (toolTable.empty() ? "" : "-t '" + toolTable + "' ") + "-g '" +
-           path + "' </dev/null 2>&1";
+// Runs rs274 on the program file `path` (with `toolTable`, a tool table
+// file, when given). rs274 keeps its tool table in $HOME/.tool.mmap,
+// truncated and mapped by every run, so runs side by side (ctest -j) crash
+// each other with a bus error: each run gets a home of its own.
+inline ProcessResult Rs274File(const std::string& path, const std::string& toolTable = {}) {
+    TempFolder home("tolva-rs274-home");
+    return RunProcess("HOME='" + home.path() + "' rs274 " + (toolTable.empty() ? "" : "-t '" + toolTable + "' ") +
+                      "-g '" + path + "' </dev/null 2>&1");
 }
 
 // Runs rs274 on `program` (with `toolTable`, a tool table file, when given)
@@ -46,21 +45,13 @@ inline bool Rs274Run(const std::vector<std::string>& program, std::vector<CanonM
                      const std::string& toolTable = {}) {
     out.clear();
     text.clear();
-    const std::filesystem::path dir = std::filesystem::temp_directory_path();
-    const std::string path = (dir / ("tolva_rs274_" + std::to_string(::getpid()) + ".ngc")).string();
-    {
-        std::ofstream f(path);
-        for (const std::string& l : program) f << l << "\n";
-    }
-    const std::string command = Rs274Command(path, toolTable);
-    FILE* p = ::popen(command.c_str(), "r");
-    EXPECT_NE(p, nullptr) << "rs274 (linuxcnc-uspace) cannot be run";
-    if (!p) return false;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-    const int status = ::pclose(p);
-    std::filesystem::remove(path);
+    TempFolder dir("tolva-rs274");
+    std::string joined;
+    for (const std::string& l : program) joined += l + "\n";
+    const ProcessResult run = Rs274File(dir.write("program.ngc", joined), toolTable);
+    EXPECT_TRUE(run.started) << "rs274 (linuxcnc-uspace) cannot be run";
+    text = run.output;
+    const int status = run.exitCode;
     if (status != 0 || text.find("PROGRAM_END") == std::string::npos) return false;
     int plane = 0, comp = 0;
     std::size_t pos = 0;

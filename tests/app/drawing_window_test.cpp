@@ -2,7 +2,6 @@
 // appended to the main editor's program, read back by LinuxCNC's rs274.
 #include "plot/drawing_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,30 +15,17 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "interpreter_rig.h"
-#include "plot/plot_window.h"
-#include "rs274_oracle.h"
-#include "settings/machine_settings.h"
+#include "../plot/interpreter_rig.h"
+#include "../support/rs274_oracle.h"
+#include "main_window_fixture.h"
 
 namespace {
 
-struct Drawing : ::testing::Test {
-    std::string dir;
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
+struct Drawing : tolva::test::MainWindowFixture<> {
     std::unique_ptr<TForm4> form4;
 
     void SetUp() override {
-        char buf[] = "/tmp/tolva-drawing-XXXXXX";
-        dir = ::mkdtemp(buf);
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         // A frame rs274 runs: metric, absolute arc centres, a feed and a speed.
         settings->SetCell(1, tolva::LabelRow::FileStart, "G21 G90.1 G17 F100 S1000");
@@ -49,9 +35,7 @@ struct Drawing : ::testing::Test {
         settings->SetCell(0, tolva::LabelRow::BeginBlock, "Begin Block");
         settings->SetCell(0, tolva::LabelRow::EndBlock, "End Block");
         settings->SetText("DpEdit", "3");
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        form1->SetHost(std::make_unique<tolva::RecordingHost>(false));
-        form2 = std::make_unique<TForm2>(*settings);
+        Open();
         form4 = std::make_unique<TForm4>();
         tolva::App() = tolva::AppState{};
         form2->resize(900, 700);
@@ -60,9 +44,7 @@ struct Drawing : ::testing::Test {
     }
     void TearDown() override {
         form4.reset();
-        form2.reset();
-        form1.reset();
-        std::filesystem::remove_all(dir);
+        MainWindowFixture::TearDown();
     }
     // Canvas pixel of program point (x, y): scale 1, program zero at (100, 460).
     static QPoint at(double x, double y) { return {100 + int(y), 460 + int(x)}; }

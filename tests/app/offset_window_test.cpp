@@ -11,7 +11,7 @@
 #include "app/app_state.h"
 #include "plot/plot_window.h"
 #include "text/compress.h"
-#include "../app/edit_ops_fixture.h"
+#include "edit_ops_fixture.h"
 
 using Lines = std::vector<std::string>;
 

@@ -1,8 +1,6 @@
 // The plot window on the offscreen platform: the canvas image, the toolbar
 // events, the delayed redraw, zoom box, pans, keys and single-stepping.
-#include "plot/plot_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -17,41 +15,20 @@
 
 #include <cstdlib>
 #include <functional>
-#include <filesystem>
-#include <memory>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/program_editor_qt.h"
-#include "interpreter_rig.h"
-#include "settings/machine_settings.h"
+#include "../plot/interpreter_rig.h"
+#include "main_window_fixture.h"
 
 namespace {
 
 QRgb px(TForm2& f, int x, int y) { return f.Canvas().Image().pixel(x, y) & 0xFFFFFF; }
 constexpr QRgb kRedPx = 0xFF0000, kBluePx = 0x0000FF, kWhitePx = 0xFFFFFF;
 
-struct PlotWindow : ::testing::Test {
-    std::string dir;
-    std::unique_ptr<tolva::MachineSettings> settings;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-
+struct PlotWindow : tolva::test::MainWindowFixture<> {
     void SetUp() override {
-        char buf[] = "/tmp/tolva-plotwin-XXXXXX";
-        dir = ::mkdtemp(buf);
-        settings = std::make_unique<tolva::MachineSettings>(dir);
         tolva::test::MillLabels(*settings);
         settings->SetText("Edit5", "60");
-        form1 = std::make_unique<TForm1>(*settings, QStringList{});
-        form1->SetHost(std::make_unique<tolva::RecordingHost>(false));
-        form2 = std::make_unique<TForm2>(*settings);
-        tolva::App() = tolva::AppState{};
-    }
-    void TearDown() override {
-        form2.reset();
-        form1.reset();
-        std::filesystem::remove_all(dir);
+        Open();
     }
     void program(const std::string& text) { form1->RichEdit1->LoadBytes(text); }
 };
@@ -129,15 +106,21 @@ TEST_F(PlotWindow, EditsWhileALongPlotRunsLeaveItThePlotOfTheTextItStarted) {
 TEST_F(PlotWindow, ABurstOfScaleChangesGivesOneRedraw) {
     program("\nG01 X10\n");
     const int before = form2->RedrawCount();
+    // The delay drawn out so that only the test decides when it ends.
+    QTimer* delay = form2->Timer2;
+    ASSERT_TRUE(delay->isSingleShot());
+    delay->setInterval(60000);
     for (int v : {2, 20, 200, 2000}) form2->SpinEdit1->setValue(v);
-    EXPECT_TRUE(form2->Timer2->isActive());
+    EXPECT_TRUE(delay->isActive());
+    delay->stop();
+    form2->SpinEdit3->setValue(10);  // angles start the same timer
+    EXPECT_TRUE(delay->isActive());
+    QApplication::processEvents();
     EXPECT_EQ(form2->RedrawCount(), before);
-    QTest::qWait(100);
-    form2->SpinEdit3->setValue(10);  // angles restart the same timer
-    QTest::qWait(120);
-    EXPECT_EQ(form2->RedrawCount(), before);
-    QTRY_COMPARE_WITH_TIMEOUT(form2->RedrawCount(), before + 1, 1000);
-    QTest::qWait(300);
+    delay->start(0);
+    QTRY_COMPARE(form2->RedrawCount(), before + 1);
+    EXPECT_FALSE(delay->isActive());  // nothing more to come
+    QApplication::processEvents();
     EXPECT_EQ(form2->RedrawCount(), before + 1);
     EXPECT_FLOAT_EQ(form2->State().ViewScale, 2.0f);
     EXPECT_EQ(form2->SpinEdit1->singleStep(), 200);

@@ -12,9 +12,9 @@
 
 #include "base/folders.h"
 #include "dxf/dxf_import.h"
-#include "interpreter_rig.h"
-#include "replot_sort.h"
-#include "rs274_oracle.h"
+#include "../plot/interpreter_rig.h"
+#include "../plot/replot_sort.h"
+#include "../support/rs274_oracle.h"
 #include "plot/object_sort.h"
 #include "text/compress.h"
 #include "text/label_code.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../settings/temp_folder.h"
+#include "../support/temp_folder.h"
 #include "app/batch_run.h"
 #include "app/main_window.h"
 #include "base/folders.h"

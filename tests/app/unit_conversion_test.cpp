@@ -7,8 +7,8 @@
 #include <random>
 #include <unistd.h>
 
-#include "../plot/rs274_oracle.h"
-#include "../settings/temp_folder.h"
+#include "../support/rs274_oracle.h"
+#include "../support/temp_folder.h"
 #include "app/program_operations.h"
 #include "settings/machine_settings.h"
 #include "text/label_code.h"

@@ -81,7 +81,7 @@ struct RawPair {
 };
 
 struct Block {
-    float base[3] = {0, 0, 0};
+    double base[3] = {0, 0, 0};
     std::vector<RawPair> pairs;  // its entities, from the first code 0 on
 };
 
@@ -171,10 +171,9 @@ bool parseCode(std::string_view s, int& code) {
 // ReadDxfReal for the plain decimal form of nearly every DXF value
 // ("-123.456789"): up to 19 digits make an exact integer m and e decimals; when
 // m <= 2^53 and e <= 22 both m and 10^e are exact doubles, so m / 10^e is the
-// correctly rounded double, the very double from_chars gives, and so the same
-// float. Anything else (exponents, long mantissas, odd forms) goes to
-// ReadDxfReal itself.
-bool readValue(std::string_view text, float& out) {
+// correctly rounded double, the very double from_chars gives. Anything else
+// (exponents, long mantissas, odd forms) goes to ReadDxfReal itself.
+bool readValue(std::string_view text, double& out) {
     static constexpr double kTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -198,7 +197,7 @@ bool readValue(std::string_view text, float& out) {
     }
     if (!plain || p != end || digits > 19 || m > (1ull << 53) || decimals > 22) return ReadDxfReal(text, out);
     const double v = static_cast<double>(m) / kTen[decimals];
-    out = static_cast<float>(negative ? -v : v);
+    out = negative ? -v : v;
     return true;
 }
 
@@ -249,7 +248,7 @@ private:
     // The drawing's own line number of line `n` of the input (the Corel copy
     // has lines added).
     long long drawingLine(long long n) const;
-    bool real(const Value& v, float& out);
+    bool real(const Value& v, double& out);
     bool integer(const Value& v, long long& out);
 
     // ---- Entities.
@@ -264,9 +263,10 @@ private:
     void applyUnits();
     int planeCode();
     bool seenFromBelow();
-    void arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge);
-    void closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge);
-    bool centreAndRadius(float& xc, float& yc, float& zc, float& r);
+    void arcStep(const std::string (&p)[3], const std::string (&q)[3], double bulge);
+    void closingStep(const std::string (&last)[3], const std::string (&first)[3], double bulge);
+    bool centreAndRadius(double& xc, double& yc, double& zc, double& r);
+    void arcAcrossZ(int plane, double a, double b);
 
     void doLine();
     void polylineStep(bool header);
@@ -290,11 +290,11 @@ private:
         z = xf_.sz * z + xf_.tz;
     }
     // A bulge as drawn in the drawing: a mirroring placement turns it.
-    float bulgeSign() const { return depth_ > 0 && xf_.mirrored() ? -1.0f : 1.0f; }
+    double bulgeSign() const { return depth_ > 0 && xf_.mirrored() ? -1.0 : 1.0; }
     // An arc or circle of a block placed with unequal scales is an ellipse
     // in the drawing: written as one (centre in machine coordinates, radius
     // and angles, degrees counter-clockwise, in the block's).
-    void placedEllipse(float xc, float yc, float zc, float r, float a, float b) {
+    void placedEllipse(double xc, double yc, double zc, double r, double a, double b) {
         long double jx = r, jy = 0, nx = 0, ny = r;
         const Placement m = {xf_.m00, xf_.m01, xf_.m10, xf_.m11, 0, 0, 1, 0};
         m.apply(jx, jy);
@@ -314,7 +314,7 @@ private:
         return true;
     }
 
-    std::string coordinate(long double v) const { return CoordinateText(static_cast<float>(v), s_.decimals); }
+    std::string coordinate(long double v) const { return DecimalText(static_cast<double>(v), s_.decimals); }
 
     // A copy: the drawing's units may change its scales (applyUnits).
     DxfImportSettings s_;
@@ -350,11 +350,11 @@ private:
     bool mirrored_ = false;
     bool closed_ = false;
     int n_ = 0;
-    float prevBulge_ = 0;
+    double prevBulge_ = 0;
     std::string pt_[3] = {"0", "0", "0.00"};  // the polyline's current point
     std::string prev_[3], first_[3];
 
-    float ucs_[3] = {0, 0, 0};
+    double ucs_[3] = {0, 0, 0};
 
     std::unordered_map<std::string, Block> blocks_;
     Block pending_;
@@ -427,7 +427,7 @@ bool Reader::pair() {
     }
 }
 
-bool Reader::real(const Value& v, float& out) {
+bool Reader::real(const Value& v, double& out) {
     if (readValue(v.text, out)) return true;
     failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a number but holds \"" +
              v.text + "\". The file cannot be read.");
@@ -435,11 +435,11 @@ bool Reader::real(const Value& v, float& out) {
 }
 
 bool Reader::integer(const Value& v, long long& out) {
-    float f;
+    double f;
     if (!real(v, f)) return false;
     // Flags and counts are small; a value no 64-bit integer holds (or not
     // finite) is a damaged file, not a number to wrap around.
-    if (!(std::fabs(f) < 9.2e18f)) {
+    if (!(std::fabs(f) < 9.2e18)) {
         failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a whole number but holds \"" +
                  v.text + "\". The file cannot be read.");
         return false;
@@ -450,9 +450,6 @@ bool Reader::integer(const Value& v, long long& out) {
 
 DxfReadResult Reader::Run() {
     GETUCSORG();
-    w_.UcsX = ucs_[0];
-    w_.UcsY = ucs_[1];
-    w_.UcsZ = ucs_[2];
     DxfReadResult r;
     r.UcsX = ucs_[0];
     r.UcsY = ucs_[1];
@@ -588,13 +585,13 @@ void Reader::applyUnits() {
     if (drawnInch == wantInch) return;
     const char* from = drawnInch ? "inches" : "mm";
     const char* to = drawnInch ? "mm" : "inches";
-    const float unitX = s_.xDiameter ? 2.0f : 1.0f;
-    if (std::fabs(s_.xScale) != unitX || std::fabs(s_.yScale) != 1.0f) {
+    const double unitX = s_.xDiameter ? 2.0 : 1.0;
+    if (std::fabs(s_.xScale) != unitX || std::fabs(s_.yScale) != 1.0) {
         unitsNote_ = std::string("The drawing is in ") + from + " and the machine in " + to +
                      ": not converted, as the X and Y scales are set (the scales give the program's units).";
         return;
     }
-    const float f = drawnInch ? 25.4f : 1.0f / 25.4f;
+    const double f = drawnInch ? 25.4 : 1.0 / 25.4;
     s_.xScale *= f;
     s_.yScale *= f;
     s_.zScale *= f;
@@ -776,7 +773,7 @@ void Reader::readLayerName(const std::string& name, bool listIt) {
 bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
     const Value &vx = e_.v[x], &vy = e_.v[y];
     if (!vx.present || !vy.present) return false;
-    float fx, fy, fz = 0;
+    double fx, fy, fz = 0;
     if (!real(vx, fx) || !real(vy, fy)) return false;
     if (includeZ_ && e_.v[z].present && !real(e_.v[z], fz)) return false;
     // Seen from below, the entity's own X runs along the drawing's -X (and
@@ -804,13 +801,13 @@ bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
 int Reader::planeCode() {
     const Value* ext = &e_.v[S210];
     if (!ext[0].present && !ext[1].present && !ext[2].present) return e_.v[S50].present ? 50 : 0;
-    float c[3] = {0, 0, 0};
+    double c[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i)
         if (ext[i].present && !real(ext[i], c[i])) return 0;
-    auto sign = [](float f) { return f < 0 ? -1.0f : 1.0f; };
+    auto sign = [](double f) { return f < 0 ? -1.0 : 1.0; };
     // A unit normal's components truncate to -1, 0 or 1; a damaged file's
     // huge ones are held where the integer and 3 times it still fit.
-    auto whole = [](float f) { return static_cast<int>(std::clamp(std::trunc(f), -1000.0f, 1000.0f)); };
+    auto whole = [](double f) { return static_cast<int>(std::clamp(std::trunc(f), -1000.0, 1000.0)); };
     int code = 0;
     if (int t = whole(c[0] * sign(s_.yScale))) code = t;
     if (int t = whole(c[1] * sign(s_.xScale))) code = 2 * t;
@@ -825,14 +822,14 @@ int Reader::planeCode() {
 bool Reader::seenFromBelow() {
     const Value* ext = &e_.v[S210];
     if (!ext[2].present) return false;
-    float c[3] = {0, 0, 0};
+    double c[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i)
         if (ext[i].present && !real(ext[i], c[i])) return false;
-    return c[2] < 0.0f && std::fabs(c[0]) < 1.0f / 64 && std::fabs(c[1]) < 1.0f / 64;
+    return c[2] < 0.0 && std::fabs(c[0]) < 1.0 / 64 && std::fabs(c[1]) < 1.0 / 64;
 }
 
 // The segment that closes a polyline, from its last vertex back to its first.
-void Reader::closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge) {
+void Reader::closingStep(const std::string (&last)[3], const std::string (&first)[3], double bulge) {
     if (bulge == 0) {
         w_.ADDLINE(last[0], last[1], last[2]);
         w_.ADDLINE(first[0], first[1], first[2]);
@@ -844,7 +841,7 @@ void Reader::closingStep(const std::string (&last)[3], const std::string (&first
 // A polyline segment with a bulge from p to q (machine coordinate texts). A
 // positive bulge turns counter-clockwise in the polyline's own plane, so
 // clockwise seen from above when that plane is seen from below.
-void Reader::arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge) {
+void Reader::arcStep(const std::string (&p)[3], const std::string (&q)[3], double bulge) {
     const bool ccw = (bulge > 0) != mirrored_;
     const BulgeArcResult a = BulgeArc(p[0], p[1], q[0], q[1], bulge, !ccw, s_.xScale, s_.yScale, s_.decimals);
     w_.ADDLINE(p[0], p[1], p[2]);
@@ -881,7 +878,7 @@ void Reader::polylineStep(bool header) {
     long long flags = 0;
     if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
     if (flags % 2 != 0) closed_ = true;
-    float bulge = 0;
+    double bulge = 0;
     if (e_.v[S42].present && !real(e_.v[S42], bulge)) return;
     bulge *= bulgeSign();
     if (bulge != 0 && unevenArc("POLYLINE arc")) bulge = 0;
@@ -922,12 +919,12 @@ void Reader::doLwPolyline() {
     const long long limit = count < 1 ? 1 : count;
 
     std::string prev[3], first[3], p[3];
-    float prevBulge = 0;
+    double prevBulge = 0;
     long long k = 1;
     for (std::size_t i = 0; i < e_.vertexCount && k <= limit; ++i) {
         const Vertex& v = e_.vertices[i];
         if (!v.y.present) continue;
-        float x, y;
+        double x, y;
         if (!real(v.x, x) || !real(v.y, y)) return;
         if (mirrored_) x = -x;
         long double wx = x, wy = y, wz = 0;
@@ -973,7 +970,7 @@ void Reader::doTraceSolid() {
     }
 }
 
-bool Reader::centreAndRadius(float& xc, float& yc, float& zc, float& r) {
+bool Reader::centreAndRadius(double& xc, double& yc, double& zc, double& r) {
     std::string c[3];
     if (!point(S10, S20, S30, c) || !e_.v[S40].present) return false;
     w_.centreX = c[0];
@@ -984,7 +981,7 @@ bool Reader::centreAndRadius(float& xc, float& yc, float& zc, float& r) {
 }
 
 void Reader::doArc() {
-    float xc, yc, zc, r, a, b;
+    double xc, yc, zc, r, a, b;
     if (!centreAndRadius(xc, yc, zc, r)) return;
     const int p = planeCode();
     if (failed_ || !e_.v[S50].present || !e_.v[S51].present) return;
@@ -993,7 +990,7 @@ void Reader::doArc() {
         // Seen from below, the arc is mirrored in its own plane before the
         // block's placement turns it: from the image of b to that of a.
         if (mirrored_) {
-            const float a2 = 180.0f - b, b2 = 180.0f - a;
+            const double a2 = 180.0 - b, b2 = 180.0 - a;
             a = a2;
             b = b2;
             w_.ocsMirror = false;
@@ -1002,27 +999,65 @@ void Reader::doArc() {
             if (p == 3 || p == 50) placedEllipse(xc, yc, zc, r, a, b);
             return;
         }
-        r *= static_cast<float>(xf_.scale());
+        r *= static_cast<double>(xf_.scale());
         const long double turn = xf_.turnDegrees();
         if (xf_.mirrored()) {  // a mirror runs the arc the other way: from the image of b to that of a
-            const float a2 = static_cast<float>(turn - b), b2 = static_cast<float>(turn - a);
+            const double a2 = static_cast<double>(turn - b), b2 = static_cast<double>(turn - a);
             a = a2;
             b = b2;
         } else {
-            a = static_cast<float>(a + turn);
-            b = static_cast<float>(b + turn);
+            a = static_cast<double>(a + turn);
+            b = static_cast<double>(b + turn);
         }
     }
     switch (p) {
         case 3: case -3: case 50: w_.BuildDXFArcIJ(p, xc, yc, zc, r, a, b); break;
-        case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, a, b); break;
-        case 2: case -2: w_.BuildDXFArcJK(p, xc, yc, zc, r, a, b); break;
+        case 1: case -1: case 2: case -2: arcAcrossZ(p, a, b); break;
         default: break;  // an oblique extrusion: not written
     }
 }
 
+// An ARC or CIRCLE whose extrusion runs along the drawing's X (`plane` 1 or
+// -1: the machine's X-Z plane) or Y (2 or -2: Y-Z). Its centre and angles
+// are in its object coordinate system, which the DXF reference's arbitrary
+// axis rule gives: for an extrusion N in the X-Y plane the object's X axis
+// is Wz x N and its Y axis the drawing's Z.
+void Reader::arcAcrossZ(int plane, double a, double b) {
+    const char* skipped = nullptr;
+    if (!includeZ_)
+        skipped = "ARC or CIRCLE across Z (without \"Z Included\")";
+    else if (depth_ > 0 && !(xf_.m01 == 0 && xf_.m10 == 0 && xf_.m00 == xf_.m11 && xf_.m00 == xf_.sz && xf_.sz > 0))
+        skipped = "ARC or CIRCLE across Z in a block turned, mirrored or scaled unevenly";
+    if (skipped) {
+        ++passedOver_[skipped];
+        return;
+    }
+    double o[3] = {0, 0, 0}, n[3] = {0, 0, 0}, r = 0;
+    if (!real(e_.v[S10], o[0]) || !real(e_.v[S20], o[1]) || (e_.v[S30].present && !real(e_.v[S30], o[2])) ||
+        !real(e_.v[S40], r))
+        return;
+    const int along = plane == 1 || plane == -1 ? 0 : 1;
+    if (!real(e_.v[S210 + along], n[along])) return;
+    n[along] = n[along] < 0 ? -1 : 1;
+    const long double ax[3] = {-n[1], n[0], 0};  // Wz x N
+    // The centre in the drawing, then in machine coordinates; the axes'
+    // images as machine vectors (machine X follows the drawing's Y).
+    long double wx = o[0] * ax[0] + o[2] * n[0], wy = o[0] * ax[1] + o[2] * n[1], wz = o[1];
+    place(wx, wy, wz);
+    if (depth_ > 0) r *= static_cast<double>(xf_.sz);
+    const double centre[3] = {static_cast<double>((wy - ucs_[1]) * s_.xScale),
+                              static_cast<double>((wx - ucs_[0]) * s_.yScale),
+                              static_cast<double>((wz - ucs_[2] + s_.zOffset) * s_.zScale)};
+    const double u[3] = {static_cast<double>(ax[1] * s_.xScale), static_cast<double>(ax[0] * s_.yScale), 0};
+    const double v[3] = {0, 0, s_.zScale};
+    if (along == 0)
+        w_.BuildDXFArcIK(centre, u, v, r, a, b);
+    else
+        w_.BuildDXFArcJK(centre, u, v, r, a, b);
+}
+
 void Reader::doCircle() {
-    float xc, yc, zc, r;
+    double xc, yc, zc, r;
     if (!centreAndRadius(xc, yc, zc, r)) return;
     if (depth_ > 0) {
         if (!xf_.similar()) {
@@ -1030,15 +1065,14 @@ void Reader::doCircle() {
             if (planar && !failed_) placedEllipse(xc, yc, zc, r, 0, 360);
             return;
         }
-        r *= static_cast<float>(xf_.scale());
+        r *= static_cast<double>(xf_.scale());
     }
     // A circle has no start angle: without an extrusion it lies in XY.
     const int p = e_.v[S210].present || e_.v[S220].present || e_.v[S230].present ? planeCode() : 0;
     if (failed_) return;
     switch (p) {
         case 3: case -3: case 0: w_.CircleXY(p, xc, yc, zc, r); break;
-        case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, 90, 90); break;
-        case 2: case -2: w_.BuildDXFArcJK(p, xc, yc, zc, r, 90, 90); break;
+        case 1: case -1: case 2: case -2: arcAcrossZ(p, 90, 90); break;
         default: break;
     }
 }
@@ -1051,22 +1085,17 @@ void Reader::doEllipse() {
     const bool centre = point(S10, S20, S30, c);
     includeZ_ = savedZ;
     if (!centre || !e_.v[S11].present || !e_.v[S21].present || !e_.v[S40].present) return;
-    float xc, yc, zc;
+    double xc, yc, zc;
     if (!readValue(c[0], xc) || !readValue(c[1], yc) || !readValue(c[2], zc)) return;
     w_.centreX = c[0];
     w_.centreY = c[1];
     w_.centreZ = c[2];
     // The major axis (drawing X, Y), the axis ratio and the parameter range
-    // in radians; each value passes through its text form with 7 decimals
-    // and 7 significant digits. A range not given is the whole ellipse.
-    float mx, my, ratio, start = 0, end = static_cast<float>(kTwoPi);
+    // in radians. A range not given is the whole ellipse.
+    double mx, my, ratio, start = 0, end = static_cast<double>(kTwoPi);
     if (!real(e_.v[S11], mx) || !real(e_.v[S21], my) || !real(e_.v[S40], ratio)) return;
     if (e_.v[S41].present && !real(e_.v[S41], start)) return;
     if (e_.v[S42].present && !real(e_.v[S42], end)) return;
-    for (float* v : {&mx, &my, &ratio, &start, &end}) {
-        float back;
-        if (readValue(FixedText(*v, 7, 7), back)) *v = back;
-    }
     // Counter-clockwise from start to end: an end not above the start is
     // reached after a full turn.
     long double s = start, t = end;
@@ -1107,11 +1136,11 @@ void Reader::doInsert() {
         if (used_) ++passedOver_[it == blocks_.end() ? "INSERT of a block not defined" : "INSERT nested too deep"];
         return;
     }
-    auto get = [&](Slot slot, float fallback, float& out) {
+    auto get = [&](Slot slot, double fallback, double& out) {
         out = fallback;
         return !e_.v[slot].present || real(e_.v[slot], out);
     };
-    float ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr, ex, ey, ez;
+    double ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr, ex, ey, ez;
     if (!get(S10, 0, ix) || !get(S20, 0, iy) || !get(S30, 0, iz) || !get(S41, 1, sx) || !get(S42, 1, sy) ||
         !get(S43, 1, sz) || !get(S50, 0, rot) || !get(S44, 0, cs) || !get(S45, 0, rs) || !get(S70, 1, fc) ||
         !get(S71, 1, fr) || !get(S210, 0, ex) || !get(S220, 0, ey) || !get(S230, 1, ez))
@@ -1119,7 +1148,7 @@ void Reader::doInsert() {
     // The placement is in the INSERT's object coordinates: with the
     // extrusion (0, 0, -1) their X runs along the drawing's -X (the
     // arbitrary-axis rule); an extrusion out of the plane is not placed.
-    if (std::fabs(ex) > 1e-6f || std::fabs(ey) > 1e-6f) {
+    if (std::fabs(ex) > 1e-6 || std::fabs(ey) > 1e-6) {
         if (used_) ++passedOver_["INSERT out of the drawing's plane"];
         return;
     }
@@ -1193,7 +1222,7 @@ void Reader::doSpline() {
     std::vector<long double> cx(n), cy(n), cz(n), w(n, 1.0L), u;
     for (std::size_t i = 0; i < n; ++i) {
         const Vertex& c = e_.controls[i];
-        float x, y, z = 0;
+        double x, y, z = 0;
         if (!c.y.present) return;
         if (!real(c.x, x) || !real(c.y, y) || (c.bulge.present && !real(c.bulge, z))) return;
         cx[i] = x;
@@ -1202,14 +1231,14 @@ void Reader::doSpline() {
     }
     if (e_.weightCount == n) {
         for (std::size_t i = 0; i < n; ++i) {
-            float f;
+            double f;
             if (!real(e_.weights[i], f)) return;
             if (f > 0) w[i] = f;
         }
     }
     if (e_.knotCount == n + p + 1) {
         for (std::size_t i = 0; i < e_.knotCount; ++i) {
-            float f;
+            double f;
             if (!real(e_.knots[i], f)) return;
             if (i > 0 && f < u.back()) return;  // not a knot vector
             u.push_back(f);

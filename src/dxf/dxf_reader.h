@@ -57,8 +57,8 @@ struct DxfReadResult {
     std::vector<std::pair<std::string, long long>> passedOver;
     // The DXF plane factors and Z factor in force (after the "* -1" boxes),
     // kept for the DXF export.
-    float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f, zOffset = 0.0f;
-    float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
+    double xScale = 1.0, yScale = 1.0, zScale = 1.0, zOffset = 0.0;
+    double UcsX = 0.0, UcsY = 0.0, UcsZ = 0.0;
     // With NoUsableData: what the drawing held (HeldNote).
     std::string heldNote;
     // What the drawing's $INSUNITS did to the scales, or empty.

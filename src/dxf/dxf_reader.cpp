@@ -8,7 +8,9 @@
 
 #include "base/folders.h"
 #include "base/host.h"
+#include "dxf/dxf_corel.h"
 #include "dxf/dxf_line_source.h"
+#include "dxf/dxf_pair_scanner.h"
 #include "dxf/segment_writer.h"
 #include "text/geometry.h"
 #include "text/number_format.h"
@@ -19,30 +21,34 @@ const char* const kNoUsableData = " No Usable Data found in dxf file ";
 
 namespace {
 
-// No DXF group holds a longer line; anything longer is not a drawing.
-constexpr std::size_t kLongestLine = 65536;
 constexpr long double kTwoPi = 6.283185307179586476925286766559L;
 
 enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse, Insert, Spline };
 constexpr int kKinds = static_cast<int>(Kind::Spline) + 1;
 
+// Every entity name the reader acts on. The kinds read are named in this
+// order after a passed-over count; VERTEX and SEQEND are parts of a
+// POLYLINE, not kinds of their own. `held` names the kind in the note of
+// what a drawing held, when that is not its name.
+struct KindName {
+    std::string_view name;
+    Kind kind;
+    bool listed;
+    std::string_view held = {};
+};
+constexpr KindName kKindNames[] = {
+    {"LINE", Kind::Line, true},         {"ARC", Kind::Arc, true},
+    {"CIRCLE", Kind::Circle, true},     {"ELLIPSE", Kind::Ellipse, true},
+    {"POLYLINE", Kind::Polyline, true}, {"LWPOLYLINE", Kind::LwPolyline, true},
+    {"SOLID", Kind::TraceSolid, true, "TRACE or SOLID"},
+    {"TRACE", Kind::TraceSolid, true, "TRACE or SOLID"},
+    {"INSERT", Kind::Insert, true},     {"SPLINE", Kind::Spline, true},
+    {"VERTEX", Kind::Vertex, false},    {"SEQEND", Kind::Seqend, false},
+};
+
 Kind kindOf(std::string_view name) {
-    switch (name.size()) {
-        case 3: if (name == "ARC") return Kind::Arc; break;
-        case 4: if (name == "LINE") return Kind::Line; break;
-        case 5: if (name == "SOLID" || name == "TRACE") return Kind::TraceSolid; break;
-        case 6:
-            if (name == "CIRCLE") return Kind::Circle;
-            if (name == "VERTEX") return Kind::Vertex;
-            if (name == "SEQEND") return Kind::Seqend;
-            if (name == "INSERT") return Kind::Insert;
-            if (name == "SPLINE") return Kind::Spline;
-            break;
-        case 7: if (name == "ELLIPSE") return Kind::Ellipse; break;
-        case 8: if (name == "POLYLINE") return Kind::Polyline; break;
-        case 10: if (name == "LWPOLYLINE") return Kind::LwPolyline; break;
-        default: break;
-    }
+    for (const KindName& k : kKindNames)
+        if (k.name == name) return k.kind;
     return Kind::Other;
 }
 
@@ -66,19 +72,7 @@ int slotOf(int code) {
     }
 }
 
-// A value as written, with the line it stands on (for messages).
-struct Value {
-    std::string text;
-    long long line = 0;
-    bool present = false;
-};
-
-// A pair of a block's definition, kept as written until an INSERT replays it.
-struct RawPair {
-    int code;
-    std::string value;
-    long long line;
-};
+using Value = GroupValue;
 
 struct Block {
     double base[3] = {0, 0, 0};
@@ -147,65 +141,10 @@ struct Entity {
     }
 };
 
-// A group code line: blanks and tabs around a whole number.
-bool parseCode(std::string_view s, int& code) {
-    const char* p = s.data();
-    const char* end = p + s.size();
-    while (p != end && (*p == ' ' || *p == '\t')) ++p;
-    while (end != p && (end[-1] == ' ' || end[-1] == '\t')) --end;
-    bool negative = false;
-    if (p != end && *p == '-') {
-        negative = true;
-        ++p;
-    }
-    if (p == end || end - p > 9) return false;
-    int v = 0;
-    for (; p != end; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        v = v * 10 + (*p - '0');
-    }
-    code = negative ? -v : v;
-    return true;
-}
-
-// ReadDxfReal for the plain decimal form of nearly every DXF value
-// ("-123.456789"): up to 19 digits make an exact integer m and e decimals; when
-// m <= 2^53 and e <= 22 both m and 10^e are exact doubles, so m / 10^e is the
-// correctly rounded double, the very double from_chars gives. Anything else
-// (exponents, long mantissas, odd forms) goes to ReadDxfReal itself.
-bool readValue(std::string_view text, double& out) {
-    static constexpr double kTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p != end && (*p == ' ' || *p == '\t')) ++p;
-    while (end != p && (end[-1] == ' ' || end[-1] == '\t')) --end;
-    if (p != end && *p == '+') ++p;
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    unsigned long long m = 0;
-    int digits = 0, decimals = 0;
-    const char* intStart = p;
-    for (; p != end && *p >= '0' && *p <= '9'; ++p, ++digits) m = m * 10 + static_cast<unsigned>(*p - '0');
-    bool plain = p != intStart;
-    if (plain && p != end && *p == '.') {
-        const char* fracStart = ++p;
-        for (; p != end && *p >= '0' && *p <= '9'; ++p, ++digits) m = m * 10 + static_cast<unsigned>(*p - '0');
-        decimals = static_cast<int>(p - fracStart);
-        plain = decimals > 0;
-    }
-    if (!plain || p != end || digits > 19 || m > (1ull << 53) || decimals > 22) return ReadDxfReal(text, out);
-    const double v = static_cast<double>(m) / kTen[decimals];
-    out = negative ? -v : v;
-    return true;
-}
-
-class Reader {
+class Reader : DxfPairScanner {
 public:
     Reader(const DxfImportSettings& s, DxfLineSource& src, Host* host, const std::vector<long long>* added)
-        : s_(s), src_(src), w_(s_), host_(host), added_(added), includeZ_(s.includeZ),
-          layers_(LayerListHead()) {
+        : DxfPairScanner(src, host, added), s_(s), w_(s_), includeZ_(s.includeZ), layers_(LayerListHead()) {
         allLayers_ = s_.layer == "*";
         // Before any layer line the layer is "*" when every layer is read.
         if (allLayers_) layer_ = "*";
@@ -215,42 +154,6 @@ public:
     DxfReadResult Run();
 
 private:
-    // ---- Reading. Every read returns false at the end of the file or after
-    // a failure, so every scan ends there.
-    bool line() {
-        if (stop_) return false;
-        if (!src_.Next(cur_)) {
-            stop_ = true;
-            return false;
-        }
-        if (host_ && (src_.LineNumber() & 0xFFFF) == 0) host_->ProcessEvents();
-        if (src_.FullLength() > kLongestLine) {
-            char buf[160];
-            std::snprintf(buf, sizeof buf,
-                          "Line %lld of the DXF file is %zu characters long; no DXF group holds more than %zu. "
-                          "The file cannot be read.",
-                          drawingLine(src_.LineNumber()), src_.FullLength(), kLongestLine);
-            failWith(buf);
-            return false;
-        }
-        return true;
-    }
-    // The next pair into code_ and value_ (valid until the next read); false
-    // at the end of the file or on a failure. A pair whose code line is
-    // exactly nine blanks and "7" is passed over together with the pair after
-    // it, unless that one starts an entity.
-    bool pair();
-    bool rawPair(bool& nineBlanksSeven);
-    void failWith(const std::string& message) {
-        message_ = message;
-        failed_ = stop_ = true;
-    }
-    // The drawing's own line number of line `n` of the input (the Corel copy
-    // has lines added).
-    long long drawingLine(long long n) const;
-    bool real(const Value& v, double& out);
-    bool integer(const Value& v, long long& out);
-
     // ---- Entities.
     bool collect();
     void handle();
@@ -318,16 +221,7 @@ private:
 
     // A copy: the drawing's units may change its scales (applyUnits).
     DxfImportSettings s_;
-    DxfLineSource& src_;
     SegmentWriter w_;
-    Host* host_;
-    const std::vector<long long>* added_;
-    std::string_view cur_;
-    int code_ = 0;
-    std::string_view value_;
-    long long valueLine_ = 0;
-    bool stop_ = false, failed_ = false;
-    std::string message_;
     bool includeZ_;
     bool allLayers_;
     Entity e_;
@@ -360,8 +254,6 @@ private:
     Block pending_;
     std::string pendingName_;
     bool inBlock_ = false, blockHeader_ = false;
-    const std::vector<RawPair>* replay_ = nullptr;  // the block being replayed, or null
-    std::size_t replayPos_ = 0;
     int depth_ = 0;             // INSERTs being expanded, nested
     Placement xf_;              // of the innermost one
     std::string insertLayer_;   // its layer, which entities on layer "0" take
@@ -371,82 +263,6 @@ private:
     long long insUnits_ = -1;  // $INSUNITS, -1 when the drawing has none
     std::string unitsNote_;
 };
-
-long long Reader::drawingLine(long long n) const {
-    if (!added_) return n;
-    // Each added pair is two lines, the first of them at the noted number.
-    const auto before = std::lower_bound(added_->begin(), added_->end(), n) - added_->begin();
-    return n - 2 * static_cast<long long>(before);
-}
-
-bool Reader::rawPair(bool& nineBlanksSeven) {
-    if (!line()) return false;
-    nineBlanksSeven = cur_ == "         7";
-    int code;
-    if (!parseCode(cur_, code)) {
-        failWith("Line " + std::to_string(drawingLine(src_.LineNumber())) +
-                 " of the DXF file should hold a group code (a whole number) but holds \"" + std::string(cur_) +
-                 "\". The file cannot be read.");
-        return false;
-    }
-    if (!line()) {
-        if (!failed_)
-            failWith("The DXF file ends at line " + std::to_string(drawingLine(src_.LineNumber())) +
-                     " with the group code " + std::to_string(code) +
-                     " and no value after it. The file cannot be read.");
-        return false;
-    }
-    code_ = code;
-    value_ = cur_;
-    valueLine_ = src_.LineNumber();
-    return true;
-}
-
-bool Reader::pair() {
-    if (replay_) {
-        if (replayPos_ >= replay_->size()) return false;
-        const RawPair& p = (*replay_)[replayPos_++];
-        code_ = p.code;
-        value_ = p.value;
-        valueLine_ = p.line;
-        return true;
-    }
-    bool discard = false;
-    for (;;) {
-        bool seven;
-        if (!rawPair(seven)) return false;
-        if (discard && code_ != 0) {
-            discard = false;
-            continue;
-        }
-        if (seven && code_ != 0) {
-            discard = true;
-            continue;
-        }
-        return true;
-    }
-}
-
-bool Reader::real(const Value& v, double& out) {
-    if (readValue(v.text, out)) return true;
-    failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a number but holds \"" +
-             v.text + "\". The file cannot be read.");
-    return false;
-}
-
-bool Reader::integer(const Value& v, long long& out) {
-    double f;
-    if (!real(v, f)) return false;
-    // Flags and counts are small; a value no 64-bit integer holds (or not
-    // finite) is a damaged file, not a number to wrap around.
-    if (!(std::fabs(f) < 9.2e18)) {
-        failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a whole number but holds \"" +
-                 v.text + "\". The file cannot be read.");
-        return false;
-    }
-    out = static_cast<long long>(std::trunc(f));
-    return true;
-}
 
 DxfReadResult Reader::Run() {
     GETUCSORG();
@@ -496,13 +312,14 @@ DxfReadResult Reader::Run() {
     } else if (w_.NothingWritten) {
         r.status = DxfReadStatus::NoUsableData;
         r.message = kNoUsableData;
-        static constexpr const char* kNames[kKinds] = {"", "LINE", "POLYLINE", "VERTEX", "SEQEND", "LWPOLYLINE",
-                                                       "TRACE or SOLID", "ARC", "CIRCLE", "ELLIPSE", "INSERT",
-                                                       "SPLINE"};
         std::vector<std::pair<std::string, long long>> held(heldOthers_.begin(), heldOthers_.end());
-        for (int k = 1; k < kKinds; ++k)
-            if (heldKinds_[k] > 0 && k != static_cast<int>(Kind::Vertex) && k != static_cast<int>(Kind::Seqend))
-                held.emplace_back(kNames[k], heldKinds_[k]);
+        bool named[kKinds] = {};
+        for (const KindName& k : kKindNames) {
+            const int i = static_cast<int>(k.kind);
+            if (k.listed && heldKinds_[i] > 0 && !named[i])
+                held.emplace_back(k.held.empty() ? k.name : k.held, heldKinds_[i]);
+            named[i] = true;
+        }
         std::sort(held.begin(), held.end());
         r.heldNote = HeldNote(held, s_.layer);
     } else {
@@ -976,7 +793,7 @@ bool Reader::centreAndRadius(double& xc, double& yc, double& zc, double& r) {
     w_.centreX = c[0];
     w_.centreY = c[1];
     w_.centreZ = c[2];
-    if (!readValue(c[0], xc) || !readValue(c[1], yc) || !readValue(c[2], zc)) return false;
+    if (!ReadGroupReal(c[0], xc) || !ReadGroupReal(c[1], yc) || !ReadGroupReal(c[2], zc)) return false;
     return real(e_.v[S40], r);
 }
 
@@ -1086,7 +903,7 @@ void Reader::doEllipse() {
     includeZ_ = savedZ;
     if (!centre || !e_.v[S11].present || !e_.v[S21].present || !e_.v[S40].present) return;
     double xc, yc, zc;
-    if (!readValue(c[0], xc) || !readValue(c[1], yc) || !readValue(c[2], zc)) return;
+    if (!ReadGroupReal(c[0], xc) || !ReadGroupReal(c[1], yc) || !ReadGroupReal(c[2], zc)) return;
     w_.centreX = c[0];
     w_.centreY = c[1];
     w_.centreZ = c[2];
@@ -1366,6 +1183,19 @@ void Reader::replay(const std::vector<RawPair>& pairs) {
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }
 
+// The kinds read, for the passed-over note: "LINE, ARC, ... and SPLINE".
+std::string kindsRead() {
+    std::vector<std::string_view> names;
+    for (const KindName& k : kKindNames)
+        if (k.listed) names.push_back(k.name);
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += i + 1 == names.size() ? " and " : ", ";
+        out += names[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::vector<std::string> DxfReadResult::SegmentLines() const { return SplitSegmentText(segmentText); }
@@ -1373,50 +1203,6 @@ std::vector<std::string> DxfReadResult::SegmentLines() const { return SplitSegme
 std::vector<std::string> LayerListHead() {
     return {"Data was found on the following layers. Change Layer to one of these on the setup window.",
             "Remember layer names are case sensitive.", "Try Layer : 0  or  *  for all."};
-}
-
-FileStatus AddZtoDXF(const std::string& path, const std::string& target, std::vector<long long>* added) {
-    DxfLineSource src;
-    if (FileStatus st = src.Open(path); !st.ok) return st;
-    std::string out;
-    long long written = 0;  // lines in `out`
-    int missing = 0;        // 30 or 31 when the pair just copied needs one
-    std::string missingLine;
-    std::string_view l;
-    auto write = [&](std::string_view s) {
-        out.append(s).push_back('\n');
-        ++written;
-    };
-    auto addMissing = [&] {
-        if (added) added->push_back(written + 1);
-        write(missingLine);
-        write("0");
-    };
-    // Lines are copied as they are; they are looked at as pairs. Past
-    // anything that is not a code the rest is copied unlooked at, and the
-    // reader names the line.
-    bool pairs = true;
-    while (src.Next(l)) {
-        int code;
-        if (!pairs || !parseCode(l, code)) {
-            pairs = false;
-            write(l);
-            continue;
-        }
-        if (missing && code != missing) addMissing();
-        missing = 0;
-        if (code == 20 || code == 21) {
-            // The added code is spelt like the 20 or 21: "  20" gives "  30".
-            missingLine.assign(l);
-            missingLine[missingLine.rfind('2')] = '3';
-        }
-        write(l);
-        if (!src.Next(l)) break;
-        write(l);
-        if (code == 20 || code == 21) missing = code + 10;
-    }
-    if (missing) addMissing();
-    return WriteFileAtomic(target, out);
 }
 
 std::string HeldNote(const std::vector<std::pair<std::string, long long>>& held, const std::string& layer) {
@@ -1437,41 +1223,31 @@ std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>&
         if (i > 0) note += ", ";
         note += std::to_string(passedOver[i].second) + " " + passedOver[i].first;
     }
-    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID, TRACE, INSERT and SPLINE).";
+    return note + " (the import reads " + kindsRead() + ").";
 }
 
 DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& settings,
                               const std::string& scratchFolder, Host* host) {
     const std::string segmentPath = scratchFolder + "/DXF1.$$$";
-    const std::string corelCopy = scratchFolder + "/NewDXF.$$$";
     removeFile(segmentPath);
-    std::string input = path;
-    std::vector<long long> added;
-    if (settings.corel) {
-        FileStatus st = AddZtoDXF(path, corelCopy, &added);
-        if (!st.ok) {
-            removeFile(corelCopy);
-            DxfReadResult r;
-            r.layers = LayerListHead();
-            r.message = st.message;
-            return r;
-        }
-        input = corelCopy;
-    }
-
     DxfReadResult result;
     {
+        const CorelCopy input(path, scratchFolder, settings.corel);
+        if (!input.Status().ok) {
+            result.layers = LayerListHead();
+            result.message = input.Status().message;
+            return result;
+        }
         DxfLineSource src;
-        FileStatus st = src.Open(input);
+        FileStatus st = src.Open(input.Input());
         if (!st.ok) {
             result.layers = LayerListHead();
             result.message = st.message;
         } else {
-            Reader reader(settings, src, host, settings.corel ? &added : nullptr);
+            Reader reader(settings, src, host, input.Added());
             result = reader.Run();
         }
     }
-    if (settings.corel) removeFile(corelCopy);
 
     if (result.status == DxfReadStatus::Read) {
         // A scratch file of this run's private folder: no flush to disk.

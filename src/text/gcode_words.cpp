@@ -366,15 +366,36 @@ bool readNumber(const char* p, const char* end, Real& out) {
     return parseDecimal(std::string_view(num), out);
 }
 
-WordRead readNumber(const char* p, const char* end) {
-    WordRead r;
-    float v = 0.0f;
+template <class Read>
+Read readWord(const char* p, const char* end) {
+    Read r;
+    decltype(r.value) v = 0;
     if (readNumber(p, end, v)) {
         r.value = v;
         r.found = true;
     }
     return r;
 }
+
+template <class Read>
+Read wordValue(std::string_view word, std::string_view line) {
+    if (word.empty()) return {};
+    if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
+        // A one-letter word is found at the same place with or without the
+        // blanks, so skip them while reading instead of packing the line.
+        if (opensComment(word[0])) return {};
+        const char* p = findOutsideComments(line.data(), line.data() + line.size(), word[0]);
+        if (!p) return {};
+        return readWord<Read>(p + 1, line.data() + line.size());
+    }
+    if (word.find_first_of("(;") != std::string_view::npos) return {};
+    Packed p(line);
+    const std::size_t pos = findNoCase(p.view(), word);
+    if (pos == std::string_view::npos) return {};
+    return readWord<Read>(p.buf.data + pos + word.size(), p.buf.data + p.len);
+}
+
+WordRead readNumber(const char* p, const char* end) { return readWord<WordRead>(p, end); }
 
 }  // namespace
 
@@ -385,21 +406,10 @@ bool ReadNumberText(std::string_view text, double& out) {
     return true;
 }
 
-WordRead WordValue(std::string_view word, std::string_view line) {
-    if (word.empty()) return {};
-    if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
-        // A one-letter word is found at the same place with or without the
-        // blanks, so skip them while reading instead of packing the line.
-        if (opensComment(word[0])) return {};
-        const char* p = findOutsideComments(line.data(), line.data() + line.size(), word[0]);
-        if (!p) return {};
-        return readNumber(p + 1, line.data() + line.size());
-    }
-    if (word.find_first_of("(;") != std::string_view::npos) return {};
-    Packed p(line);
-    const std::size_t pos = findNoCase(p.view(), word);
-    if (pos == std::string_view::npos) return {};
-    return readNumber(p.buf.data + pos + word.size(), p.buf.data + p.len);
+WordRead WordValue(std::string_view word, std::string_view line) { return wordValue<WordRead>(word, line); }
+
+ExactWordRead ExactWordValue(std::string_view word, std::string_view line) {
+    return wordValue<ExactWordRead>(word, line);
 }
 
 WordReader::WordReader(std::initializer_list<std::string_view> words) {

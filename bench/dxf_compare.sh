@@ -4,9 +4,13 @@
 #   - ezdxf:       python3 -c "import ezdxf; ezdxf.readfile(...)"  (Debian python3-ezdxf)
 #   - dxf-parser:  node, parseSync of the file's text               (npm dxf-parser)
 #   - Tolva:       bench/dxf_read_bench on the same file, Google Benchmark median
+# and then Tolva's whole DXF -> program of 100,000 shuffled pieces
+# (bench/dxf_import_bench, median of its repetitions, drawn direction kept and
+# closed paths oriented).
 #
 # Usage: bench/dxf_compare.sh [BUILD_DIR] [RUNS]
-#   BUILD_DIR  a CMake build folder with bench/dxf_read_bench built (default: build)
+#   BUILD_DIR  a CMake build folder with bench/dxf_read_bench and bench/dxf_import_bench
+#              built (default: build)
 #   RUNS       runs of each outside reader (default 5)
 # Missing outside readers are installed on demand: python3-ezdxf with apt-get,
 # dxf-parser with npm into /tmp/tolva-dxf-compare (never into the source tree).
@@ -22,14 +26,17 @@ here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:-$here/../build}"
 runs="${2:-5}"
 bench_bin="$build/bench/dxf_read_bench"
+import_bin="$build/bench/dxf_import_bench"
 work="/tmp/tolva-dxf-compare"
 drawing="$work/drawing_100000.dxf"
 python=/usr/bin/python3
 
-if [ ! -x "$bench_bin" ]; then
-    echo "dxf_compare: $bench_bin is missing; build it first (ninja -C $build dxf_read_bench)" >&2
-    exit 1
-fi
+for bin in "$bench_bin" "$import_bin"; do
+    if [ ! -x "$bin" ]; then
+        echo "dxf_compare: $bin is missing; build it first (ninja -C $build $(basename "$bin"))" >&2
+        exit 1
+    fi
+done
 mkdir -p "$work"
 
 if ! "$python" -c "import ezdxf" 2>/dev/null; then
@@ -63,10 +70,10 @@ const cpu = (c1.user + c1.system) / 1e6;
 console.log(`inner ${Number(t1 - t0) / 1e9} ${cpu} ${dxf.entities.length}`);
 EOF
 
-"$python" - "$drawing" "$runs" "$bench_bin" "$work" <<'EOF'
+"$python" - "$drawing" "$runs" "$bench_bin" "$work" "$import_bin" <<'EOF'
 import json, os, resource, statistics, subprocess, sys, time
 
-drawing, runs, bench_bin, work = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+drawing, runs, bench_bin, work, import_bin = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 
 def timed(cmd):
     """Wall and CPU seconds of the whole child, and the inner figures it prints."""
@@ -110,4 +117,19 @@ def ratio(label, theirs, goal):
 
 ratio("ezdxf", ez, 20)
 ratio("dxf-parser", dp, 4)
+
+# DXF -> program: reading, chaining, ordering and writing the program text.
+res = subprocess.run([import_bin, "--benchmark_format=json",
+                      "--benchmark_report_aggregates_only=true"],
+                     check=True, capture_output=True, text=True).stdout
+for b in json.loads(res)["benchmarks"]:
+    if b.get("aggregate_name") != "median":
+        continue
+    scale = {"ms": 1e-3, "us": 1e-6, "ns": 1e-9, "s": 1.0}[b["time_unit"]]
+    keep = b["run_name"].split("/")[2] == "1"
+    print(f"DXF -> program, 100,000 pieces ({'drawn direction kept' if keep else 'closed paths oriented'}): "
+          f"wall {b['real_time']*scale*1e3:8.1f} ms  cpu {b['cpu_time']*scale*1e3:8.1f} ms   "
+          f"({int(b['program_lines'])} program lines; goal under 300 ms, judged on cpu: "
+          f"{'met' if b['cpu_time']*scale < 0.3 else 'NOT met'})")
+print(f"load average at the end: {os.getloadavg()[0]:.2f}")
 EOF

@@ -118,6 +118,32 @@ bool ContainsCode(const std::vector<std::string>& lines, std::string_view code) 
     return false;
 }
 
+namespace {
+
+// The codes one pass looks for in every line.
+struct PassCodes {
+    CodeFinder absolute, incremental, arcCw, arcCcw;
+    explicit PassCodes(const AxisCodes& codes)
+        : absolute(codes.Code(LabelRow::Absolute)),
+          incremental(codes.Code(LabelRow::Incremental)),
+          arcCw(codes.Code(LabelRow::ArcCw)),
+          arcCcw(codes.Code(LabelRow::ArcCcw)) {}
+    bool arc(std::string_view g) const { return arcCw.In(g) || arcCcw.In(g); }
+};
+
+// IncrementalAfter, telling also whether the line holds the Incremental code.
+bool incrementalAfter(std::string_view line, const PassCodes& codes, bool incremental, bool& holdsIncremental) {
+    const std::size_t i = codes.incremental.Find(line);
+    holdsIncremental = i != std::string_view::npos;
+    const std::size_t a = codes.absolute.Find(line);
+    if (a == std::string_view::npos && i == std::string_view::npos) return incremental;
+    if (a == std::string_view::npos) return true;
+    if (i == std::string_view::npos) return false;
+    return i > a;
+}
+
+}  // namespace
+
 bool IncrementalAfter(std::string_view line, const AxisCodes& codes, bool incremental) {
     const std::size_t a = FindCode(line, codes.Code(LabelRow::Absolute));
     const std::size_t i = FindCode(line, codes.Code(LabelRow::Incremental));
@@ -131,9 +157,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                          const CompressPlotLink* plot) {
     CompressResult result;
     const Letters& letters = codes.letters;
-    const std::string& arcCw = codes.Code(LabelRow::ArcCw);
-    const std::string& arcCcw = codes.Code(LabelRow::ArcCcw);
-    const std::string& incremental = codes.Code(LabelRow::Incremental);
+    const PassCodes find(codes);
 
     // The pass deletes line i and steps back, which on a vector would be
     // quadratic. Instead lines[0..w) are the lines before line i (final once
@@ -151,16 +175,35 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
     std::string g;        // a G word
     std::size_t nextProgress = kProgressStep;
     bool incBefore = false;  // the distance mode before line i
+    // The distance codes of lines[k+1] as read for the pair before, kept
+    // while that line stays as it was: each line's codes are read once.
+    std::size_t readAt = n;  // lines[readAt] was read, n: none
+    bool readBefore = false, readAfter = false, readHoldsInc = false;
 
     while (k < n) {
         std::string& cur = lines[k];
-        if (plot && HasCode(cur, incremental)) plot->AbsMode = false;
+        bool curHoldsInc = false;
+        bool incA = false;
+        if (readAt == k && readBefore == incBefore) {
+            incA = readAfter;
+            curHoldsInc = readHoldsInc;
+        } else {
+            incA = incrementalAfter(cur, find, incBefore, curHoldsInc);
+        }
+        if (plot && curHoldsInc) plot->AbsMode = false;
 
         const bool hasNext = k + 1 < n;
         // In an incremental stretch a repeated line is a move again: line
         // i+1 is touched only when both lines are absolute.
-        const bool incA = IncrementalAfter(cur, codes, incBefore);
-        const bool absolutePair = !incA && !(hasNext && IncrementalAfter(lines[k + 1], codes, incA));
+        bool incNext = false;
+        if (hasNext) {
+            readAt = k + 1;
+            readBefore = incA;
+            incNext = readAfter = incrementalAfter(lines[k + 1], find, incA, readHoldsInc);
+        } else {
+            readAt = n;
+        }
+        const bool absolutePair = !incA && !(hasNext && incNext);
         // Plain Compress splits only when the position rules can apply: a
         // line with an M, I, J or K word is never dropped for its position,
         // and one with a G word only after an arc.
@@ -172,7 +215,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                 split = true;
                 if (mayHold(next, kG)) {
                     gWord(cur, g);
-                    split = HasCode(g, arcCw) || HasCode(g, arcCcw);
+                    split = find.arc(g);
                 }
             }
         }
@@ -209,6 +252,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                 remembered.compare(B.X.size(), B.Y.size(), B.Y) == 0 &&
                 remembered.compare(B.X.size() + B.Y.size(), B.Z.size(), B.Z) == 0) {
                 next.clear();
+                readAt = n;
                 bCurrent = false;  // B keeps the words the line had
                 result.changed = true;
             }
@@ -220,6 +264,7 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
                     if (scratch == next && bCurrent) continue;  // same text, same words
                     if (scratch != next) result.changed = true;
                     next.swap(scratch);
+                    readAt = n;
                     SplitWords(next, letters, B);
                     bCurrent = true;
                 }
@@ -232,17 +277,19 @@ CompressResult RemoveDup(int super, std::vector<std::string>& lines, const AxisC
             if (B.G.empty() && B.M.empty() && B.Z.empty() && B.I.empty() && B.J.empty() && B.K.empty() &&
                 B.rest.empty() && samePosition(A, B))
                 drop = true;
-            if (!drop && (HasCode(A.G, arcCw) || HasCode(A.G, arcCcw)) && B.I.empty() && B.J.empty() &&
+            if (!drop && find.arc(A.G) && B.I.empty() && B.J.empty() &&
                 B.K.empty() && B.M.empty() && samePosition(A, B))
                 drop = true;
             if (drop && !next.empty()) {
                 next.clear();
+                readAt = n;
                 result.changed = true;
                 bCurrent = false;
             }
         }
         if (hasNext && absolutePair && !lines[k + 1].empty() && sameLine(cur, lines[k + 1])) {
             lines[k + 1].clear();
+            readAt = n;
             result.changed = true;
             bCurrent = false;
         }

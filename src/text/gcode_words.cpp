@@ -236,19 +236,30 @@ void split(std::string_view line, const Letters& L, Words& w) {
     Scratch<bool, 512> takenStore(n + 1);
     bool* taken = takenStore.data;
     std::fill(taken, taken + n, false);
+    // The letters the line holds at all (either case): most lines hold few
+    // of the ten, and a letter that is not there needs no search.
+    std::uint32_t present = 0;
+    for (std::size_t q = 0; q < n; ++q) {
+        const char c = upperCase(b[q]);
+        if (c >= 'A' && c <= 'Z') present |= 1u << (c - 'A');
+    }
     char* out = w.store.data;
     std::size_t used = 0;
     for (int k = 0; k < 10; ++k) {
         w.off[k] = used;
         w.len[k] = 0;
         const std::string& letter = *letters[k];
-        if (letter.empty() || letter.find(kCommentOpen) != std::string::npos ||
-            letter.find(kCommentToEnd) != std::string::npos)
+        if (letter.empty()) continue;
+        const char up = upperCase(letter[0]), low = lowerCase(letter[0]);
+        if (up >= 'A' && up <= 'Z' && !(present & (1u << (up - 'A')))) continue;
+        if (letter.size() == 1 ? opensComment(letter[0])
+                               : letter.find(kCommentOpen) != std::string::npos ||
+                                     letter.find(kCommentToEnd) != std::string::npos)
             continue;
         // The first untaken place where the letter's characters follow each other.
         std::size_t pos = n, after = n;
         for (std::size_t q = 0; q < n && pos == n; ++q) {
-            if (taken[q] || !sameLetter(b[q], letter[0])) continue;
+            if ((b[q] != up && b[q] != low) || taken[q]) continue;
             std::size_t r = q + 1, i = 1;
             for (; i < letter.size(); ++r) {
                 if (r >= n) break;

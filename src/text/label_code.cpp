@@ -96,6 +96,44 @@ CodeSpan findPlain(std::string_view line, std::string_view code, std::size_t fro
     return {};
 }
 
+// A code of one word ("G91", "X"), the common case. Outside comments every
+// letter starts a word (a number holds none), so the line is scanned for the
+// word's letter alone and only its words are read: the same words the token
+// walk would reach, without reading the others. `canon` is the code's number
+// in canonical() spelling, or null to compare with SameNumber.
+CodeSpan findWord(std::string_view line, std::string_view code, const CodeToken& first, const std::string_view* canon,
+                  std::size_t from) {
+    const char up = static_cast<char>(first.kind), low = static_cast<char>(first.kind - 'A' + 'a');
+    const std::string_view number = code.substr(first.numBegin, first.numEnd - first.numBegin);
+    const std::size_t n = line.size();
+    for (std::size_t p = from; p < n; ++p) {
+        const char c = line[p];
+        if (c == kCommentToEnd) return {};
+        if (c == kCommentOpen) {
+            p = line.find(kCommentClose, p + 1);
+            if (p == std::string_view::npos) return {};
+            continue;
+        }
+        if (c != up && c != low) continue;
+        const std::size_t e = numberEnd(line, p + 1);
+        if (!first.HasNumber()) return {p, e};
+        if (e == p + 1) continue;  // the letter alone: not the code's word
+        const std::size_t b = skipBlanks(line, p + 1);
+        const std::string_view text = line.substr(b, e - b);
+        char buf[80];
+        std::string_view mine;
+        if (canon && canonical(text, buf, mine) ? mine == *canon : SameNumber(text, number)) return {p, e};
+    }
+    return {};
+}
+
+// A code of one word, or npos.
+bool oneWord(std::string_view code, CodeToken& first) {
+    CodeToken second;
+    return IsWordCode(code) && NextCodeToken(code, 0, first) && first.kind < CodeToken::kNumber &&
+           isLetter(static_cast<char>(first.kind)) && !NextCodeToken(code, first.end, second);
+}
+
 }  // namespace
 
 bool NextCodeToken(std::string_view s, std::size_t p, CodeToken& t) {
@@ -160,6 +198,7 @@ CodeSpan FindCodeSpan(std::string_view line, std::string_view code, std::size_t 
     if (code.find_first_not_of(" \t") == std::string_view::npos) return {};
     if (!IsWordCode(code)) return findPlain(line, code, from);
     CodeToken first;
+    if (oneWord(code, first)) return findWord(line, code, first, nullptr, from);
     NextCodeToken(code, 0, first);
     CodeToken start;
     for (std::size_t p = from; NextCodeToken(line, p, start); p = start.end)
@@ -169,5 +208,23 @@ CodeSpan FindCodeSpan(std::string_view line, std::string_view code, std::size_t 
 }
 
 std::size_t FindCode(std::string_view line, std::string_view code) { return FindCodeSpan(line, code).pos; }
+
+CodeFinder::CodeFinder(std::string_view code) : code_(code) {
+    if (!oneWord(code_, first_)) return;
+    oneWord_ = true;
+    char buf[80];
+    std::string_view c;
+    if (first_.HasNumber() && canonical(std::string_view(code_).substr(first_.numBegin, first_.numEnd - first_.numBegin),
+                                        buf, c)) {
+        canon_ = std::string(c);
+        hasCanon_ = true;
+    }
+}
+
+std::size_t CodeFinder::Find(std::string_view line) const {
+    if (!oneWord_) return FindCode(line, code_);
+    const std::string_view canon = canon_;
+    return findWord(line, code_, first_, hasCanon_ ? &canon : nullptr, 0).pos;
+}
 
 }  // namespace tolva

@@ -61,6 +61,21 @@ bool SameNumber(std::string_view a, std::string_view b);
 // Where `code` (whose first token is `first`) ends in `line` when it starts
 // at the line's token `start`; npos when it does not match there.
 std::size_t MatchCodeAt(std::string_view line, const CodeToken& start, std::string_view code, const CodeToken& first);
+// FindCode for one code over many lines: what depends on the code alone is
+// worked out once.
+class CodeFinder {
+public:
+    explicit CodeFinder(std::string_view code);
+    std::size_t Find(std::string_view line) const;
+    bool In(std::string_view line) const { return Find(line) != std::string_view::npos; }
+
+private:
+    std::string code_;
+    CodeToken first_;
+    bool oneWord_ = false, hasCanon_ = false;
+    std::string canon_;
+};
+
 // Whether a code is matched by words (true) or, holding a comment character,
 // by the plain search; false also for an empty or blank code.
 bool IsWordCode(std::string_view code);

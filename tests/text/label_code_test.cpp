@@ -45,6 +45,7 @@ TEST(LabelCode, FoundAsTheFirstEqualWordOutsideComments) {
             if (rng() % 2) line += rng() % 2 ? " " : "\t";
         }
         ASSERT_EQ(FindCode(line, code), want) << "'" << code << "' in '" << line << "'";
+        ASSERT_EQ(CodeFinder(code).Find(line), want) << "'" << code << "' in '" << line << "'";
         const CodeSpan span = FindCodeSpan(line, code);
         if (want != std::string::npos) {
             // The span covers the word as the line spells it: its number ends there.

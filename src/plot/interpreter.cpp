@@ -340,7 +340,14 @@ bool Interpreter::normalise(const ParsedLine& line, const LineModes& m, Move& ou
 }
 
 void Interpreter::sendMove(const Move& move, bool continuous) {
-    projection_.DrawMove(move, codes_.Axes(), continuous);
+    const PlotAxes axes = codes_.Axes();
+    // A DXF export of entities writes what is drawn red (blue too with
+    // WriteBlueLine); the first line is never drawn, so it writes nothing.
+    const PlotState& s = state_;
+    if (dxf_ && s.DxfExportOn && !s.DxfLinesOnly && s.CurLine >= 1 &&
+        (projection_.Settings.WriteBlueLine || canvas_.PenColour() == kRed))
+        WriteDxfMove(move, axes, *dxf_);
+    projection_.DrawMove(move, axes, continuous);
     for (MoveSink* sink : sinks_) sink->TakeMove(move);
 }
 

@@ -75,9 +75,12 @@ public:
 
     // Draws one move of a program: the plot axes show the program's axes with
     // the signs of `axes` and ViewScale; the move's length (scaled units)
-    // goes to TotalDist and MovedLength, its entities to a DXF export riding
-    // on the plot. The pen draws from where it stands.
+    // goes to TotalDist and MovedLength, the drawn segments to a lines-only
+    // DXF export riding on the plot. The pen draws from where it stands.
     void DrawMove(const Move& move, const PlotAxes& axes, bool continuous);
+    // The plot axes (axis1 < axis2) that show `plane`; false when no two do
+    // (both swaps on make two plot axes read one program axis).
+    static bool PlanePlotAxes(MovePlane plane, const PlotAxes& axes, int& axis1, int& axis2);
     // A line that moved the program position without drawing: the move's end
     // becomes (PrevX, PrevY, PrevZ); the pen stays where it is.
     void SkipMove(const Move& move, const PlotAxes& axes);
@@ -166,7 +169,6 @@ private:
     float scaledAt(int a, double v, const PlotAxes& axes) const;
     void drawArc(const Move& move, const PlotAxes& axes, const float* S, const float* E, bool continuous);
     void drawLine(const float* S, const float* E);
-    bool dxfEntities() const;
     double lastProgram_[3] = {0.0, 0.0, 0.0};  // program position of (PrevX, PrevY, PrevZ), per plot axis
     // The points of one stepped arc: point i at angle first + dir*i*step
     // (stepping angle, radians), inside [from, to]; in-plane coordinates

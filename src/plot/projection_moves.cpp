@@ -1,6 +1,7 @@
 // The plot's consumer of the stream of moves: program units to scaled units,
 // then the drawing primitives of projection.cpp.
 #include <cmath>
+#include <utility>
 
 #include "plot/projection.h"
 #include "text/geometry.h"
@@ -17,6 +18,19 @@ void planeAxes(MovePlane p, int& u, int& v) {
 }
 
 }  // namespace
+
+bool Projection::PlanePlotAxes(MovePlane plane, const PlotAxes& axes, int& axis1, int& axis2) {
+    int u, v;
+    planeAxes(plane, u, v);
+    for (const auto& [a, b] : {std::pair{0, 1}, std::pair{0, 2}, std::pair{1, 2}}) {
+        const int p = axes.shows[a], q = axes.shows[b];
+        if ((p == u && q == v) || (p == v && q == u)) {
+            axis1 = a, axis2 = b;
+            return true;
+        }
+    }
+    return false;
+}
 
 void Projection::StartMoves() {
     for (double& v : lastProgram_) v = 0.0;
@@ -35,12 +49,6 @@ void Projection::SkipMove(const Move& move, const PlotAxes& axes) {
     for (int a = 0; a < 3; ++a) E[a] = scaledAt(a, move.end[axes.shows[a]], axes);
     state_.PrevX = E[0], state_.PrevY = E[1], state_.PrevZ = E[2];
     for (int a = 0; a < 3; ++a) lastProgram_[a] = move.end[axes.shows[a]];
-}
-
-bool Projection::dxfEntities() const {
-    // The first line is never drawn (LINE3d), so it writes nothing either.
-    return state_.DxfExportOn && !state_.DxfLinesOnly && Dxf && state_.CurLine >= 1 &&
-           (Settings.WriteBlueLine || canvas_.PenColour() == kRed);
 }
 
 void Projection::DrawMove(const Move& move, const PlotAxes& axes, bool continuous) {
@@ -71,10 +79,6 @@ void Projection::DrawMove(const Move& move, const PlotAxes& axes, bool continuou
 
 void Projection::drawLine(const float* S, const float* E) {
     LINE3d(E[0], E[1], E[2]);
-    const long double k = state_.ViewScale;
-    if (dxfEntities())
-        Dxf->DxfBody(static_cast<float>(S[0] / k), static_cast<float>(S[1] / k), static_cast<float>(S[2] / k),
-                     static_cast<float>(E[0] / k), static_cast<float>(E[1] / k), static_cast<float>(E[2] / k));
     const long double dx = static_cast<long double>(E[0]) - S[0];
     const long double dy = static_cast<long double>(E[1]) - S[1];
     const long double dz = static_cast<long double>(E[2]) - S[2];
@@ -86,15 +90,8 @@ void Projection::drawLine(const float* S, const float* E) {
 void Projection::drawArc(const Move& move, const PlotAxes& axes, const float* S, const float* E,
                          bool continuous) {
     PlotState& s = state_;
-    // The plot axes (axis1 < axis2) that show the move's plane.
-    int u, v;
-    planeAxes(move.plane, u, v);
-    int axis1 = -1, axis2 = -1;
-    for (const auto& pair : {std::pair{0, 1}, std::pair{0, 2}, std::pair{1, 2}}) {
-        const int p = axes.shows[pair.first], q = axes.shows[pair.second];
-        if (axis1 < 0 && ((p == u && q == v) || (p == v && q == u))) axis1 = pair.first, axis2 = pair.second;
-    }
-    if (axis1 < 0) return;  // no two plot axes show the plane
+    int axis1, axis2;
+    if (!PlanePlotAxes(move.plane, axes, axis1, axis2)) return;
     const long double k = s.ViewScale;
     // The centre's offsets from the start, scaled like a word, then the centre.
     float offset[3] = {0.0f, 0.0f, 0.0f}, centre[3];
@@ -116,21 +113,6 @@ void Projection::drawArc(const Move& move, const PlotAxes& axes, const float* S,
         s.EndAngle = static_cast<float>(s.EndAngle + 2.0L * kPi);
     }
     const float sa = s.StartAngle, ea = s.EndAngle, r = s.Radius;
-    const int linear = 3 - axis1 - axis2;
-    if (dxfEntities()) {
-        DxfArcMove arc;
-        arc.axis1 = axis1;
-        arc.axis2 = axis2;
-        arc.clockwise = drawnCw;
-        arc.fullCircle = s.FullCircle;
-        for (int a = 0; a < 3; ++a) {
-            arc.start[a] = S[a] / k;
-            arc.end[a] = E[a] / k;
-            arc.centre[a] = (a == linear ? E[a] : centre[a]) / k;
-        }
-        arc.radius = static_cast<long double>(r) / k;
-        Dxf->DxfBodyArc(arc);
-    }
     // A clockwise sweep takes (start, end), a counter-clockwise one (end, start).
     const float A = drawnCw ? sa : ea, B = drawnCw ? ea : sa;
     if (axis2 == 1)

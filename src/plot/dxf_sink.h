@@ -2,10 +2,13 @@
 // pointer to one (null when no export is open); the interpreter writes lines,
 // arcs and circles, the projection writes the segments of a lines-only export.
 //
-// All values are program units: the plot's scaled values divided by the view
-// scale, with the axis signs as the plot applied them (the writer maps them to
-// DXF axes).
+// All values are program units in the plot's axes (the axes of the letters in
+// force) with the plot's axis signs applied; the writer takes the signs out
+// again and maps the axes to DXF axes.
 #pragma once
+
+#include "plot/move.h"
+#include "text/axis_codes.h"
 
 namespace tolva {
 
@@ -26,5 +29,9 @@ public:
     // An ARC entity, or a CIRCLE for a full circle.
     virtual void DxfBodyArc(const DxfArcMove& arc) = 0;
 };
+
+// Writes one move of the stream to `dxf`: a line, or an arc in the plot axes
+// that show its plane (nothing when none do).
+void WriteDxfMove(const Move& move, const PlotAxes& axes, DxfSink& dxf);
 
 }  // namespace tolva

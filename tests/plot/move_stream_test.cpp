@@ -16,7 +16,7 @@
 #include "base/host.h"
 #include "plot/interpreter.h"
 #include "plot/program_lines.h"
-#include "rs274_oracle.h"
+#include "../support/rs274_oracle.h"
 #include "settings/machine_settings.h"
 
 using namespace tolva;

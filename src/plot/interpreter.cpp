@@ -102,9 +102,11 @@ void Interpreter::readSettings() {
     if (!settings_) {
         settings2_ = {};
         projection_.Settings = {};
+        limits_.reset();
         return;
     }
     const MachineSettings& s = *settings_;
+    limits_ = ReadMotionLimits(s);
     settings2_.Bridgeport = s.Flag("Bridgeport");
     settings2_.IncludeZCheckBox = s.Flag("IncludeZCheckBox");
     settings2_.Xdiv2 = s.Flag("Xdiv2");
@@ -151,6 +153,7 @@ void Interpreter::SetupPlot(bool resetPlane) {
     state_.Largest = {0.0f, MainLineCount - 1, 0};
     state_.Smallest = {2147483648.0f, MainLineCount - 1, 0};
     projection_.MovedLength = objectStart_ = 0.0L;
+    estimate_.Start(limits_.value_or(MotionLimits{}));
     if (settings2_.ShowXYZCheckBox) projection_.Drawxyz(view_->CanvasHeight());
     canvas_.MoveTo({state_.OriginX, state_.OriginY});
 }
@@ -371,6 +374,7 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
                     projection_.arkIK(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreZ, w.Y.value, A, B, r);
                 else
                     projection_.arkJK(continuous, drawnCw, s.FullCircle, s.CentreY, s.CentreZ, w.X.value, A, B, r);
+                estimateMove(MoveKind::Arc, axis1, axis2, s.FullCircle);
             }
         }
     } else if (w.X.found || w.Y.found || w.Z.found) {
@@ -386,6 +390,7 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
         const long double length = std::sqrt(dx * dx + dy * dy + dz * dz);
         s.TotalDist = static_cast<float>(s.TotalDist + length);
         projection_.MovedLength += length;
+        estimateMove(MoveKind::Line, 0, 1, false);
     }
 
     if (dxfChain) projection_.EndDxfMove();
@@ -404,6 +409,40 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
         canvas_.SetPenColour(kRed);
         canvas_.SetPenWidth(1);
     }
+}
+
+void Interpreter::estimateMove(MoveKind kind, int axis1, int axis2, bool fullCircle) {
+    if (!limits_) return;
+    const PlotState& s = state_;
+    const PlotWords& w = s.Words;
+    // Scaled plot axes back to program axes and units: plot axis a reads the
+    // program axis Shows(a), scaled by the view scale and its sign.
+    const long double k = s.ViewScale;
+    const int sign[3] = {s.XSign, s.YSign, s.ZSign};
+    const float from[3] = {s.PrevX, s.PrevY, s.PrevZ}, to[3] = {w.X.value, w.Y.value, w.Z.value};
+    const float centre[3] = {s.CentreX, s.CentreY, s.CentreZ};
+    Move m;
+    m.kind = kind;
+    for (int a = 0; a < 3; ++a) {
+        const int p = codes_.Shows(a);
+        const long double unit = k * sign[a];
+        m.start[p] = static_cast<double>(from[a] / unit);
+        m.end[p] = static_cast<double>(to[a] / unit);
+        m.centre[p] = kind == MoveKind::Arc ? static_cast<double>(centre[a] / unit) : 0.0;
+    }
+    if (kind == MoveKind::Arc) {
+        const int p = codes_.Shows(axis1), q = codes_.Shows(axis2);
+        if (p == q) return;  // two plot axes reading one program axis: no arc to time
+        const int normal = 3 - p - q;
+        m.plane = normal == 2 ? MovePlane::XY : normal == 1 ? MovePlane::XZ : MovePlane::YZ;
+        // As programmed: the arc code seen from the plane's positive normal.
+        m.clockwise = s.ArcCw;
+    }
+    m.fullCircle = fullCircle;
+    m.line = s.CurLine;
+    // The cut in force before the line, as the simple time counts it.
+    m.cutOn = s.Cutting;
+    estimate_.TakeMove(m);
 }
 
 void Interpreter::Bigobject(bool cutOn, bool cutOff) {
@@ -452,6 +491,9 @@ PlotSummary Interpreter::Summary(const std::string& cutSpeedText, const std::str
     out.CutTime = "Time " + fmt(cut / cutSpeed);
     out.RapidTime = " + " + fmt(rapid / rapidSpeed);
     out.TotalTime = " = " + fmt(cut / cutSpeed + rapid / rapidSpeed);
+    out.EstTime = limits_ ? "Est " + fmt(estimate_.Minutes(static_cast<double>(std::fabs(cutSpeed)),
+                                                           static_cast<double>(std::fabs(rapidSpeed))))
+                          : std::string("no acceleration data");
     const long double xExt = (std::fabs(static_cast<long double>(s.MaxX)) + std::fabs(static_cast<long double>(s.MinX))) / k;
     const long double yExt = (std::fabs(static_cast<long double>(s.MaxY)) + std::fabs(static_cast<long double>(s.MinY))) / k;
     out.Bigx = "Max " + FixedText(xExt, 1, 8);

@@ -15,11 +15,13 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/host.h"
 #include "plot/canvas.h"
+#include "plot/cycle_time.h"
 #include "plot/line_codes.h"
 #include "plot/dxf_sink.h"
 #include "plot/plot_state.h"
@@ -80,6 +82,9 @@ struct PlotSummary {
     std::string CutTime;    // "Time " + cut / cut speed
     std::string RapidTime;  // " + " + rapid / rapid speed
     std::string TotalTime;  // " = " + sum
+    // "Est " + the minutes the machine file's axis limits give (CycleTime),
+    // or "no acceleration data" when the machine file lacks them.
+    std::string EstTime;
     std::string Bigx;       // "Max " + X extent, 1 decimal
     std::string Bigy;
     std::string Area;       // "Area " + rounded X extent x rounded Y extent
@@ -179,6 +184,8 @@ private:
     void takeCodes();
     // Steps 3 to 24 of a line already read.
     void interpretLine(const ParsedLine& line, bool mainEditor, bool continuous);
+    // The move of the line just interpreted, in program units, to the estimate.
+    void estimateMove(MoveKind kind, int axis1, int axis2, bool fullCircle);
     // A long program's lines read on a second thread ahead of PlotAll.
     class ReadAhead;
     ReadAhead* ahead_ = nullptr;  // while such a plot runs
@@ -196,6 +203,9 @@ private:
     LineParser parser_;
     unsigned parserGeneration_ = 0;
     InterpreterSettings settings2_;
+    // The cycle time with the machine's accelerations, when its file gives them.
+    std::optional<MotionLimits> limits_;
+    CycleTime estimate_;
 };
 
 }  // namespace tolva

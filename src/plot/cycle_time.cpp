@@ -83,33 +83,38 @@ void CycleTime::TakeMove(const Move& move) {
         axisAccel[a] = limits_.accel[a];
     }
     Block b{};
+    double length = 0, cap = 0, accel = 0;
     double first[3] = {0, 0, 0}, last[3] = {0, 0, 0};  // unit directions at the ends
     if (move.kind == MoveKind::Arc) {
         int u = 0, v = 1, n = 2;
         planeAxes(move.plane, u, v, n);
         const double su = move.start[u] - move.centre[u], sv = move.start[v] - move.centre[v];
         const double eu = move.end[u] - move.centre[u], ev = move.end[v] - move.centre[v];
-        const double a0 = std::atan2(sv, su), a1 = std::atan2(ev, eu);
-        double sweep = move.clockwise ? a0 - a1 : a1 - a0;
+        const double r0 = std::sqrt(su * su + sv * sv), r1 = std::sqrt(eu * eu + ev * ev);
+        // The angle from the start radius to the end radius, counter-clockwise.
+        const double turned = std::atan2(su * ev - sv * eu, su * eu + sv * ev);
+        double sweep = move.clockwise ? -turned : turned;
         if (move.fullCircle) sweep = 2 * kPi;
         while (sweep <= 0) sweep += 2 * kPi;
-        const double r = (std::hypot(su, sv) + std::hypot(eu, ev)) / 2;
+        const double r = (r0 + r1) / 2;
         const double planar = sweep * r, rise = move.end[n] - move.start[n];
-        b.length = std::hypot(planar, rise);
-        if (!(b.length > kShortest) || !std::isfinite(b.length)) return;
+        length = std::sqrt(planar * planar + rise * rise);
+        if (!(length > kShortest) || !std::isfinite(length) || !(r0 > 0) || !(r1 > 0)) return;
         // The share of the motion in the plane and along the normal.
-        const double inPlane = planar / b.length, along = rise / b.length;
+        const double inPlane = planar / length, along = rise / length;
+        // Tangents: the radius turned a quarter the way the arc runs.
         const double turn = move.clockwise ? -1.0 : 1.0;
-        auto tangent = [&](double angle, double out[3]) {
-            out[u] = -std::sin(angle) * turn * inPlane;
-            out[v] = std::cos(angle) * turn * inPlane;
+        auto tangent = [&](double ru, double rv, double radius, double out[3]) {
+            out[u] = -rv / radius * turn * inPlane;
+            out[v] = ru / radius * turn * inPlane;
             out[n] = along;
         };
-        tangent(a0, first);
-        tangent(move.clockwise ? a0 - sweep : a0 + sweep, last);
+        tangent(su, sv, r0, first);
+        tangent(eu, ev, r1, last);
         // The in-plane part of the motion points along each plane axis
         // somewhere on a long enough arc: the smaller axis limits hold.
-        double speed = std::min(axisSpeed[u], axisSpeed[v]), accel = std::min(axisAccel[u], axisAccel[v]);
+        double speed = std::min(axisSpeed[u], axisSpeed[v]);
+        accel = std::min(axisAccel[u], axisAccel[v]);
         if (inPlane > 1e-12) {
             const double centripetal = r > 0 ? std::sqrt(accel * r) : 0.0;
             speed = std::min(speed, centripetal) / inPlane;
@@ -121,23 +126,25 @@ void CycleTime::TakeMove(const Move& move) {
             speed = std::min(speed, axisSpeed[n] / std::fabs(along));
             accel = std::min(accel, axisAccel[n] / std::fabs(along));
         }
-        b.cap = speed;
-        b.accel = accel;
+        cap = speed;
     } else {
         double d[3];
         for (int a = 0; a < 3; ++a) d[a] = move.end[a] - move.start[a];
-        b.length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-        if (!(b.length > kShortest) || !std::isfinite(b.length)) return;
-        for (int a = 0; a < 3; ++a) first[a] = last[a] = d[a] / b.length;
-        b.cap = alongAxes(axisSpeed, first);
-        b.accel = alongAxes(axisAccel, first);
+        length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        if (!(length > kShortest) || !std::isfinite(length)) return;
+        for (int a = 0; a < 3; ++a) first[a] = last[a] = d[a] / length;
+        cap = alongAxes(axisSpeed, first);
+        accel = alongAxes(axisAccel, first);
     }
+    b.length = static_cast<float>(length);
+    b.cap = static_cast<float>(cap);
+    b.accel = static_cast<float>(accel);
     if (move.kind == MoveKind::Rapid) {
         b.speed = Speed::Own;
         b.feed = b.cap;
     } else if (move.feed > 0 && std::isfinite(move.feed)) {
         b.speed = Speed::Own;
-        b.feed = move.feed / 60.0;
+        b.feed = static_cast<float>(move.feed / 60.0);
     } else {
         b.speed = move.cutOn ? Speed::Cut : Speed::Traverse;
     }
@@ -148,7 +155,7 @@ void CycleTime::TakeMove(const Move& move) {
         const double cosTheta =
             -(lastDirection_[0] * first[0] + lastDirection_[1] * first[1] + lastDirection_[2] * first[2]);
         if (cosTheta < -0.999999) {
-            b.junction = kInf;  // straight on
+            b.junction = std::numeric_limits<float>::infinity();  // straight on
         } else if (cosTheta <= 0.999999) {
             double j[3], size = 0;
             for (int a = 0; a < 3; ++a) {
@@ -158,8 +165,8 @@ void CycleTime::TakeMove(const Move& move) {
             size = std::sqrt(size);
             for (double& c : j) c /= size;
             const double sinHalf = std::sqrt(0.5 * (1.0 - cosTheta));
-            b.junction =
-                std::sqrt(alongAxes(axisAccel, j) * limits_.junctionDeviation * sinHalf / (1.0 - sinHalf));
+            b.junction = static_cast<float>(
+                std::sqrt(alongAxes(axisAccel, j) * limits_.junctionDeviation * sinHalf / (1.0 - sinHalf)));
         }
     }
     stopPending_ = false;
@@ -167,33 +174,37 @@ void CycleTime::TakeMove(const Move& move) {
     blocks_.push_back(b);
 }
 
+double CycleTime::target(const Block& b, double cutSpeed, double traverseSpeed) const {
+    const double wanted = b.speed == Speed::Own ? b.feed : b.speed == Speed::Cut ? cutSpeed / 60.0 : traverseSpeed / 60.0;
+    return std::min<double>(b.cap, wanted);
+}
+
 double CycleTime::Minutes(double cutSpeed, double traverseSpeed) const {
     const std::size_t n = blocks_.size();
     if (n == 0) return 0;
-    std::vector<double> target(n), entry(n + 1);
+    // The speed entering each block; entry[n] the end, at rest.
+    std::vector<double> entry(n + 1);
+    double before = 0;  // the previous block's target
     for (std::size_t i = 0; i < n; ++i) {
-        const Block& b = blocks_[i];
-        const double wanted = b.speed == Speed::Own   ? b.feed
-                              : b.speed == Speed::Cut ? cutSpeed / 60.0
-                                                      : traverseSpeed / 60.0;
-        target[i] = std::min(b.cap, wanted);
-        entry[i] = std::min(b.junction, target[i]);
-        if (i > 0) entry[i] = std::min(entry[i], target[i - 1]);
+        const double t = target(blocks_[i], cutSpeed, traverseSpeed);
+        entry[i] = std::min({static_cast<double>(blocks_[i].junction), t, i > 0 ? before : t});
+        before = t;
     }
     entry[n] = 0;
     // What can still be braked to the end, then what can be reached from the start.
     for (std::size_t i = n; i-- > 0;) {
         const Block& b = blocks_[i];
-        entry[i] = std::min(entry[i], std::sqrt(entry[i + 1] * entry[i + 1] + 2 * b.accel * b.length));
+        entry[i] = std::min(entry[i], std::sqrt(entry[i + 1] * entry[i + 1] + 2.0 * b.accel * b.length));
     }
     for (std::size_t i = 0; i < n; ++i) {
         const Block& b = blocks_[i];
-        entry[i + 1] = std::min(entry[i + 1], std::sqrt(entry[i] * entry[i] + 2 * b.accel * b.length));
+        entry[i + 1] = std::min(entry[i + 1], std::sqrt(entry[i] * entry[i] + 2.0 * b.accel * b.length));
     }
     double seconds = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const Block& b = blocks_[i];
-        const double v0 = entry[i], v1 = entry[i + 1], vc = target[i], a = b.accel, L = b.length;
+        const double v0 = entry[i], v1 = entry[i + 1], vc = target(b, cutSpeed, traverseSpeed);
+        const double a = b.accel, L = b.length;
         const double up = (vc * vc - v0 * v0) / (2 * a), down = (vc * vc - v1 * v1) / (2 * a);
         if (up + down <= L) {
             seconds += (vc - v0) / a + (vc - v1) / a + (L - up - down) / vc;

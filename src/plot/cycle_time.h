@@ -66,15 +66,18 @@ public:
     int Moves() const { return static_cast<int>(blocks_.size()); }
 
 private:
-    enum class Speed { Own, Cut, Traverse };
+    enum class Speed : unsigned char { Own, Cut, Traverse };
+    // Single precision: a long program holds one per move, and the estimate
+    // needs no more than six figures.
     struct Block {
-        double length;      // units
-        double accel;       // units/s^2 along the move
-        double cap;         // units/s: the axes' and the centripetal limit
-        double feed;        // units/s, when `speed` is Own
+        float length;    // units
+        float accel;     // units/s^2 along the move
+        float cap;       // units/s: the axes' and the centripetal limit
+        float feed;      // units/s, when `speed` is Own
+        float junction;  // units/s: the most the corner before it allows; 0 at a stop
         Speed speed;
-        double junction;    // units/s: the most the corner before it allows; 0 at a stop
     };
+    double target(const Block& b, double cutSpeed, double traverseSpeed) const;
 
     MotionLimits limits_;
     std::vector<Block> blocks_;

@@ -417,7 +417,7 @@ void Interpreter::estimateMove(MoveKind kind, int axis1, int axis2, bool fullCir
     const PlotWords& w = s.Words;
     // Scaled plot axes back to program axes and units: plot axis a reads the
     // program axis Shows(a), scaled by the view scale and its sign.
-    const long double k = s.ViewScale;
+    const double k = s.ViewScale;
     const int sign[3] = {s.XSign, s.YSign, s.ZSign};
     const float from[3] = {s.PrevX, s.PrevY, s.PrevZ}, to[3] = {w.X.value, w.Y.value, w.Z.value};
     const float centre[3] = {s.CentreX, s.CentreY, s.CentreZ};
@@ -425,10 +425,10 @@ void Interpreter::estimateMove(MoveKind kind, int axis1, int axis2, bool fullCir
     m.kind = kind;
     for (int a = 0; a < 3; ++a) {
         const int p = codes_.Shows(a);
-        const long double unit = k * sign[a];
-        m.start[p] = static_cast<double>(from[a] / unit);
-        m.end[p] = static_cast<double>(to[a] / unit);
-        m.centre[p] = kind == MoveKind::Arc ? static_cast<double>(centre[a] / unit) : 0.0;
+        const double unit = k * sign[a];
+        m.start[p] = from[a] / unit;
+        m.end[p] = to[a] / unit;
+        m.centre[p] = kind == MoveKind::Arc ? centre[a] / unit : 0.0;
     }
     if (kind == MoveKind::Arc) {
         const int p = codes_.Shows(axis1), q = codes_.Shows(axis2);

@@ -277,7 +277,7 @@ std::vector<SettingSpec> makeTable() {
           std::tuple{"XAccelEdit", "X Accel", "X Accel", "/s/s"},
           std::tuple{"YAccelEdit", "Y Accel", "Y Accel", "/s/s"},
           std::tuple{"ZAccelEdit", "Z Accel", "Z Accel", "/s/s"},
-          std::tuple{"JunctionDeviationEdit", "Junction Deviation", "Junction Dev", "corner"}}) {
+          std::tuple{"JunctionDeviationEdit", "Junction Deviation", "Junction Dev", ""}}) {
         SettingSpec s = text(name, "Motion", key, "", "", caption, kMotion);
         s.caption2 = unit;
         add(s);

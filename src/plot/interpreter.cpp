@@ -9,6 +9,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "settings/machine_settings.h"
@@ -141,9 +142,9 @@ void Interpreter::SetupPlot(bool resetPlane) {
     canvas_.Clear();
     state_.AbsMode = true;
     state_.MaxX = state_.MinX = state_.MaxY = state_.MinY = 0.0f;
-    state_.Words = PlotWords{};
-    state_.DefaultI = state_.DefaultJ = state_.DefaultK = state_.DefaultR = 0.0f;
-    state_.PrevX = state_.PrevY = state_.PrevZ = 0.0f;
+    projection_.StartMoves();
+    pos_[0] = pos_[1] = pos_[2] = 0.0;
+    rapid_ = false;
     state_.ArcCw = state_.ArcCcw = false;
     state_.FullCircle = false;
     state_.TotalDist = state_.RapidDist = state_.LastMark = 0.0f;
@@ -153,7 +154,12 @@ void Interpreter::SetupPlot(bool resetPlane) {
     state_.Largest = {0.0f, MainLineCount - 1, 0};
     state_.Smallest = {2147483648.0f, MainLineCount - 1, 0};
     projection_.MovedLength = objectStart_ = 0.0L;
-    estimate_.Start(limits_.value_or(MotionLimits{}));
+    // The estimate takes the moves of this run, when the machine file gives the limits.
+    RemoveMoveSink(&estimate_);
+    if (limits_) {
+        estimate_.Start(*limits_);
+        AddMoveSink(&estimate_);
+    }
     if (settings2_.ShowXYZCheckBox) projection_.Drawxyz(view_->CanvasHeight());
     canvas_.MoveTo({state_.OriginX, state_.OriginY});
 }
@@ -169,16 +175,52 @@ void Interpreter::SinglestepPlot(const ProgramLines& text, bool continuous) {
     interpretLine(line, text.MainEditor, continuous);
 }
 
+void Interpreter::AddMoveSink(MoveSink* sink) {
+    if (sink) sinks_.push_back(sink);
+}
+
+void Interpreter::RemoveMoveSink(MoveSink* sink) { std::erase(sinks_, sink); }
+
 void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool continuous) {
+    const LineModes modes = takeModes(line);
+    takePen(modes, mainEditor);
+    Move move;
+    if (normalise(line, modes, move))
+        sendMove(move, continuous);
+    else if (move.end[0] != move.start[0] || move.end[1] != move.start[1] || move.end[2] != move.start[2])
+        projection_.SkipMove(move, codes_.Axes());
+    finishLine(modes);
+}
+
+Interpreter::LineModes Interpreter::takeModes(const ParsedLine& line) {
     PlotState& s = state_;
     const std::uint32_t found = line.found;
     auto has = [found](std::uint32_t slot) { return (found & slot) != 0; };
-
+    LineModes m;
     // 3. Plane; the last match wins.
     if (has(kSlot<LabelRow::XYPlane>)) s.Plane = 1;
     if (has(kSlot<LabelRow::XZPlane>)) s.Plane = 2;
     if (has(kSlot<LabelRow::YZPlane>)) s.Plane = 3;
+    // 5. Cut state.
+    m.cutOn = has(kSlot<LabelRow::BeginBlock>);
+    m.cutOff = has(kSlot<LabelRow::EndBlock>);
+    // 6, 7. Coordinate mode and arc direction.
+    if (has(kSlot<LabelRow::Absolute>)) s.AbsMode = true;
+    if (has(kSlot<LabelRow::Incremental>)) s.AbsMode = false;
+    m.cwCode = has(kSlot<LabelRow::ArcCw>);
+    m.ccwCode = has(kSlot<LabelRow::ArcCcw>);
+    if (m.cwCode) s.ArcCw = true, s.ArcCcw = false;
+    if (m.ccwCode) s.ArcCw = false, s.ArcCcw = true;
+    // 10. A G word without an arc code cancels arc mode.
+    if (line.words[0].found && !m.cwCode && !m.ccwCode) s.ArcCw = s.ArcCcw = false;
+    // Straight moves are rapid from the rapid code to a feed or arc code.
+    if (has(kSlot<LabelRow::Rapid>)) rapid_ = true;
+    if (has(kSlot<LabelRow::Line>) || m.cwCode || m.ccwCode) rapid_ = false;
+    return m;
+}
 
+void Interpreter::takePen(const LineModes& m, bool mainEditor) {
+    const PlotState& s = state_;
     // 4. The highlighted block of the main editor.
     if (mainEditor && s.SelLineCount > 1) {
         if (s.SelStartLine < s.CurLine && s.CurLine <= s.SelStartLine + s.SelLineCount) {
@@ -190,259 +232,136 @@ void Interpreter::interpretLine(const ParsedLine& line, bool mainEditor, bool co
             canvas_.SetPenWidth(1);
         }
     }
+    // 5. The pen colour is modal.
+    if (m.cutOn) canvas_.SetPenColour(kRed);
+    if (m.cutOff) canvas_.SetPenColour(kBlue);
+}
 
-    // 5. Cut state: the pen colour is modal.
-    const bool cutOn = has(kSlot<LabelRow::BeginBlock>);
-    const bool cutOff = has(kSlot<LabelRow::EndBlock>);
-    if (cutOn) canvas_.SetPenColour(kRed);
-    if (cutOff) canvas_.SetPenColour(kBlue);
+namespace {
 
-    // 6, 7. Coordinate mode and arc direction.
-    if (has(kSlot<LabelRow::Absolute>)) s.AbsMode = true;
-    if (has(kSlot<LabelRow::Incremental>)) s.AbsMode = false;
-    const bool cwCode = has(kSlot<LabelRow::ArcCw>);
-    const bool ccwCode = has(kSlot<LabelRow::ArcCcw>);
-    if (cwCode) {
-        s.ArcCw = true;
-        s.ArcCcw = false;
-    }
-    if (ccwCode) {
-        s.ArcCw = false;
-        s.ArcCcw = true;
-    }
+// A word of the line in program units; absent words hold what stands in for them.
+struct Word {
+    double v = 0.0;
+    bool found = false;
+};
 
-    // 8. Words (read with the line).
-    PlotWords& w = s.Words;
-    const WordRead* read = line.words;
-    w.G = read[0];
-    w.I = read[1];
-    w.J = read[2];
-    w.R = read[3];
-    w.K = read[4];
-    w.X = read[5];
-    w.Y = read[6];
-    w.Z = read[7];
+// In plane XY a lone I or J gets its partner as 0.
+void zeroPartner(Word* c) {
+    if (c[1].found && !c[0].found) c[0] = {0.0, true};
+    if (c[0].found && !c[1].found) c[1] = {0.0, true};
+}
 
-    // 9. In plane XY a lone I or J gets its partner as 0, unless a K makes
-    // the pair an XZ or YZ one (the plane codes of a machine file written
-    // for the program's planes, not the plot's, under an axis swap). The
-    // plane in force as two plot axes, first below second: the label
-    // table's plane codes name the plot's planes (the axes of the letters in
-    // force).
-    const int plane1 = s.Plane == 3 ? 1 : 0, plane2 = s.Plane == 1 ? 1 : 2;
-    if (s.Plane == 1 && !w.K.found) ZeroIOrJ(w);
-
-    // 10. A G word without an arc code cancels arc mode.
-    if (w.G.found && !cwCode && !ccwCode) s.ArcCw = s.ArcCcw = false;
-
-    // 11. The arc's plane (a line with I and K draws in XZ, with J and K in
-    // YZ, otherwise in XY; a radius arc in the plane in force) and the
-    // direction it is drawn in there: the one rule of AxisCodes.
-    const WordRead* centreWord[3] = {&w.I, &w.J, &w.K};
-    int axis1 = 0, axis2 = 1;
-    if ((w.R.found && (cwCode || ccwCode)) || (centreWord[plane1]->found && centreWord[plane2]->found)) {
+// The arc's plane as two axes of the letters in force: a line with I and K
+// turns in XZ, with J and K in YZ, otherwise in XY; a radius arc, or one with
+// both centre words of the plane in force, in that plane.
+void arcAxes(const Word* c, bool radiusArc, int plane, int& axis1, int& axis2) {
+    const int plane1 = plane == 3 ? 1 : 0, plane2 = plane == 1 ? 1 : 2;
+    axis1 = 0, axis2 = 1;
+    if (radiusArc || (c[plane1].found && c[plane2].found))
         axis1 = plane1, axis2 = plane2;
-    } else if (w.J.found && w.K.found) {
+    else if (c[1].found && c[2].found)
         axis1 = 1, axis2 = 2;
-    } else if (w.I.found && w.K.found) {
+    else if (c[0].found && c[2].found)
         axis2 = 2;
-    }
-    const PlotAxes axes{{s.XSign, s.YSign, s.ZSign}, {codes_.Shows(0), codes_.Shows(1), codes_.Shows(2)}};
-    const bool anyDirection = s.ArcCw || s.ArcCcw;
-    const bool drawnCw = anyDirection && axes.DrawnClockwise(s.ArcCw, axis1, axis2);
+}
 
+MovePlane planeOf(int p, int q) {
+    if (p > q) std::swap(p, q);
+    return p == 0 ? (q == 1 ? MovePlane::XY : MovePlane::XZ) : MovePlane::YZ;
+}
+
+}  // namespace
+
+bool Interpreter::normalise(const ParsedLine& line, const LineModes& m, Move& out) {
+    PlotState& s = state_;
+    // 8. Words, in the axes of the letters in force: centre I J K, end X Y Z.
+    Word c[3], p[3], R;
+    for (int a = 0; a < 3; ++a) {
+        const WordRead& cw = line.words[a == 2 ? 4 : a + 1];
+        const WordRead& pw = line.words[5 + a];
+        c[a] = {cw.value, cw.found};
+        p[a] = {pw.value, pw.found};
+    }
+    R = {line.words[3].value, line.words[3].found};
+    // 9. Unless a K makes the pair an XZ or YZ one.
+    if (s.Plane == 1 && !c[2].found) zeroPartner(c);
+    // 11. The arc's plane.
+    const bool radiusArc = R.found && (m.cwCode || m.ccwCode);
+    int axis1, axis2;
+    arcAxes(c, radiusArc, s.Plane, axis1, axis2);
     // 12. A 3-D arc: the modifiers that work in XY only are switched off.
-    if (settings2_.IncludeZCheckBox && w.K.found && (w.I.found || w.J.found) &&
-        (w.X.found || w.Y.found || w.Z.found))
+    if (settings2_.IncludeZCheckBox && c[2].found && (c[0].found || c[1].found) &&
+        (p[0].found || p[1].found || p[2].found))
         view_->DisableSpinFlipFlop();
-
-    // 13. Signs and scale, in extended precision, stored as 32-bit.
-    const long double k = s.ViewScale;
-    auto scale = [k](WordRead& r, int sign) { r.value = static_cast<float>(r.value * sign * k); };
-    scale(w.I, s.XSign);
-    scale(w.X, s.XSign);
-    scale(w.J, s.YSign);
-    scale(w.Y, s.YSign);
-    scale(w.K, s.ZSign);
-    scale(w.Z, s.ZSign);
-    scale(w.R, 1);
-
     // 14. Lathe diameters.
-    if (settings2_.Xdiv2) w.X.value = static_cast<float>(w.X.value / 2.0L);
-    if (settings2_.Idiv2) w.I.value = static_cast<float>(w.I.value / 2.0L);
-
-    // 15. Incremental words become absolute.
-    auto add = [](WordRead& r, long double v) { r.value = static_cast<float>(r.value + v); };
+    if (settings2_.Xdiv2) p[0].v /= 2.0;
+    if (settings2_.Idiv2) c[0].v /= 2.0;
+    // 15, 16. Ends absolute, centres relative to the start.
     if (!s.AbsMode) {
-        // Only in XY, as above: a partner made up in another plane would
-        // turn an XZ arc's I and K into a YZ pair.
-        if (s.Plane == 1 && !w.K.found) ZeroIOrJ(w);
-        add(w.I, s.PrevX);
-        add(w.X, s.PrevX);
-        add(w.J, s.PrevY);
-        add(w.Y, s.PrevY);
-        add(w.K, s.PrevZ);
-        add(w.Z, s.PrevZ);
+        if (s.Plane == 1 && !c[2].found) zeroPartner(c);
+        for (int a = 0; a < 3; ++a) p[a].v += pos_[a];
+    } else if (!settings2_.Bridgeport) {
+        for (int a = 0; a < 3; ++a) c[a].v -= pos_[a];
     }
-
-    // 16. Centre words relative to the start point.
-    if (!(settings2_.Bridgeport && s.AbsMode)) {
-        if (w.I.found) add(w.I, -static_cast<long double>(s.PrevX));
-        if (w.J.found) add(w.J, -static_cast<long double>(s.PrevY));
-        if (w.K.found) add(w.K, -static_cast<long double>(s.PrevZ));
-    }
-    // Scaling may overflow a huge word: it is then absent too.
-    for (WordRead* r : {&w.I, &w.J, &w.R, &w.K, &w.X, &w.Y, &w.Z}) finiteOnly(*r);
-
     // 17. Missing words.
-    if (!w.I.found) w.I.value = s.DefaultI;
-    if (!w.J.found) w.J.value = s.DefaultJ;
-    if (!w.K.found) w.K.value = s.DefaultK;
-    if (!w.R.found) w.R.value = s.DefaultR;
-    if (!w.X.found) w.X.value = s.PrevX;
-    if (!w.Y.found) w.Y.value = s.PrevY;
-    if (!w.Z.found) w.Z.value = s.PrevZ;
-
-    // 18. Radius arcs: only on a line that carries an arc code. The centre
-    // words of the plane's two axes are set, the third is absent.
-    if (w.R.found && (cwCode || ccwCode)) {
-        const float start[3] = {s.PrevX, s.PrevY, s.PrevZ};
-        const float end[3] = {w.X.value, w.Y.value, w.Z.value};
-        const ArcCentre c = ArcCentreXY(drawnCw, start[axis1], start[axis2], end[axis1], end[axis2], w.R.value);
-        WordRead* word[3] = {&w.I, &w.J, &w.K};
-        *word[axis1] = {c.u, true};
-        *word[axis2] = {c.v, true};
-        word[3 - axis1 - axis2]->found = false;
+    for (int a = 0; a < 3; ++a) {
+        if (!c[a].found) c[a].v = 0.0;
+        if (!p[a].found) p[a].v = pos_[a];
     }
-
-    // The first line is never drawn (LINE3d), so it writes nothing either.
-    const bool dxfEntities = s.DxfExportOn && !s.DxfLinesOnly && dxf_ && s.CurLine >= 1 &&
-                             (projection_.Settings.WriteBlueLine || canvas_.PenColour() == kRed);
-    const bool dxfChain = s.DxfExportOn && s.DxfLinesOnly && dxf_;
-    if (dxfChain) projection_.BeginDxfMove(w.X.value, w.Y.value, w.Z.value);
-    // 19. Arc, straight move, or nothing.
-    if (w.I.found || w.J.found || w.K.found) {
-        // 20.1 Centre.
-        s.CentreX = static_cast<float>(static_cast<long double>(s.PrevX) + w.I.value);
-        s.CentreY = static_cast<float>(static_cast<long double>(s.PrevY) + w.J.value);
-        s.CentreZ = static_cast<float>(static_cast<long double>(s.PrevZ) + w.K.value);
-        // 20.2 - 20.4 Angles and radius in the arc's plane. An XY arc needs
-        // both I and J when Z is included.
-        const float start[3] = {s.PrevX, s.PrevY, s.PrevZ};
-        const float end[3] = {w.X.value, w.Y.value, w.Z.value};
-        const float centre[3] = {s.CentreX, s.CentreY, s.CentreZ};
-        const float offset[3] = {w.I.value, w.J.value, w.K.value};
-        const bool drawn = !(axis2 == 1 && (!w.I.found || !w.J.found) && settings2_.IncludeZCheckBox);
-        if (drawn) {
-            s.StartAngle = VectorAngle(start[axis1], start[axis2], centre[axis1], centre[axis2]);
-            s.EndAngle = VectorAngle(end[axis1], end[axis2], centre[axis1], centre[axis2]);
-            s.Radius = Hypot2(offset[axis1], offset[axis2]);
-        }
-        // 20.5 A full circle is decided here, once, and carried into the
-        // stepping: the two angles cannot be compared again after rounding.
-        s.FullCircle = s.StartAngle == s.EndAngle;
-        if (s.FullCircle) s.EndAngle = static_cast<float>(s.EndAngle + 2.0L * kPi);
-        // 20.6
-        if (s.StartAngle < 0.0f || s.EndAngle < 0.0f) {
-            s.StartAngle = static_cast<float>(s.StartAngle + 2.0L * kPi);
-            s.EndAngle = static_cast<float>(s.EndAngle + 2.0L * kPi);
-        }
-        const float sa = s.StartAngle, ea = s.EndAngle, r = s.Radius;
-        // 20.7 - 20.11 The arc, once, in its own plane, and its DXF entity. A
-        // clockwise sweep takes (start, end), a counter-clockwise one (end, start).
-        if (drawn) {
-            const int linear = 3 - axis1 - axis2;
-            if (dxfEntities && (anyDirection || s.FullCircle)) {
-                DxfArcMove arc;
-                arc.axis1 = axis1;
-                arc.axis2 = axis2;
-                arc.clockwise = drawnCw;
-                arc.fullCircle = s.FullCircle;
-                for (int a = 0; a < 3; ++a) {
-                    arc.start[a] = start[a] / k;
-                    arc.end[a] = end[a] / k;
-                    arc.centre[a] = (a == linear ? end[a] : centre[a]) / k;
-                }
-                arc.radius = static_cast<long double>(r) / k;
-                dxf_->DxfBodyArc(arc);
-            }
-            const float A = drawnCw ? sa : ea, B = drawnCw ? ea : sa;
-            if (anyDirection) {
-                if (axis2 == 1)
-                    projection_.arkIJ(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreY, w.Z.value, A, B, r);
-                else if (axis1 == 0)
-                    projection_.arkIK(continuous, drawnCw, s.FullCircle, s.CentreX, s.CentreZ, w.Y.value, A, B, r);
-                else
-                    projection_.arkJK(continuous, drawnCw, s.FullCircle, s.CentreY, s.CentreZ, w.X.value, A, B, r);
-                estimateMove(MoveKind::Arc, axis1, axis2, s.FullCircle);
-            }
-        }
-    } else if (w.X.found || w.Y.found || w.Z.found) {
-        // 21. Straight move.
-        projection_.LINE3d(w.X.value, w.Y.value, w.Z.value);
-        if (dxfEntities)
-            dxf_->DxfBody(static_cast<float>(s.PrevX / k), static_cast<float>(s.PrevY / k),
-                          static_cast<float>(s.PrevZ / k), static_cast<float>(w.X.value / k),
-                          static_cast<float>(w.Y.value / k), static_cast<float>(w.Z.value / k));
-        const long double dx = w.X.found ? static_cast<long double>(w.X.value) - s.PrevX : 0.0L;
-        const long double dy = w.Y.found ? static_cast<long double>(w.Y.value) - s.PrevY : 0.0L;
-        const long double dz = w.Z.found ? static_cast<long double>(w.Z.value) - s.PrevZ : 0.0L;
-        const long double length = std::sqrt(dx * dx + dy * dy + dz * dz);
-        s.TotalDist = static_cast<float>(s.TotalDist + length);
-        projection_.MovedLength += length;
-        estimateMove(MoveKind::Line, 0, 1, false);
+    // 18. Radius arcs: the centre worked out in the program's axes of the
+    // plane (lower first), whichever letters read them.
+    const bool anyDirection = s.ArcCw || s.ArcCcw;
+    if (radiusArc) {
+        const bool inOrder = codes_.Shows(axis1) < codes_.Shows(axis2);
+        const int lo = inOrder ? axis1 : axis2, hi = inOrder ? axis2 : axis1;
+        const bool cw = PlotAxes{}.DrawnClockwise(s.ArcCw, codes_.Shows(lo), codes_.Shows(hi));
+        const ArcCentre a = ArcCentreXY(cw, pos_[lo], pos_[hi], p[lo].v, p[hi].v, R.v);
+        c[lo] = {a.u, true};
+        c[hi] = {a.v, true};
+        c[3 - axis1 - axis2] = {0.0, false};
     }
-
-    if (dxfChain) projection_.EndDxfMove();
-
+    const bool arc = c[0].found || c[1].found || c[2].found;
+    // An XY arc needs both I and J when Z is included.
+    const bool drawn = !(axis2 == 1 && (!c[0].found || !c[1].found) && settings2_.IncludeZCheckBox);
+    const bool moves = arc ? anyDirection && drawn : p[0].found || p[1].found || p[2].found;
+    double end[3];
+    for (int a = 0; a < 3; ++a) end[a] = p[a].v;
+    out.kind = arc ? MoveKind::Arc : rapid_ ? MoveKind::Rapid : MoveKind::Line;
+    out.line = s.CurLine;
+    out.cutOn = !m.cutOff && (m.cutOn || s.Cutting);
+    for (int a = 2; a >= 0; --a) {  // plot axes reading one program axis: X's words stand
+        const int q = codes_.Shows(a);
+        out.start[q] = pos_[a];
+        out.end[q] = end[a];
+        out.centre[q] = pos_[a] + c[a].v;
+    }
+    if (arc) {
+        const int q1 = codes_.Shows(axis1), q2 = codes_.Shows(axis2);
+        out.plane = planeOf(q1, q2);
+        out.centre[3 - q1 - q2] = out.start[3 - q1 - q2];
+        out.clockwise = s.ArcCw;
+        out.fullCircle = out.start[q1] == out.end[q1] && out.start[q2] == out.end[q2];
+    }
     // 22. The end point is the new position.
-    s.PrevX = w.X.value;
-    s.PrevY = w.Y.value;
-    s.PrevZ = w.Z.value;
+    for (int a = 0; a < 3; ++a) pos_[a] = end[a];
+    return moves && (!arc || codes_.Shows(axis1) != codes_.Shows(axis2));
+}
 
+void Interpreter::sendMove(const Move& move, bool continuous) {
+    projection_.DrawMove(move, codes_.Axes(), continuous);
+    for (MoveSink* sink : sinks_) sink->TakeMove(move);
+}
+
+void Interpreter::finishLine(const LineModes& m) {
+    PlotState& s = state_;
     // 23.
-    Bigobject(cutOn, cutOff);
-
+    Bigobject(m.cutOn, m.cutOff);
     // 24. Summary at the main editor's last line.
     if (s.CurLine >= MainLineCount - 1) {
         view_->ShowSummary(Summary(view_->CutSpeedText(), view_->RapidSpeedText()));
         canvas_.SetPenColour(kRed);
         canvas_.SetPenWidth(1);
     }
-}
-
-void Interpreter::estimateMove(MoveKind kind, int axis1, int axis2, bool fullCircle) {
-    if (!limits_) return;
-    const PlotState& s = state_;
-    const PlotWords& w = s.Words;
-    // Scaled plot axes back to program axes and units: plot axis a reads the
-    // program axis Shows(a), scaled by the view scale and its sign.
-    const double k = s.ViewScale;
-    const int sign[3] = {s.XSign, s.YSign, s.ZSign};
-    const float from[3] = {s.PrevX, s.PrevY, s.PrevZ}, to[3] = {w.X.value, w.Y.value, w.Z.value};
-    const float centre[3] = {s.CentreX, s.CentreY, s.CentreZ};
-    Move m;
-    m.kind = kind;
-    for (int a = 0; a < 3; ++a) {
-        const int p = codes_.Shows(a);
-        const double unit = k * sign[a];
-        m.start[p] = from[a] / unit;
-        m.end[p] = to[a] / unit;
-        m.centre[p] = kind == MoveKind::Arc ? centre[a] / unit : 0.0;
-    }
-    if (kind == MoveKind::Arc) {
-        const int p = codes_.Shows(axis1), q = codes_.Shows(axis2);
-        if (p == q) return;  // two plot axes reading one program axis: no arc to time
-        const int normal = 3 - p - q;
-        m.plane = normal == 2 ? MovePlane::XY : normal == 1 ? MovePlane::XZ : MovePlane::YZ;
-        // As programmed: the arc code seen from the plane's positive normal.
-        m.clockwise = s.ArcCw;
-    }
-    m.fullCircle = fullCircle;
-    m.line = s.CurLine;
-    // The cut in force before the line, as the simple time counts it.
-    m.cutOn = s.Cutting;
-    estimate_.TakeMove(m);
 }
 
 void Interpreter::Bigobject(bool cutOn, bool cutOff) {

@@ -2,11 +2,18 @@
 // its tool path through a Projection onto a Canvas, keeping the modal state
 // and totals of PlotState.
 //
+// A line goes through three steps: it is read (its codes and words, by
+// LineParser), normalised (modes taken, then the move it makes worked out in
+// program units: absolute end, arc centre, plane and direction as programmed)
+// and the resulting Move handed to the plot's Projection and to every sink
+// attached. Scale, axis signs and pixels belong to the Projection alone.
+//
 // What a line means comes from the machine's label table (codes found by
 // plain case-sensitive substring search in the line as typed) and the address
 // letters in force, both taken by `Setaxis` at the start of every plot. All
 // geometry is in scaled units (program units x ViewScale, axis signs applied);
-// the program's X runs down the screen and Y across.
+// the program's X runs down the screen and Y across. The moves are in program
+// units, in the program's axes.
 //
 // Failure: there are none to report. Unreadable or non-finite words are
 // absent; a point that is not finite is never drawn.
@@ -24,6 +31,7 @@
 #include "plot/cycle_time.h"
 #include "plot/line_codes.h"
 #include "plot/dxf_sink.h"
+#include "plot/move.h"
 #include "plot/plot_state.h"
 #include "plot/program_lines.h"
 #include "plot/projection.h"
@@ -50,7 +58,8 @@ public:
     // Slot of each searched label row in ParsedLine::found.
     static constexpr int kSearchedRows[] = {LabelRow::XYPlane,     LabelRow::XZPlane,  LabelRow::YZPlane,
                                             LabelRow::BeginBlock,  LabelRow::EndBlock, LabelRow::Absolute,
-                                            LabelRow::Incremental, LabelRow::ArcCw,    LabelRow::ArcCcw};
+                                            LabelRow::Incremental, LabelRow::ArcCw,    LabelRow::ArcCcw,
+                                            LabelRow::Rapid,       LabelRow::Line};
     static constexpr std::uint32_t SlotOf(int row) {
         for (std::uint32_t i = 0; i < std::size(kSearchedRows); ++i)
             if (kSearchedRows[i] == row) return 1u << i;
@@ -122,6 +131,10 @@ public:
     Canvas& Surface() { return canvas_; }
     void SetView(PlotView* view) { view_ = view ? view : &noView_; }
     void SetSettings(MachineSettings* settings) { settings_ = settings; }
+    // Every move of the following runs also goes to `sink`, in program order,
+    // until it is removed. The sink must outlive its attachment.
+    void AddMoveSink(MoveSink* sink);
+    void RemoveMoveSink(MoveSink* sink);
     // The open DXF export riding on the plot, or null.
     void SetDxf(DxfSink* dxf) { dxf_ = dxf; projection_.Dxf = dxf; }
 
@@ -180,12 +193,24 @@ public:
     PlotSummary Summary(const std::string& cutSpeed, const std::string& rapidSpeed) const;
 
 private:
+    // The codes a line holds that act after its move.
+    struct LineModes {
+        bool cutOn = false, cutOff = false, cwCode = false, ccwCode = false;
+    };
     void readSettings();
     void takeCodes();
     // Steps 3 to 24 of a line already read.
     void interpretLine(const ParsedLine& line, bool mainEditor, bool continuous);
-    // The move of the line just interpreted, in program units, to the estimate.
-    void estimateMove(MoveKind kind, int axis1, int axis2, bool fullCircle);
+    // Modal state from the line's codes (plane, distance mode, motion).
+    LineModes takeModes(const ParsedLine& line);
+    // The pen for the line: the highlighted block and the cut state.
+    void takePen(const LineModes& m, bool mainEditor);
+    // The move the line makes, in program units; false when it makes none to
+    // draw (the position may still have changed).
+    bool normalise(const ParsedLine& line, const LineModes& m, Move& out);
+    void sendMove(const Move& move, bool continuous);
+    // Object accounting and the summary after the line's move.
+    void finishLine(const LineModes& m);
     // A long program's lines read on a second thread ahead of PlotAll.
     class ReadAhead;
     ReadAhead* ahead_ = nullptr;  // while such a plot runs
@@ -203,9 +228,15 @@ private:
     LineParser parser_;
     unsigned parserGeneration_ = 0;
     InterpreterSettings settings2_;
-    // The cycle time with the machine's accelerations, when its file gives them.
+    // The cycle time with the machine's accelerations, when its file gives
+    // them: attached as a sink for the plot's runs.
     std::optional<MotionLimits> limits_;
     CycleTime estimate_;
+    // The position in program units, in the axes of the letters in force
+    // (the plot's axes before signs and scale).
+    double pos_[3] = {0.0, 0.0, 0.0};
+    bool rapid_ = false;  // the rapid code is in force (until a feed or arc code)
+    std::vector<MoveSink*> sinks_;
 };
 
 }  // namespace tolva

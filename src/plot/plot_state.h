@@ -38,10 +38,6 @@ struct PlotState {
     int Plane = 1;        // 1 = XY, 2 = XZ, 3 = YZ
     float PrevX = 0.0f, PrevY = 0.0f, PrevZ = 0.0f;  // end of the previous move
 
-    PlotWords Words;
-    // Substituted for a missing I, J, K or R; zeroed at the start of a plot.
-    float DefaultI = 0.0f, DefaultJ = 0.0f, DefaultK = 0.0f, DefaultR = 0.0f;
-
     // Arc geometry of the current line. Angles in radians in the plot's
     // convention (from +second axis towards -first axis).
     float StartAngle = 0.0f;

@@ -2,7 +2,11 @@
 // view scale and program-zero origin, the three view rotations, line drawing
 // (`LINE3d`), arc stepping in the three planes and the axis indicator.
 //
-// Inputs are scaled units (program units times `ViewScale`, axis signs
+// It draws the interpreter's moves (program units, program axes): each
+// coordinate is taken to scaled units here, and only here, as
+// float(value x sign x ViewScale) on the plot axis that shows it.
+//
+// Inputs of the drawing primitives are scaled units (program units times `ViewScale`, axis signs
 // applied). With the view angles all 0 the program's X runs down the screen
 // and Y across: pixel = (OriginX + Y, OriginY + X), rounded ties-to-even.
 #pragma once
@@ -11,7 +15,9 @@
 
 #include "plot/canvas.h"
 #include "plot/dxf_sink.h"
+#include "plot/move.h"
 #include "plot/plot_state.h"
+#include "text/axis_codes.h"
 
 namespace tolva {
 
@@ -66,6 +72,17 @@ public:
     // Length of every move plotted (straight and arc), scaled units, in
     // long double: differences of it measure a stretch of the program.
     long double MovedLength = 0.0L;
+
+    // Draws one move of a program: the plot axes show the program's axes with
+    // the signs of `axes` and ViewScale; the move's length (scaled units)
+    // goes to TotalDist and MovedLength, its entities to a DXF export riding
+    // on the plot. The pen draws from where it stands.
+    void DrawMove(const Move& move, const PlotAxes& axes, bool continuous);
+    // A line that moved the program position without drawing: the move's end
+    // becomes (PrevX, PrevY, PrevZ); the pen stays where it is.
+    void SkipMove(const Move& move, const PlotAxes& axes);
+    // A new plot: the program position is zero, as the pen's (PrevX, PrevY, PrevZ).
+    void StartMoves();
 
     // View angles in degrees, -180..180: rotation about Y (first viewpoint
     // angle), about X (second), about Z. Each change marks the cached sines stale.
@@ -143,6 +160,14 @@ public:
 
 private:
     enum class ArcPlane { XY, XZ, YZ };
+    // Plot axis `a`'s scaled value of program value `v` (on the axis it
+    // shows): the pen's own when the program value is unchanged (no rounding
+    // creeps in), and when scaling overflows.
+    float scaledAt(int a, double v, const PlotAxes& axes) const;
+    void drawArc(const Move& move, const PlotAxes& axes, const float* S, const float* E, bool continuous);
+    void drawLine(const float* S, const float* E);
+    bool dxfEntities() const;
+    double lastProgram_[3] = {0.0, 0.0, 0.0};  // program position of (PrevX, PrevY, PrevZ), per plot axis
     // The points of one stepped arc: point i at angle first + dir*i*step
     // (stepping angle, radians), inside [from, to]; in-plane coordinates
     // (c1 - r cos, c2 - r sin), linear axis linearStart + i*dz. Scaled units.

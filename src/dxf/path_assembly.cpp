@@ -464,8 +464,9 @@ std::vector<std::string> CleanUpLines(const std::vector<std::string>& in, const 
             w.R.clear();
         }
         line.clear();
+        // Whole, however long: Swap's lines pass through here too.
         for (const std::string* part : {&w.G, &w.M, &w.N, &w.X, &w.Y, &w.Z, &w.I, &w.J, &w.R, &w.K, &w.rest})
-            appendCut(line, *part);
+            line += *part;
         packed.clear();
         for (char c : line)
             if (c != ' ') packed.push_back(c);

@@ -115,8 +115,8 @@ std::string TurnedRoundEndLine(const SplitLine& start, const SplitLine& end, con
 std::vector<std::string> DropCollinearPieces(const std::vector<std::string>& in,
                                              const PathAssemblySettings& settings, Host* host = nullptr);
 
-// `RemoveDup2`: every line rebuilt as its words in the order G M N X Y Z I J
-// R K and the rest (arc centres dropped in R mode, R dropped otherwise,
+// `RemoveDup2`: every line rebuilt whole as its words in the order G M N X Y
+// Z I J R K and the rest (arc centres dropped in R mode, R dropped otherwise,
 // both kept with keepArcWords);
 // a line is emptied when it only repeats the previous line's point (no other
 // word), when it ends where the previous arc line ended, or when it equals

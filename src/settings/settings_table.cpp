@@ -267,6 +267,12 @@ std::vector<SettingSpec> makeTable() {
     font.group = kFont.caption;
     add(font);
 
+    // The machine's units codes, for the inch/metric conversion and the units
+    // read-out. Not shown in the setup window; a file without them gets
+    // G-code's own.
+    add(hidden(text("UnitsInch", "Units", "Inch", "G20", "G20", "Inch", kOptions)));
+    add(hidden(text("UnitsMetric", "Units", "Metric", "G21", "G21", "Metric", kOptions)));
+
     // The axes' limits and the cornering tolerance of the plot's time
     // estimate, in the units of the machine's programs: speeds per minute,
     // accelerations per second squared. Blank: no estimate.
@@ -334,6 +340,7 @@ const std::vector<int>& LoadOrder() {
             "ReadableCheckBox", "HeaderLenSpinEdit", "HeaderCharSpinEdit",
             "Edit1",
             "Label_font",
+            "UnitsInch", "UnitsMetric",
             "XMaxSpeedEdit", "YMaxSpeedEdit", "ZMaxSpeedEdit", "XAccelEdit", "YAccelEdit", "ZAccelEdit",
             "JunctionDeviationEdit",
         };

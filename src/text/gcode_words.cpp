@@ -351,28 +351,19 @@ namespace {
 template <class Real>
 bool readNumber(const char* p, const char* end, Real& out) {
     if (readPlainNumber(p, end, out)) return true;
-    char num[kMaxLine + 3];
-    std::size_t n = 0;
-    for (; p < end && n < kMaxLine; ++p) {
+    // The number's text whole, however long (a short one stays in place).
+    std::string num;
+    for (; p < end; ++p) {
         const char c = *p;
         if (c == ' ' || c == '\t') continue;
-        if ((n > 0 && kTerminators[static_cast<unsigned char>(c)]) || opensComment(c)) break;
-        num[n++] = c;
+        if ((!num.empty() && kTerminators[static_cast<unsigned char>(c)]) || opensComment(c)) break;
+        num.push_back(c);
     }
-    if (parseDecimal(std::string_view(num, n), out)) return true;
-    // num has room for the two characters a repair may insert.
-    if (n > 0 && num[0] == '.') {
-        std::memmove(num + 1, num, n);
-        num[0] = '0';
-        ++n;
-    }
-    if (n >= 2 && num[0] == '-' && num[1] == '.') {
-        std::memmove(num + 2, num + 1, n - 1);
-        num[1] = '0';
-        ++n;
-    }
-    if (n > 0 && num[n - 1] == '.') --n;
-    return parseDecimal(std::string_view(num, n), out);
+    if (parseDecimal(std::string_view(num), out)) return true;
+    if (!num.empty() && num[0] == '.') num.insert(num.begin(), '0');
+    if (num.size() >= 2 && num[0] == '-' && num[1] == '.') num.insert(num.begin() + 1, '0');
+    if (!num.empty() && num.back() == '.') num.pop_back();
+    return parseDecimal(std::string_view(num), out);
 }
 
 WordRead readNumber(const char* p, const char* end) {
@@ -480,6 +471,25 @@ std::string OrderWordsMLast(std::string_view line, const Letters& letters) {
     std::string out;
     orderWords(line, letters, false, out);
     return out;
+}
+
+namespace {
+template <class Order>
+void orderAllLines(std::vector<std::string>& lines, Order order) {
+    std::string out;
+    for (auto& line : lines) {
+        order(line, out);
+        line.swap(out);
+    }
+}
+}  // namespace
+
+void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters) {
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMFirst(line, letters, out); });
+}
+
+void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters) {
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMLast(line, letters, out); });
 }
 
 }  // namespace tolva

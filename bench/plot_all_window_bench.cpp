@@ -57,11 +57,21 @@ long MaxRssKb() {
     return u.ru_maxrss;
 }
 
+// The axis limits of the shipped mill: the plot then also estimates the
+// cycle time with accelerations.
+void Motion(tolva::MachineSettings& m) {
+    for (auto [name, value] : {std::pair{"XMaxSpeedEdit", "8000"}, {"YMaxSpeedEdit", "8000"}, {"ZMaxSpeedEdit", "4000"},
+                               {"XAccelEdit", "400"}, {"YAccelEdit", "400"}, {"ZAccelEdit", "200"},
+                               {"JunctionDeviationEdit", "0.02"}})
+        m.SetText(name, value);
+}
+
 template <class CanvasT>
-void Run(benchmark::State& st, CanvasT& canvas) {
+void Run(benchmark::State& st, CanvasT& canvas, bool estimate = false) {
     const std::string& text = Program();
     tolva::MachineSettings settings("/nonexistent");
     Mill(settings);
+    if (estimate) Motion(settings);
     tolva::PlotState state;
     ScaleView view;
     tolva::Interpreter interp(state, canvas, &settings, &view);
@@ -87,6 +97,11 @@ void BM_PlotAllNullCanvas(benchmark::State& st) {
     Run(st, canvas);
 }
 
+void BM_PlotAllNullCanvasWithEstimate(benchmark::State& st) {
+    tolva::NullCanvas canvas;
+    Run(st, canvas, true);
+}
+
 void BM_PlotAllImageCanvas(benchmark::State& st) {
     tolva::ImageCanvas canvas(1000);
     Run(st, canvas);
@@ -109,6 +124,7 @@ void BM_PlotAllImageCanvasKernel(benchmark::State& st) {
 
 BENCHMARK(BM_PlotAllImageCanvasKernel)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PlotAllNullCanvas)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(false);
+BENCHMARK(BM_PlotAllNullCanvasWithEstimate)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(false);
 BENCHMARK(BM_PlotAllImageCanvas)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(false);
 
 int main(int argc, char** argv) {

@@ -103,9 +103,11 @@ void Interpreter::readSettings() {
     if (!settings_) {
         settings2_ = {};
         projection_.Settings = {};
+        limits_.reset();
         return;
     }
     const MachineSettings& s = *settings_;
+    limits_ = ReadMotionLimits(s);
     settings2_.Bridgeport = s.Flag("Bridgeport");
     settings2_.IncludeZCheckBox = s.Flag("IncludeZCheckBox");
     settings2_.Xdiv2 = s.Flag("Xdiv2");
@@ -152,6 +154,12 @@ void Interpreter::SetupPlot(bool resetPlane) {
     state_.Largest = {0.0f, MainLineCount - 1, 0};
     state_.Smallest = {2147483648.0f, MainLineCount - 1, 0};
     projection_.MovedLength = objectStart_ = 0.0L;
+    // The estimate takes the moves of this run, when the machine file gives the limits.
+    RemoveMoveSink(&estimate_);
+    if (limits_) {
+        estimate_.Start(*limits_);
+        AddMoveSink(&estimate_);
+    }
     if (settings2_.ShowXYZCheckBox) projection_.Drawxyz(view_->CanvasHeight());
     canvas_.MoveTo({state_.OriginX, state_.OriginY});
 }
@@ -409,6 +417,9 @@ PlotSummary Interpreter::Summary(const std::string& cutSpeedText, const std::str
     out.CutTime = "Time " + fmt(cut / cutSpeed);
     out.RapidTime = " + " + fmt(rapid / rapidSpeed);
     out.TotalTime = " = " + fmt(cut / cutSpeed + rapid / rapidSpeed);
+    out.EstTime = limits_ ? "Est " + fmt(estimate_.Minutes(static_cast<double>(std::fabs(cutSpeed)),
+                                                           static_cast<double>(std::fabs(rapidSpeed))))
+                          : std::string("no acceleration data");
     const long double xExt = (std::fabs(static_cast<long double>(s.MaxX)) + std::fabs(static_cast<long double>(s.MinX))) / k;
     const long double yExt = (std::fabs(static_cast<long double>(s.MaxY)) + std::fabs(static_cast<long double>(s.MinY))) / k;
     out.Bigx = "Max " + FixedText(xExt, 1, 8);

@@ -22,11 +22,13 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/host.h"
 #include "plot/canvas.h"
+#include "plot/cycle_time.h"
 #include "plot/line_codes.h"
 #include "plot/dxf_sink.h"
 #include "plot/move.h"
@@ -89,6 +91,9 @@ struct PlotSummary {
     std::string CutTime;    // "Time " + cut / cut speed
     std::string RapidTime;  // " + " + rapid / rapid speed
     std::string TotalTime;  // " = " + sum
+    // "Est " + the minutes the machine file's axis limits give (CycleTime),
+    // or "no acceleration data" when the machine file lacks them.
+    std::string EstTime;
     std::string Bigx;       // "Max " + X extent, 1 decimal
     std::string Bigy;
     std::string Area;       // "Area " + rounded X extent x rounded Y extent
@@ -223,6 +228,10 @@ private:
     LineParser parser_;
     unsigned parserGeneration_ = 0;
     InterpreterSettings settings2_;
+    // The cycle time with the machine's accelerations, when its file gives
+    // them: attached as a sink for the plot's runs.
+    std::optional<MotionLimits> limits_;
+    CycleTime estimate_;
     // The position in program units, in the axes of the letters in force
     // (the plot's axes before signs and scale).
     double pos_[3] = {0.0, 0.0, 0.0};

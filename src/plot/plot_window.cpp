@@ -213,7 +213,12 @@ void TForm2::build() {
     CutTimeLabel = label("CutTimeLabel", "", Panel1);
     RapidTimeLabel = label("RapidTimeLabel", "", Panel1);
     TotalTimeLabel = label("TotalTimeLabel", "", Panel1);
-    for (QLabel* l : {CutTimeLabel, RapidTimeLabel, TotalTimeLabel, Bigx, Bigy, Area, Label1, Label2})
+    Label17 = label("Label17", "Estimate", Panel1);
+    EstTimeLabel = label("EstTimeLabel", "", Panel1);
+    for (QLabel* l : {Label17, EstTimeLabel})
+        l->setToolTip("Minutes with the machine file's axis speeds, accelerations and cornering tolerance "
+                      "(section [Motion]); compare with the simple total beside it");
+    for (QLabel* l : {CutTimeLabel, RapidTimeLabel, TotalTimeLabel, EstTimeLabel, Bigx, Bigy, Area, Label1, Label2})
         l->setMinimumWidth(90);
 
     FitButton = new QPushButton("Fit", Panel1);
@@ -253,6 +258,8 @@ void TForm2::build() {
     grid->addWidget(RapidTimeLabel, 1, c++);
     grid->addWidget(Label16, 0, c);
     grid->addWidget(TotalTimeLabel, 1, c++);
+    grid->addWidget(Label17, 0, c);
+    grid->addWidget(EstTimeLabel, 1, c++);
     grid = group("ExtentsGroup");
     c = 0;
     grid->addWidget(new QLabel("Cursor Position", Panel1), 0, c);
@@ -485,6 +492,7 @@ void TForm2::ShowSummary(const tolva::PlotSummary& s) {
     CutTimeLabel->setText(QString::fromStdString(s.CutTime));
     RapidTimeLabel->setText(QString::fromStdString(s.RapidTime));
     TotalTimeLabel->setText(QString::fromStdString(s.TotalTime));
+    EstTimeLabel->setText(QString::fromStdString(s.EstTime));
     Bigx->setText(QString::fromStdString(s.Bigx));
     Bigy->setText(QString::fromStdString(s.Bigy));
     Area->setText(QString::fromStdString(s.Area));

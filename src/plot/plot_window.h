@@ -76,6 +76,8 @@ public:
     QLabel* CutTimeLabel;      // the label under "Cut": "Time ..."
     QLabel* RapidTimeLabel;    // under "Rapid": " + ..."
     QLabel* TotalTimeLabel;    // under "Total": " = ..."
+    QLabel* Label17;           // "Estimate"
+    QLabel* EstTimeLabel;      // under "Estimate": "Est ..." with the machine's accelerations
     QPushButton* FlatButton;
     QPushButton* ZoomPlus;
     QPushButton* ZoomMinus;

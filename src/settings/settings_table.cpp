@@ -28,6 +28,8 @@ constexpr Group kOptions{" Options ", "Options for display and communication"};
 constexpr Group kTape{" Punched Tape ", "Setting for a paper tape punch"};
 constexpr Group kDir{"  Initial Working Directory ", "This directory is checked first for files if it exists"};
 constexpr Group kFont{"", ""};
+constexpr Group kMotion{" Motion ",
+                        "The machine's limits for the plot's estimated time. Leave blank for no estimate"};
 
 SettingSpec base(std::string_view name, SettingKind kind, ReadMode read, std::string_view section,
                  std::string_view key) {
@@ -270,6 +272,22 @@ std::vector<SettingSpec> makeTable() {
     // G-code's own.
     add(hidden(text("UnitsInch", "Units", "Inch", "G20", "G20", "Inch", kOptions)));
     add(hidden(text("UnitsMetric", "Units", "Metric", "G21", "G21", "Metric", kOptions)));
+
+    // The axes' limits and the cornering tolerance of the plot's time
+    // estimate, in the units of the machine's programs: speeds per minute,
+    // accelerations per second squared. Blank: no estimate.
+    for (auto [name, key, caption, unit] :
+         {std::tuple{"XMaxSpeedEdit", "X Max Speed", "X Max Speed", "/min"},
+          std::tuple{"YMaxSpeedEdit", "Y Max Speed", "Y Max Speed", "/min"},
+          std::tuple{"ZMaxSpeedEdit", "Z Max Speed", "Z Max Speed", "/min"},
+          std::tuple{"XAccelEdit", "X Accel", "X Accel", "/s/s"},
+          std::tuple{"YAccelEdit", "Y Accel", "Y Accel", "/s/s"},
+          std::tuple{"ZAccelEdit", "Z Accel", "Z Accel", "/s/s"},
+          std::tuple{"JunctionDeviationEdit", "Junction Deviation", "Junction Dev", ""}}) {
+        SettingSpec s = text(name, "Motion", key, "", "", caption, kMotion);
+        s.caption2 = unit;
+        add(s);
+    }
     return t;
 }
 
@@ -323,6 +341,8 @@ const std::vector<int>& LoadOrder() {
             "Edit1",
             "Label_font",
             "UnitsInch", "UnitsMetric",
+            "XMaxSpeedEdit", "YMaxSpeedEdit", "ZMaxSpeedEdit", "XAccelEdit", "YAccelEdit", "ZAccelEdit",
+            "JunctionDeviationEdit",
         };
         std::vector<int> v;
         for (auto n : names) v.push_back(SettingIndex(n));

@@ -116,7 +116,7 @@ void TForm3::buildControls() {
     const Place places[] = {
         {" Baud ", 0}, {" Data ", 0}, {" Parity ", 0}, {" Flow ", 0}, {" Stop Bits ", 0}, {" Com Port ", 0},
         {"Com Buffer", 0}, {" Plotting ", 1}, {" Lathe Plotting ", 1}, {" Transmit ", 1}, {" Punched Tape ", 1},
-        {"", 1}, {" Dxf    Reading and Writing ", 2}, {" Options ", 3},
+        {"", 1}, {" Dxf    Reading and Writing ", 2}, {" Options ", 3}, {" Motion ", 3},
     };
     QVBoxLayout* column[4];
     for (auto*& c : column) {

@@ -67,10 +67,10 @@ TEST_F(Workbench, DefaultWindowsFitEachCommonScreenWithEveryLabelShown) {
         // Every read-out of the plot window inside it, and the position
         // indicator and units inside the main window.
         const QRect plot = form2->rect();
-        const std::vector<QWidget*> readouts = {form2->Bigx,         form2->Bigy,           form2->Area,
-                                                form2->Label1,       form2->Label2,         form2->CutTimeLabel,
-                                                form2->RapidTimeLabel, form2->TotalTimeLabel, form2->CutSpeedEdit,
-                                                form2->RapidSpeedEdit, form2->FitButton};
+        const std::vector<QWidget*> readouts = {form2->Bigx,           form2->Bigy,           form2->Area,
+                                                form2->Label1,         form2->Label2,         form2->CutTimeLabel,
+                                                form2->RapidTimeLabel, form2->TotalTimeLabel, form2->EstTimeLabel,
+                                                form2->CutSpeedEdit,   form2->RapidSpeedEdit, form2->FitButton};
         for (QWidget* w : readouts) {
             EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
             EXPECT_TRUE(within(w, plot));

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../settings/temp_folder.h"
+#include "../support/temp_folder.h"
 #include "base/host.h"
 #include "plot/cycle_time.h"
 #include "plot/interpreter.h"

@@ -130,9 +130,16 @@ def distances(points, segs, reach=None):
         return out
     a, b = segs[:, 0, :], segs[:, 1, :]
     lo, hi = np.minimum(a, b), np.maximum(a, b)
-    order = np.lexsort((points[:, 1], np.floor(points[:, 0] / (reach or 1e9))))
-    for k in range(0, len(points), 256):
-        idx = order[k:k + 256]
+    # Chunks of neighbouring points: columns about as wide as a chunk is
+    # tall, sorted along their length; few points go in small chunks.
+    chunk = 256 if reach is None or len(points) > 4096 else 32
+    column = 1e9
+    if reach is not None:
+        area = float(np.prod(points.max(axis=0) - points.min(axis=0)))
+        column = max(reach, math.sqrt(area * chunk / len(points)))
+    order = np.lexsort((points[:, 1], np.floor(points[:, 0] / column)))
+    for k in range(0, len(points), chunk):
+        idx = order[k:k + chunk]
         p = points[idx]
         if reach is not None:
             pl, ph = p.min(axis=0) - reach, p.max(axis=0) + reach

@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 
 #include "base/folders.h"
@@ -17,7 +15,6 @@
 #include "settings/machine_settings.h"
 
 using namespace tolva;
-using tolva::test::ForEachLibreCadDrawing;
 namespace fs = std::filesystem;
 
 namespace {
@@ -189,46 +186,6 @@ TEST_F(ImportFixture, EllipseRangesRunCounterClockwiseAndEndAtTheirEndPoint) {
     ASSERT_EQ(half.kind, DxfImportResult::Program) << half.message;
     EXPECT_EQ(half.lines, (std::vector<std::string>{"%", "G90 ", "G41 ", "M03 ", "G01 X20.0000 Y14.0000 ",
                                                     "G01 X22.0000 Y10.0000 ", "G01 X20.0000 Y6.0000 ", "M05 ", "M30 "}));
-}
-
-// Every drawing of the library imports within two seconds, and only the
-// drawings that hold no entity the import reads end without a program. That
-// each program holds the drawing's geometry is checked against ezdxf by
-// librecad_library_oracle.py.
-TEST_F(ImportFixture, EveryLibreCadDrawingImports) {
-    // Empty drawings, and drawings whose ENTITIES hold only INSERTs.
-    const std::set<std::string> nothingToRead = {
-        "elektro/audio/s1.dxf", "elektro/audio/speak2.dxf", "templates/empty.dxf",
-        "elektro/opto/ve16.dxf", "plan/architect/Complete-Lib-E.dxf"};
-    int files = 0, programs = 0, noData = 0, failed = 0;
-    double slowest = 0;
-    std::size_t largest = 0;
-    std::string slowestName, largestName;
-    const bool installed = ForEachLibreCadDrawing([&](const std::string& path, bool autosketch) {
-        ++files;
-        settings->SetFlag("Autosketch", autosketch);
-        const auto t0 = std::chrono::steady_clock::now();
-        DxfImportResult r = ImportDxf(path, *settings);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (seconds > slowest) slowest = seconds, slowestName = path;
-        if (r.kind == DxfImportResult::Program) {
-            ++programs;
-            EXPECT_EQ(r.lines.front(), "%") << path;
-            if (r.lines.size() > largest) largest = r.lines.size(), largestName = path;
-        } else if (r.kind == DxfImportResult::NoUsableData) {
-            ++noData;
-            EXPECT_EQ(nothingToRead.count(fs::relative(path, "/usr/share/librecad/library").string()), 1u) << path;
-        } else {
-            ++failed;
-            ADD_FAILURE() << path << ": " << r.message;
-        }
-    });
-    if (!installed) GTEST_SKIP() << "librecad-data is not installed";
-    EXPECT_EQ(files, 1272);
-    EXPECT_LT(slowest, 2.0) << slowestName;
-    std::printf("LibreCAD import: %d files, %d programs, %d no data, %d failed; largest %zu lines (%s); "
-                "slowest %.3f s (%s)\n",
-                files, programs, noData, failed, largest, largestName.c_str(), slowest, slowestName.c_str());
 }
 
 // $INSUNITS against "Machine Units": a 1 x 2 rectangle drawn in inches is cut

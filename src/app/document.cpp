@@ -113,7 +113,7 @@ FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::st
         if (check.longestLine > kMaxLine) {
             if (!warning->empty()) *warning += "\n";
             *warning += "\"" + BaseName(path) + "\" has lines of up to " + std::to_string(check.longestLine) +
-                        " characters; operations on a line use its first 255.";
+                        " characters; Translate and the ASCII editor use a line's first 255.";
         }
     }
     return {};

@@ -19,11 +19,6 @@ long double wordNumber(const std::string& word, const std::string& letter) {
     return ReadPlainReal(StripChar('A', ' ', std::string_view(word).substr(letter.size())), v) ? v : 0.0L;
 }
 
-std::string cut(std::string line) {
-    if (line.size() > kMaxLine) line.resize(kMaxLine);
-    return line;
-}
-
 }  // namespace
 
 std::vector<std::string> SwapBlockLines(const std::vector<std::string>& reversed, const SwapOptions& o) {
@@ -55,15 +50,15 @@ std::vector<std::string> SwapBlockLines(const std::vector<std::string>& reversed
             }
         }
         if (pCw || pCcw) {
-            out.push_back(cut(p.M + line + p.X + p.Y + p.Z + p.rest));
-            out.push_back(cut(c.M + (pCw ? ccw : cw) + " " + c.X + c.Y + c.Z + p.I + p.J + p.K + p.R + c.rest));
+            out.push_back(p.M + line + p.X + p.Y + p.Z + p.rest);
+            out.push_back(c.M + (pCw ? ccw : cw) + " " + c.X + c.Y + c.Z + p.I + p.J + p.K + p.R + c.rest);
         } else {
-            if (o.CurLine == 0) out.push_back(cut(p.M + p.G + p.X + p.Y + p.Z + p.R + p.rest));
-            out.push_back(cut(p.M + p.G + p.X + p.Y + p.Z + c.rest));
+            if (o.CurLine == 0) out.push_back(p.M + p.G + p.X + p.Y + p.Z + p.R + p.rest);
+            out.push_back(p.M + p.G + p.X + p.Y + p.Z + c.rest);
         }
         std::swap(p, c);
     }
-    if (!reversed.empty()) out.push_back(cut(p.G + p.M + p.X + p.Y + p.Z + p.rest));
+    if (!reversed.empty()) out.push_back(p.G + p.M + p.X + p.Y + p.Z + p.rest);
     return out;
 }
 
@@ -133,10 +128,8 @@ SwapResult SwapBlock(std::vector<std::string>& lines, int selStartLine, int coun
     if (r.file.ok) r.file = ReadFileBytes(PassFilePath(folder, PassFile::NewFile), bytes);
     if (!r.file.ok) return r;
     back = SplitLines(bytes);
-    for (std::string& l : back) {
-        l = cut(std::move(l));
-        if (o.SwapXY) l = OrderWordsMLast(l, o.cleanUp.codes.letters);
-    }
+    if (o.SwapXY)
+        for (std::string& l : back) l = OrderWordsMLast(l, o.cleanUp.codes.letters);
     const std::vector<std::string> before = lines;
     for (int i = 0; i < k; ++i) lines[first + i] = i < static_cast<int>(back.size()) ? back[i] : " ";
     if (static_cast<int>(back.size()) > k) lines.insert(lines.begin() + first + k, back.begin() + k, back.end());

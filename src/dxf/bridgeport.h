@@ -16,7 +16,7 @@ struct BridgeportSettings {
     bool includeZ = false;  // "Z Included": keep the Z word
     bool xDiv2 = false;     // lathe: X is a diameter ...
     bool iDiv2 = false;     // ... and I is not
-    float xScale = 1.0f;    // the import's X factor (after its sign box)
+    double xScale = 1.0;    // the import's X factor (after its sign box)
 };
 
 // One rebuilt arc line: the direction code, then each of the X, Y, Z, I, J,

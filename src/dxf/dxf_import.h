@@ -30,7 +30,7 @@ struct DxfImportResult {
     // shown it with Host::Status.
     std::string note;
     // DXF plane and Z factors in force, for the DXF export.
-    float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f, zOffset = 0.0f;
+    double xScale = 1.0, yScale = 1.0, zScale = 1.0, zOffset = 0.0;
 };
 
 // Runs every pass in order on `path` with the settings in force. "R instead

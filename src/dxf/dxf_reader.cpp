@@ -8,7 +8,9 @@
 
 #include "base/folders.h"
 #include "base/host.h"
+#include "dxf/dxf_corel.h"
 #include "dxf/dxf_line_source.h"
+#include "dxf/dxf_pair_scanner.h"
 #include "dxf/segment_writer.h"
 #include "dxf/spline_fit.h"
 #include "text/geometry.h"
@@ -20,30 +22,34 @@ const char* const kNoUsableData = " No Usable Data found in dxf file ";
 
 namespace {
 
-// No DXF group holds a longer line; anything longer is not a drawing.
-constexpr std::size_t kLongestLine = 65536;
 constexpr long double kTwoPi = 6.283185307179586476925286766559L;
 
 enum class Kind { Other, Line, Polyline, Vertex, Seqend, LwPolyline, TraceSolid, Arc, Circle, Ellipse, Insert, Spline };
 constexpr int kKinds = static_cast<int>(Kind::Spline) + 1;
 
+// Every entity name the reader acts on. The kinds read are named in this
+// order after a passed-over count; VERTEX and SEQEND are parts of a
+// POLYLINE, not kinds of their own. `held` names the kind in the note of
+// what a drawing held, when that is not its name.
+struct KindName {
+    std::string_view name;
+    Kind kind;
+    bool listed;
+    std::string_view held = {};
+};
+constexpr KindName kKindNames[] = {
+    {"LINE", Kind::Line, true},         {"ARC", Kind::Arc, true},
+    {"CIRCLE", Kind::Circle, true},     {"ELLIPSE", Kind::Ellipse, true},
+    {"POLYLINE", Kind::Polyline, true}, {"LWPOLYLINE", Kind::LwPolyline, true},
+    {"SOLID", Kind::TraceSolid, true, "TRACE or SOLID"},
+    {"TRACE", Kind::TraceSolid, true, "TRACE or SOLID"},
+    {"INSERT", Kind::Insert, true},     {"SPLINE", Kind::Spline, true},
+    {"VERTEX", Kind::Vertex, false},    {"SEQEND", Kind::Seqend, false},
+};
+
 Kind kindOf(std::string_view name) {
-    switch (name.size()) {
-        case 3: if (name == "ARC") return Kind::Arc; break;
-        case 4: if (name == "LINE") return Kind::Line; break;
-        case 5: if (name == "SOLID" || name == "TRACE") return Kind::TraceSolid; break;
-        case 6:
-            if (name == "CIRCLE") return Kind::Circle;
-            if (name == "VERTEX") return Kind::Vertex;
-            if (name == "SEQEND") return Kind::Seqend;
-            if (name == "INSERT") return Kind::Insert;
-            if (name == "SPLINE") return Kind::Spline;
-            break;
-        case 7: if (name == "ELLIPSE") return Kind::Ellipse; break;
-        case 8: if (name == "POLYLINE") return Kind::Polyline; break;
-        case 10: if (name == "LWPOLYLINE") return Kind::LwPolyline; break;
-        default: break;
-    }
+    for (const KindName& k : kKindNames)
+        if (k.name == name) return k.kind;
     return Kind::Other;
 }
 
@@ -67,22 +73,10 @@ int slotOf(int code) {
     }
 }
 
-// A value as written, with the line it stands on (for messages).
-struct Value {
-    std::string text;
-    long long line = 0;
-    bool present = false;
-};
-
-// A pair of a block's definition, kept as written until an INSERT replays it.
-struct RawPair {
-    int code;
-    std::string value;
-    long long line;
-};
+using Value = GroupValue;
 
 struct Block {
-    float base[3] = {0, 0, 0};
+    double base[3] = {0, 0, 0};
     std::vector<RawPair> pairs;  // its entities, from the first code 0 on
 };
 
@@ -148,66 +142,10 @@ struct Entity {
     }
 };
 
-// A group code line: blanks and tabs around a whole number.
-bool parseCode(std::string_view s, int& code) {
-    const char* p = s.data();
-    const char* end = p + s.size();
-    while (p != end && (*p == ' ' || *p == '\t')) ++p;
-    while (end != p && (end[-1] == ' ' || end[-1] == '\t')) --end;
-    bool negative = false;
-    if (p != end && *p == '-') {
-        negative = true;
-        ++p;
-    }
-    if (p == end || end - p > 9) return false;
-    int v = 0;
-    for (; p != end; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        v = v * 10 + (*p - '0');
-    }
-    code = negative ? -v : v;
-    return true;
-}
-
-// ReadDxfReal for the plain decimal form of nearly every DXF value
-// ("-123.456789"): up to 19 digits make an exact integer m and e decimals; when
-// m <= 2^53 and e <= 22 both m and 10^e are exact doubles, so m / 10^e is the
-// correctly rounded double, the very double from_chars gives, and so the same
-// float. Anything else (exponents, long mantissas, odd forms) goes to
-// ReadDxfReal itself.
-bool readValue(std::string_view text, float& out) {
-    static constexpr double kTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p != end && (*p == ' ' || *p == '\t')) ++p;
-    while (end != p && (end[-1] == ' ' || end[-1] == '\t')) --end;
-    if (p != end && *p == '+') ++p;
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    unsigned long long m = 0;
-    int digits = 0, decimals = 0;
-    const char* intStart = p;
-    for (; p != end && *p >= '0' && *p <= '9'; ++p, ++digits) m = m * 10 + static_cast<unsigned>(*p - '0');
-    bool plain = p != intStart;
-    if (plain && p != end && *p == '.') {
-        const char* fracStart = ++p;
-        for (; p != end && *p >= '0' && *p <= '9'; ++p, ++digits) m = m * 10 + static_cast<unsigned>(*p - '0');
-        decimals = static_cast<int>(p - fracStart);
-        plain = decimals > 0;
-    }
-    if (!plain || p != end || digits > 19 || m > (1ull << 53) || decimals > 22) return ReadDxfReal(text, out);
-    const double v = static_cast<double>(m) / kTen[decimals];
-    out = static_cast<float>(negative ? -v : v);
-    return true;
-}
-
-class Reader {
+class Reader : DxfPairScanner {
 public:
     Reader(const DxfImportSettings& s, DxfLineSource& src, Host* host, const std::vector<long long>* added)
-        : s_(s), src_(src), w_(s_), host_(host), added_(added), includeZ_(s.includeZ),
-          layers_(LayerListHead()) {
+        : DxfPairScanner(src, host, added), s_(s), w_(s_), includeZ_(s.includeZ), layers_(LayerListHead()) {
         allLayers_ = s_.layer == "*";
         // Before any layer line the layer is "*" when every layer is read.
         if (allLayers_) layer_ = "*";
@@ -217,42 +155,6 @@ public:
     DxfReadResult Run();
 
 private:
-    // ---- Reading. Every read returns false at the end of the file or after
-    // a failure, so every scan ends there.
-    bool line() {
-        if (stop_) return false;
-        if (!src_.Next(cur_)) {
-            stop_ = true;
-            return false;
-        }
-        if (host_ && (src_.LineNumber() & 0xFFFF) == 0) host_->ProcessEvents();
-        if (src_.FullLength() > kLongestLine) {
-            char buf[160];
-            std::snprintf(buf, sizeof buf,
-                          "Line %lld of the DXF file is %zu characters long; no DXF group holds more than %zu. "
-                          "The file cannot be read.",
-                          drawingLine(src_.LineNumber()), src_.FullLength(), kLongestLine);
-            failWith(buf);
-            return false;
-        }
-        return true;
-    }
-    // The next pair into code_ and value_ (valid until the next read); false
-    // at the end of the file or on a failure. A pair whose code line is
-    // exactly nine blanks and "7" is passed over together with the pair after
-    // it, unless that one starts an entity.
-    bool pair();
-    bool rawPair(bool& nineBlanksSeven);
-    void failWith(const std::string& message) {
-        message_ = message;
-        failed_ = stop_ = true;
-    }
-    // The drawing's own line number of line `n` of the input (the Corel copy
-    // has lines added).
-    long long drawingLine(long long n) const;
-    bool real(const Value& v, float& out);
-    bool integer(const Value& v, long long& out);
-
     // ---- Entities.
     bool collect();
     void handle();
@@ -265,9 +167,10 @@ private:
     void applyUnits();
     int planeCode();
     bool seenFromBelow();
-    void arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge);
-    void closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge);
-    bool centreAndRadius(float& xc, float& yc, float& zc, float& r);
+    void arcStep(const std::string (&p)[3], const std::string (&q)[3], double bulge);
+    void closingStep(const std::string (&last)[3], const std::string (&first)[3], double bulge);
+    bool centreAndRadius(double& xc, double& yc, double& zc, double& r);
+    void arcAcrossZ(int plane, double a, double b);
 
     void doLine();
     void polylineStep(bool header);
@@ -291,11 +194,11 @@ private:
         z = xf_.sz * z + xf_.tz;
     }
     // A bulge as drawn in the drawing: a mirroring placement turns it.
-    float bulgeSign() const { return depth_ > 0 && xf_.mirrored() ? -1.0f : 1.0f; }
+    double bulgeSign() const { return depth_ > 0 && xf_.mirrored() ? -1.0 : 1.0; }
     // An arc or circle of a block placed with unequal scales is an ellipse
     // in the drawing: written as one (centre in machine coordinates, radius
     // and angles, degrees counter-clockwise, in the block's).
-    void placedEllipse(float xc, float yc, float zc, float r, float a, float b) {
+    void placedEllipse(double xc, double yc, double zc, double r, double a, double b) {
         long double jx = r, jy = 0, nx = 0, ny = r;
         const Placement m = {xf_.m00, xf_.m01, xf_.m10, xf_.m11, 0, 0, 1, 0};
         m.apply(jx, jy);
@@ -315,20 +218,11 @@ private:
         return true;
     }
 
-    std::string coordinate(long double v) const { return CoordinateText(static_cast<float>(v), s_.decimals); }
+    std::string coordinate(long double v) const { return DecimalText(static_cast<double>(v), s_.decimals); }
 
     // A copy: the drawing's units may change its scales (applyUnits).
     DxfImportSettings s_;
-    DxfLineSource& src_;
     SegmentWriter w_;
-    Host* host_;
-    const std::vector<long long>* added_;
-    std::string_view cur_;
-    int code_ = 0;
-    std::string_view value_;
-    long long valueLine_ = 0;
-    bool stop_ = false, failed_ = false;
-    std::string message_;
     bool includeZ_;
     bool allLayers_;
     Entity e_;
@@ -351,18 +245,16 @@ private:
     bool mirrored_ = false;
     bool closed_ = false;
     int n_ = 0;
-    float prevBulge_ = 0;
+    double prevBulge_ = 0;
     std::string pt_[3] = {"0", "0", "0.00"};  // the polyline's current point
     std::string prev_[3], first_[3];
 
-    float ucs_[3] = {0, 0, 0};
+    double ucs_[3] = {0, 0, 0};
 
     std::unordered_map<std::string, Block> blocks_;
     Block pending_;
     std::string pendingName_;
     bool inBlock_ = false, blockHeader_ = false;
-    const std::vector<RawPair>* replay_ = nullptr;  // the block being replayed, or null
-    std::size_t replayPos_ = 0;
     int depth_ = 0;             // INSERTs being expanded, nested
     Placement xf_;              // of the innermost one
     std::string insertLayer_;   // its layer, which entities on layer "0" take
@@ -373,87 +265,8 @@ private:
     std::string unitsNote_;
 };
 
-long long Reader::drawingLine(long long n) const {
-    if (!added_) return n;
-    // Each added pair is two lines, the first of them at the noted number.
-    const auto before = std::lower_bound(added_->begin(), added_->end(), n) - added_->begin();
-    return n - 2 * static_cast<long long>(before);
-}
-
-bool Reader::rawPair(bool& nineBlanksSeven) {
-    if (!line()) return false;
-    nineBlanksSeven = cur_ == "         7";
-    int code;
-    if (!parseCode(cur_, code)) {
-        failWith("Line " + std::to_string(drawingLine(src_.LineNumber())) +
-                 " of the DXF file should hold a group code (a whole number) but holds \"" + std::string(cur_) +
-                 "\". The file cannot be read.");
-        return false;
-    }
-    if (!line()) {
-        if (!failed_)
-            failWith("The DXF file ends at line " + std::to_string(drawingLine(src_.LineNumber())) +
-                     " with the group code " + std::to_string(code) +
-                     " and no value after it. The file cannot be read.");
-        return false;
-    }
-    code_ = code;
-    value_ = cur_;
-    valueLine_ = src_.LineNumber();
-    return true;
-}
-
-bool Reader::pair() {
-    if (replay_) {
-        if (replayPos_ >= replay_->size()) return false;
-        const RawPair& p = (*replay_)[replayPos_++];
-        code_ = p.code;
-        value_ = p.value;
-        valueLine_ = p.line;
-        return true;
-    }
-    bool discard = false;
-    for (;;) {
-        bool seven;
-        if (!rawPair(seven)) return false;
-        if (discard && code_ != 0) {
-            discard = false;
-            continue;
-        }
-        if (seven && code_ != 0) {
-            discard = true;
-            continue;
-        }
-        return true;
-    }
-}
-
-bool Reader::real(const Value& v, float& out) {
-    if (readValue(v.text, out)) return true;
-    failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a number but holds \"" +
-             v.text + "\". The file cannot be read.");
-    return false;
-}
-
-bool Reader::integer(const Value& v, long long& out) {
-    float f;
-    if (!real(v, f)) return false;
-    // Flags and counts are small; a value no 64-bit integer holds (or not
-    // finite) is a damaged file, not a number to wrap around.
-    if (!(std::fabs(f) < 9.2e18f)) {
-        failWith("Line " + std::to_string(drawingLine(v.line)) + " of the DXF file should hold a whole number but holds \"" +
-                 v.text + "\". The file cannot be read.");
-        return false;
-    }
-    out = static_cast<long long>(std::trunc(f));
-    return true;
-}
-
 DxfReadResult Reader::Run() {
     GETUCSORG();
-    w_.UcsX = ucs_[0];
-    w_.UcsY = ucs_[1];
-    w_.UcsZ = ucs_[2];
     DxfReadResult r;
     r.UcsX = ucs_[0];
     r.UcsY = ucs_[1];
@@ -500,13 +313,14 @@ DxfReadResult Reader::Run() {
     } else if (w_.NothingWritten) {
         r.status = DxfReadStatus::NoUsableData;
         r.message = kNoUsableData;
-        static constexpr const char* kNames[kKinds] = {"", "LINE", "POLYLINE", "VERTEX", "SEQEND", "LWPOLYLINE",
-                                                       "TRACE or SOLID", "ARC", "CIRCLE", "ELLIPSE", "INSERT",
-                                                       "SPLINE"};
         std::vector<std::pair<std::string, long long>> held(heldOthers_.begin(), heldOthers_.end());
-        for (int k = 1; k < kKinds; ++k)
-            if (heldKinds_[k] > 0 && k != static_cast<int>(Kind::Vertex) && k != static_cast<int>(Kind::Seqend))
-                held.emplace_back(kNames[k], heldKinds_[k]);
+        bool named[kKinds] = {};
+        for (const KindName& k : kKindNames) {
+            const int i = static_cast<int>(k.kind);
+            if (k.listed && heldKinds_[i] > 0 && !named[i])
+                held.emplace_back(k.held.empty() ? k.name : k.held, heldKinds_[i]);
+            named[i] = true;
+        }
         std::sort(held.begin(), held.end());
         r.heldNote = HeldNote(held, s_.layer);
     } else {
@@ -589,13 +403,13 @@ void Reader::applyUnits() {
     if (drawnInch == wantInch) return;
     const char* from = drawnInch ? "inches" : "mm";
     const char* to = drawnInch ? "mm" : "inches";
-    const float unitX = s_.xDiameter ? 2.0f : 1.0f;
-    if (std::fabs(s_.xScale) != unitX || std::fabs(s_.yScale) != 1.0f) {
+    const double unitX = s_.xDiameter ? 2.0 : 1.0;
+    if (std::fabs(s_.xScale) != unitX || std::fabs(s_.yScale) != 1.0) {
         unitsNote_ = std::string("The drawing is in ") + from + " and the machine in " + to +
                      ": not converted, as the X and Y scales are set (the scales give the program's units).";
         return;
     }
-    const float f = drawnInch ? 25.4f : 1.0f / 25.4f;
+    const double f = drawnInch ? 25.4 : 1.0 / 25.4;
     s_.xScale *= f;
     s_.yScale *= f;
     s_.zScale *= f;
@@ -784,7 +598,7 @@ void Reader::readLayerName(const std::string& name, bool listIt) {
 bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
     const Value &vx = e_.v[x], &vy = e_.v[y];
     if (!vx.present || !vy.present) return false;
-    float fx, fy, fz = 0;
+    double fx, fy, fz = 0;
     if (!real(vx, fx) || !real(vy, fy)) return false;
     if (includeZ_ && e_.v[z].present && !real(e_.v[z], fz)) return false;
     // Seen from below, the entity's own X runs along the drawing's -X (and
@@ -812,13 +626,13 @@ bool Reader::point(Slot x, Slot y, Slot z, std::string (&out)[3]) {
 int Reader::planeCode() {
     const Value* ext = &e_.v[S210];
     if (!ext[0].present && !ext[1].present && !ext[2].present) return e_.v[S50].present ? 50 : 0;
-    float c[3] = {0, 0, 0};
+    double c[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i)
         if (ext[i].present && !real(ext[i], c[i])) return 0;
-    auto sign = [](float f) { return f < 0 ? -1.0f : 1.0f; };
+    auto sign = [](double f) { return f < 0 ? -1.0 : 1.0; };
     // A unit normal's components truncate to -1, 0 or 1; a damaged file's
     // huge ones are held where the integer and 3 times it still fit.
-    auto whole = [](float f) { return static_cast<int>(std::clamp(std::trunc(f), -1000.0f, 1000.0f)); };
+    auto whole = [](double f) { return static_cast<int>(std::clamp(std::trunc(f), -1000.0, 1000.0)); };
     int code = 0;
     if (int t = whole(c[0] * sign(s_.yScale))) code = t;
     if (int t = whole(c[1] * sign(s_.xScale))) code = 2 * t;
@@ -833,14 +647,14 @@ int Reader::planeCode() {
 bool Reader::seenFromBelow() {
     const Value* ext = &e_.v[S210];
     if (!ext[2].present) return false;
-    float c[3] = {0, 0, 0};
+    double c[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i)
         if (ext[i].present && !real(ext[i], c[i])) return false;
-    return c[2] < 0.0f && std::fabs(c[0]) < 1.0f / 64 && std::fabs(c[1]) < 1.0f / 64;
+    return c[2] < 0.0 && std::fabs(c[0]) < 1.0 / 64 && std::fabs(c[1]) < 1.0 / 64;
 }
 
 // The segment that closes a polyline, from its last vertex back to its first.
-void Reader::closingStep(const std::string (&last)[3], const std::string (&first)[3], float bulge) {
+void Reader::closingStep(const std::string (&last)[3], const std::string (&first)[3], double bulge) {
     if (bulge == 0) {
         w_.ADDLINE(last[0], last[1], last[2]);
         w_.ADDLINE(first[0], first[1], first[2]);
@@ -852,7 +666,7 @@ void Reader::closingStep(const std::string (&last)[3], const std::string (&first
 // A polyline segment with a bulge from p to q (machine coordinate texts). A
 // positive bulge turns counter-clockwise in the polyline's own plane, so
 // clockwise seen from above when that plane is seen from below.
-void Reader::arcStep(const std::string (&p)[3], const std::string (&q)[3], float bulge) {
+void Reader::arcStep(const std::string (&p)[3], const std::string (&q)[3], double bulge) {
     const bool ccw = (bulge > 0) != mirrored_;
     const BulgeArcResult a = BulgeArc(p[0], p[1], q[0], q[1], bulge, !ccw, s_.xScale, s_.yScale, s_.decimals);
     w_.ADDLINE(p[0], p[1], p[2]);
@@ -889,7 +703,7 @@ void Reader::polylineStep(bool header) {
     long long flags = 0;
     if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
     if (flags % 2 != 0) closed_ = true;
-    float bulge = 0;
+    double bulge = 0;
     if (e_.v[S42].present && !real(e_.v[S42], bulge)) return;
     bulge *= bulgeSign();
     if (bulge != 0 && unevenArc("POLYLINE arc")) bulge = 0;
@@ -930,12 +744,12 @@ void Reader::doLwPolyline() {
     const long long limit = count < 1 ? 1 : count;
 
     std::string prev[3], first[3], p[3];
-    float prevBulge = 0;
+    double prevBulge = 0;
     long long k = 1;
     for (std::size_t i = 0; i < e_.vertexCount && k <= limit; ++i) {
         const Vertex& v = e_.vertices[i];
         if (!v.y.present) continue;
-        float x, y;
+        double x, y;
         if (!real(v.x, x) || !real(v.y, y)) return;
         if (mirrored_) x = -x;
         long double wx = x, wy = y, wz = 0;
@@ -981,18 +795,18 @@ void Reader::doTraceSolid() {
     }
 }
 
-bool Reader::centreAndRadius(float& xc, float& yc, float& zc, float& r) {
+bool Reader::centreAndRadius(double& xc, double& yc, double& zc, double& r) {
     std::string c[3];
     if (!point(S10, S20, S30, c) || !e_.v[S40].present) return false;
     w_.centreX = c[0];
     w_.centreY = c[1];
     w_.centreZ = c[2];
-    if (!readValue(c[0], xc) || !readValue(c[1], yc) || !readValue(c[2], zc)) return false;
+    if (!ReadGroupReal(c[0], xc) || !ReadGroupReal(c[1], yc) || !ReadGroupReal(c[2], zc)) return false;
     return real(e_.v[S40], r);
 }
 
 void Reader::doArc() {
-    float xc, yc, zc, r, a, b;
+    double xc, yc, zc, r, a, b;
     if (!centreAndRadius(xc, yc, zc, r)) return;
     const int p = planeCode();
     if (failed_ || !e_.v[S50].present || !e_.v[S51].present) return;
@@ -1001,7 +815,7 @@ void Reader::doArc() {
         // Seen from below, the arc is mirrored in its own plane before the
         // block's placement turns it: from the image of b to that of a.
         if (mirrored_) {
-            const float a2 = 180.0f - b, b2 = 180.0f - a;
+            const double a2 = 180.0 - b, b2 = 180.0 - a;
             a = a2;
             b = b2;
             w_.ocsMirror = false;
@@ -1010,27 +824,65 @@ void Reader::doArc() {
             if (p == 3 || p == 50) placedEllipse(xc, yc, zc, r, a, b);
             return;
         }
-        r *= static_cast<float>(xf_.scale());
+        r *= static_cast<double>(xf_.scale());
         const long double turn = xf_.turnDegrees();
         if (xf_.mirrored()) {  // a mirror runs the arc the other way: from the image of b to that of a
-            const float a2 = static_cast<float>(turn - b), b2 = static_cast<float>(turn - a);
+            const double a2 = static_cast<double>(turn - b), b2 = static_cast<double>(turn - a);
             a = a2;
             b = b2;
         } else {
-            a = static_cast<float>(a + turn);
-            b = static_cast<float>(b + turn);
+            a = static_cast<double>(a + turn);
+            b = static_cast<double>(b + turn);
         }
     }
     switch (p) {
         case 3: case -3: case 50: w_.BuildDXFArcIJ(p, xc, yc, zc, r, a, b); break;
-        case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, a, b); break;
-        case 2: case -2: w_.BuildDXFArcJK(p, xc, yc, zc, r, a, b); break;
+        case 1: case -1: case 2: case -2: arcAcrossZ(p, a, b); break;
         default: break;  // an oblique extrusion: not written
     }
 }
 
+// An ARC or CIRCLE whose extrusion runs along the drawing's X (`plane` 1 or
+// -1: the machine's X-Z plane) or Y (2 or -2: Y-Z). Its centre and angles
+// are in its object coordinate system, which the DXF reference's arbitrary
+// axis rule gives: for an extrusion N in the X-Y plane the object's X axis
+// is Wz x N and its Y axis the drawing's Z.
+void Reader::arcAcrossZ(int plane, double a, double b) {
+    const char* skipped = nullptr;
+    if (!includeZ_)
+        skipped = "ARC or CIRCLE across Z (without \"Z Included\")";
+    else if (depth_ > 0 && !(xf_.m01 == 0 && xf_.m10 == 0 && xf_.m00 == xf_.m11 && xf_.m00 == xf_.sz && xf_.sz > 0))
+        skipped = "ARC or CIRCLE across Z in a block turned, mirrored or scaled unevenly";
+    if (skipped) {
+        ++passedOver_[skipped];
+        return;
+    }
+    double o[3] = {0, 0, 0}, n[3] = {0, 0, 0}, r = 0;
+    if (!real(e_.v[S10], o[0]) || !real(e_.v[S20], o[1]) || (e_.v[S30].present && !real(e_.v[S30], o[2])) ||
+        !real(e_.v[S40], r))
+        return;
+    const int along = plane == 1 || plane == -1 ? 0 : 1;
+    if (!real(e_.v[S210 + along], n[along])) return;
+    n[along] = n[along] < 0 ? -1 : 1;
+    const long double ax[3] = {-n[1], n[0], 0};  // Wz x N
+    // The centre in the drawing, then in machine coordinates; the axes'
+    // images as machine vectors (machine X follows the drawing's Y).
+    long double wx = o[0] * ax[0] + o[2] * n[0], wy = o[0] * ax[1] + o[2] * n[1], wz = o[1];
+    place(wx, wy, wz);
+    if (depth_ > 0) r *= static_cast<double>(xf_.sz);
+    const double centre[3] = {static_cast<double>((wy - ucs_[1]) * s_.xScale),
+                              static_cast<double>((wx - ucs_[0]) * s_.yScale),
+                              static_cast<double>((wz - ucs_[2] + s_.zOffset) * s_.zScale)};
+    const double u[3] = {static_cast<double>(ax[1] * s_.xScale), static_cast<double>(ax[0] * s_.yScale), 0};
+    const double v[3] = {0, 0, s_.zScale};
+    if (along == 0)
+        w_.BuildDXFArcIK(centre, u, v, r, a, b);
+    else
+        w_.BuildDXFArcJK(centre, u, v, r, a, b);
+}
+
 void Reader::doCircle() {
-    float xc, yc, zc, r;
+    double xc, yc, zc, r;
     if (!centreAndRadius(xc, yc, zc, r)) return;
     if (depth_ > 0) {
         if (!xf_.similar()) {
@@ -1038,15 +890,14 @@ void Reader::doCircle() {
             if (planar && !failed_) placedEllipse(xc, yc, zc, r, 0, 360);
             return;
         }
-        r *= static_cast<float>(xf_.scale());
+        r *= static_cast<double>(xf_.scale());
     }
     // A circle has no start angle: without an extrusion it lies in XY.
     const int p = e_.v[S210].present || e_.v[S220].present || e_.v[S230].present ? planeCode() : 0;
     if (failed_) return;
     switch (p) {
         case 3: case -3: case 0: w_.CircleXY(p, xc, yc, zc, r); break;
-        case 1: case -1: w_.BuildDXFArcIK(p, xc, yc, zc, r, 90, 90); break;
-        case 2: case -2: w_.BuildDXFArcJK(p, xc, yc, zc, r, 90, 90); break;
+        case 1: case -1: case 2: case -2: arcAcrossZ(p, 90, 90); break;
         default: break;
     }
 }
@@ -1059,22 +910,17 @@ void Reader::doEllipse() {
     const bool centre = point(S10, S20, S30, c);
     includeZ_ = savedZ;
     if (!centre || !e_.v[S11].present || !e_.v[S21].present || !e_.v[S40].present) return;
-    float xc, yc, zc;
-    if (!readValue(c[0], xc) || !readValue(c[1], yc) || !readValue(c[2], zc)) return;
+    double xc, yc, zc;
+    if (!ReadGroupReal(c[0], xc) || !ReadGroupReal(c[1], yc) || !ReadGroupReal(c[2], zc)) return;
     w_.centreX = c[0];
     w_.centreY = c[1];
     w_.centreZ = c[2];
     // The major axis (drawing X, Y), the axis ratio and the parameter range
-    // in radians; each value passes through its text form with 7 decimals
-    // and 7 significant digits. A range not given is the whole ellipse.
-    float mx, my, ratio, start = 0, end = static_cast<float>(kTwoPi);
+    // in radians. A range not given is the whole ellipse.
+    double mx, my, ratio, start = 0, end = static_cast<double>(kTwoPi);
     if (!real(e_.v[S11], mx) || !real(e_.v[S21], my) || !real(e_.v[S40], ratio)) return;
     if (e_.v[S41].present && !real(e_.v[S41], start)) return;
     if (e_.v[S42].present && !real(e_.v[S42], end)) return;
-    for (float* v : {&mx, &my, &ratio, &start, &end}) {
-        float back;
-        if (readValue(FixedText(*v, 7, 7), back)) *v = back;
-    }
     // Counter-clockwise from start to end: an end not above the start is
     // reached after a full turn.
     long double s = start, t = end;
@@ -1115,11 +961,11 @@ void Reader::doInsert() {
         if (used_) ++passedOver_[it == blocks_.end() ? "INSERT of a block not defined" : "INSERT nested too deep"];
         return;
     }
-    auto get = [&](Slot slot, float fallback, float& out) {
+    auto get = [&](Slot slot, double fallback, double& out) {
         out = fallback;
         return !e_.v[slot].present || real(e_.v[slot], out);
     };
-    float ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr, ex, ey, ez;
+    double ix, iy, iz, sx, sy, sz, rot, cs, rs, fc, fr, ex, ey, ez;
     if (!get(S10, 0, ix) || !get(S20, 0, iy) || !get(S30, 0, iz) || !get(S41, 1, sx) || !get(S42, 1, sy) ||
         !get(S43, 1, sz) || !get(S50, 0, rot) || !get(S44, 0, cs) || !get(S45, 0, rs) || !get(S70, 1, fc) ||
         !get(S71, 1, fr) || !get(S210, 0, ex) || !get(S220, 0, ey) || !get(S230, 1, ez))
@@ -1127,7 +973,7 @@ void Reader::doInsert() {
     // The placement is in the INSERT's object coordinates: with the
     // extrusion (0, 0, -1) their X runs along the drawing's -X (the
     // arbitrary-axis rule); an extrusion out of the plane is not placed.
-    if (std::fabs(ex) > 1e-6f || std::fabs(ey) > 1e-6f) {
+    if (std::fabs(ex) > 1e-6 || std::fabs(ey) > 1e-6) {
         if (used_) ++passedOver_["INSERT out of the drawing's plane"];
         return;
     }
@@ -1193,7 +1039,7 @@ void Reader::doSpline() {
     if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
     if (e_.v[S71].present && !integer(e_.v[S71], degree)) return;
     auto read = [&](const Vertex& c, SplinePoint& out) {
-        float x, y, z = 0;
+        double x, y, z = 0;
         if (!c.y.present || !real(c.x, x) || !real(c.y, y) || (c.bulge.present && !real(c.bulge, z))) return false;
         out = {x, y, z};
         return true;
@@ -1208,14 +1054,14 @@ void Reader::doSpline() {
         if (e_.weightCount == n) {
             curve.weights.assign(n, 1.0);
             for (std::size_t i = 0; i < n; ++i) {
-                float f;
+                double f;
                 if (!real(e_.weights[i], f)) return;
                 if (f > 0) curve.weights[i] = f;
             }
         }
         if (e_.knotCount == n + curve.degree + 1) {
             for (std::size_t i = 0; i < e_.knotCount; ++i) {
-                float f;
+                double f;
                 if (!real(e_.knots[i], f)) return;
                 if (i > 0 && f < curve.knots.back()) return;  // not a knot vector
                 curve.knots.push_back(f);
@@ -1232,7 +1078,7 @@ void Reader::doSpline() {
         static constexpr Slot kTangents[2][3] = {{S12, S22, S32}, {S13, S23, S33}};
         for (int i = 0; i < 2; ++i) {
             const Slot* c = kTangents[i];
-            float v[3] = {0, 0, 0};
+            double v[3] = {0, 0, 0};
             for (int j = 0; j < 3; ++j)
                 if (e_.v[c[j]].present && !real(e_.v[c[j]], v[j])) return;
             given = given && e_.v[c[0]].present && e_.v[c[1]].present;
@@ -1285,7 +1131,7 @@ void Reader::doSpline() {
             w_.ADDLINE(a[0], a[1], a[2]);
             w_.ADDLINE(b[0], b[1], b[2]);
         } else {
-            arcStep(a, b, static_cast<float>(pieces[i].bulge));
+            arcStep(a, b, pieces[i].bulge);
         }
         std::copy(b, b + 3, a);
     }
@@ -1312,6 +1158,19 @@ void Reader::replay(const std::vector<RawPair>& pairs) {
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }
 
+// The kinds read, for the passed-over note: "LINE, ARC, ... and SPLINE".
+std::string kindsRead() {
+    std::vector<std::string_view> names;
+    for (const KindName& k : kKindNames)
+        if (k.listed) names.push_back(k.name);
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += i + 1 == names.size() ? " and " : ", ";
+        out += names[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::vector<std::string> DxfReadResult::SegmentLines() const { return SplitSegmentText(segmentText); }
@@ -1319,50 +1178,6 @@ std::vector<std::string> DxfReadResult::SegmentLines() const { return SplitSegme
 std::vector<std::string> LayerListHead() {
     return {"Data was found on the following layers. Change Layer to one of these on the setup window.",
             "Remember layer names are case sensitive.", "Try Layer : 0  or  *  for all."};
-}
-
-FileStatus AddZtoDXF(const std::string& path, const std::string& target, std::vector<long long>* added) {
-    DxfLineSource src;
-    if (FileStatus st = src.Open(path); !st.ok) return st;
-    std::string out;
-    long long written = 0;  // lines in `out`
-    int missing = 0;        // 30 or 31 when the pair just copied needs one
-    std::string missingLine;
-    std::string_view l;
-    auto write = [&](std::string_view s) {
-        out.append(s).push_back('\n');
-        ++written;
-    };
-    auto addMissing = [&] {
-        if (added) added->push_back(written + 1);
-        write(missingLine);
-        write("0");
-    };
-    // Lines are copied as they are; they are looked at as pairs. Past
-    // anything that is not a code the rest is copied unlooked at, and the
-    // reader names the line.
-    bool pairs = true;
-    while (src.Next(l)) {
-        int code;
-        if (!pairs || !parseCode(l, code)) {
-            pairs = false;
-            write(l);
-            continue;
-        }
-        if (missing && code != missing) addMissing();
-        missing = 0;
-        if (code == 20 || code == 21) {
-            // The added code is spelt like the 20 or 21: "  20" gives "  30".
-            missingLine.assign(l);
-            missingLine[missingLine.rfind('2')] = '3';
-        }
-        write(l);
-        if (!src.Next(l)) break;
-        write(l);
-        if (code == 20 || code == 21) missing = code + 10;
-    }
-    if (missing) addMissing();
-    return WriteFileAtomic(target, out);
 }
 
 std::string HeldNote(const std::vector<std::pair<std::string, long long>>& held, const std::string& layer) {
@@ -1383,41 +1198,31 @@ std::string PassedOverNote(const std::vector<std::pair<std::string, long long>>&
         if (i > 0) note += ", ";
         note += std::to_string(passedOver[i].second) + " " + passedOver[i].first;
     }
-    return note + " (the import reads LINE, ARC, CIRCLE, ELLIPSE, POLYLINE, LWPOLYLINE, SOLID, TRACE, INSERT and SPLINE).";
+    return note + " (the import reads " + kindsRead() + ").";
 }
 
 DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& settings,
                               const std::string& scratchFolder, Host* host) {
     const std::string segmentPath = scratchFolder + "/DXF1.$$$";
-    const std::string corelCopy = scratchFolder + "/NewDXF.$$$";
     removeFile(segmentPath);
-    std::string input = path;
-    std::vector<long long> added;
-    if (settings.corel) {
-        FileStatus st = AddZtoDXF(path, corelCopy, &added);
-        if (!st.ok) {
-            removeFile(corelCopy);
-            DxfReadResult r;
-            r.layers = LayerListHead();
-            r.message = st.message;
-            return r;
-        }
-        input = corelCopy;
-    }
-
     DxfReadResult result;
     {
+        const CorelCopy input(path, scratchFolder, settings.corel);
+        if (!input.Status().ok) {
+            result.layers = LayerListHead();
+            result.message = input.Status().message;
+            return result;
+        }
         DxfLineSource src;
-        FileStatus st = src.Open(input);
+        FileStatus st = src.Open(input.Input());
         if (!st.ok) {
             result.layers = LayerListHead();
             result.message = st.message;
         } else {
-            Reader reader(settings, src, host, settings.corel ? &added : nullptr);
+            Reader reader(settings, src, host, input.Added());
             result = reader.Run();
         }
     }
-    if (settings.corel) removeFile(corelCopy);
 
     if (result.status == DxfReadStatus::Read) {
         // A scratch file of this run's private folder: no flush to disk.

@@ -1,19 +1,17 @@
 // Reading a DXF drawing into the SegmentFile: the first stage of the DXF
 // import (`LOAD_DXF_FILE` up to the end of reading).
 //
-// The drawing is read as group code/value pairs: a code line (its blanks
-// trimmed, so every CAD writer's spelling of a code reads alike) and the
-// value line after it, taken as written. An entity starts only at a code 0
-// whose value names it, and each of its points, flags, bulges, radii, angles
-// and extrusions comes from the pair of that code inside it; a value is never
-// taken for a code or an entity name. It is never parsed as a tree: entities
-// stream by, one at a time. Entities of the chosen layer (LINE,
-// POLYLINE/VERTEX, LWPOLYLINE, TRACE, SOLID, ARC, CIRCLE, ELLIPSE) become
-// pairs of program lines in "DXF1.$$$" (segment_writer.h); other kinds are
-// counted and passed over. A code that is not a whole number, a file that
-// ends between a code and its value, a line too long for any DXF group, or a
-// value that should be a number and is not ends the import with a message
-// naming the line.
+// The drawing is read as group code/value pairs (dxf_pair_scanner.h). An
+// entity starts only at a code 0 whose value names it, and each of its
+// points, flags, bulges, radii, angles and extrusions comes from the pair of
+// that code inside it; a value is never taken for a code or an entity name.
+// It is never parsed as a tree: entities stream by, one at a time. Entities
+// of the chosen layer whose kind the import reads (one table of them, also
+// named by PassedOverNote) become pairs of program lines in "DXF1.$$$"
+// (segment_writer.h); other kinds are counted and passed over. A scan
+// failure, or a value that should be a number and is not, ends the import
+// with a message naming the line. The Corel variant reads a copy of the
+// drawing (dxf_corel.h).
 #pragma once
 
 #include <string>
@@ -21,6 +19,7 @@
 #include <vector>
 
 #include "base/program_file.h"
+#include "dxf/dxf_corel.h"
 #include "dxf/dxf_settings.h"
 
 namespace tolva {
@@ -57,8 +56,8 @@ struct DxfReadResult {
     std::vector<std::pair<std::string, long long>> passedOver;
     // The DXF plane factors and Z factor in force (after the "* -1" boxes),
     // kept for the DXF export.
-    float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f, zOffset = 0.0f;
-    float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
+    double xScale = 1.0, yScale = 1.0, zScale = 1.0, zOffset = 0.0;
+    double UcsX = 0.0, UcsY = 0.0, UcsZ = 0.0;
     // With NoUsableData: what the drawing held (HeldNote).
     std::string heldNote;
     // What the drawing's $INSUNITS did to the scales, or empty.
@@ -80,15 +79,6 @@ DxfReadResult ReadDxfEntities(const std::string& path, const DxfImportSettings& 
 // folder.
 DxfReadResult LOAD_DXF_FILE(const std::string& path, const MachineSettings& settings,
                             Host* host = nullptr);
-
-// The Corel pre-pass: copies `path` to `target`, adding a group 30 with value
-// 0 after every group 20 that no group 30 follows, and a 31 after every 21
-// likewise; the added code line is spelt like the 20 or 21 before it. Pairs,
-// not lines, are looked at, so a value "20" adds nothing. `added`, when
-// given, receives the line number in `target` of each added code line, so
-// that a message about the copy can name the drawing's own line.
-FileStatus AddZtoDXF(const std::string& path, const std::string& target,
-                     std::vector<long long>* added = nullptr);
 
 // The one line that tells, after an import, which kinds of entity of the
 // chosen layer were passed over and how many of each, e.g.

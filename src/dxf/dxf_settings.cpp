@@ -4,24 +4,25 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "settings/machine_settings.h"
 
 namespace tolva {
 namespace {
 
-float realOr(const MachineSettings& s, std::string_view name, float fallback) {
-    float v;
+double realOr(const MachineSettings& s, std::string_view name, double fallback) {
+    double v;
     return ReadDxfReal(s.Text(name), v) ? v : fallback;
 }
 
 // An integer field: a real with its fraction dropped, `fallback` otherwise.
 int integerOr(const MachineSettings& s, std::string_view name, int fallback, int lo, int hi) {
-    float v;
+    double v;
     if (!ReadDxfReal(s.Text(name), v)) return fallback;
-    const float t = std::trunc(v);
-    if (t < static_cast<float>(lo)) return lo;
-    if (t > static_cast<float>(hi)) return hi;
+    const double t = std::trunc(v);
+    if (t < lo) return lo;
+    if (t > hi) return hi;
     return static_cast<int>(t);
 }
 
@@ -29,30 +30,30 @@ int integerOr(const MachineSettings& s, std::string_view name, int fallback, int
 
 int DxfDecimalPlaces(const MachineSettings& s) { return integerOr(s, "DpEdit", 3, 0, 18); }
 
-bool ReadDxfReal(std::string_view text, float& out) {
+bool ReadDxfReal(std::string_view text, double& out) {
     double v = 0.0;
-    if (!ReadPlainReal(text, v)) return false;
-    const float f = static_cast<float>(v);
-    if (!std::isfinite(f)) return false;
-    out = f;
+    // No drawing reaches past a 32-bit float's range; a value beyond it is
+    // a damaged file, not a coordinate to write with 39 digits.
+    if (!ReadPlainReal(text, v) || !(std::fabs(v) <= std::numeric_limits<float>::max())) return false;
+    out = v;
     return true;
 }
 
 DxfImportSettings ReadDxfImportSettings(const MachineSettings& s) {
     DxfImportSettings d;
-    d.leadIn = realOr(s, "LeadInEdit", 0.5f);
-    d.xScale = realOr(s, "Xscale", 1.0f);
-    d.yScale = realOr(s, "Yscale", 1.0f);
-    d.zScale = realOr(s, "Zscale", 1.0f);
+    d.leadIn = realOr(s, "LeadInEdit", 0.5);
+    d.xScale = realOr(s, "Xscale", 1.0);
+    d.yScale = realOr(s, "Yscale", 1.0);
+    d.zScale = realOr(s, "Zscale", 1.0);
     if (s.Flag("XmultCheckBox")) d.xScale = -d.xScale;
     if (s.Flag("YmultCheckBox")) d.yScale = -d.yScale;
     if (s.Flag("ZmultCheckBox")) d.zScale = -d.zScale;
-    d.zOffset = realOr(s, "ZoffsetEdit", 0.0f);
+    d.zOffset = realOr(s, "ZoffsetEdit", 0.0);
     d.xDiameter = s.Flag("Xdiv2");
     d.decimals = DxfDecimalPlaces(s);
     d.layer = s.Text("EditLayer");
     d.machineUnits = s.Text("MachineUnits");
-    d.fitTolerance = realOr(s, "ConnectEdit", 0.005f);
+    d.fitTolerance = realOr(s, "ConnectEdit", 0.005);
     // More points than this only stall the import; a chord of an ellipse of
     // 100000 points is far below any machine's resolution.
     d.ellipsePoints = integerOr(s, "EllipseEdit", 360, 1, 100000);

@@ -3,7 +3,8 @@
 // Filled from the machine settings in force; text fields that do not read as
 // numbers take their fixed defaults. Scales are after their "* -1" boxes, so
 // they are the DXF plane factors the DXF export reads afterwards. Coordinates
-// and factors are 32-bit floats, as everything the reader computes.
+// and factors are doubles, as everything the reader computes: a drawing's
+// six integer digits keep their decimals.
 #pragma once
 
 #include <string>
@@ -18,10 +19,10 @@ class MachineSettings;
 struct DxfImportSettings {
     // Length of straight circle lead-ins, radius of half-circle ones
     // (drawing units).
-    float leadIn = 0.5f;
+    double leadIn = 0.5;
     // Factors of machine X (from drawing Y), machine Y (from drawing X) and Z.
-    float xScale = 1.0f, yScale = 1.0f, zScale = 1.0f;
-    float zOffset = 0.0f;  // added to every drawing Z before scaling
+    double xScale = 1.0, yScale = 1.0, zScale = 1.0;
+    double zOffset = 0.0;  // added to every drawing Z before scaling
     // "X div 2": the program's X words are diameters (a lathe), so the X
     // factor is twice the factor of lengths across X. Radii and the centre
     // offsets derived from them are lengths, never diameters.
@@ -31,7 +32,7 @@ struct DxfImportSettings {
     int ellipsePoints = 360;
     // Largest distance of a fitted curve (SPLINE) from the drawing, program
     // units: the connect tolerance.
-    float fitTolerance = 0.005f;
+    double fitTolerance = 0.005;
     // "Machine Units": "mm", "inch" or anything else for as drawn.
     std::string machineUnits;
 
@@ -70,7 +71,7 @@ void ApplyRadiusInterlock(MachineSettings& settings);
 // Reads a real from a settings field or a DXF value line: leading and
 // trailing blanks and tabs allowed, an optional "+", the period as decimal
 // point, an optional exponent. False for anything else, and for values
-// outside the range of a 32-bit float.
-bool ReadDxfReal(std::string_view text, float& out);
+// outside the range of a 32-bit float (no drawing reaches them).
+bool ReadDxfReal(std::string_view text, double& out);
 
 }  // namespace tolva

@@ -198,9 +198,9 @@ PathAssemblySettings ReadPathAssemblySettings(const MachineSettings& settings, c
     s.includeZ = settings.Flag("IncludeZCheckBox");
     s.rMode = settings.Flag("RCheckbox");
     s.lineComp = settings.Flag("VectorCheckBox2");
-    float v;
-    s.connectTolerance = ReadDxfReal(settings.Text("ConnectEdit"), v) ? v : 0.005f;
-    s.vectorErrDegrees = ReadDxfReal(settings.Text("VectorErr"), v) ? v : 0.5f;
+    double v;
+    s.connectTolerance = ReadDxfReal(settings.Text("ConnectEdit"), v) ? v : 0.005;
+    s.vectorErrDegrees = ReadDxfReal(settings.Text("VectorErr"), v) ? v : 0.5;
     s.orientFor = settings.Flag("KeepDrawnDirection") ? KerfSide::None : KerfSideOf(codes);
     return s;
 }
@@ -208,9 +208,9 @@ PathAssemblySettings ReadPathAssemblySettings(const MachineSettings& settings, c
 LinePoint PointOf(std::string_view line, const PathAssemblySettings& s) {
     const Letters& l = s.codes.letters;
     LinePoint p;
-    p.x = WordValue(l.X, line).value;
-    p.y = WordValue(l.Y, line).value;
-    if (s.includeZ) p.z = WordValue(l.Z, line).value;
+    p.x = ExactWordValue(l.X, line).value;
+    p.y = ExactWordValue(l.Y, line).value;
+    if (s.includeZ) p.z = ExactWordValue(l.Z, line).value;
     return p;
 }
 
@@ -464,8 +464,9 @@ std::vector<std::string> CleanUpLines(const std::vector<std::string>& in, const 
             w.R.clear();
         }
         line.clear();
+        // Whole, however long: Swap's lines pass through here too.
         for (const std::string* part : {&w.G, &w.M, &w.N, &w.X, &w.Y, &w.Z, &w.I, &w.J, &w.R, &w.K, &w.rest})
-            appendCut(line, *part);
+            line += *part;
         packed.clear();
         for (char c : line)
             if (c != ' ') packed.push_back(c);

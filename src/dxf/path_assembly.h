@@ -49,8 +49,8 @@ struct PathAssemblySettings {
     // a reversed block's arcs keep the words they were written with.
     bool keepArcWords = false;
     bool lineComp = false;            // "Line comp" (VectorCheckBox2): run CrunchLines
-    float connectTolerance = 0.005f;  // ConnectEdit, program units
-    float vectorErrDegrees = 0.5f;    // VectorErr, degrees
+    double connectTolerance = 0.005;  // ConnectEdit, program units
+    double vectorErrDegrees = 0.5;    // VectorErr, degrees
     // SORTOUT3 turns closed paths for this compensation side
     // (path_orientation.h); None keeps every path as chained.
     KerfSide orientFor = KerfSide::None;
@@ -61,9 +61,10 @@ struct PathAssemblySettings {
 // compensation code unless "Keep drawn direction" is on.
 PathAssemblySettings ReadPathAssemblySettings(const MachineSettings& settings, const AxisCodes& codes);
 
-// A line's point, as a 32-bit float per axis.
+// A line's point, as a double per axis: a coordinate of six integer digits
+// keeps its decimals, so points a thousandth apart stay apart.
 struct LinePoint {
-    float x = 0.0f, y = 0.0f, z = 0.0f;
+    double x = 0.0, y = 0.0, z = 0.0;
 };
 // A piece's start and end point as chained (axes of the letters in force).
 struct PiecePoints {
@@ -115,8 +116,8 @@ std::string TurnedRoundEndLine(const SplitLine& start, const SplitLine& end, con
 std::vector<std::string> DropCollinearPieces(const std::vector<std::string>& in,
                                              const PathAssemblySettings& settings, Host* host = nullptr);
 
-// `RemoveDup2`: every line rebuilt as its words in the order G M N X Y Z I J
-// R K and the rest (arc centres dropped in R mode, R dropped otherwise,
+// `RemoveDup2`: every line rebuilt whole as its words in the order G M N X Y
+// Z I J R K and the rest (arc centres dropped in R mode, R dropped otherwise,
 // both kept with keepArcWords);
 // a line is emptied when it only repeats the previous line's point (no other
 // word), when it ends where the previous arc line ended, or when it equals

@@ -80,7 +80,6 @@ PlaneCodesResult AddPlaneCodes2(const std::vector<std::string>& in, const DxfImp
             break;
         }
         const std::string& q = in[i++];
-        pass.planeCodes(q);
         if (s.AnyLeadIn() && HasCode(p, beginBlock) && i + 1 < in.size() + 1 && i < in.size()) {
             const std::string& first = in[i++];
             const std::string empty;
@@ -88,13 +87,18 @@ PlaneCodesResult AddPlaneCodes2(const std::vector<std::string>& in, const DxfImp
             const SplitLine w = SplitWords(first, s.codes.letters);
             r.lines.push_back(rapid + " " + w.X + w.Y + w.Z);
             r.lines.push_back(p);
+            pass.planeCodes(q);
             r.lines.push_back(q);
-            pass.planeCodes(second);
             r.lines.push_back(first);
+            pass.planeCodes(second);
             r.lines.push_back(second);
             continue;
         }
         r.lines.push_back(p);
+        // Between the start line and the arc line: a start line that only
+        // repeats where the previous arc ended stays right after that arc,
+        // where the clean-up removes it (a bare arc code cannot run).
+        pass.planeCodes(q);
         if (q == fileEnd)
             for (int row = LabelRow::Trailer1; row <= LabelRow::Trailer5; ++row) pass.entry(row);
         r.lines.push_back(q);

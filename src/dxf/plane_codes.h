@@ -27,10 +27,11 @@ struct PlaneCodesResult {
 
 // `in`: the previous pass's output. Writes row 0 twice, the header entries,
 // then the pairs: with "Z Included", the plane code of each arc line (row 20
-// for I and J, 21 for I and K, 22 for J and K) before its pair; with any
-// lead-in option, before each Begin Block (row 8) pair the rapid code of row
-// 27 (blanks removed) with the X, Y and Z words of the path's first point;
-// the trailer entries before the line that equals row 10 exactly.
+// for I and J, 21 for I and K, 22 for J and K) between its start line and
+// it; with any lead-in option, before each Begin Block (row 8) pair the
+// rapid code of row 27 (blanks removed) with the X, Y and Z words of the
+// path's first point; the trailer entries before the line that equals row
+// 10 exactly.
 PlaneCodesResult AddPlaneCodes2(const std::vector<std::string>& in, const DxfImportSettings& settings);
 
 }  // namespace tolva

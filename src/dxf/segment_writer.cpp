@@ -7,7 +7,9 @@
 namespace tolva {
 namespace {
 
-constexpr long double kDegree = 0.01745329252L;  // radians per degree, as the import has always used
+// Radians per degree. To 11 digits it would put the end of an arc of radius
+// 100000 a few millionths off: more than the sixth decimal allows.
+constexpr long double kDegree = 3.141592653589793238462643383279502884L / 180.0L;
 
 // sin and cos of x radians, for the arc end points. Long double sin and cos
 // reduce any argument beyond pi/4 with a multi-precision routine, the
@@ -15,8 +17,8 @@ constexpr long double kDegree = 0.01745329252L;  // radians per degree, as the i
 // most, so they are reduced here by the nearest multiple of pi/2 in two parts
 // (the first a double, so k times it is exact), and only |r| <= pi/4 goes to
 // sincos. The results agree with the library's to a unit or so in the last
-// place of long double, some 40 bits below the 32-bit floats the coordinates
-// are rounded to. Larger arguments keep the library's own reduction.
+// place of long double, some 10 bits below the doubles the coordinates are
+// rounded to. Larger arguments keep the library's own reduction.
 void sinCos(long double x, long double& s, long double& c) {
     constexpr long double kTwoOverPi = 0.636619772367581343075535053490057448L;
     constexpr long double kPiOver2Hi = 1.5707963267948966;  // pi/2 rounded to a double
@@ -38,9 +40,6 @@ void sinCos(long double x, long double& s, long double& c) {
     }
 }
 
-// Division that gives 0 instead of an infinity for a zero scale factor.
-long double over(long double a, long double b) { return b == 0.0L ? 0.0L : a / b; }
-
 }  // namespace
 
 SegmentWriter::SegmentWriter(const DxfImportSettings& settings)
@@ -49,7 +48,7 @@ SegmentWriter::SegmentWriter(const DxfImportSettings& settings)
 }
 
 std::string SegmentWriter::Coordinate(long double value) const {
-    return CoordinateText(static_cast<float>(value), s_.decimals);
+    return DecimalText(static_cast<double>(value), s_.decimals);
 }
 
 std::vector<std::string> SplitSegmentText(std::string_view text) {
@@ -118,8 +117,8 @@ void SegmentWriter::arcLine(int direction, std::string_view X, std::string_view 
 // Row 89 ("MaxR") caps the radius written in R mode; a negative R (more than
 // half a turn) is never capped.
 std::string SegmentWriter::clampedR(std::string_view R) const {
-    float cap = 0.0f, value = 0.0f;
-    if (s_.rMode && ReadDxfReal(s_.codes.Code(LabelRow::MaxR), cap) && cap > 0.0f &&
+    double cap = 0.0, value = 0.0;
+    if (s_.rMode && ReadDxfReal(s_.codes.Code(LabelRow::MaxR), cap) && cap > 0.0 &&
         ReadDxfReal(R, value) && value > cap)
         return Coordinate(cap);
     return std::string(R);
@@ -149,31 +148,34 @@ void SegmentWriter::AddArcJK(std::string_view X, std::string_view Y, std::string
 // factor when both axes are scaled alike). A diameter X counts at half its
 // factor: a lathe's "X scale 2" writes diameters, and its arcs keep the
 // drawn radius.
-float SegmentWriter::radiusWord(float r, float f1, float f2) const {
-    return static_cast<float>(r * std::sqrt(std::fabs(static_cast<long double>(f1) * f2)));
+double SegmentWriter::radiusWord(double r, double f1, double f2) const {
+    return static_cast<double>(r * std::sqrt(std::fabs(static_cast<long double>(f1) * f2)));
 }
 
-float SegmentWriter::xLengthScale() const {
-    return s_.xDiameter ? static_cast<float>(s_.xScale / 2.0L) : s_.xScale;
+double SegmentWriter::xLengthScale() const {
+    return s_.xDiameter ? s_.xScale / 2.0 : s_.xScale;
 }
 
 int SegmentWriter::DirectionOf(bool ccwInDrawing) const {
     // The X letter's word holds the drawing's Y times the X factor and the Y
     // letter's its X times the Y factor: a mirror of the drawing unless the
     // factors' signs differ.
-    const bool mirror = (s_.xScale < 0.0f) == (s_.yScale < 0.0f);
-    const bool cwInLetters = ccwInDrawing == mirror;
+    const bool mirror = (s_.xScale < 0.0) == (s_.yScale < 0.0);
+    return ArcCode(ccwInDrawing == mirror, 0, 1);
+}
+
+int SegmentWriter::ArcCode(bool cwInLetters, int a, int b) const {
     // The words are the program's own values: signs +1, the letters' axes.
     AxisCodes swaps;
     swaps.swapXY = s_.swapXY;
     swaps.swapYZ = s_.swapYZ;
     PlotAxes axes;
-    for (int a = 0; a < 3; ++a) axes.shows[a] = swaps.Shows(a);
-    return axes.DrawnClockwise(cwInLetters, 0, 1) ? 2 : 3;
+    for (int k = 0; k < 3; ++k) axes.shows[k] = swaps.Shows(k);
+    return axes.DrawnClockwise(cwInLetters, a, b) ? 2 : 3;
 }
 
-void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a,
-                                  float b) {
+void SegmentWriter::BuildDXFArcIJ(int planeCode, double Xc, double Yc, double Zc, double r, double a,
+                                  double b) {
     NothingWritten = false;
     (void)planeCode;
     // An object seen from below runs its X the other way: the offsets along
@@ -197,74 +199,64 @@ void SegmentWriter::BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, f
     // 310 degrees; equal angles are a full circle, written with a plain R.
     long double sweep = std::fmod(static_cast<long double>(b) - a, 360.0L);
     if (sweep < 0.0L) sweep += 360.0L;
-    float R = radiusWord(r, xLengthScale(), s_.yScale);
+    double R = radiusWord(r, xLengthScale(), s_.yScale);
     if (sweep > 180.0L) R = -R;
     ADDLINE(sx, sy, centreZ);
     AddArcIJ(ex, ey, centreZ, centreX, centreY, Coordinate(R), "", DirectionOf(!ocsMirror));
 }
 
-void SegmentWriter::BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, float r, float a,
-                                  float b) {
-    NothingWritten = false;
-    const long double m = planeCode == 1 ? -1.0L : 1.0L;
-    const long double fX = s_.xScale, fY = s_.yScale, fZ = s_.zScale, zo = s_.zOffset;
-    // Back from the reader's exchange: machine X from the drawing X, machine
-    // Y from the drawing Z, Z from the drawing Y.
-    const float x = static_cast<float>((over(Yc, fY) + UcsX - UcsY) * fX * m);
-    const float y = static_cast<float>((over(Zc + zo, fZ) + UcsZ - UcsX) * fY * m);
-    const float z = static_cast<float>((over(Xc, fX) + UcsY - UcsZ) * fZ - zo);
-    centreX = Coordinate(x);
-    centreY = Coordinate(y);
-    centreZ = Coordinate(z);
-
-    const long double ar = a * kDegree, br = b * kDegree;
-    const std::string sx = Coordinate(x + r * fX * m * std::cos(ar));
-    const std::string sz = Coordinate(z + r * fZ * std::sin(ar));
-    const std::string ex = Coordinate(x + r * fX * m * std::cos(br));
-    const std::string ez = Coordinate(z + r * fZ * std::sin(br));
-    const std::string R = Coordinate(radiusWord(r, xLengthScale(), s_.zScale));
-    if (planeCode == 1) {
-        ADDLINE(sx, centreY, sz);
-        AddArcIK(ex, centreY, ez, centreX, centreZ, R, "", 3);
-    } else {
-        ADDLINE(ex, centreY, ez);
-        AddArcIK(sx, centreY, sz, centreX, centreZ, R, "", 3);
-    }
+void SegmentWriter::BuildDXFArcIK(const double (&centre)[3], const double (&u)[3], const double (&v)[3],
+                                  double r, double a, double b) {
+    arcAcrossZ(0, centre, u, v, r, a, b);
 }
 
-void SegmentWriter::BuildDXFArcJK(int planeCode, float Xc, float Yc, float Zc, float r, float a,
-                                  float b) {
-    NothingWritten = false;
-    const long double fX = s_.xScale, fY = s_.yScale, fZ = s_.zScale, zo = s_.zOffset;
-    const float x = static_cast<float>((-over(Zc + zo, fZ) + UcsZ - UcsY) * fX);
-    const float y = static_cast<float>((over(Yc, fY) + UcsX - UcsX) * fY);
-    const float z = static_cast<float>((over(Xc, fX) + UcsY - UcsZ) * fZ - zo);
-    centreX = Coordinate(x);
-    centreY = Coordinate(y);
-    centreZ = Coordinate(z);
-
-    const long double ar = a * kDegree, br = b * kDegree;
-    const std::string sy = Coordinate(y + r * fY * std::cos(ar));
-    const std::string sz = Coordinate(z + r * fZ * std::sin(ar));
-    const std::string ey = Coordinate(y + r * fY * std::cos(br));
-    const std::string ez = Coordinate(z + r * fZ * std::sin(br));
-    const std::string R = Coordinate(radiusWord(r, s_.yScale, s_.zScale));
-    if (planeCode == 2) {
-        ADDLINE(centreX, sy, sz);
-        AddArcJK(centreX, ey, ez, centreY, centreZ, R, "", 2);
-    } else {
-        ADDLINE(centreX, ey, ez);
-        AddArcJK(centreX, sy, sz, centreY, centreZ, R, "", 2);
-    }
+void SegmentWriter::BuildDXFArcJK(const double (&centre)[3], const double (&u)[3], const double (&v)[3],
+                                  double r, double a, double b) {
+    arcAcrossZ(1, centre, u, v, r, a, b);
 }
 
-void SegmentWriter::EllipseIJ(float Xc, float Yc, float Zc, long double s, long double e,
+// `a`: the plane's first axis (0 X, 1 Y); its second is Z.
+void SegmentWriter::arcAcrossZ(int a, const double (&centre)[3], const double (&u)[3], const double (&v)[3],
+                               double r, double from, double to) {
+    long double sweep = std::fmod(static_cast<long double>(to) - from, 360.0L);
+    if (sweep < 0.0L) sweep += 360.0L;
+    if (sweep == 0.0L && s_.ijFourQuad) {
+        for (int q = 0; q < 4; ++q) arcAcrossZ(a, centre, u, v, r, 90.0 * (q + 1), 90.0 * (q + 2));
+        return;
+    }
+    NothingWritten = false;
+    auto at = [&](double degrees, std::string (&out)[3]) {
+        long double sn, cs;
+        sinCos(degrees * kDegree, sn, cs);
+        for (int k = 0; k < 3; ++k) out[k] = Coordinate(centre[k] + r * (cs * u[k] + sn * v[k]));
+    };
+    std::string start[3], end[3];
+    at(from, start);
+    at(to, end);
+    centreX = Coordinate(centre[0]);
+    centreY = Coordinate(centre[1]);
+    centreZ = Coordinate(centre[2]);
+    // Counter-clockwise from u to v is clockwise in the letters' axes when
+    // the two images make a left-handed pair there.
+    const bool cwInLetters = static_cast<long double>(u[a]) * v[2] - static_cast<long double>(u[2]) * v[a] < 0.0L;
+    // More than half a turn takes a negative R; a whole turn a plain one.
+    double R = radiusWord(r, a == 0 ? xLengthScale() : s_.yScale, s_.zScale);
+    if (sweep > 180.0L) R = -R;
+    const int code = ArcCode(cwInLetters, a, 2);
+    ADDLINE(start[0], start[1], start[2]);
+    if (a == 0)
+        AddArcIK(end[0], end[1], end[2], centreX, centreZ, Coordinate(R), "", code);
+    else
+        AddArcJK(end[0], end[1], end[2], centreY, centreZ, Coordinate(R), "", code);
+}
+
+void SegmentWriter::EllipseIJ(double Xc, double Yc, double Zc, long double s, long double e,
                               long double majorX, long double majorY, long double minorX,
                               long double minorY) {
     const int n = s_.ellipsePoints;
     const long double step = (e - s) / n;
-    // A range within this of a whole turn is a whole ellipse (the values
-    // come from 7-digit texts).
+    // A range within this of a whole turn is a whole ellipse (drawings
+    // write the parameters with few digits).
     const bool whole = std::fabs(e - s - 6.283185307179586476925286766559L) < 1e-5L;
     const std::string z = Coordinate(Zc);
     auto at = [&](long double t, std::string& X, std::string& Y) {
@@ -295,7 +287,7 @@ void SegmentWriter::EllipseIJ(float Xc, float Yc, float Zc, long double s, long 
     }
 }
 
-void SegmentWriter::LeadInIJ(float r, float Zc, float y, float Xc) {
+void SegmentWriter::LeadInIJ(double r, double Zc, double y, double Xc) {
     const long double fX = s_.xScale;
     const long double L = s_.leadIn;
     const long double inner = L > std::fabs(r) ? Xc : Xc + (r - L) * fX;
@@ -305,7 +297,7 @@ void SegmentWriter::LeadInIJ(float r, float Zc, float y, float Xc) {
     ADDLINE(Coordinate(Xc + r * fX), centreY, centreZ);
 }
 
-void SegmentWriter::LeadoutIJ(float r, float Zc, float y, float Xc) {
+void SegmentWriter::LeadoutIJ(double r, double Zc, double y, double Xc) {
     const long double fX = s_.xScale;
     const long double L = s_.leadIn;
     const long double inner = L > std::fabs(r) ? Xc : Xc + (r - L) * fX;
@@ -315,15 +307,15 @@ void SegmentWriter::LeadoutIJ(float r, float Zc, float y, float Xc) {
     ADDLINE(Coordinate(inner), centreY, centreZ);
 }
 
-void SegmentWriter::CircleXY(int planeCode, float Xc, float Yc, float Zc, float r) {
+void SegmentWriter::CircleXY(int planeCode, double Xc, double Yc, double Zc, double r) {
     // Half-circle lead: radius L, or half the circle's radius when two L do
     // not fit inside it (the half circle then starts at the centre). Its
     // centre lies on the machine X axis through the circle's centre, placed
     // in scaled units so that the half circle ends exactly on the circle's
     // start point (centre X + r * X scale) whatever the X scale.
-    const float L = s_.leadIn;
-    const float ra = 2.0f * L > std::fabs(r) ? r / 2.0f : L;
-    const float Xa = static_cast<float>(Xc + (std::fabs(static_cast<long double>(r)) - ra) * s_.xScale);
+    const double L = s_.leadIn;
+    const double ra = 2.0 * L > std::fabs(r) ? r / 2.0 : L;
+    const double Xa = static_cast<double>(Xc + (std::fabs(static_cast<long double>(r)) - ra) * s_.xScale);
 
     if (s_.lineLeadIn || s_.lineInArcOut) LeadInIJ(r, Zc, Yc, Xc);
     if (s_.arcLeadIn || s_.arcInLineOut) BuildDXFArcIJ(planeCode, Xa, Yc, Zc, ra, 270, 90);

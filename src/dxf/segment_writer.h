@@ -5,7 +5,7 @@
 // Axes: machine X follows the drawing's Y and machine Y the drawing's X (the
 // plot draws machine Y to the right and machine X down the screen). Points
 // handed to the writers are machine coordinates, already scaled, as
-// coordinate texts or 32-bit reals; radii are drawing units.
+// coordinate texts or doubles; radii are drawing units.
 //
 // Line forms (one blank between parts, an empty part keeps its blank):
 //   straight:  <row 1> X.. Y.. Z..
@@ -38,8 +38,6 @@ public:
     bool NothingWritten = true;
     // The current arc's centre: machine X, machine Y and Z as coordinate text.
     std::string centreX, centreY, centreZ;
-    // The drawing's UCS origin; the XZ and YZ builders undo it.
-    float UcsX = 0.0f, UcsY = 0.0f, UcsZ = 0.0f;
     // The entity being written lies in an object coordinate system seen from
     // below (extrusion (0, 0, -1)): its X runs the other way from the
     // drawing's. The reader has mirrored its points; its angles are the
@@ -52,10 +50,10 @@ public:
     // a machine to cut it as drawn, under the import's sign boxes and swaps.
     int DirectionOf(bool ccwInDrawing) const;
     // The R word of an XY arc of drawing radius r.
-    std::string XYRadius(float r) const { return Coordinate(radiusWord(r, xLengthScale(), s_.yScale)); }
+    std::string XYRadius(double r) const { return Coordinate(radiusWord(r, xLengthScale(), s_.yScale)); }
 
-    // A number as the import writes it: 7 significant digits, the import's
-    // decimals.
+    // A number as the import writes it: the import's decimals, every
+    // integer digit.
     std::string Coordinate(long double value) const;
 
     void ADDLINE(std::string_view X, std::string_view Y, std::string_view Z);
@@ -67,29 +65,43 @@ public:
     void AddArcJK(std::string_view X, std::string_view Y, std::string_view Z, std::string_view J,
                   std::string_view K, std::string_view R, std::string_view extra, int direction);
 
+    // The label row of an arc that turns clockwise (`cwInLetters`) or
+    // counter-clockwise seen in the letters' axes a across and b up (0 X, 1
+    // Y, 2 Z): what the program's words must carry for a machine to cut it as
+    // drawn, under the import's swaps.
+    int ArcCode(bool cwInLetters, int a, int b) const;
+
     // A DXF arc or circle (centre in machine coordinates, radius in drawing
     // units, angles in degrees counter-clockwise from the object's X axis)
-    // as a start line and an arc line. `planeCode` is the reader's code:
-    // -3, 0, 3 or 50 for IJ; 1 or -1 for IK; 2 or -2 for JK.
-    void BuildDXFArcIJ(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
-    void BuildDXFArcIK(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
-    void BuildDXFArcJK(int planeCode, float Xc, float Yc, float Zc, float r, float a, float b);
+    // in the machine's X-Y plane as a start line and an arc line.
+    // `planeCode` is the reader's code: -3, 0, 3 or 50.
+    void BuildDXFArcIJ(int planeCode, double Xc, double Yc, double Zc, double r, double a, double b);
+    // An arc or circle across Z: in the machine's X-Z plane (I and K words)
+    // or Y-Z plane (J and K). `centre` is in machine coordinates; `u` and `v`
+    // are the machine images of a drawing unit along the object's X and Y
+    // axes (scales applied); the arc runs counter-clockwise from u towards v,
+    // from a to b degrees (equal angles: the whole circle, in quarters with
+    // four-quadrant circles).
+    void BuildDXFArcIK(const double (&centre)[3], const double (&u)[3], const double (&v)[3], double r,
+                       double a, double b);
+    void BuildDXFArcJK(const double (&centre)[3], const double (&u)[3], const double (&v)[3], double r,
+                       double a, double b);
 
     // An ellipse as "Ellipse Points" straight pieces, counter-clockwise in
     // the drawing from parameter s to e (radians, e > s): the point of
     // parameter t is the centre + cos t * major + sin t * minor, the axes
     // given as machine X and Y components (scaled). A whole turn ends on its
     // first point; a part of one ends at its end point.
-    void EllipseIJ(float Xc, float Yc, float Zc, long double s, long double e, long double majorX,
+    void EllipseIJ(double Xc, double Yc, double Zc, long double s, long double e, long double majorX,
                    long double majorY, long double minorX, long double minorY);
 
     // Circle lead-ins: the straight entry and exit pieces between the inner
     // point and the circle's start point (centre X + r * X scale, y).
-    void LeadInIJ(float r, float Zc, float y, float Xc);
-    void LeadoutIJ(float r, float Zc, float y, float Xc);
+    void LeadInIJ(double r, double Zc, double y, double Xc);
+    void LeadoutIJ(double r, double Zc, double y, double Xc);
     // A circle in the machine XY plane with the lead-in style and quadrant
     // option of the settings.
-    void CircleXY(int planeCode, float Xc, float Yc, float Zc, float r);
+    void CircleXY(int planeCode, double Xc, double Yc, double Zc, double r);
 
     // The SegmentFile so far: lines each ended by LF.
     const std::string& Text() const { return out_; }
@@ -99,14 +111,16 @@ public:
     std::string TakeText();
 
 private:
+    void arcAcrossZ(int a, const double (&centre)[3], const double (&u)[3], const double (&v)[3], double r,
+                    double from, double to);
     void arcLine(int direction, std::string_view X, std::string_view Y, std::string_view Z,
                  const std::string& c1Letter, std::string_view c1, const std::string& c2Letter,
                  std::string_view c2, std::string_view R, std::string_view extra);
     void word(const std::string& letter, std::string_view value);
     void endLine();
-    float radiusWord(float r, float f1, float f2) const;
+    double radiusWord(double r, double f1, double f2) const;
     // The X factor of lengths (radii): half the X scale when X is a diameter.
-    float xLengthScale() const;
+    double xLengthScale() const;
     std::string clampedR(std::string_view R) const;
 
     const DxfImportSettings& s_;

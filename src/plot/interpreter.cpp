@@ -591,9 +591,8 @@ Interpreter::PlotEnd Interpreter::PlotAll(const ProgramLines& text, bool setOrig
 }
 
 void Interpreter::ShowCursor(const ProgramLines& text) {
-    std::string_view line = text.Line(state_.CurLine);
-    if (line.size() > kMaxLine) line = line.substr(0, kMaxLine);
-    state_.FollowOffset += static_cast<long long>(line.size()) + 2;
+    // The editor's offset of the next line: this line whole and its line end.
+    state_.FollowOffset += static_cast<long long>(text.Line(state_.CurLine).size()) + 2;
     view_->FollowEditor(state_.CurLine, state_.FollowOffset);
 }
 

@@ -84,13 +84,6 @@ public:
 
     // Rebuilds `line` (line `k` of the program) into `out`.
     Outcome Line(std::size_t k, const std::string& line, std::string& out, ModifierResult& r, Host& host) {
-        if (line.size() > kMaxLine) {
-            r.message = lineName(k) + " has " + std::to_string(line.size()) +
-                        " characters; the modifiers rewrite lines of at most " + std::to_string(kMaxLine) +
-                        ". Nothing was changed.";
-            host.Message(r.message);
-            return Outcome::Refused;
-        }
         text_ = line;
         const bool hasAbs = HasCode(text_, absolute_);
         const bool hasInc = HasCode(text_, incremental_);
@@ -118,9 +111,14 @@ public:
         bool exchanged = false;
         if ((flip && arcPlane != Plane::XZ) || (flop && arcPlane != Plane::YZ))
             exchanged |= ExchangeWholeCodes(text_, codes_.Code(LabelRow::ArcCw), codes_.Code(LabelRow::ArcCcw));
-        if (flip || flop)
-            exchanged |=
-                ExchangeWholeCodes(text_, codes_.Code(LabelRow::KerfCompLeft), codes_.Code(LabelRow::KerfCompRight));
+        if (flip || flop) {
+            const std::string& left = codes_.Code(LabelRow::KerfCompLeft);
+            const std::string& right = codes_.Code(LabelRow::KerfCompRight);
+            // A kerf code written without the table's further words ("G41"
+            // where the table writes "G41D01") names its side all the same.
+            exchanged |= ExchangeWholeCodes(text_, left, right) ||
+                         ExchangeWholeCodes(text_, FirstWordOfCode(left), FirstWordOfCode(right));
+        }
         if (exchanged) SplitWords(text_, letters_, w_);
 
         if (mode_ == Modifier::Spin && arcPlane != Plane::XY && std::remainder(s_.amount, 360.0) != 0.0 &&
@@ -174,7 +172,7 @@ public:
             }
             if (hasInc || hasAbs || anyPoint || anyCentre) converted_ = true;
             SplitWords(text_, letters_, w_);
-            return build(k, np, nc, nr, out, r, host);
+            return keepUnchanged(line, build(k, np, nc, nr, out, r, host), out);
         }
 
         if (!absMode_) {
@@ -226,7 +224,7 @@ public:
             if (move) made_ = np;
         }
         if (mode_ == Modifier::Size) nr *= s_.factor;
-        return build(k, np, nc, nr, out, r, host);
+        return keepUnchanged(line, build(k, np, nc, nr, out, r, host), out);
     }
 
 private:
@@ -299,6 +297,20 @@ private:
         AppendProgramNumber(a_, a, s_.decimals);
         AppendProgramNumber(b_, b, s_.decimals);
         return a_ != b_;
+    }
+
+    // A line whose rebuilt form differs from it in blanks only (nothing
+    // was rewritten) stays as it was written.
+    static Outcome keepUnchanged(const std::string& line, Outcome o, std::string& out) {
+        if (o != Outcome::Written || out == line) return o;
+        std::size_t i = 0, j = 0;
+        for (;; ++i, ++j) {
+            while (i < out.size() && IsBlankChar(out[i])) ++i;
+            while (j < line.size() && IsBlankChar(line[j])) ++j;
+            if (i == out.size() || j == line.size() || out[i] != line[j]) break;
+        }
+        if (i == out.size() && j == line.size()) out = line;
+        return o;
     }
 
     // G M X, then " " and each further word to write, then " " rest.

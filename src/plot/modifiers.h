@@ -17,7 +17,7 @@
 // incremental -> absolute gives back every written number, and sliding by
 // d and then by -d, or flipping twice, returns the program's values.
 //
-// Refusals (a line longer than 255 characters, a number out of range, an
+// Lines of any length are rewritten whole. Refusals (a number out of range, an
 // incremental move a slide cannot place, an arc out of the XY plane given to
 // the spin, a spin of diameters, a conversion with nothing to convert) leave the lines as they
 // were and tell the host why, naming the line where there is one.

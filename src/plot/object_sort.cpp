@@ -21,23 +21,24 @@ struct LogScope {
 
 // `lines` with the objects of the program (`all`, in program order) put in
 // the order `order` gives (indices into `all`) inside the span they occupy:
-// from the first object's first line to the last object's last line. Lines
-// of the span that belong to no object go with the object after them, so
-// every object keeps what set its modal state. With `scratchFolder`, the
-// reordered lines go through the scratch file first.
+// from the first object's `MovesFrom` to the last object's End Block line.
+// Each object takes its lines from its `MovesFrom` on; the lines between one
+// object's End Block line and the next one's `MovesFrom` keep their place
+// between the objects. With `scratchFolder`, the reordered lines go through
+// the scratch file first.
 ObjectSortResult reorderInSpan(std::vector<std::string>& lines, const std::vector<std::string>& original,
                                const std::vector<ProgramObject>& all, const std::vector<std::size_t>& order,
                                const std::string* scratchFolder) {
     if (all.empty()) return {FileStatus{}, lines != original};
-    // Each object's lines: from the line after the previous object's end.
-    std::vector<std::pair<int, int>> parts(all.size());
-    for (std::size_t k = 0; k < all.size(); ++k)
-        parts[k] = {k == 0 ? all[0].FirstLine : all[k - 1].EndLine + 1, all[k].EndLine};
-    const int spanFirst = parts.front().first, spanLast = parts.back().second;
+    const int spanFirst = all.front().MovesFrom, spanLast = all.back().EndLine;
     std::vector<std::string> objectLines;
     objectLines.reserve(static_cast<std::size_t>(spanLast - spanFirst + 1));
-    for (std::size_t k : order)
-        for (int i = parts[k].first; i <= parts[k].second; ++i) objectLines.push_back(lines[i]);
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        if (n > 0)
+            for (int i = all[n - 1].EndLine + 1; i < all[n].MovesFrom; ++i) objectLines.push_back(lines[i]);
+        const ProgramObject& o = all[order[n]];
+        for (int i = o.MovesFrom; i <= o.EndLine; ++i) objectLines.push_back(lines[i]);
+    }
     if (scratchFolder) {
         const std::string path = *scratchFolder + "/" + kTempFile;
         ObjectSortResult r;
@@ -53,6 +54,44 @@ ObjectSortResult reorderInSpan(std::vector<std::string>& lines, const std::vecto
     }
     for (std::size_t n = 0; n < objectLines.size(); ++n) lines[spanFirst + n] = std::move(objectLines[n]);
     return {FileStatus{}, lines != original};
+}
+
+// Sets `MovesFrom` of every object (see FindObjects).
+void markMoves(const std::vector<std::string>& lines, std::vector<ProgramObject>& objects, const AxisCodes& codes) {
+    const std::string& kerfLeft = codes.Code(LabelRow::KerfCompLeft);
+    const std::string& kerfRight = codes.Code(LabelRow::KerfCompRight);
+    auto kerf = [&](const std::string& l) {
+        return (!kerfLeft.empty() && HasCode(l, kerfLeft)) || (!kerfRight.empty() && HasCode(l, kerfRight));
+    };
+    auto leadStart = [&](std::size_t k) { return k == 0 ? 0 : objects[k - 1].EndLine + 1; };
+    // Each object's own kerf line: the last one between the previous object
+    // and its Begin Block line.
+    std::vector<int> own(objects.size(), -1);
+    for (std::size_t k = 0; k < objects.size(); ++k)
+        for (int i = objects[k].BeginLine - 1; i >= leadStart(k) && own[k] < 0; --i)
+            if (kerf(lines[i])) own[k] = i;
+    const bool everyOwn = std::none_of(own.begin(), own.end(), [](int i) { return i < 0; });
+    SplitLine w;
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        ProgramObject& o = objects[k];
+        if (!everyOwn) {
+            o.MovesFrom = k == 0 ? o.FirstLine : leadStart(k);
+            continue;
+        }
+        // Its approach: moves (no M word: not a spindle or cut switch) and
+        // lines of comments only (a part's name) right before it.
+        int first = own[k];
+        CodeToken t;
+        while (first > leadStart(k)) {
+            const std::string& l = lines[first - 1];
+            if (NextCodeToken(l, 0, t)) {
+                SplitWords(l, codes.letters, w);
+                if ((w.X.empty() && w.Y.empty() && w.Z.empty()) || !w.M.empty()) break;
+            }
+            --first;
+        }
+        o.MovesFrom = first;
+    }
 }
 
 // The program compressed as the sorts begin, with the codes in force.
@@ -96,7 +135,8 @@ std::vector<ProgramObject> FindObjects(const std::vector<std::string>& lines, In
     objects.reserve(log.size());
     for (const ObjectRecord& r : log)
         objects.push_back(
-            {r.Length, ObjectFirstLine(lines, r.StartLine, interp.Codes()), r.StartLine, r.EndLine, r.Size});
+            {r.Length, ObjectFirstLine(lines, r.StartLine, interp.Codes()), r.StartLine, r.EndLine, r.Size, 0});
+    markMoves(lines, objects, interp.Codes());
     return objects;
 }
 

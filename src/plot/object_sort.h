@@ -34,13 +34,27 @@ struct ProgramObject {
     int BeginLine = 0;    // the Begin Block line
     int EndLine = 0;      // the End Block line
     double Size = 0.0;    // scaled units: its own moves from cut-on to cut-off
+    // First line of what a sort moves with the object: its own kerf line and
+    // approach when every object carries one, otherwise everything after the
+    // previous object's End Block (FirstLine for the first object).
+    int MovesFrom = 0;
 };
 
 // First line of the object whose Begin Block is line `beginLine`.
 int ObjectFirstLine(const std::vector<std::string>& lines, int beginLine, const AxisCodes& codes);
 
 // Plots `lines` once from line 0 with `interp` (its settings, view scale and
-// canvas) and gives every object in program order. The interpreter's records
+// canvas) and gives every object in program order.
+//
+// Objects carry their own compensation when every one has a line holding a
+// Kerf Comp code between the previous object's End Block line (or the
+// program's start) and its Begin Block line: each object then moves from
+// the last such line, with the run of move lines (X, Y or Z words, no M
+// word: its approach) and comment lines right before it. The other lines between two objects
+// (the compensation switched off, a comment) stay where they stand, so
+// every place between two objects keeps what ends the one before it.
+// Otherwise the compensation is the head's, and the lines between two
+// objects go with the object after them. The interpreter's records
 // of the largest and smallest object are left as the plot made them.
 std::vector<ProgramObject> FindObjects(const std::vector<std::string>& lines, Interpreter& interp, Host& host);
 
@@ -56,7 +70,7 @@ struct ObjectSortResult {
 // in order of size (ties in program order) inside the span they occupied:
 // the lines before the first object and after the last (the program's head
 // and tail: compensation off, spindle stop, home return, program end) stay
-// where they are, and lines between objects go with the object after them.
+// where they are, and the lines between objects move as `MovesFrom` says.
 // The reordered lines pass through `Temp.$$$` of `scratchFolder`.
 ObjectSortResult SortObjects(std::vector<std::string>& lines, ObjectOrder order, Interpreter& interp,
                              Host& host, const std::string& scratchFolder);

@@ -1,5 +1,5 @@
 // A program's lines as the interpreter reads them: by 0-based index, each a
-// view of at most what the source holds (the interpreter itself cuts to 255).
+// view of the line as the source holds it, whole.
 // An index outside 0..Count()-1 reads as an empty line.
 #pragma once
 

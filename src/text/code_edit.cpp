@@ -45,4 +45,10 @@ bool ExchangeWholeCodes(std::string& line, std::string_view a, std::string_view 
     return !hits.empty();
 }
 
+std::string_view FirstWordOfCode(std::string_view code) {
+    CodeToken t;
+    if (!IsWordCode(code) || !NextCodeToken(code, 0, t)) return {};
+    return code.substr(t.begin, t.end - t.begin);
+}
+
 }  // namespace tolva

@@ -17,4 +17,8 @@ bool ReplaceWholeCode(std::string& line, std::string_view from, std::string_view
 // and "G02") are left alone.
 bool ExchangeWholeCodes(std::string& line, std::string_view a, std::string_view b);
 
+// The first word of a code as the whole-code search reads it ("G41" of
+// "G41D01"); empty when the code is not searched by words.
+std::string_view FirstWordOfCode(std::string_view code);
+
 }  // namespace tolva

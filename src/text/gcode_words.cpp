@@ -351,39 +351,51 @@ namespace {
 template <class Real>
 bool readNumber(const char* p, const char* end, Real& out) {
     if (readPlainNumber(p, end, out)) return true;
-    char num[kMaxLine + 3];
-    std::size_t n = 0;
-    for (; p < end && n < kMaxLine; ++p) {
+    // The number's text whole, however long (a short one stays in place).
+    std::string num;
+    for (; p < end; ++p) {
         const char c = *p;
         if (c == ' ' || c == '\t') continue;
-        if ((n > 0 && kTerminators[static_cast<unsigned char>(c)]) || opensComment(c)) break;
-        num[n++] = c;
+        if ((!num.empty() && kTerminators[static_cast<unsigned char>(c)]) || opensComment(c)) break;
+        num.push_back(c);
     }
-    if (parseDecimal(std::string_view(num, n), out)) return true;
-    // num has room for the two characters a repair may insert.
-    if (n > 0 && num[0] == '.') {
-        std::memmove(num + 1, num, n);
-        num[0] = '0';
-        ++n;
-    }
-    if (n >= 2 && num[0] == '-' && num[1] == '.') {
-        std::memmove(num + 2, num + 1, n - 1);
-        num[1] = '0';
-        ++n;
-    }
-    if (n > 0 && num[n - 1] == '.') --n;
-    return parseDecimal(std::string_view(num, n), out);
+    if (parseDecimal(std::string_view(num), out)) return true;
+    if (!num.empty() && num[0] == '.') num.insert(num.begin(), '0');
+    if (num.size() >= 2 && num[0] == '-' && num[1] == '.') num.insert(num.begin() + 1, '0');
+    if (!num.empty() && num.back() == '.') num.pop_back();
+    return parseDecimal(std::string_view(num), out);
 }
 
-WordRead readNumber(const char* p, const char* end) {
-    WordRead r;
-    float v = 0.0f;
+template <class Read>
+Read readWord(const char* p, const char* end) {
+    Read r;
+    decltype(r.value) v = 0;
     if (readNumber(p, end, v)) {
         r.value = v;
         r.found = true;
     }
     return r;
 }
+
+template <class Read>
+Read wordValue(std::string_view word, std::string_view line) {
+    if (word.empty()) return {};
+    if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
+        // A one-letter word is found at the same place with or without the
+        // blanks, so skip them while reading instead of packing the line.
+        if (opensComment(word[0])) return {};
+        const char* p = findOutsideComments(line.data(), line.data() + line.size(), word[0]);
+        if (!p) return {};
+        return readWord<Read>(p + 1, line.data() + line.size());
+    }
+    if (word.find_first_of("(;") != std::string_view::npos) return {};
+    Packed p(line);
+    const std::size_t pos = findNoCase(p.view(), word);
+    if (pos == std::string_view::npos) return {};
+    return readWord<Read>(p.buf.data + pos + word.size(), p.buf.data + p.len);
+}
+
+WordRead readNumber(const char* p, const char* end) { return readWord<WordRead>(p, end); }
 
 }  // namespace
 
@@ -394,21 +406,10 @@ bool ReadNumberText(std::string_view text, double& out) {
     return true;
 }
 
-WordRead WordValue(std::string_view word, std::string_view line) {
-    if (word.empty()) return {};
-    if (word.size() == 1 && word[0] != ' ' && word[0] != '\t') {
-        // A one-letter word is found at the same place with or without the
-        // blanks, so skip them while reading instead of packing the line.
-        if (opensComment(word[0])) return {};
-        const char* p = findOutsideComments(line.data(), line.data() + line.size(), word[0]);
-        if (!p) return {};
-        return readNumber(p + 1, line.data() + line.size());
-    }
-    if (word.find_first_of("(;") != std::string_view::npos) return {};
-    Packed p(line);
-    const std::size_t pos = findNoCase(p.view(), word);
-    if (pos == std::string_view::npos) return {};
-    return readNumber(p.buf.data + pos + word.size(), p.buf.data + p.len);
+WordRead WordValue(std::string_view word, std::string_view line) { return wordValue<WordRead>(word, line); }
+
+ExactWordRead ExactWordValue(std::string_view word, std::string_view line) {
+    return wordValue<ExactWordRead>(word, line);
 }
 
 WordReader::WordReader(std::initializer_list<std::string_view> words) {

@@ -50,6 +50,13 @@ struct WordRead {
 // false when the word is absent or its number does not parse even after the
 // repairs (leading ".", "-.", trailing "."); the value is then 0.
 WordRead WordValue(std::string_view word, std::string_view line);
+// The same in double precision, for coordinates that must keep every digit
+// written (a drawing's six integer digits and their decimals).
+struct ExactWordRead {
+    double value = 0.0;
+    bool found = false;
+};
+ExactWordRead ExactWordValue(std::string_view word, std::string_view line);
 
 // The number of a word, given the text after its letter (as SplitWords cuts
 // it), read as WordValue reads it but in double precision: the same grammar,

@@ -61,8 +61,8 @@ ArcCentre chordSideCentre(bool clockwise, long double q1, long double q2, long d
     return {static_cast<float>(u), static_cast<float>(v), static_cast<float>(g.theta)};
 }
 
-// The texts are our own coordinates (at most 7 significant digits), which a
-// double holds exactly enough; the long double reading is far slower.
+// The texts are our own coordinates, which a double holds as written; the
+// long double reading is far slower.
 bool readNumber(std::string_view text, long double& out) {
     double v = 0.0;
     if (!ReadPlainReal(text, v)) return false;
@@ -140,14 +140,14 @@ BulgeArcResult BulgeArc(std::string_view x1t, std::string_view y1t, std::string_
     const long double dx1 = scaled ? y1 / fY : y1, dy1 = scaled ? x1 / fX : x1;
     const long double dx2 = scaled ? y2 / fY : y2, dy2 = scaled ? x2 / fX : x2;
     const long double ex = dx2 - dx1, ey = dy2 - dy1;
-    const long double chord = Hypot2(ex, ey);
+    const long double chord = std::hypot(ex, ey);
     // chord / sin A * sin((pi - A) / 2) in the form that stays exact at a
     // half circle, where sin A is 0.
     long double r = chord / (2.0L * std::sin(included / 2.0L));
     if (std::fabs(bulge) > 1.0L) r = -r;
     out.ok = true;
-    out.Radius = static_cast<float>(r);
-    out.RadiusText = CoordinateText(out.Radius, decimalPlaces);
+    out.Radius = static_cast<double>(r);
+    out.RadiusText = DecimalText(out.Radius, decimalPlaces);
     if (!scaled) return out;
     // The centre lies on the chord's perpendicular bisector, (1 - b^2) / (4 |b|)
     // chord lengths from the midpoint: to the left of the chord for an arc
@@ -157,10 +157,10 @@ BulgeArcResult BulgeArc(std::string_view x1t, std::string_view y1t, std::string_
     const long double k = (1.0L - bulge * bulge) / (4.0L * std::fabs(bulge)) * (clockwise ? -1.0L : 1.0L);
     const long double cx = (dx1 + dx2) / 2.0L - k * ey, cy = (dy1 + dy2) / 2.0L + k * ex;
     out.centreComputed = true;
-    out.CentreX = static_cast<float>(cy * fX);
-    out.CentreY = static_cast<float>(cx * fY);
-    out.CentreXText = CoordinateText(out.CentreX, decimalPlaces);
-    out.CentreYText = CoordinateText(out.CentreY, decimalPlaces);
+    out.CentreX = static_cast<double>(cy * fX);
+    out.CentreY = static_cast<double>(cx * fY);
+    out.CentreXText = DecimalText(out.CentreX, decimalPlaces);
+    out.CentreYText = DecimalText(out.CentreY, decimalPlaces);
     return out;
 }
 

@@ -1,7 +1,8 @@
 // Plane geometry shared by the backplot, the DXF import and the offset tools.
 //
-// Pure functions of their arguments. Results are stored as 32-bit floats;
-// everything in between is computed in long double. Angles are radians.
+// Pure functions of their arguments. Results are stored as 32-bit floats
+// (BulgeArc's, which the DXF import writes, as doubles); everything in
+// between is computed in long double. Angles are radians.
 //
 // Two angle conventions meet here:
 //  - `VectorAngle` (the plot's convention): measured from the +second axis,
@@ -92,13 +93,14 @@ ScaledArcCentre ArcCentreScaled(bool clockwise, long double q1, long double q2, 
 // back, so factors of different size (X as diameter) keep it round where it
 // was drawn. The radius is in drawing units, negative for more than half a
 // turn (from the scaled points when a factor is 0, and then no centre).
-// Texts are written with `decimalPlaces` decimals, 7 significant digits.
+// Values are doubles and texts have `decimalPlaces` decimals with every
+// integer digit, as the import writes its coordinates.
 struct BulgeArcResult {
     bool ok = false;             // false: a text did not read, or the bulge is 0
-    float Radius = 0.0f;         // negative for more than half a turn
+    double Radius = 0.0;         // negative for more than half a turn
     std::string RadiusText;
     bool centreComputed = false; // false when a scale factor is 0
-    float CentreX = 0.0f, CentreY = 0.0f;
+    double CentreX = 0.0, CentreY = 0.0;
     std::string CentreXText, CentreYText;
 };
 BulgeArcResult BulgeArc(std::string_view x1, std::string_view y1, std::string_view x2,

@@ -211,6 +211,14 @@ void AppendProgramNumber(std::string& out, double value, int decimals) {
     out.append(p, static_cast<std::size_t>(last - p));
 }
 
+std::string DecimalText(double value, int decimals) {
+    if (!std::isfinite(value)) return FixedText(value, decimals, 7);
+    if (decimals > 9) return allDigits(value, decimals > 18 ? 18 : decimals);
+    std::string out;
+    AppendProgramNumber(out, value, decimals);
+    return out;
+}
+
 bool ReadPlainReal(std::string_view text, double& out) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);

@@ -31,6 +31,12 @@ inline std::string CoordinateText(long double value, int decimals) {
 // digits is written as CoordinateText writes it. `value` must be finite.
 void AppendProgramNumber(std::string& out, double value, int decimals);
 
+// The form of coordinates taken from a drawing (the DXF import): rounded
+// once at `decimals` places (0..18; ties to even), exactly that many
+// decimals, no significant-digit limit, so 123456.789 keeps every digit at 3
+// decimals; otherwise as AppendProgramNumber writes. Never an exponent.
+std::string DecimalText(double value, int decimals);
+
 // Reads a real written as text by us or by a settings field: blanks and tabs
 // around it allowed, an optional "+", the period as decimal point, an optional
 // exponent. False for anything else and for values that are not finite.

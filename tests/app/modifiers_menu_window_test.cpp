@@ -139,10 +139,10 @@ TEST_F(Modifiers, IncrementalAndBackFromTheMenusAndThePopUp) {
     // An increment from the origin is mirrored; a slide cannot move it.
     editor().LoadBytes("G91\nX1\n");
     form2->FlopButton->click();
-    EXPECT_EQ(editor().Bytes(), "G91 \nX-1.0000\n");
+    EXPECT_EQ(editor().Bytes(), "G91\nX-1.0000\n");
     form2->SpeedButton2->click();
     EXPECT_EQ(host->messages.back().rfind("Line 2 ", 0), 0u) << host->messages.back();
-    EXPECT_EQ(editor().Bytes(), "G91 \nX-1.0000\n");
+    EXPECT_EQ(editor().Bytes(), "G91\nX-1.0000\n");
 }
 
 TEST_F(Modifiers, InchToMetricScalesEverythingAndPutsTheFactorBack) {

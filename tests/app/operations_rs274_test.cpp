@@ -49,6 +49,7 @@ struct Cut {
     std::array<double, 3> s{}, e{}, c{};  // start, end, arc centre (plane axes only)
     bool arc = false;
     int plane = 0, turn = 0;
+    int comp = 0;  // the cutter compensation it is made with: +1 left, -1 right, 0 off
 };
 
 std::vector<Cut> Cuts(const std::vector<CanonMove>& moves) {
@@ -61,6 +62,7 @@ std::vector<Cut> Cuts(const std::vector<CanonMove>& moves) {
             Cut k;
             k.s = at, k.e = to;
             k.arc = m.kind == CanonMove::Arc;
+            k.comp = m.comp;
             if (k.arc) {
                 k.plane = m.plane, k.turn = m.turn;
                 k.c = {m.centre[0], m.centre[1], m.centre[2]};
@@ -90,6 +92,8 @@ constexpr int kFirst[] = {0, 1, 2}, kSecond[] = {1, 2, 0}, kNormal[] = {2, 0, 1}
 Cut Transformed(const Cut& k, const Affine& a) {
     Cut out = k;
     out.s = a(k.s), out.e = a(k.e);
+    // A mirror in the plane puts the kerf on the other side of the path.
+    if (a.m[0][0] * a.m[1][1] - a.m[0][1] * a.m[1][0] < 0) out.comp = -k.comp;
     if (k.arc) {
         std::array<double, 3> c = k.c;
         c[kNormal[k.plane]] = k.s[kNormal[k.plane]];
@@ -103,7 +107,7 @@ Cut Transformed(const Cut& k, const Affine& a) {
 }
 
 bool Near(const Cut& a, const Cut& b, double tol) {
-    if (a.arc != b.arc || a.plane != b.plane || a.turn != b.turn) return false;
+    if (a.arc != b.arc || a.plane != b.plane || a.turn != b.turn || a.comp != b.comp) return false;
     // The centre of an arc given by its radius follows its end points, the
     // more the shorter the chord: ends rounded by tol move it by about
     // tol * radius / half chord.
@@ -120,7 +124,8 @@ bool Near(const Cut& a, const Cut& b, double tol) {
     return true;
 }
 
-// The cut run the other way.
+// The cut run the other way, under the compensation code it had (Swap
+// reverses the highlighted moves, not the kerf code in force around them).
 Cut Reversed(const Cut& k) {
     Cut r = k;
     std::swap(r.s, r.e);
@@ -133,6 +138,7 @@ std::string Describe(const Cut& k) {
     o << (k.arc ? "arc " : "feed ") << k.s[0] << "," << k.s[1] << "," << k.s[2] << " -> " << k.e[0] << "," << k.e[1]
       << "," << k.e[2];
     if (k.arc) o << " about " << k.c[0] << "," << k.c[1] << "," << k.c[2] << " turn " << k.turn << " plane " << k.plane;
+    if (k.comp) o << (k.comp > 0 ? " kerf left" : " kerf right");
     return o.str();
 }
 
@@ -244,6 +250,53 @@ std::unique_ptr<MachineSettings> ShippedMachine(const std::string& machine) {
     return settings;
 }
 
+// A sheet of parts that each carry their own compensation, as CAM posts
+// write them: a name, the approach, the kerf code (left for outlines, right
+// for holes), cut-on, the contour, cut-off, compensation off. The codes are
+// tolva.ini's (`mill`) or plasma.ini's; the parts differ in size, so every
+// sort moves the first part. Written to a file of its own; its path.
+std::string KerfSheet(bool mill) {
+    Lines l = mill ? Lines{"%", "O1000", "G21 G17 G40 G80 G90", "T1 M06", "G00 G43 H01 Z5.000 S3000 M03"}
+                   : Lines{"%", "G21", "G90", "G40", "F2500"};
+    auto xy = [](double x, double y) {
+        std::ostringstream o;
+        o.setf(std::ios::fixed);
+        o.precision(3);
+        o << "X" << x << " Y" << y;
+        return o.str();
+    };
+    // The first part is the largest on the plasma sheet (so the largest
+    // moves off the head), of middle size on the mill's.
+    const int sizes[] = {mill ? 23 : 35, 7, 31, 12, 4, 18, 27, 9, 15};
+    for (int k = 0; k < 9; ++k) {
+        const double x = 10 + (k % 3) * 80, y = 10 + (k / 3) * 80, a = sizes[k];
+        const bool hole = k % 2 == 1;
+        l.push_back("(PART " + std::to_string(k + 1) + ")");
+        l.push_back("G00 " + xy(x + a, y));
+        l.push_back(std::string(hole ? "G42" : "G41") + (mill ? "D01" : ""));
+        l.push_back(mill ? "M08" : "M07");
+        if (mill) l.push_back("G01 Z-1.000 F100.");
+        if (hole) {
+            l.push_back("G02 " + xy(x + a, y) + " I" + std::to_string(-a / 2) + " J0.000");
+        } else {
+            l.push_back("G01 " + xy(x + a, y + a / 2));
+            l.push_back("G01 " + xy(x, y + a / 2));
+            l.push_back("G01 " + xy(x, y));
+            l.push_back("G01 " + xy(x + a, y));
+        }
+        l.push_back(mill ? "G00Z5.000" : "M08");
+        l.push_back("G40");
+    }
+    const Lines tail = mill ? Lines{"M09", "M05", "G91 G28 Z0.", "G28 X0. Y0.", "G90", "M30"} : Lines{"G00 X0. Y0.", "M30"};
+    l.insert(l.end(), tail.begin(), tail.end());
+    const std::string path =
+        (fs::temp_directory_path() / ("tolva-kerf-sheet-" + std::to_string(::getpid()) + (mill ? "-mill" : "-plasma") + ".nc"))
+            .string();
+    std::ofstream f(path);
+    for (const std::string& line : l) f << line << "\n";
+    return path;
+}
+
 enum class Outcome { Right, Refused, Wrong };
 
 struct Program {
@@ -298,6 +351,10 @@ TEST(OperationMatrix, EveryOperationOnRealProgramsIsRightOrRefused) {
     for (const auto& [name, path] : drawings)
         for (const char* machine : {"tolva.ini", "plasma.ini", "lathe.ini"})
             programs.push_back({std::string(name) + " " + machine, machine, false, path, 0});
+    const std::string plasmaSheet = KerfSheet(false), millSheet = KerfSheet(true);
+    programs.push_back({"kerf sheet plasma.ini", "plasma.ini", false, plasmaSheet, 0});
+    programs.push_back({"kerf sheet tolva.ini", "tolva.ini", false, millSheet, 0});
+    programs.push_back({"kerf sheet tolva.ini plain", "tolva.ini", true, millSheet, 0});
 
     // The operations, with their numbers and what rs274 must see.
     struct Op {
@@ -501,6 +558,8 @@ TEST(OperationMatrix, EveryOperationOnRealProgramsIsRightOrRefused) {
               << totals["wrong"] << "\n";
     for (const std::string& w : wrongs) ADD_FAILURE() << w;
     EXPECT_TRUE(wrongs.empty());
+    fs::remove(plasmaSheet);
+    fs::remove(millSheet);
 }
 
 // The array's directions as README.md and the manual page state them, under

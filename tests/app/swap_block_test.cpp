@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <tuple>
@@ -228,6 +229,20 @@ TEST(SwapBlock, KeepsEveryFeedWord) {
             if (auto p = l.find('F'); p != std::string::npos) kept.insert(l.substr(p, l.find(' ', p) - p));
         EXPECT_EQ(kept, feeds) << testing::PrintToString(once);
     }
+}
+
+// A line longer than 255 characters is swapped as the same line with a
+// short comment is, its comment whole.
+TEST(SwapBlock, KeepsLongLinesWhole) {
+    const std::string note = "(" + std::string(300, 'L') + " END)";
+    auto program = [](const std::string& comment) {
+        return Lines{"G90", "G00 X0 Y0", "G01 X10 Y0 F200 " + comment, "G01 X10 Y10", "X0 Y10", "M30"};
+    };
+    SwapRig rig;
+    Lines want = rig.Swap(program("(C)"), 1, 4);
+    for (std::string& l : want)
+        if (const auto at = l.find("(C)"); at != std::string::npos) l.replace(at, 3, note);
+    EXPECT_EQ(rig.Swap(program(note), 1, 4), want);
 }
 
 }  // namespace

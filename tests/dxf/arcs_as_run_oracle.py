@@ -15,9 +15,17 @@
    sign boxes and "Swap X Y". rs274 runs the program; every point it cuts
    must lie on the drawing (ezdxf's world geometry), and every point of the
    drawing on what it cuts.
+   ARCs and CIRCLEs with extrusions along the drawing's X and Y (the
+   machine's X-Z and Y-Z planes, "Z Included" on) likewise.
 3. Lathe. A turned profile drawn as an LWPOLYLINE with bulge corners, in
-   both directions, imported for the shipped lathe (X as diameter), runs on
-   rs274 in G7 along the drawn profile.
+   both directions, and LibreCAD's block/blk1.dxf, imported for the shipped
+   lathe (X as diameter), run on rs274 in G7 along the drawing.
+4. Large coordinates. Generated drawings six integer digits from the origin
+   (lines, ARCs, ARCs seen from below, bulges of both signs), imported with
+   3 to 6 decimals: every coordinate word has exactly the decimals asked
+   for, every point the program reaches (and every arc centre it names) is
+   a point of the drawing to the last decimal, and rs274 runs the program,
+   without refusing an arc, along the drawing.
 
 usage: arcs_as_run_oracle.py DRIVER TEST_DATA SHIPPED_DATA
 """
@@ -152,11 +160,31 @@ def off_path(points, path):
     b = np.array([c[i + 1] for c in path for i in range(len(c) - 1)], dtype=float)
     d = b - a
     dd = np.maximum((d * d).sum(axis=1), 1e-30)
+
+    def nearest(p, k):
+        t = np.clip(((p - a[k]) * d[k]).sum(axis=1) / dd[k], 0.0, 1.0)
+        q = a[k] + d[k] * t[:, None]
+        return float(np.sqrt(((q - p) ** 2).sum(axis=1)).min())
+
+    # Segments by the cells (1 unit square in the first two axes) their
+    # boxes cover: a point nearer than one cell to any segment finds its
+    # nearest among those of its own and the eight cells round it.
+    lo = np.floor(np.minimum(a, b)[:, :2]).astype(int)
+    hi = np.floor(np.maximum(a, b)[:, :2]).astype(int)
+    cells = {}
+    for k in range(len(a)):
+        for i in range(lo[k, 0], hi[k, 0] + 1):
+            for j in range(lo[k, 1], hi[k, 1] + 1):
+                cells.setdefault((i, j), []).append(k)
+    everything = np.arange(len(a))
     worst = 0.0
     for p in np.array(points, dtype=float):
-        t = np.clip(((p - a) * d).sum(axis=1) / dd, 0.0, 1.0)
-        q = a + d * t[:, None]
-        worst = max(worst, float(np.sqrt(((q - p) ** 2).sum(axis=1)).min()))
+        i, j = int(math.floor(p[0])), int(math.floor(p[1]))
+        near = [k for di in (-1, 0, 1) for dj in (-1, 0, 1) for k in cells.get((i + di, j + dj), ())]
+        dist = nearest(p, np.array(near)) if near else math.inf
+        if dist > 1.0:
+            dist = nearest(p, everything)
+        worst = max(worst, dist)
     return worst
 
 
@@ -279,21 +307,31 @@ def check_plane(driver, mill, work, home, plane, combo, include_z, radius_arcs=T
             fail(f"{what}: arc {k + 1} exported off the run by {worst:.4f}")
 
 
-def plot_and_export(driver, test_data, work, home):
-    # The label table's plane codes name the plot's planes (the axes of the
-    # letters in force): with a swap, each takes the code of the program
-    # plane it shows (a radius arc has nothing else to find its plane by).
-    plain = os.path.join(test_data, "e2e", "plain_mill.ini")
-    with open(plain) as f:
+def swapped_mills(test_data, work, kerf=True):
+    """The plain mill for each (Swap X Y, Swap Y Z). The label table's plane
+    codes name the plot's planes (the axes of the letters in force): with a
+    swap, each takes the code of the program plane it shows (a radius arc
+    has nothing else to find its plane by). Without `kerf` the paths are
+    not framed by a compensation code (a machine changes no plane under
+    one)."""
+    with open(os.path.join(test_data, "e2e", "plain_mill.ini")) as f:
         text = f.read()
+    if not kerf:
+        text = text.replace("Kerf Comp Left=G41", "Kerf Comp Left=")
     mills = {}
     for swaps, codes in (((0, 0), ("G17", "G18", "G19")), ((1, 0), ("G17", "G19", "G18")),
                          ((0, 1), ("G18", "G17", "G19"))):
         t = text.replace("XY PLANE=G17", "XY PLANE=" + codes[0]).replace("XZ PLANE=G18", "XZ PLANE=" + codes[1])
         t = t.replace("YZ PLANE=G19", "YZ PLANE=" + codes[2])
-        mills[swaps] = os.path.join(work, "mill-%d%d.ini" % swaps)
+        mills[swaps] = os.path.join(work, "mill-%d%d%s.ini" % (swaps + ("" if kerf else "-open",)))
         with open(mills[swaps], "w") as f:
             f.write(t)
+    return mills
+
+
+def plot_and_export(driver, test_data, work, home):
+    plain = os.path.join(test_data, "e2e", "plain_mill.ini")
+    mills = swapped_mills(test_data, work)
     combos = [c + (0,) for c in itertools.product((0, 1), repeat=4)]
     combos += [(sx, sy, sz, 0, 1) for sx, sy, sz in itertools.product((0, 1), repeat=3)]
     for plane in PLANES:
@@ -419,21 +457,39 @@ def make_drawings(work):
     path = os.path.join(work, "ellipse.dxf")
     doc.saveas(path)
     out.append(("an ellipse part seen from below", path))
+
+    # Extrusions along the drawing's X and Y (both ways): arcs in the
+    # machine's X-Z and Y-Z planes; centres in each object's own axes.
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    for k, n in enumerate([(1, 0, 0), (-1, 0, 0), (0, 1, 0), (0, -1, 0)]):
+        along = {"extrusion": n}
+        msp.add_arc((10 + 30 * k, 5, 7 - 3 * k), 6, 20, 150, dxfattribs=along)
+        msp.add_arc((-10 - 30 * k, -8, 4 + k), 4, 300, 80, dxfattribs=along)
+        msp.add_circle((5 + 25 * k, 30, -5 - k), 3, dxfattribs=along)
+    path = os.path.join(work, "across.dxf")
+    doc.saveas(path)
+    out.append(("across Z", path))
     return out
 
 
 def import_drawings(driver, test_data, work, home):
-    mill = os.path.join(test_data, "e2e", "plain_mill.ini")
+    mills = swapped_mills(test_data, work)
+    open_mills = swapped_mills(test_data, work, kerf=False)
     for name, drawing in make_drawings(work):
+        # Arcs across Z need the Z words, and the plane codes named for the swap.
+        across = name == "across Z"
         for xm, ym, swap_xy in itertools.product((0, 1), repeat=3):
-            flags = [f"XmultCheckBox={xm}", f"YmultCheckBox={ym}", f"SwapXY={swap_xy}"]
+            flags = [f"XmultCheckBox={xm}", f"YmultCheckBox={ym}", f"SwapXY={swap_xy}",
+                     f"IncludeZCheckBox={int(across)}"]
+            mill = (open_mills if across else mills)[swap_xy, 0]
             fx, fy = (-1 if xm else 1), (-1 if ym else 1)
             shows = [1, 0, 2] if swap_xy else [0, 1, 2]
 
             def to_drawing(p, fx=fx, fy=fy, shows=shows):
                 # The X letter's word is the drawing's Y times the X factor,
-                # the Y letter's its X times the Y factor.
-                return [p[shows[1]] / fy, p[shows[0]] / fx, 0.0]
+                # the Y letter's its X times the Y factor; Z is Z.
+                return [p[shows[1]] / fy, p[shows[0]] / fx, p[2] if across else 0.0]
 
             # Centres as offsets from the start (rs274's I J K), or R words.
             for rmode in (0, 1):
@@ -467,6 +523,130 @@ def lathe(driver, shipped, work, home):
         check_import(driver, ini, work, home, drawing, [], lambda p: [p[2], p[0], 0.0],
                      f"lathe profile {'forwards' if forwards else 'backwards'}", head="G18 G7 G94 F100",
                      tools=tools)
+    # A real drawing: LibreCAD's rounded block outline.
+    blk1 = "/usr/share/librecad/library/block/blk1.dxf"
+    if os.path.exists(blk1):
+        check_import(driver, ini, work, home, blk1, [], lambda p: [p[2], p[0], 0.0], "lathe blk1.dxf",
+                     head="G18 G7 G94 F100", tools=tools)
+    else:
+        fail("blk1.dxf missing: install librecad-data")
+
+
+# ------------------------------------------------------ 4. large coordinates
+
+def key_points(path):
+    """End points of every piece of the drawing and centres of its arcs,
+    world coordinates (bulges through ezdxf's own ARCs)."""
+    ends, centres = [], []
+
+    def add(e):
+        kind = e.dxftype()
+        if kind in ("LWPOLYLINE", "POLYLINE"):
+            for v in e.virtual_entities():
+                add(v)
+        elif kind == "LINE":
+            ends.extend([list(e.dxf.start), list(e.dxf.end)])
+        elif kind == "ARC":
+            ends.extend(list(p) for p in (e.start_point, e.end_point))  # world points
+            centres.append(list(e.ocs().to_wcs(e.dxf.center)))
+
+    for e in ezdxf.readfile(path).modelspace():
+        add(e)
+    return ends, centres
+
+
+def written_points(program_path, decimals, what):
+    """The points the program's motion lines reach and the centres its arcs
+    name (absolute X Y, incremental I J), as (x, y) in program axes; fails
+    for a coordinate word without exactly `decimals` decimals."""
+    word = re.compile(r"([XYIJR])(\S*)")
+    form = re.compile(r"-?\d+" + (r"\.\d{%d}" % decimals if decimals else "") + "$")
+    pos = [None, None]
+    points, centres = [], []
+    with open(program_path) as f:
+        for line in f:
+            words = dict()
+            for letter, value in word.findall(line.split("(")[0]):
+                if not form.match(value):
+                    fail(f"{what}: {letter}{value} is not written with {decimals} decimals")
+                    return [], []
+                words[letter] = float(value)
+            if "X" not in words and "Y" not in words:
+                continue
+            start = list(pos)
+            pos = [words.get("X", pos[0]), words.get("Y", pos[1])]
+            if None not in pos:
+                points.append(list(pos))
+            if "I" in words and "J" in words and None not in start:
+                centres.append([start[0] + words["I"], start[1] + words["J"]])
+    return points, centres
+
+
+def large_drawing(rng, decimals, path):
+    """A drawing of lines, arcs both ways and bulges both ways, every value
+    with `decimals` decimals, six integer digits from the origin."""
+    q = lambda v: round(v, decimals)
+    # Sweeps (and bulges) both sides of half a turn but not near it: there
+    # an R word rounded at its last decimal moves the centre a machine
+    # derives from it by far more than the rounding.
+    sweep = lambda: rng.choice((rng.uniform(20, 150), rng.uniform(210, 340)))
+    bulge = lambda: round(rng.choice((1, -1)) * math.tan(math.radians(sweep()) / 4), 6)
+    bx, by = rng.uniform(100000, 999000) * rng.choice((1, -1)), rng.uniform(100000, 999000) * rng.choice((1, -1))
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    for k in range(6):
+        ox, oy = bx + 60 * k, by + rng.uniform(0, 40)
+        kind = k % 3
+        if kind == 0:
+            msp.add_line((q(ox), q(oy)), (q(ox + rng.uniform(5, 40)), q(oy + rng.uniform(-30, 30))))
+        elif kind == 1:
+            below = {"extrusion": (0, 0, -1)} if k > 3 else {}
+            # Seen from below the centre's X is the object's: minus the drawing's.
+            cx = -q(ox) if below else q(ox)
+            a = rng.uniform(0, 360)
+            msp.add_arc((cx, q(oy)), q(rng.uniform(3, 25)), q(a), q((a + sweep()) % 360), dxfattribs=below)
+        else:
+            pts = [(q(ox), q(oy), bulge())]
+            for _ in range(3):
+                x, y, _ = pts[-1]
+                pts.append((q(x + rng.uniform(4, 15)), q(y + rng.uniform(-10, 10)), bulge()))
+            msp.add_lwpolyline(pts, format="xyb")
+    doc.saveas(path)
+
+
+def large_coordinates(driver, test_data, work, home):
+    import random
+    rng = random.Random(123456)
+    with open(os.path.join(test_data, "e2e", "plain_mill.ini")) as f:
+        text = f.read()
+    for decimals in (3, 4, 5, 6):
+        mill = os.path.join(work, f"mill-{decimals}.ini")
+        with open(mill, "w") as f:
+            f.write(text.replace("Decimal Places=4", f"Decimal Places={decimals}"))
+        for n in range(2):
+            drawing = os.path.join(work, f"large-{decimals}-{n}.dxf")
+            large_drawing(rng, decimals, drawing)
+            for rmode in (0, 1):
+                what = f"six-digit drawing {n} with {decimals} decimals, R {rmode}"
+                flags = [f"RCheckbox={rmode}", f"Bridgeport={1 - rmode}"]
+                # R words: the centre rs274 derives from a rounded R moves a
+                # few times the rounding (at most 150 degrees: under 4 times).
+                tol = 2e-3 if rmode == 0 else max(2e-3, 5 * 10.0 ** -decimals)
+                check_import(driver, mill, work, home, drawing, flags, lambda p: [p[1], p[0], 0.0], what, tol=tol)
+                points, centres = written_points(os.path.join(work, "import.dxf.nc"), decimals, what)
+                ends, drawn_centres = key_points(drawing)
+                # Program X is the drawing's Y, program Y its X.
+                half = 0.5 * 10.0 ** -decimals + 1e-9
+                for got, want, name in ((points, ends, "point"), (centres, drawn_centres, "arc centre")):
+                    for p in got:
+                        off = min(max(abs(p[0] - w[1]), abs(p[1] - w[0])) for w in want)
+                        if off > half:
+                            fail(f"{what}: the {name} X{p[0]} Y{p[1]} is {off:.7f} from the drawing's")
+                            break
+                for w in ends:
+                    if min(max(abs(p[0] - w[1]), abs(p[1] - w[0])) for p in points) > half:
+                        fail(f"{what}: the drawing's point ({w[0]}, {w[1]}) is not written")
+                        break
 
 
 # ----------------------------------------------------------------- main
@@ -479,6 +659,7 @@ def main():
         plot_and_export(driver, test_data, work, home)
         import_drawings(driver, test_data, work, home)
         lathe(driver, shipped, work, home)
+        large_coordinates(driver, test_data, work, home)
     if failures:
         print(f"{len(failures)} failure(s)", file=sys.stderr)
         return 1

@@ -1,4 +1,4 @@
-// The coordinate form the DXF import writes hundreds of thousands of times:
+// The coordinate form of program text, written hundreds of thousands of times:
 // its printf-free path must give exactly what the exact printf rule gives.
 #include "text/number_format.h"
 

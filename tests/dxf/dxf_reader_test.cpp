@@ -220,13 +220,20 @@ TEST(DxfEntities, ArcExtrusionSelectsThePlane) {
     DxfImportSettings dc = PlainSettings();
     dc.designCad = true;
     EXPECT_EQ(Read(Drawing(arc("0|220|0|230|-1")), dc), below);
-    // Extrusion along drawing X: the XZ plane, I and K words.
-    const Lines xz = Read(Drawing(arc("1|220|0|230|0")), PlainSettings());
+    // Extrusion along drawing X: the XZ plane, I and K words, which need
+    // the Z words; without "Z Included" the arc is passed over and named.
+    DxfImportSettings z = PlainSettings();
+    z.includeZ = true;
+    const Lines xz = Read(Drawing(arc("1|220|0|230|0")), z);
     ASSERT_EQ(xz.size(), 2u);
     EXPECT_NE(xz[1].find(" I"), std::string::npos);
     EXPECT_NE(xz[1].find(" K"), std::string::npos);
-    // Oblique: nothing.
     DxfScratch scratch;
+    const DxfReadResult flat = ReadFile(scratch.write("in.dxf", Drawing(arc("1|220|0|230|0"))), PlainSettings(), scratch);
+    EXPECT_EQ(flat.status, DxfReadStatus::NoUsableData);
+    ASSERT_EQ(flat.passedOver.size(), 1u);
+    EXPECT_NE(flat.passedOver[0].first.find("Z Included"), std::string::npos);
+    // Oblique: nothing.
     EXPECT_EQ(ReadFile(scratch.write("in.dxf", Drawing(arc("0.6|220|0|230|0.8"))), PlainSettings(), scratch).status,
               DxfReadStatus::NoUsableData);
 }

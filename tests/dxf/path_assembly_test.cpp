@@ -65,14 +65,14 @@ TEST(PathAssemblySettings, FieldsThatAreNotNumbersTakeTheirDefaults) {
     m.SetText("ConnectEdit", "0,01");
     m.SetText("VectorErr", "");
     PathAssemblySettings s = ReadPathAssemblySettings(m, codes);
-    EXPECT_EQ(s.connectTolerance, 0.005f);
-    EXPECT_EQ(s.vectorErrDegrees, 0.5f);
+    EXPECT_EQ(s.connectTolerance, 0.005);
+    EXPECT_EQ(s.vectorErrDegrees, 0.5);
     m.SetText("ConnectEdit", " 0.02 ");
     m.SetText("VectorErr", "1.5");
     m.SetFlag("VectorCheckBox2", true);
     s = ReadPathAssemblySettings(m, codes);
-    EXPECT_EQ(s.connectTolerance, 0.02f);
-    EXPECT_EQ(s.vectorErrDegrees, 1.5f);
+    EXPECT_EQ(s.connectTolerance, 0.02);
+    EXPECT_EQ(s.vectorErrDegrees, 1.5);
     EXPECT_TRUE(s.lineComp);
 }
 
@@ -126,7 +126,7 @@ TEST(ChainPieces, ToleranceIsTheSumOfAxisDistancesAndIncludesItsEdge) {
         std::vector<std::string> seg;
         Piece(seg, -1, 0, 0, 0);
         Piece(seg, dx, dy, 1, 1);
-        return Count(ChainPieces(seg, Settings(0.005f)), "M03 ") == 1;
+        return Count(ChainPieces(seg, Settings(0.005)), "M03 ") == 1;
     };
     EXPECT_TRUE(joined(0.004, 0.0));
     EXPECT_TRUE(joined(0.005, 0.0));    // exactly the tolerance
@@ -152,8 +152,8 @@ TEST(ChainPieces, TurnedArcGetsTheOtherArcCodeAndKeepsItsCentre) {
 
 TEST(ChainPieces, ZSeparatesPointsOnlyWhenIncluded) {
     std::vector<std::string> seg = {LineZ(0, 0, 0), LineZ(1, 0, 0), LineZ(1, 0, -5), LineZ(2, 0, -5)};
-    EXPECT_EQ(Count(ChainPieces(seg, Settings(0.005f, false)), "M03 "), 1u);
-    EXPECT_EQ(Count(ChainPieces(seg, Settings(0.005f, true)), "M03 "), 2u);
+    EXPECT_EQ(Count(ChainPieces(seg, Settings(0.005, false)), "M03 "), 1u);
+    EXPECT_EQ(Count(ChainPieces(seg, Settings(0.005, true)), "M03 "), 2u);
 }
 
 // ---- Bad input
@@ -203,16 +203,16 @@ TEST(ChainPiecesBadInput, NegativeToleranceJoinsNothingAndHugeJoinsInFileOrder) 
     Piece(seg, 0, 0, 1, 0);
     Piece(seg, 1, 0, 2, 0);
     Piece(seg, 900, 900, 901, 900);
-    EXPECT_EQ(Count(ChainPieces(seg, Settings(-1.0f)), "M03 "), 3u);
-    EXPECT_EQ(Count(ChainPieces(seg, Settings(0.0f)), "M03 "), 2u);
-    EXPECT_EQ(Count(ChainPieces(seg, Settings(1e30f)), "M03 "), 1u);
-    EXPECT_EQ(ChainPieces(seg, Settings(1e30f)), ChainPiecesPassLoop(seg, Settings(1e30f)));
+    EXPECT_EQ(Count(ChainPieces(seg, Settings(-1.0)), "M03 "), 3u);
+    EXPECT_EQ(Count(ChainPieces(seg, Settings(0.0)), "M03 "), 2u);
+    EXPECT_EQ(Count(ChainPieces(seg, Settings(1e30)), "M03 "), 1u);
+    EXPECT_EQ(ChainPieces(seg, Settings(1e30)), ChainPiecesPassLoop(seg, Settings(1e30)));
 }
 
 // ---- CrunchLines ("Line comp")
 
 namespace {
-PathAssemblySettings LineComp(float degrees = 0.5f) {
+PathAssemblySettings LineComp(double degrees = 0.5) {
     PathAssemblySettings s = Settings();
     s.vectorErrDegrees = degrees;
     return s;
@@ -434,7 +434,7 @@ TEST(OrientClosedPaths, NestedPathsAlternateSoLeftCompensationCutsOutsideOutline
             std::vector<std::string> seg;
             for (const auto& p : pieces) seg.insert(seg.end(), p.begin(), p.end());
 
-            PathAssemblySettings s = Settings(0.005f, false, swap);
+            PathAssemblySettings s = Settings(0.005, false, swap);
             s.orientFor = KerfSide::Left;
             std::vector<PathSpan> paths;
             std::vector<std::string> out = ChainPieces(seg, s, nullptr, &paths);

@@ -15,7 +15,7 @@ namespace tolva::pathtest {
 // The plain G-code machine of the DXF tests: frames Absolute G90, Kerf Comp
 // Left G41, Begin Block M03, End Block M05, Lead In (LEAD), File End M30;
 // G01 lines, G02/G03 arcs.
-inline PathAssemblySettings Settings(float tolerance = 0.005f, bool includeZ = false, bool swapXY = false,
+inline PathAssemblySettings Settings(double tolerance = 0.005, bool includeZ = false, bool swapXY = false,
                                      bool swapYZ = false) {
     LabelTable t = test::PlainLabels();
     PathAssemblySettings s;

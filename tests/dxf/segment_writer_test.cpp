@@ -216,8 +216,8 @@ TEST(PlaneCodes, PlaneCodesOnlyWithZAndApproachLineWithLeadIns) {
     s.includeZ = true;
     s.editLineOnly = true;
     EXPECT_EQ(AddPlaneCodes2(in, s).lines,
-              (Lines{"%", "%", " ", " ", " ", " ", "G00 X1 Y2 Z0 ", "M03", "G01 X1 Y2 Z0", "G18",
-                     "G01 X1 Y2 Z0", "G03 X1 Y2 Z0 I0 K0 ", "M05", " ", " ", " ", " ", " ", "M30"}));
+              (Lines{"%", "%", " ", " ", " ", " ", "G00 X1 Y2 Z0 ", "M03", "G01 X1 Y2 Z0", "G01 X1 Y2 Z0",
+                     "G18", "G03 X1 Y2 Z0 I0 K0 ", "M05", " ", " ", " ", " ", " ", "M30"}));
 }
 
 TEST(PlaneCodes, InsertFileAddsAnOddNumberOfLines) {

@@ -28,7 +28,7 @@ public:
         Drawing d;
         const int kind = pick(10);
         const bool includeZ = pick(4) == 0;
-        float tol = 0.005f;
+        double tol = 0.005;
         if (kind == 0) tol = 0.0f;
         if (kind == 1) tol = 0.5f;
         if (kind == 2) tol = 1e-7f;

@@ -300,7 +300,7 @@ TEST(ObjectSort, ObjectsAreReorderedInsideTheirSpanBySizeTiesInProgramOrder) {
                 EXPECT_EQ(sorted, compressed);
                 continue;
             }
-            const auto head = static_cast<std::ptrdiff_t>(before.front().FirstLine);
+            const auto head = static_cast<std::ptrdiff_t>(before.front().MovesFrom);
             const auto tail = static_cast<std::ptrdiff_t>(compressed.size()) - before.back().EndLine - 1;
             EXPECT_TRUE(std::equal(compressed.begin(), compressed.begin() + head, sorted.begin()));
             EXPECT_TRUE(std::equal(compressed.end() - tail, compressed.end(), sorted.end() - tail));

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolva::test {
@@ -22,6 +23,7 @@ struct CanonMove {
     // normal axis left at 0.
     int plane = 0;
     double centre[3] = {0, 0, 0};
+    int comp = 0;  // cutter radius compensation in force: +1 left, -1 right, 0 off
 };
 
 // The shell command running rs274 on `path`. rs274 keeps its tool table in
@@ -60,7 +62,7 @@ inline bool Rs274Run(const std::vector<std::string>& program, std::vector<CanonM
     const int status = ::pclose(p);
     std::filesystem::remove(path);
     if (status != 0 || text.find("PROGRAM_END") == std::string::npos) return false;
-    int plane = 0;
+    int plane = 0, comp = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
@@ -93,6 +95,9 @@ inline bool Rs274Run(const std::vector<std::string>& program, std::vector<CanonM
         } else if (const char* a = args("SELECT_PLANE(CANON_PLANE_")) {
             plane = a[0] == 'X' && a[1] == 'Y' ? 0 : a[0] == 'Y' ? 1 : 2;
             continue;
+        } else if (const char* a = args("COMMENT(\"interpreter: cutter radius compensation ")) {
+            comp = std::string_view(a).substr(0, 7) == "on left" ? 1 : std::string_view(a).substr(0, 8) == "on right" ? -1 : 0;
+            continue;
         } else if (args("START_SPINDLE_")) {
             m.kind = CanonMove::SpindleOn;
         } else if (args("STOP_SPINDLE_TURNING(")) {
@@ -100,6 +105,7 @@ inline bool Rs274Run(const std::vector<std::string>& program, std::vector<CanonM
         } else {
             continue;
         }
+        m.comp = comp;
         out.push_back(m);
     }
     return true;

@@ -152,14 +152,14 @@ TEST(Array, QuantityThreeByTwoPointFiveAppendsTwoCopiesAndMovesTheEnd) {
     run(lines, {{Modifier::Down, 3, 2.5}});
     EXPECT_EQ(lines, (Lines{"%", "G00 X0 Y0", "G01 X4 Y0", "N40 G01 X4 Y2", "",
                             "", "G00 X2.5000 Y0.0000", "G01 X6.5000 Y0.0000", "G01 X6.5000 Y2.0000", "",
-                            "", "G00 X5.0000 Y0.0000", "G01 X9.0000 Y0.0000", "G01 X9.0000 Y2.0000", "M30 "}));
+                            "", "G00 X5.0000 Y0.0000", "G01 X9.0000 Y0.0000", "G01 X9.0000 Y2.0000", "M30"}));
 }
 
 TEST(Array, CopiesGoBeforeTheProgramEndAndWhatFollowsIt) {
     Lines lines = {"%", "G00 X0 Y0", "G01 X4 Y0", "M30", "%"};
     run(lines, {{Modifier::Down, 2, 2.5}});
     EXPECT_EQ(lines, (Lines{"%", "G00 X0 Y0", "G01 X4 Y0", "", "", "G00 X2.5000 Y0.0000", "G01 X6.5000 Y0.0000",
-                            "M30 ", "%"}));
+                            "M30", "%"}));
     // One part: nothing changes.
     lines = {"G01 X4 Y0", "M30", "%"};
     run(lines, {{Modifier::Down, 1, 2.5}});

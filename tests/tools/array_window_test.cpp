@@ -113,7 +113,7 @@ TEST_F(ArrayWindow, SuggestIncrementsThenAGridOfTwoByThreeAndUndoNest) {
     }
     EXPECT_EQ(cuts, 6);
     EXPECT_EQ(ends, 1);
-    EXPECT_EQ(lines.back(), "M30 ");
+    EXPECT_EQ(lines.back(), "M30");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "G01 X-4.200 Y6.400"), lines.end());  // far corner
 
     form9->UndoNestButton->click();

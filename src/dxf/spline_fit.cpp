@@ -110,7 +110,9 @@ Trial Fit(const SplinePoint& a, const SplinePoint& m, const SplinePoint& b, cons
     const double cx = (a2 * (m.y - b.y) + m2 * (b.y - a.y) + b2 * (a.y - m.y)) / d;
     const double cy = (a2 * (b.x - m.x) + m2 * (a.x - b.x) + b2 * (m.x - a.x)) / d;
     const double r = std::hypot(a.x - cx, a.y - cy);
-    if (!std::isfinite(r) || r <= 0 || !DenseEnough(a, along, 1 / r, slack)) return {};
+    // An arc that rises less than the slack over its chord is a straight
+    // piece in all but name (and its far centre is lost to rounding).
+    if (!std::isfinite(r) || r <= 0 || len2 / (8 * r) < slack || !DenseEnough(a, along, 1 / r, slack)) return {};
     const bool ccw = (m.x - a.x) * (b.y - m.y) - (m.y - a.y) * (b.x - m.x) > 0;
     const double start = std::atan2(a.y - cy, a.x - cx);
     // The turn from a, counter-clockwise or clockwise as the arc runs, to q.

@@ -7,4 +7,14 @@ AppState& App() {
     return state;
 }
 
+BlockPosition ShowLineNumText(int first, int last, int column) {
+    BlockPosition b;
+    int count = last - first + 1;
+    b.selStartLine = first - 1;
+    b.selLineCount = count;
+    b.text = "  Pos [" + std::to_string(first + 1) + ":" + std::to_string(column + 1) + "]   " +
+             "Sel : [" + std::to_string(count) + "]   ";
+    return b;
+}
+
 }  // namespace tolva

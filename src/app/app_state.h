@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/document.h"
+#include "plot/extents.h"
 
 namespace tolva {
 
@@ -20,5 +20,14 @@ struct AppState {
 };
 
 AppState& App();
+
+// The highlighted block and the indicator text from editor positions.
+// `first`/`last` are 0-based line indices, `column` 0-based.
+struct BlockPosition {
+    int selStartLine = -1;  // the line before the first highlighted line
+    int selLineCount = 0;
+    std::string text;
+};
+BlockPosition ShowLineNumText(int first, int last, int column);
 
 }  // namespace tolva

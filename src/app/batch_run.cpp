@@ -4,7 +4,6 @@
 
 #include "app/document.h"
 #include "base/folders.h"
-#include "dxf/dxf_import.h"
 #include "settings/machine_settings.h"
 #include "text/number_format.h"
 
@@ -113,38 +112,6 @@ bool ParseBlock(std::string_view text, int& start, int& count) {
     return whole(text.substr(0, comma), start) && whole(text.substr(comma + 1), count) && start >= 1 && count >= 1;
 }
 
-bool LoadSourceProgram(const std::string& path, OperationContext& ctx, LoadedSource& out) {
-    out = LoadedSource{};
-    if (path.size() > kMaxFileName) {
-        ctx.host.Message(FileNameTooLongMessage(path));
-        return false;
-    }
-    ctx.settings.Setaxis();
-    if (UpperExtension(path) == ".DXF") {
-        const DxfImportResult r = ImportDxf(path, ctx.settings, &ctx.host);
-        if (r.kind != DxfImportResult::Program) {
-            ctx.host.Message(r.message);
-            return false;
-        }
-        out.lines = r.lines;
-        AfterDxfImport(out.lines, ctx);
-    } else {
-        ProgramFile file;
-        std::string warning;
-        const FileStatus st = LoadProgramFile(path, file, &warning);
-        if (!st.ok) {
-            ctx.host.Message(st.message);
-            return false;
-        }
-        if (!warning.empty()) ctx.host.Message(warning);
-        out.lines = std::move(file.lines);
-        out.style = file.style;
-        out.finalEnd = file.finalEnd;
-    }
-    if (ctx.settings.Flag("TranslateLoad")) TranslateProgram(out.lines, ctx.settings, 29, 69);
-    return true;
-}
-
 std::string OperationList() {
     std::string out;
     for (const ProgramOperation& op : ProgramOperations()) {
@@ -233,8 +200,10 @@ int RunBatchCommand(const std::vector<std::string>& args, MachineSettings& setti
     PlotState plot;
     OperationContext ctx(settings, host, plot);
     ctx.scratchFolder = scratchFolder;
-    LoadedSource program;
-    if (!LoadSourceProgram(source, ctx, program)) return 1;
+    Document program;
+    const LoadOutcome loaded = LoadDocument(source, ctx, program);
+    if (!loaded.message.empty()) host.Message(loaded.message);
+    if (loaded.kind != LoadOutcome::Loaded) return 1;
     std::vector<std::string>& lines = program.lines;
     if (haveSel) {
         if (static_cast<long long>(selStart) + selCount - 1 > static_cast<long long>(lines.size())) {
@@ -258,7 +227,7 @@ int RunBatchCommand(const std::vector<std::string>& args, MachineSettings& setti
         }
         if (r.changed) plotted();
     }
-    const FileStatus st = WriteFileAtomic(target, JoinLines(lines, program.style, program.finalEnd && !lines.empty()));
+    const FileStatus st = WriteFileAtomic(target, program.Text());
     if (!st.ok) {
         host.Message(st.message);
         return 1;

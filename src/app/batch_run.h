@@ -1,6 +1,6 @@
 // Batch operations on the command line, without a window:
 //   tolva --run "OP;OP;..." SOURCE TARGET [MACHINE.ini] [--sel START,COUNT]
-// SOURCE is loaded as the window loads it (a DXF drawing is imported), each
+// SOURCE is loaded as the window loads it (LoadDocument), each
 // OP runs in turn on the whole program through the table of operations the
 // menus use (app/program_operations.h), and TARGET is written as program
 // text. An OP is a menu caption ("&" optional, runs of blanks read as one,
@@ -36,21 +36,6 @@ std::string ParsePipeline(std::string_view text, std::vector<BatchStep>& steps);
 // "START,COUNT": the 1-based number of the block's first line and its number
 // of lines (at least 1). False when it is not two such whole numbers.
 bool ParseBlock(std::string_view text, int& start, int& count);
-
-// The loaded program and how its file ended lines.
-struct LoadedSource {
-    std::vector<std::string> lines;
-    LineEnd style = LineEnd::LF;
-    bool finalEnd = true;
-};
-
-// Loads `path` as the main window's Load_file does: a ".DXF" name is
-// imported with the settings in force (then, as set, compressed with the
-// find-and-insert run and put in SwapXY word order); any other file is read
-// as program text (a binary file is refused); with "Enable Translate on File
-// load  DXF and Text" every line is then translated. False, with the
-// message given to `ctx.host`, when nothing could be loaded.
-bool LoadSourceProgram(const std::string& path, OperationContext& ctx, LoadedSource& out);
 
 // The operation names for --list, one a line, with their numbers.
 std::string OperationList();

@@ -79,7 +79,7 @@ bool prepare(MachineSettings& settings, const std::string& program, const std::s
             return false;
         }
     }
-    ProgramFile file;
+    Document file;
     std::string warning;
     FileStatus st = LoadProgramFile(program, file, &warning);
     if (!st.ok) {

@@ -1,84 +1,12 @@
 #include "app/document.h"
 
-#include <cmath>
-
+#include "app/program_operations.h"
+#include "base/folders.h"
+#include "dxf/dxf_import.h"
+#include "settings/machine_settings.h"
 #include "text/number_format.h"
 
 namespace tolva {
-
-namespace {
-
-struct ExtentsPass {
-    Extents e;
-    void add(std::string_view l, const Letters& letters) {
-        // A word too large for a float counts 0, as it is absent in the plot.
-        float x = WordValue(letters.X, l).value;
-        float y = WordValue(letters.Y, l).value;
-        if (!std::isfinite(x)) x = 0;
-        if (!std::isfinite(y)) y = 0;
-        if (x > e.maxX) e.maxX = x;
-        if (x < e.minX) e.minX = x;
-        if (y > e.maxY) e.maxY = y;
-        if (y < e.minY) e.minY = y;
-    }
-    Extents done() {
-        e.xSize = std::fabs(e.maxX) + std::fabs(e.minX);
-        e.ySize = std::fabs(e.maxY) + std::fabs(e.minY);
-        return e;
-    }
-};
-
-}  // namespace
-
-Extents MeasureExtents(const std::vector<std::string>& lines, const Letters& letters) {
-    ExtentsPass pass;
-    for (const auto& line : lines) pass.add(line, letters);
-    return pass.done();
-}
-
-Extents MeasureExtents(std::string_view text, const Letters& letters) {
-    ExtentsPass pass;
-    std::size_t start = 0, n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        char c = text[i];
-        if (c != '\n' && c != '\r') continue;
-        pass.add(text.substr(start, i - start), letters);
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < n) pass.add(text.substr(start), letters);
-    return pass.done();
-}
-
-long long ScaleForExtents(const Extents& e, int widthPixels) {
-    if (!(e.xSize > 0 || e.ySize > 0)) return 0;
-    const long double size = e.xSize > e.ySize ? e.xSize : e.ySize;
-    const long double scale = static_cast<long double>(widthPixels) / size * 500.0L;
-    // The View Scale field holds 1 to 999999: a huge program gets the
-    // smallest scale, a tiny one the largest.
-    if (!(scale >= 1.0L)) return kViewScaleMin;
-    if (scale > kViewScaleMax) return kViewScaleMax;
-    return RoundHalfEven(scale);
-}
-
-BlockPosition ShowLineNumText(int first, int last, int column) {
-    BlockPosition b;
-    int count = last - first + 1;
-    b.selStartLine = first - 1;
-    b.selLineCount = count;
-    b.text = "  Pos [" + std::to_string(first + 1) + ":" + std::to_string(column + 1) + "]   " +
-             "Sel : [" + std::to_string(count) + "]   ";
-    return b;
-}
-
-std::vector<std::string> PrintHeaderLines(int lineIndex, const std::string& date, const std::string& time,
-                                          const std::string& file) {
-    return {" ",
-            "           Page : " + std::to_string(lineIndex / 50 + 1),
-            " ",
-            "           Date : " + date + "    Time : " + time + "    File : " + file,
-            " "};
-}
 
 std::string FileNameTooLongMessage(const std::string& name) {
     return "The file name is longer than " + std::to_string(kMaxFileName) +
@@ -119,33 +47,55 @@ FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::st
     return {};
 }
 
-FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::string* warning) {
-    out = ProgramFile{};
+std::string Document::Text() const { return JoinLines(lines, style, finalEnd && !lines.empty()); }
+
+FileStatus LoadProgramFile(const std::string& path, Document& out, std::string* warning) {
+    out = Document{};
     std::string bytes;
     FileStatus st = LoadProgramBytes(path, bytes, warning);
     if (!st.ok) return st;
+    out.name = path;
     out.style = DetectLineEnd(bytes);
     out.lines = SplitLines(bytes, &out.finalEnd);
     return {};
 }
 
-namespace {
-template <class Order>
-void orderAllLines(std::vector<std::string>& lines, Order order) {
-    std::string out;
-    for (auto& line : lines) {
-        order(line, out);
-        line.swap(out);
+LoadOutcome LoadDocument(const std::string& path, OperationContext& ctx, Document& doc) {
+    LoadOutcome outcome;
+    if (path.size() > kMaxFileName) {
+        outcome.message = FileNameTooLongMessage(path);
+        return outcome;
     }
-}
-}  // namespace
-
-void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters) {
-    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMFirst(line, letters, out); });
-}
-
-void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters) {
-    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMLast(line, letters, out); });
+    ctx.settings.Setaxis();
+    Document loaded;
+    outcome.drawing = UpperExtension(path) == ".DXF";
+    if (outcome.drawing) {
+        if (!FileExists(path)) {
+            outcome.message = "Cannot open file \"" + path + "\": No such file or directory";
+            return outcome;
+        }
+        DxfImportResult r = ImportDxf(path, ctx.settings, &ctx.host);
+        outcome.layers = std::move(r.layers);
+        if (r.kind != DxfImportResult::Program) {
+            if (r.kind == DxfImportResult::NoUsableData) outcome.kind = LoadOutcome::NoUsableData;
+            outcome.message = std::move(r.message);
+            return outcome;
+        }
+        loaded.lines = std::move(r.lines);
+        AfterDxfImport(loaded.lines, ctx);
+        // The program is saved next to the drawing, under its name without ".DXF".
+        loaded.name = path.substr(0, path.size() - 4);
+    } else {
+        const FileStatus st = LoadProgramFile(path, loaded, &outcome.message);
+        if (!st.ok) {
+            outcome.message = st.message;
+            return outcome;
+        }
+    }
+    if (ctx.settings.Flag("TranslateLoad")) TranslateProgram(loaded.lines, ctx.settings, 29, 69);
+    doc = std::move(loaded);
+    outcome.kind = LoadOutcome::Loaded;
+    return outcome;
 }
 
 }  // namespace tolva

@@ -1,6 +1,5 @@
-// The program document's calculations that need no window: the extents and
-// view scale after a load, the position indicator, the print headers, and
-// the command-line conversion.
+// The program document: its lines, name, line ends and modified flag, the
+// file loader, and the one load every window and command uses.
 #pragma once
 
 #include <string>
@@ -8,45 +7,8 @@
 
 #include "base/host.h"
 #include "base/program_file.h"
-#include "text/gcode_words.h"
 
 namespace tolva {
-
-// Largest and smallest X and Y of a program, in program units. The origin
-// always lies inside (all four start at 0). After a pass `xSize`/`ySize`
-// hold |largest| + |smallest|.
-struct Extents {
-    float maxX = 0, maxY = 0, minX = 0, minY = 0;
-    float xSize = 0, ySize = 0;
-};
-
-// Reads the X and Y words of every line; a line without the word counts 0.
-Extents MeasureExtents(const std::vector<std::string>& lines, const Letters& letters);
-// The same over raw program text (lines ended by CR LF, LF or CR).
-Extents MeasureExtents(std::string_view text, const Letters& letters);
-
-// The range of the plot window's View Scale field.
-constexpr long long kViewScaleMin = 1, kViewScaleMax = 999999;
-// The view scale for a canvas `widthPixels` wide: width / larger size * 500,
-// ties to even, kept within kViewScaleMin..kViewScaleMax; 0 when both sizes
-// are 0 (the caller keeps its scale).
-long long ScaleForExtents(const Extents& e, int widthPixels);
-
-// The highlighted block and the indicator text from editor positions.
-// `first`/`last` are 0-based line indices, `column` 0-based.
-struct BlockPosition {
-    int selStartLine = -1;  // the line before the first highlighted line
-    int selLineCount = 0;
-    std::string text;
-};
-BlockPosition ShowLineNumText(int first, int last, int column);
-
-// Header lines printed at the top of a page of the program listing; the page
-// number comes from the line index (50 lines a page), not from the printer.
-std::vector<std::string> PrintHeaderLines(int lineIndex, const std::string& date,
-                                          const std::string& time, const std::string& file);
-// Indent of every printed program line.
-inline const char* kPrintIndent = "           ";
 
 // The current file name holds at most this many characters. A longer name
 // is refused whole: cut, it would name another file.
@@ -54,11 +16,17 @@ constexpr std::size_t kMaxFileName = 255;
 // The refusal of such a name.
 std::string FileNameTooLongMessage(const std::string& name);
 
-// A loaded program: its lines and how its file ended them.
-struct ProgramFile {
+// An open program: its lines, the file it is saved to, how that file ended
+// its lines, and whether it changed since it was loaded or saved.
+struct Document {
     std::vector<std::string> lines;
+    std::string name;  // the current file name; empty for an untitled program
     LineEnd style = LineEnd::LF;
-    bool finalEnd = true;
+    bool finalEnd = true;  // the last line has a line end
+    bool modified = false;
+    // The bytes a save writes: the lines joined in the file's style (an
+    // empty program is empty).
+    std::string Text() const;
 };
 
 // The longest line the editor takes: laying out a line of megabytes stalls
@@ -68,15 +36,36 @@ constexpr std::size_t kMaxEditorLine = 100000;
 // Loads a text program. A file that CheckText finds binary (the message
 // says how many of its bytes are control codes) or that has a line longer
 // than kMaxEditorLine is refused; NUL bytes and overlong lines are kept as
-// they are, with a warning in `warning`. On failure the status carries the
-// message and `out` is empty.
-FileStatus LoadProgramFile(const std::string& path, ProgramFile& out, std::string* warning = nullptr);
+// they are, with a warning in `warning`. On success `out` holds the lines,
+// named `path`; on failure the status carries the message and `out` is empty.
+FileStatus LoadProgramFile(const std::string& path, Document& out, std::string* warning = nullptr);
 // The same check without splitting: `bytes` receives the file as it is.
 FileStatus LoadProgramBytes(const std::string& path, std::string& bytes, std::string* warning = nullptr);
 
-// "Line Order N G M X Y Z I J K R" (and "... R M") over every line, in
-// place. A line of any length is rebuilt whole, its comments in their place.
-void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters);
-void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters);
+// What a load did. A refusal's reason, or a warning about a loaded file,
+// is in `message` (empty: nothing to say); the caller shows it.
+struct LoadOutcome {
+    enum Kind {
+        Loaded,
+        Refused,       // nothing was loaded
+        NoUsableData,  // a drawing without anything of the chosen layer
+    };
+    Kind kind = Refused;
+    std::string message;
+    bool drawing = false;             // the name ends in ".DXF"
+    std::vector<std::string> layers;  // a drawing's layers, to show
+};
+
+// The one load of a program, for the window and for the command line: the
+// name is checked (at most kMaxFileName characters), the letters and codes
+// in force are taken from the label table (Setaxis), a ".DXF" name is
+// imported with the settings in force and then compressed, find-and-inserted
+// and word-ordered as AfterDxfImport says (the program is named after the
+// drawing without ".DXF"); any other file is read as text (LoadProgramFile).
+// With "Enable Translate on File load  DXF and Text" every line is then
+// translated with label rows 30 to 70. Only a load that is Loaded replaces
+// `doc` (unmodified); otherwise `doc` stays as it was.
+struct OperationContext;
+LoadOutcome LoadDocument(const std::string& path, OperationContext& ctx, Document& doc);
 
 }  // namespace tolva

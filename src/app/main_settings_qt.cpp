@@ -25,8 +25,6 @@ QFont TForm1::editorFont() const {
 
 QString TForm1::initialDirSetting() const { return QString::fromLocal8Bit(settings_.Text("Edit1").c_str()); }
 
-bool TForm1::translateOnLoad() const { return settings_.Flag("TranslateLoad"); }
-
 QString TForm1::machineIndicator() const {
     const std::string& s = settings_.Indicator();
     return s.empty() ? QString("The present ini file") : QString::fromLocal8Bit(s.c_str());
@@ -106,8 +104,4 @@ void TForm1::EditIniClick() {
     SetHintsOn(true);
     hideComm();
     if (Form3) showInNormalState(Form3);
-}
-
-tolva::DxfImportResult TForm1::importDrawing(const std::string& path) {
-    return tolva::ImportDxf(path, settings_, host_.get());
 }

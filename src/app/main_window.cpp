@@ -33,6 +33,7 @@
 #include "app/gcode_lexer_qt.h"
 #include "app/recent_files.h"
 #include "app/document.h"
+#include "app/program_listing.h"
 #include "base/flow_layout_qt.h"
 #include "base/folders.h"
 #include "base/program_editor_qt.h"
@@ -366,54 +367,39 @@ const tolva::Letters& TForm1::Setaxis() {
 }
 
 bool TForm1::Load_file(const QString& name) {
-    if (name.size() > kMaxFileName) {
-        showMessage(tooLongMessage(name));
-        return false;
-    }
     Setaxis();
-    std::string path = toBytes(name);
-    if (tolva::UpperExtension(path) == ".DXF") return loadDrawing(name);
-    std::string bytes, warning;
-    tolva::FileStatus st = tolva::LoadProgramBytes(path, bytes, &warning);
-    if (!st.ok) {
-        // The program in the editor stays as it was.
-        showMessage(st.message);
-        return false;
-    }
-    if (Form2) Form2->FlatClick();
-    RichEdit1->setFont(editorFont());
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    RichEdit1->LoadBytes(bytes);
-    finishLoad(path);
-    rememberRecent(path);
-    QApplication::restoreOverrideCursor();
-    if (!warning.empty()) showMessage(warning);
-    return true;
-}
-
-bool TForm1::loadDrawing(const QString& name) {
     const std::string path = toBytes(name);
-    if (!tolva::FileExists(path)) {
-        showMessage("Cannot open file \"" + path + "\": No such file or directory");
-        return false;
-    }
-    if (Form2) Form2->FlatClick();
-    RichEdit1->setFont(editorFont());
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Gauge1->setValue(0);
-    Gauge1->show();
+    const bool drawing = tolva::UpperExtension(path) == ".DXF";
     const QString caption = windowTitle();
-    setCaption("Reading Dxf");
-    tolva::DxfImportResult r = importDrawing(path);
-    Gauge1->hide();
-    setCaption(caption);
-    QApplication::restoreOverrideCursor();
-    QStringList layers;
-    for (const auto& l : r.layers) layers << QString::fromLocal8Bit(l.c_str());
-    Memo4->setPlainText(layers.join('\n'));
-    if (r.kind == tolva::DxfImportResult::NoUsableData) {
+    const bool importing = drawing && tolva::FileExists(path);
+    if (importing) {
+        // The import reports its progress on the gauge.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        Gauge1->setValue(0);
+        Gauge1->show();
+        setCaption("Reading Dxf");
+    }
+    tolva::Document doc;
+    tolva::LoadOutcome r;
+    {
+        tolva::PlotState fallback;
+        tolva::OperationContext ctx = MenuOperationContext(*this, settings_, *host_, fallback);
+        r = tolva::LoadDocument(path, ctx, doc);
+    }
+    if (importing) {
+        Gauge1->hide();
+        setCaption(caption);
+        QApplication::restoreOverrideCursor();
+    }
+    if (r.drawing) {
+        QStringList layers;
+        for (const auto& l : r.layers) layers << QString::fromLocal8Bit(l.c_str());
+        Memo4->setPlainText(layers.join('\n'));
+    }
+    if (r.kind == tolva::LoadOutcome::NoUsableData) {
         // Nothing of the chosen layer: show what the drawing has and take the
         // user to the layer setting. The editor is left empty.
+        if (Form2) Form2->FlatClick();
         Memo4->show();
         showMessage(r.message);
         UseAnotherLayerClick();
@@ -424,20 +410,19 @@ bool TForm1::loadDrawing(const QString& name) {
         openFileName_.clear();
         return false;
     }
-    if (r.kind != tolva::DxfImportResult::Program) {
+    if (r.kind != tolva::LoadOutcome::Loaded) {
         // The program in the editor stays as it was.
         showMessage(r.message);
         return false;
     }
-    {
-        tolva::PlotState fallback;
-        tolva::OperationContext ctx = MenuOperationContext(*this, settings_, *host_, fallback);
-        tolva::AfterDxfImport(r.lines, ctx);
-    }
-    RichEdit1->LoadBytes(tolva::JoinLines(r.lines, tolva::LineEnd::LF, true));
-    // The program is saved next to the drawing, under its name without ".DXF".
-    finishLoad(path.substr(0, path.size() - 4));
+    if (Form2) Form2->FlatClick();
+    RichEdit1->setFont(editorFont());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    RichEdit1->LoadBytes(doc.Text());
+    finishLoad(doc.name);
     rememberRecent(path);
+    QApplication::restoreOverrideCursor();
+    if (!r.message.empty()) showMessage(r.message);
     return true;
 }
 
@@ -454,7 +439,6 @@ void TForm1::finishLoad(const std::string& name) {
         setCaption("Tolva - [Untitled]");
         openFileName_.clear();
     }
-    if (translateOnLoad()) TranslateRows(29, 69);
 }
 
 void TForm1::FileNewClick() {
@@ -917,12 +901,8 @@ void TForm1::caretMoved(int line) {
 
 void TForm1::followMachine() {
     // What the status line and the colouring read of the machine file:
-    // its label table, and its [Units] codes for inch and metric.
+    // its label table, and its codes for inch and metric.
     auto take = [this] {
-        tolva::IniFile ini;
-        if (!settings_.MachineFile().empty()) ini.Load(settings_.MachineFile());
-        inchCode_ = ini.ReadString("Units", "Inch", "");
-        metricCode_ = ini.ReadString("Units", "Metric", "");
         lexer_->SetCodes(tolva::HighlightCodesOf(settings_.Labels(), settings_.Flag("SwapXY"), settings_.Flag("SwapYZ")));
         showUnits();
     };
@@ -938,8 +918,9 @@ void TForm1::showUnits() {
     const int caret = RichEdit1->SelStart();
     const int line = RichEdit1->LineOfPos(caret);
     const int lineEnd = static_cast<int>(RichEdit1->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
-    UnitsLabel->setText(QString::fromStdString(
-        tolva::UnitsText(tolva::UnitsInForce(RichEdit1->BytesView().substr(0, static_cast<std::size_t>(lineEnd)),
-                                             inchCode_, metricCode_),
-                         inchCode_, metricCode_)));
+    const std::string& inch = settings_.Text("UnitsInch");
+    const std::string& metric = settings_.Text("UnitsMetric");
+    UnitsLabel->setText(QString::fromStdString(tolva::UnitsText(
+        tolva::UnitsInForce(RichEdit1->BytesView().substr(0, static_cast<std::size_t>(lineEnd)), inch, metric), inch,
+        metric)));
 }

@@ -184,10 +184,8 @@ protected:
 private:
     void buildMenus();
     void calcScale(ProgramEditor* editor, bool keepExtents, bool setScale);
-    bool loadDrawing(const QString& name);
-    // After a load: scale, caret, current file name, caption, translate-on-load.
+    // After a load: scale, caret, current file name, caption.
     void finishLoad(const std::string& name);
-    tolva::DxfImportResult importDrawing(const std::string& path);
     void buildToolBar();
     QAction* addItem(QMenu* menu, const QString& caption, const QString& shortcut,
                      std::function<void()> action, const QString& hint = {});
@@ -202,7 +200,6 @@ private:
     tolva::Letters lettersInForce();
     QFont editorFont() const;
     QString initialDirSetting() const;
-    bool translateOnLoad() const;
     QString machineIndicator() const;
     void saveLastIni();
     void followSettings();
@@ -218,7 +215,6 @@ private:
     std::vector<std::string> recent_;
     class GcodeLexer* lexer_ = nullptr;
     int machineListener_ = 0;
-    std::string inchCode_, metricCode_;
 
     tolva::MachineSettings& settings_;
     QStringList args_;

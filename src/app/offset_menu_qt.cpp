@@ -3,7 +3,7 @@
 #include <QLabel>
 
 #include "app/ascii_window.h"
-#include "app/document.h"
+#include "app/app_state.h"
 #include "app/main_window.h"
 #include "base/program_editor_qt.h"
 #include "tools/offset_window.h"

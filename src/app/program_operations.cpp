@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "app/document.h"
 #include "app/swap_block.h"
 #include "dxf/path_assembly.h"
 #include "plot/canvas.h"
@@ -136,7 +135,7 @@ OperationResult units(Lines& lines, OperationContext& ctx, bool toMetric) {
     s.factor = toMetric ? kMillimetresPerInch : 1.0 / kMillimetresPerInch;
     const ModifierResult r = SLIDE2(Modifier::Size, lines, codes, s, ctx.host);
     if (r.refused) return {false, true, {}};
-    const bool exchanged = ExchangeUnitCode(lines, codes, toMetric);
+    const bool exchanged = ExchangeUnitCode(lines, ctx.settings.Text("UnitsInch"), ctx.settings.Text("UnitsMetric"), toMetric);
     return {r.changed || exchanged, false, {}};
 }
 

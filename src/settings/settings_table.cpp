@@ -264,6 +264,12 @@ std::vector<SettingSpec> makeTable() {
     font.caption = "Font";
     font.group = kFont.caption;
     add(font);
+
+    // The machine's units codes, for the inch/metric conversion and the units
+    // read-out. Not shown in the setup window; a file without them gets
+    // G-code's own.
+    add(hidden(text("UnitsInch", "Units", "Inch", "G20", "G20", "Inch", kOptions)));
+    add(hidden(text("UnitsMetric", "Units", "Metric", "G21", "G21", "Metric", kOptions)));
     return t;
 }
 
@@ -316,6 +322,7 @@ const std::vector<int>& LoadOrder() {
             "ReadableCheckBox", "HeaderLenSpinEdit", "HeaderCharSpinEdit",
             "Edit1",
             "Label_font",
+            "UnitsInch", "UnitsMetric",
         };
         std::vector<int> v;
         for (auto n : names) v.push_back(SettingIndex(n));

@@ -483,4 +483,23 @@ std::string OrderWordsMLast(std::string_view line, const Letters& letters) {
     return out;
 }
 
+namespace {
+template <class Order>
+void orderAllLines(std::vector<std::string>& lines, Order order) {
+    std::string out;
+    for (auto& line : lines) {
+        order(line, out);
+        line.swap(out);
+    }
+}
+}  // namespace
+
+void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters) {
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMFirst(line, letters, out); });
+}
+
+void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters) {
+    orderAllLines(lines, [&](const std::string& line, std::string& out) { OrderWordsMLast(line, letters, out); });
+}
+
 }  // namespace tolva

@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolva {
 
@@ -106,5 +107,10 @@ std::string OrderWordsMLast(std::string_view line, const Letters& letters);
 // whose capacity is reused.
 void OrderWordsMFirst(std::string_view line, const Letters& letters, std::string& out);
 void OrderWordsMLast(std::string_view line, const Letters& letters, std::string& out);
+
+// "Line Order N G M X Y Z I J K R" (and "... R M") over every line, in
+// place. A line of any length is rebuilt whole, its comments in their place.
+void OrderAllLinesMFirst(std::vector<std::string>& lines, const Letters& letters);
+void OrderAllLinesMLast(std::vector<std::string>& lines, const Letters& letters);
 
 }  // namespace tolva

@@ -89,20 +89,15 @@ bool RemoveLineEnds(std::vector<std::string>& lines, std::string_view ends) {
     return changed;
 }
 
-bool ExchangeUnitCode(std::vector<std::string>& lines, const AxisCodes& codes, bool toMetric) {
-    // G-code's own unit codes: the label table has no row for them.
-    const std::string_view from = toMetric ? "G20" : "G21", to = toMetric ? "G21" : "G20";
-    std::string spelling;
-    for (const std::string& cell : codes.codes)
-        if (const CodeSpan c = FindCodeSpan(cell, to)) {
-            spelling = cell.substr(c.pos, c.end - c.pos);
-            break;
-        }
+bool ExchangeUnitCode(std::vector<std::string>& lines, const std::string& inchCode, const std::string& metricCode,
+                      bool toMetric) {
+    if (inchCode.empty() || metricCode.empty()) return false;
+    const std::string& from = toMetric ? inchCode : metricCode;
+    const std::string& to = toMetric ? metricCode : inchCode;
     bool changed = false;
     for (std::string& line : lines) {
-        for (CodeSpan c = FindCodeSpan(line, from); c; c = FindCodeSpan(line, from, c.pos + 1)) {
-            const std::string code = spelling.empty() ? line[c.pos] + std::string(to.substr(1)) : spelling;
-            line.replace(c.pos, c.end - c.pos, code);
+        for (CodeSpan c = FindCodeSpan(line, from); c; c = FindCodeSpan(line, from, c.pos + to.size())) {
+            line.replace(c.pos, c.end - c.pos, to);
             changed = true;
         }
     }

@@ -45,9 +45,10 @@ bool RemoveLineEnds(std::vector<std::string>& lines, std::string_view ends);
 inline constexpr double kMillimetresPerInch = 25.4;
 
 // The unit codes after Inch to Metric (`toMetric`) or Metric to Inch: every
-// G20 becomes G21, or every G21 G20, found as whole codes (`HasCode`). The
-// new code is spelled as a cell of the label table spells it when one holds
-// it (a program head), otherwise with the letter as the line writes it.
-bool ExchangeUnitCode(std::vector<std::string>& lines, const AxisCodes& codes, bool toMetric);
+// inch code becomes the metric code, or every metric code the inch code,
+// found as whole codes (FindCodeSpan) and written as the machine spells the
+// new one. Nothing changes when either code is empty.
+bool ExchangeUnitCode(std::vector<std::string>& lines, const std::string& inchCode, const std::string& metricCode,
+                      bool toMetric);
 
 }  // namespace tolva

@@ -1,6 +1,7 @@
 // The units in force at a place in a program: the last inch or metric code
-// before it, found by plain case-sensitive substring search as every code
-// is. The codes come from the machine file; an empty code never matches.
+// before it, found as a whole code outside comments (FindCodeSpan), so
+// "G21" is not seen in "G210" or in "(G21)". The codes come from the machine
+// file; an empty code never matches.
 #pragma once
 
 #include <string>

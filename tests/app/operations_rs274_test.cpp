@@ -25,6 +25,7 @@
 
 #include "../plot/rs274_oracle.h"
 #include "app/batch_run.h"
+#include "app/document.h"
 #include "app/program_operations.h"
 #include "base/folders.h"
 #include "base/host.h"
@@ -391,8 +392,8 @@ TEST(OperationMatrix, EveryOperationOnRealProgramsIsRightOrRefused) {
         PlotState plot;
         OperationContext ctx(settings, host, plot);
         ctx.scratchFolder = ScratchFolder();
-        LoadedSource loaded;
-        ASSERT_TRUE(LoadSourceProgram(prog.source, ctx, loaded)) << prog.source;
+        Document loaded;
+        ASSERT_EQ(LoadDocument(prog.source, ctx, loaded).kind, LoadOutcome::Loaded) << prog.source;
         const Lines source = loaded.lines;
         std::vector<CanonMove> moves;
         std::string text;

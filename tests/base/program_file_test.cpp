@@ -85,7 +85,7 @@ TEST(ProgramFiles, LoadAndSaveAreByteIdentical) {
         ASSERT_TRUE(WriteFileAtomic(path, bytes).ok);
         std::string back = readRaw(path);
         EXPECT_EQ(back, bytes);
-        ProgramFile program;
+        Document program;
         std::string warning;
         ASSERT_TRUE(LoadProgramFile(path, program, &warning).ok);
         EXPECT_EQ(JoinLines(program.lines, program.style, program.finalEnd), bytes);
@@ -99,7 +99,7 @@ TEST(ProgramFiles, BadInputIsRefusedOrWarnedWithoutLoss) {
     std::string garbage;
     for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>(rng() % 256));
     writeRaw(dir.file("bin.nc"), garbage);
-    ProgramFile program;
+    Document program;
     FileStatus st = LoadProgramFile(dir.file("bin.nc"), program);
     EXPECT_FALSE(st.ok);
     EXPECT_NE(st.message.find("not a text program"), std::string::npos);
@@ -135,7 +135,7 @@ TEST(ProgramFiles, LatinAndTapeProgramsOpen) {
                    " (\xC4\xD6\xDC\xDF \xE4\xF6\xFC \xDC\x42\x45RGR\xD6\xDF\x45 \xC4NDERN \xD6L)\r\n";
     const std::string tape = std::string(600, '\0') + "\x12%\r\n" + program + "%\x14" + std::string(600, '\0');
     writeRaw(dir.file("tape.nc"), tape);
-    ProgramFile p;
+    Document p;
     FileStatus st = LoadProgramFile(dir.file("tape.nc"), p);
     ASSERT_TRUE(st.ok) << st.message;
     EXPECT_EQ(JoinLines(p.lines, p.style, p.finalEnd), tape);
@@ -148,7 +148,7 @@ TEST(ProgramFiles, LatinAndTapeProgramsOpen) {
 
 TEST(ProgramFiles, RefusalSaysWhatTheFileHolds) {
     TempDir dir;
-    ProgramFile p;
+    Document p;
     // A real executable.
     std::string exe;
     ASSERT_TRUE(ReadFileBytes("/bin/ls", exe).ok);

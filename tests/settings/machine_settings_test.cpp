@@ -297,7 +297,7 @@ TEST_F(Settings, NewFileHasTheSectionsInSaveOrderAndTheSaveSpellings) {
     EXPECT_EQ(sections, (std::vector<std::string>{"[Labels]", "[Baud]", "[Data]", "[Parity]", "[Flow]",
                                                   "[Stop Bits]", "[Com Port]", "[Buffer]", "[Plotting]",
                                                   "[Transmit]", "[Dxf]", "[Options]", "[Tape]", "[InitialDir]",
-                                                  "[Font]"}));
+                                                  "[Font]", "[Units]"}));
     EXPECT_TRUE(holdsInOrder(lines, {"XY Plane=", "XZ Plane=", "YZ Plane="}));
     EXPECT_TRUE(holdsInOrder(lines, {"[Flow]", "Xoncts=0", "[Plotting]", "Cirres=1", "angstep=1"}));
     EXPECT_TRUE(holdsInOrder(lines, {"[Dxf]", "Autosketch=0", "DesignCad=0", "Corel=0", "Ashlar=0", "Z Offset=0",

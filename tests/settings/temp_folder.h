@@ -44,6 +44,15 @@ private:
     std::string path_;
 };
 
+// A machine file's bytes with every axis sign and swap box off: the shipped
+// settings hide faults that these show.
+inline std::string WithoutSignsAndSwaps(std::string bytes) {
+    for (const std::string key : {"SwapXY=", "SwapYZ=", "X*-1=", "Y*-1=", "Z*-1="})
+        for (std::size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at + 1))
+            bytes[at + key.size()] = '0';
+    return bytes;
+}
+
 inline std::string Fixture(const std::string& name) {
     std::string bytes;
     ReadFileBytes(std::string(TOLVA_TEST_DATA) + "/settings/" + name, bytes);

@@ -458,3 +458,20 @@ TEST(OrderWords, LinuxCncSamplesRunTheSameAfterEitherOrder) {
     }
     if (read == 0) GTEST_SKIP() << "LinuxCNC's sample programs are not installed";
 }
+
+TEST(WordOrderPass, EveryLineIsRebuilt) {
+    std::vector<std::string> lines = {"G01 X1 N10 M3 F100", "X2 G00", ""};
+    OrderAllLinesMFirst(lines, Letters{});
+    EXPECT_EQ(lines, (std::vector<std::string>{"N10 G01 M3 X1 F100", "G00 X2 ", ""}));
+    OrderAllLinesMLast(lines, Letters{});
+    EXPECT_EQ(lines[0], "N10 G01 X1 M3 F100");
+}
+
+TEST(WordOrderPass, LinesLongerThan255AreOrderedWhole) {
+    const std::string comment = "(" + std::string(300, 'C') + ")";
+    std::vector<std::string> lines = {"Y2 X1 " + comment + " Z9", "Y2 X1 (SHORT)"};
+    OrderAllLinesMFirst(lines, Letters{});
+    EXPECT_EQ(lines, (std::vector<std::string>{"X1 Y2 Z9 " + comment, "X1 Y2 (SHORT)"}));
+    OrderAllLinesMLast(lines, Letters{});
+    EXPECT_EQ(lines[0], "X1 Y2 Z9 " + comment);
+}

@@ -34,10 +34,7 @@ namespace {
 std::string machineFile(const tolva::test::TempFolder& dir, const std::string& name, bool shipped) {
     std::string bytes;
     tolva::ReadFileBytes(std::string(TOLVA_SOURCE_DIR) + "/data/" + name, bytes);
-    if (!shipped)
-        for (const char* key : {"SwapXY=", "SwapYZ=", "X*-1=", "Y*-1=", "Z*-1="})
-            for (std::size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at + 1))
-                bytes[at + std::string(key).size()] = '0';
+    if (!shipped) bytes = tolva::test::WithoutSignsAndSwaps(bytes);
     return dir.write((shipped ? "" : "plain-") + name, bytes);
 }
 

@@ -1,4 +1,4 @@
-#include "app/document.h"
+#include "plot/extents.h"
 
 #include <gtest/gtest.h>
 
@@ -54,42 +54,4 @@ TEST(Extents, LettersInForceAreUsed) {
     EXPECT_FLOAT_EQ(e.maxX, 0.0f);
     EXPECT_FLOAT_EQ(e.minX, -3.0f);
     EXPECT_FLOAT_EQ(e.maxY, 5.0f);
-}
-
-TEST(Indicator, PositionTextAndBlock) {
-    // Caret at the very start of line 5 (index 4), nothing selected.
-    BlockPosition b = ShowLineNumText(4, 3, 0);
-    EXPECT_EQ(b.text, "  Pos [5:1]   Sel : [0]   ");
-    EXPECT_EQ(b.selStartLine, 3);
-    EXPECT_EQ(b.selLineCount, 0);
-    BlockPosition first = ShowLineNumText(0, 2, 3);
-    EXPECT_EQ(first.selStartLine, -1);
-    EXPECT_EQ(first.selLineCount, 3);
-}
-
-TEST(PrintHeader, PageNumberComesFromTheLineIndex) {
-    auto h = PrintHeaderLines(0, "12/7/26", "21:30:00", "/w/p.nc");
-    ASSERT_EQ(h.size(), 5u);
-    EXPECT_EQ(h[0], " ");
-    EXPECT_EQ(h[1], "           Page : 1");
-    EXPECT_EQ(h[3], "           Date : 12/7/26    Time : 21:30:00    File : /w/p.nc");
-    EXPECT_EQ(PrintHeaderLines(60, "", "", "")[1], "           Page : 2");
-    EXPECT_EQ(PrintHeaderLines(100, "", "", "")[1], "           Page : 3");
-}
-
-TEST(WordOrderPass, EveryLineIsRebuilt) {
-    std::vector<std::string> lines = {"G01 X1 N10 M3 F100", "X2 G00", ""};
-    OrderAllLinesMFirst(lines, Letters{});
-    EXPECT_EQ(lines, (std::vector<std::string>{"N10 G01 M3 X1 F100", "G00 X2 ", ""}));
-    OrderAllLinesMLast(lines, Letters{});
-    EXPECT_EQ(lines[0], "N10 G01 X1 M3 F100");
-}
-
-TEST(WordOrderPass, LinesLongerThan255AreOrderedWhole) {
-    const std::string comment = "(" + std::string(300, 'C') + ")";
-    std::vector<std::string> lines = {"Y2 X1 " + comment + " Z9", "Y2 X1 (SHORT)"};
-    OrderAllLinesMFirst(lines, Letters{});
-    EXPECT_EQ(lines, (std::vector<std::string>{"X1 Y2 Z9 " + comment, "X1 Y2 (SHORT)"}));
-    OrderAllLinesMLast(lines, Letters{});
-    EXPECT_EQ(lines[0], "X1 Y2 Z9 " + comment);
 }

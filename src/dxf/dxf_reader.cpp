@@ -12,6 +12,7 @@
 #include "dxf/dxf_line_source.h"
 #include "dxf/dxf_pair_scanner.h"
 #include "dxf/segment_writer.h"
+#include "dxf/spline_fit.h"
 #include "text/geometry.h"
 #include "text/number_format.h"
 
@@ -128,8 +129,8 @@ struct Entity {
     std::size_t vertexCount = 0;
     // A SPLINE's control points (10, 20, 30: x, y, bulge as z), knots (40)
     // and weights (41), each list reused like `vertices`.
-    std::vector<Vertex> controls;
-    std::size_t controlCount = 0;
+    std::vector<Vertex> controls, fits;  // fit points: 11, 21, 31
+    std::size_t controlCount = 0, fitCount = 0;
     std::vector<Value> knots, weights;
     std::size_t knotCount = 0, weightCount = 0;
 
@@ -137,7 +138,7 @@ struct Entity {
         kind = k;
         layer.present = false;
         for (Value& x : v) x.present = false;
-        vertexCount = controlCount = knotCount = weightCount = 0;
+        vertexCount = controlCount = fitCount = knotCount = weightCount = 0;
     }
 };
 
@@ -477,7 +478,8 @@ bool Reader::collect() {
             continue;
         }
         if (!kept) continue;
-        if (spline && (code_ == 10 || code_ == 20 || code_ == 30 || code_ == 40 || code_ == 41)) {
+        if (spline && (code_ == 10 || code_ == 20 || code_ == 30 || code_ == 40 || code_ == 41 || code_ == 11 ||
+                       code_ == 21 || code_ == 31)) {
             auto put = [&](std::vector<Value>& list, std::size_t& count) {
                 if (count == list.size()) list.emplace_back();
                 list[count++] = {std::string(value_), valueLine_, true};
@@ -486,14 +488,20 @@ bool Reader::collect() {
                 put(e.knots, e.knotCount);
             } else if (code_ == 41) {
                 put(e.weights, e.weightCount);
-            } else if (code_ == 10) {
-                if (e.controlCount == e.controls.size()) e.controls.emplace_back();
-                Vertex& c = e.controls[e.controlCount++];
-                c.x = {std::string(value_), valueLine_, true};
-                c.y.present = c.bulge.present = false;
-            } else if (e.controlCount > 0) {
-                Value& target = code_ == 20 ? e.controls[e.controlCount - 1].y : e.controls[e.controlCount - 1].bulge;
-                if (!target.present) target = {std::string(value_), valueLine_, true};
+            } else {
+                // Control points (10, 20, 30) and fit points (11, 21, 31).
+                const bool fit = code_ % 10 == 1;
+                std::vector<Vertex>& list = fit ? e.fits : e.controls;
+                std::size_t& count = fit ? e.fitCount : e.controlCount;
+                if (code_ / 10 == 1) {
+                    if (count == list.size()) list.emplace_back();
+                    Vertex& c = list[count++];
+                    c.x = {std::string(value_), valueLine_, true};
+                    c.y.present = c.bulge.present = false;
+                } else if (count > 0) {
+                    Value& target = code_ / 10 == 2 ? list[count - 1].y : list[count - 1].bulge;
+                    if (!target.present) target = {std::string(value_), valueLine_, true};
+                }
             }
             continue;
         }
@@ -1021,144 +1029,111 @@ void Reader::doInsert() {
 }
 
 // A SPLINE (a NURBS curve: degree 71, control points 10/20/30, knots 40,
-// weights 41) is written as straight pieces, each within the connect
-// tolerance of the curve (in drawing units, so the scales are taken out): an
-// interval of the parameter is halved until the curve at its quarter points
-// lies that near the chord. A closed spline (70 bit 1) ends exactly on its
-// first point. One without control points (only fit points) is passed over.
+// weights 41; or, without control points, the cubic through its fit points
+// 11/21/31 with the end tangents 12/22/32 and 13/23/33) is written as arcs
+// and straight pieces, each within the connect tolerance of the curve (in
+// drawing units, so the machine's scales are taken out). A closed spline (70
+// bit 1) ends exactly on its first point.
 void Reader::doSpline() {
     long long flags = 0, degree = 3;
     if (e_.v[S70].present && !integer(e_.v[S70], flags)) return;
     if (e_.v[S71].present && !integer(e_.v[S71], degree)) return;
+    auto read = [&](const Vertex& c, SplinePoint& out) {
+        double x, y, z = 0;
+        if (!c.y.present || !real(c.x, x) || !real(c.y, y) || (c.bulge.present && !real(c.bulge, z))) return false;
+        out = {x, y, z};
+        return true;
+    };
+    Nurbs curve;
     const std::size_t n = e_.controlCount;
-    if (n < 2 || degree < 1 || degree > 25 || static_cast<std::size_t>(degree) >= n) {
+    if (n >= 2 && degree >= 1 && degree <= 25 && static_cast<std::size_t>(degree) < n) {
+        curve.degree = static_cast<int>(degree);
+        curve.controls.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            if (!read(e_.controls[i], curve.controls[i])) return;
+        if (e_.weightCount == n) {
+            curve.weights.assign(n, 1.0);
+            for (std::size_t i = 0; i < n; ++i) {
+                double f;
+                if (!real(e_.weights[i], f)) return;
+                if (f > 0) curve.weights[i] = f;
+            }
+        }
+        if (e_.knotCount == n + curve.degree + 1) {
+            for (std::size_t i = 0; i < e_.knotCount; ++i) {
+                double f;
+                if (!real(e_.knots[i], f)) return;
+                if (i > 0 && f < curve.knots.back()) return;  // not a knot vector
+                curve.knots.push_back(f);
+            }
+        } else {  // none or a wrong count: clamped and uniform
+            curve.knots = ClampedUniformKnots(n, curve.degree);
+        }
+    } else if (e_.fitCount >= 2) {
+        std::vector<SplinePoint> fit(e_.fitCount);
+        for (std::size_t i = 0; i < e_.fitCount; ++i)
+            if (!read(e_.fits[i], fit[i])) return;
+        SplinePoint tangents[2];
+        bool given = true;
+        static constexpr Slot kTangents[2][3] = {{S12, S22, S32}, {S13, S23, S33}};
+        for (int i = 0; i < 2; ++i) {
+            const Slot* c = kTangents[i];
+            double v[3] = {0, 0, 0};
+            for (int j = 0; j < 3; ++j)
+                if (e_.v[c[j]].present && !real(e_.v[c[j]], v[j])) return;
+            given = given && e_.v[c[0]].present && e_.v[c[1]].present;
+            tangents[i] = {v[0], v[1], v[2]};
+        }
+        const std::optional<Nurbs> c =
+            CubicThroughFitPoints(fit, given ? &tangents[0] : nullptr, given ? &tangents[1] : nullptr);
+        if (!c) {
+            ++passedOver_["SPLINE whose fit points make no curve"];
+            return;
+        }
+        curve = *c;
+    } else {
         ++passedOver_["SPLINE without control points"];
         return;
     }
-    const int p = static_cast<int>(degree);
-    std::vector<long double> cx(n), cy(n), cz(n), w(n, 1.0L), u;
-    for (std::size_t i = 0; i < n; ++i) {
-        const Vertex& c = e_.controls[i];
-        double x, y, z = 0;
-        if (!c.y.present) return;
-        if (!real(c.x, x) || !real(c.y, y) || (c.bulge.present && !real(c.bulge, z))) return;
-        cx[i] = x;
-        cy[i] = y;
-        cz[i] = z;
+    if (!(curve.Last() > curve.First())) return;
+    bool flat = true;
+    for (SplinePoint& c : curve.controls) {
+        long double x = c.x, y = c.y, z = c.z;
+        place(x, y, z);
+        c = {static_cast<double>(x), static_cast<double>(y), static_cast<double>(z)};
+        flat = flat && c.z == curve.controls.front().z;
     }
-    if (e_.weightCount == n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            double f;
-            if (!real(e_.weights[i], f)) return;
-            if (f > 0) w[i] = f;
-        }
-    }
-    if (e_.knotCount == n + p + 1) {
-        for (std::size_t i = 0; i < e_.knotCount; ++i) {
-            double f;
-            if (!real(e_.knots[i], f)) return;
-            if (i > 0 && f < u.back()) return;  // not a knot vector
-            u.push_back(f);
-        }
-    } else {  // none or a wrong count: clamped and uniform
-        for (std::size_t i = 0; i < n + p + 1; ++i)
-            u.push_back(i <= static_cast<std::size_t>(p) ? 0.0L
-                        : i >= n ? static_cast<long double>(n - p)
-                                 : static_cast<long double>(i - p));
-    }
-    const long double t0 = u[p], t1 = u[n];
-    if (!(t1 > t0)) return;
-
-    // de Boor with weights: the point at t (homogeneous, then divided).
-    std::vector<long double> dx(p + 1), dy(p + 1), dz(p + 1), dw(p + 1);
-    auto at = [&](long double t, long double& x, long double& y, long double& z) {
-        std::size_t k = static_cast<std::size_t>(p);
-        while (k + 1 < n && u[k + 1] <= t) ++k;
-        for (int j = 0; j <= p; ++j) {
-            const std::size_t i = k - p + j;
-            dx[j] = cx[i] * w[i];
-            dy[j] = cy[i] * w[i];
-            dz[j] = cz[i] * w[i];
-            dw[j] = w[i];
-        }
-        for (int r = 1; r <= p; ++r)
-            for (int j = p; j >= r; --j) {
-                const std::size_t i = k - p + j;
-                const long double span = u[i + p - r + 1] - u[i];
-                const long double a = span > 0 ? (t - u[i]) / span : 0;
-                dx[j] = (1 - a) * dx[j - 1] + a * dx[j];
-                dy[j] = (1 - a) * dy[j - 1] + a * dy[j];
-                dz[j] = (1 - a) * dz[j - 1] + a * dz[j];
-                dw[j] = (1 - a) * dw[j - 1] + a * dw[j];
-            }
-        x = dx[p] / dw[p];
-        y = dy[p] / dw[p];
-        z = dz[p] / dw[p];
-    };
     // The tolerance in drawing units: the program's is the connect tolerance.
-    long double scale = std::max(std::fabs(static_cast<long double>(s_.xScale)) / (s_.xDiameter ? 2 : 1),
-                                 std::fabs(static_cast<long double>(s_.yScale)));
-    if (depth_ > 0) scale *= std::max(std::hypot(xf_.m00, xf_.m10), std::hypot(xf_.m01, xf_.m11));
-    const long double tol = s_.fitTolerance / (scale > 0 ? scale : 1);
+    const long double xLength = std::fabs(static_cast<long double>(s_.xScale)) / (s_.xDiameter ? 2 : 1);
+    const long double yLength = std::fabs(static_cast<long double>(s_.yScale));
+    const long double scale = std::max(xLength, yLength);
+    const double tol = static_cast<double>(s_.fitTolerance / (scale > 0 ? scale : 1));
     if (!(tol > 0)) return;
+    // Arcs where the machine keeps a circle round and flat.
+    const bool arcs = (flat || !includeZ_) && std::fabs(xLength - yLength) <= 1e-6L * scale;
+    constexpr std::size_t kMostPieces = 1000000;
+    const std::vector<CurvePiece> pieces = FitArcsAndLines(curve, tol, arcs, flags & 1, kMostPieces);
 
     std::string a[3], b[3], first[3];
-    auto machine = [&](long double x, long double y, long double z, std::string (&out)[3]) {
-        place(x, y, z);
-        out[1] = coordinate((x - ucs_[0]) * s_.yScale);
-        out[0] = coordinate((y - ucs_[1]) * s_.xScale);
-        out[2] = includeZ_ ? coordinate((z - ucs_[2] + s_.zOffset) * s_.zScale) : "0.00";
+    auto machine = [&](const SplinePoint& p, std::string (&out)[3]) {
+        out[1] = coordinate((p.x - ucs_[0]) * s_.yScale);
+        out[0] = coordinate((p.y - ucs_[1]) * s_.xScale);
+        out[2] = includeZ_ ? coordinate((p.z - ucs_[2] + s_.zOffset) * s_.zScale) : "0.00";
     };
-    long double x, y, z;
-    at(t0, x, y, z);
-    machine(x, y, z, first);
+    machine(curve.At(curve.First()), first);
     std::copy(first, first + 3, a);
-    // Intervals to write, as a stack (last pushed first out); a knot span is
-    // the largest piece that is one polynomial, so start from those.
-    std::vector<std::pair<long double, long double>> todo;
-    for (std::size_t k = n; k > static_cast<std::size_t>(p); --k)
-        if (u[k] > u[k - 1] && u[k - 1] >= t0 && u[k] <= t1) todo.emplace_back(u[k - 1], u[k]);
-    long double ax = x, ay = y;
-    long long pieces = 0;
-    constexpr long long kMostPieces = 1000000;
-    while (!todo.empty() && pieces < kMostPieces) {
-        const auto [lo, hi] = todo.back();
-        todo.pop_back();
-        long double bx, by, bz;
-        at(hi, bx, by, bz);
-        bool flat = hi - lo <= (t1 - t0) * 1e-9L;
-        if (!flat) {
-            flat = true;
-            const long double ex = bx - ax, ey = by - ay, len = std::hypot(ex, ey);
-            for (long double f : {0.25L, 0.5L, 0.75L}) {
-                long double qx, qy, qz;
-                at(lo + (hi - lo) * f, qx, qy, qz);
-                const long double d = len > 0 ? std::fabs((qx - ax) * ey - (qy - ay) * ex) / len
-                                               : std::hypot(qx - ax, qy - ay);
-                if (d > tol) {
-                    flat = false;
-                    break;
-                }
-            }
-        }
-        if (!flat) {
-            const long double mid = (lo + hi) / 2;
-            todo.emplace_back(mid, hi);
-            todo.emplace_back(lo, mid);
-            continue;
-        }
-        const bool last = todo.empty();
-        if (last && (flags & 1)) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if ((flags & 1) && i + 1 == pieces.size())
             std::copy(first, first + 3, b);  // a closed spline ends on its start
+        else
+            machine(pieces[i].end, b);
+        if (pieces[i].bulge == 0) {
+            w_.ADDLINE(a[0], a[1], a[2]);
+            w_.ADDLINE(b[0], b[1], b[2]);
         } else {
-            machine(bx, by, bz, b);
+            arcStep(a, b, pieces[i].bulge);
         }
-        w_.ADDLINE(a[0], a[1], a[2]);
-        w_.ADDLINE(b[0], b[1], b[2]);
-        ++pieces;
         std::copy(b, b + 3, a);
-        ax = bx;
-        ay = by;
     }
 }
 

@@ -5,18 +5,25 @@ ezdxf writes a drawing of INSERTs of blocks holding LINEs, ARCs, CIRCLEs, a
 bulged LWPOLYLINE, an ELLIPSE and a SPLINE: placed plainly, scaled (also unequally, its
 arcs then ellipses), rotated, mirrored (negative X scale, or the extrusion (0, 0, -1)), as a grid of columns and rows, and a block that
 inserts another (nested, each level turned and scaled); and of SPLINEs: open
-and closed, degree 2 and 3, rational, with and without fit points beside
-their control points. The tolerance is the machine's connect tolerance
-(0.010), within which curves are fitted, and 0.003 more.
-The real tolva binary converts it with the shipped mill; rs274 runs the
-program (tool radius 0) and its cutting moves, sampled every 0.05 along lines
-and arcs and laid on the drawing by the axis map that fits best, must lie
-within TOL of the geometry ezdxf's virtual_entities and flattening give
-(0.001), and every point of that geometry within TOL of a cut.
+and closed, degree 2 and 3, rational, with fit points beside their control
+points, and with fit points alone (with and without end tangents). The
+tolerance is the machine's connect tolerance (0.010), within which curves
+are fitted by arcs and straight pieces, and 0.003 more.
+The real tolva binary converts it with the shipped mill, and with the mill
+with every sign and swap box off; rs274 runs the program (tool radius 0) and
+its cutting moves, sampled every 0.05 along lines and along arcs, laid on
+the drawing by the axis map that fits best, must lie within TOL of the
+geometry ezdxf's virtual_entities and flattening give (0.001), and every
+point of that geometry within TOL of a cut.
 
-usage: insert_oracle.py TOLVA SHIPPED_DATA_DIR
+Smooth splines alone must be written with far fewer pieces than any fit of
+straight pieces alone could be: at most half the least such a fit needs,
+reckoned from the curvature ezdxf's flattening shows.
+
+usage: block_spline_oracle.py TOLVA SHIPPED_DATA_DIR
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -74,7 +81,42 @@ def drawing(target):
     fit = [(100, 300), (120, 330), (140, 310), (160, 340)]
     spline = msp.add_spline_control_frame(fit, degree=3)
     spline.fit_points = fit
+    # Fit points alone: the curve is the cubic through them, with the end
+    # tangents when the drawing gives both.
+    for fit_only, tangents in FIT_ONLY:
+        s = msp.add_spline(fit_only)
+        if tangents:
+            s.dxf.start_tangent, s.dxf.end_tangent = tangents
     doc.saveas(target)
+
+
+FIT_ONLY = [([(200, 300), (215, 330), (240, 310), (250, 335), (275, 320), (290, 340)], None),
+            ([(300, 300), (330, 340), (360, 290), (380, 330)], ((1, 2, 0), (1, -1, 0))),
+            ([(0, 400), (40, 420), (80, 400), (120, 420), (160, 400), (200, 420), (240, 400)], ((0, 1, 0), (0, -1, 0)))]
+
+
+# Smooth splines alone, for the count of the pieces they are written with.
+COUNTED = {
+    "cubic S": lambda msp: msp.add_open_spline([(0, 0), (10, 30), (30, -10), (50, 40), (70, 0)], degree=3),
+    "closed cubic": lambda msp: msp.add_open_spline([(0, 0), (40, 0), (40, 40), (0, 40), (0, 0)], degree=3),
+    "rational": lambda msp: msp.add_rational_spline([(0, 0), (20, 40), (40, 0), (60, 40)], [1, 3, 0.5, 1], degree=3),
+    "fit points": lambda msp: msp.add_spline(FIT_ONLY[2][0]),
+}
+
+
+def line_fit_least(spline, tol):
+    """The fewest straight pieces any fit within `tol` of a spline needs: a
+    chord of a curve of curvature k strays k L^2 / 8 from it, so at least the
+    integral of sqrt(k / (8 tol)) along the curve (ezdxf's flattening taken
+    as the curve)."""
+    p = np.array([(v.x, v.y) for v in spline.flattening(0.00005)])
+    d = np.diff(p, axis=0)
+    length = np.hypot(d[:, 0], d[:, 1])
+    keep = length > 1e-12
+    d, length = d[keep], length[keep]
+    turn = np.abs(np.arctan2(d[:-1, 0] * d[1:, 1] - d[:-1, 1] * d[1:, 0], (d[:-1] * d[1:]).sum(axis=1)))
+    ds = (length[:-1] + length[1:]) / 2
+    return float(np.sum(np.sqrt(turn * ds / (8 * tol))))
 
 
 def geometry(path):
@@ -98,48 +140,89 @@ def geometry(path):
     return np.array(segs, dtype=float)
 
 
+def convert(tolva, dxf, nc, ini, work):
+    return subprocess.run([tolva, dxf, nc, ini], capture_output=True, text=True,
+                          env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
+                                   QT_QPA_PLATFORM="offscreen"))
+
+
+def counts(tolva, ini, work):
+    """Each smooth spline alone: straight pieces and arcs in its program,
+    against the fewest straight pieces a fit of lines alone needs."""
+    problems = []
+    for name, add in COUNTED.items():
+        doc = ezdxf.new()
+        spline = add(doc.modelspace())
+        if name == "closed cubic":
+            spline.closed = True
+        dxf, nc = os.path.join(work, "one.dxf"), os.path.join(work, "one.nc")
+        doc.saveas(dxf)
+        run = convert(tolva, dxf, nc, ini, work)
+        if run.returncode != 0:
+            problems.append(f"{name}: conversion: {run.stderr}")
+            continue
+        with open(nc) as f:
+            text = f.read()
+        arcs = len(re.findall(r"^G0?[23]\b", text, re.M))
+        lines = len(re.findall(r"^G0?1\b", text, re.M)) - 1  # less the move to the start
+        least = line_fit_least(spline, 0.010)
+        print(f"{name}: {arcs} arcs and {lines} straight pieces; a fit of lines alone needs at least {least:.0f}")
+        if arcs + lines > least / 2:
+            problems.append(f"{name}: {arcs + lines} pieces, not far fewer than the {least:.0f} of lines alone")
+    return problems
+
+
 def main():
     tolva, shipped = sys.argv[1], sys.argv[2]
     problems = []
     with tempfile.TemporaryDirectory(prefix="tolva-insert-") as work:
         dxf, nc, ini = (os.path.join(work, n) for n in ("inserts.dxf", "inserts.nc", "mill.ini"))
         drawing(dxf)
-        ini_with(os.path.join(shipped, "tolva.ini"), ini, {("Dxf", "Layer"): "*"})
-        run = subprocess.run([tolva, dxf, nc, ini], capture_output=True, text=True,
-                             env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
-                                      QT_QPA_PLATFORM="offscreen"))
         segs = geometry(dxf)
-        if run.returncode != 0:
-            problems.append(f"conversion: {run.stderr}")
-        else:
-            table = os.path.join(work, "d0.tbl")
-            with open(table, "w") as f:
-                f.write("T1 P1 D0 Z0 ;\n")
-            try:
-                blocks = cuts(rs274(nc, table, work))
-            except RuntimeError as e:
-                problems.append(str(e))
-                blocks = []
-            if not blocks:
-                problems.append("no cutting move")
-    if not problems:
-        moves = np.concatenate(blocks)
-        # The axis map that puts the moves nearest the drawing.
-        best = min(AXIS_MAPS, key=lambda m: distances(to_drawing(moves, m), segs, 1.0).max())
-        moves = to_drawing(moves, best)
-        blocks = [to_drawing(b, best) for b in blocks]
-        off = distances(moves, segs, 1.0)
-        if off.max() > TOL:
-            k = int(np.argmax(off))
-            problems.append(f"program point ({moves[k][0]:.4f}, {moves[k][1]:.4f}) is {off[k]:.4f} off the drawing")
-        chain = np.concatenate([np.stack([b[:-1], b[1:]], axis=1) for b in blocks if len(b) > 1])
-        points = np.concatenate([segs[:, 0, :], segs[:, 1, :]])
-        missing = distances(points, chain, 1.0)
-        if missing.max() > TOL:
-            k = int(np.argmax(missing))
-            problems.append(f"drawing point ({points[k][0]:.4f}, {points[k][1]:.4f}) is not cut "
-                            f"(nearest {missing[k]:.4f})")
+        every = {("Dxf", "Layer"): "*"}
+        off = dict(every)
+        for section in ("Dxf", "Plotting"):
+            off.update({(section, k): "0" for k in ("SwapXY", "SwapYZ", "X*-1", "Y*-1", "Z*-1")})
+        for mname, changes in (("shipped mill", every), ("mill, signs and swaps off", off)):
+            ini_with(os.path.join(shipped, "tolva.ini"), ini, changes)
+            problems += [f"{mname}: {p}" for p in check(tolva, dxf, nc, ini, segs, work)]
+        ini_with(os.path.join(shipped, "tolva.ini"), ini, every)
+        problems += counts(tolva, ini, work)
     return report(problems, 1, 1 if problems else 0)
+
+
+def check(tolva, dxf, nc, ini, segs, work):
+    """Problems of the program of `dxf` under `ini`, run by rs274."""
+    run = convert(tolva, dxf, nc, ini, work)
+    if run.returncode != 0:
+        return [f"conversion: {run.stderr}"]
+    table = os.path.join(work, "d0.tbl")
+    with open(table, "w") as f:
+        f.write("T1 P1 D0 Z0 ;\n")
+    try:
+        blocks = cuts(rs274(nc, table, work))
+    except RuntimeError as e:
+        return [str(e)]
+    if not blocks:
+        return ["no cutting move"]
+    problems = []
+    moves = np.concatenate(blocks)
+    # The axis map that puts the moves nearest the drawing.
+    best = min(AXIS_MAPS, key=lambda m: distances(to_drawing(moves, m), segs, 1.0).max())
+    moves = to_drawing(moves, best)
+    blocks = [to_drawing(b, best) for b in blocks]
+    off = distances(moves, segs, 1.0)
+    if off.max() > TOL:
+        k = int(np.argmax(off))
+        problems.append(f"program point ({moves[k][0]:.4f}, {moves[k][1]:.4f}) is {off[k]:.4f} off the drawing")
+    chain = np.concatenate([np.stack([b[:-1], b[1:]], axis=1) for b in blocks if len(b) > 1])
+    points = np.concatenate([segs[:, 0, :], segs[:, 1, :]])
+    missing = distances(points, chain, 1.0)
+    if missing.max() > TOL:
+        k = int(np.argmax(missing))
+        problems.append(f"drawing point ({points[k][0]:.4f}, {points[k][1]:.4f}) is not cut "
+                        f"(nearest {missing[k]:.4f})")
+    return problems
 
 
 if __name__ == "__main__":

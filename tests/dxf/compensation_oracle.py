@@ -40,7 +40,6 @@ from ezdxf import path as dxfpath
 LIBRARY_BLK1 = "/usr/share/librecad/library/block/blk1.dxf"
 TOL = 0.02
 STEP = 0.05
-NEAR = 8.0  # mm: the first look for a point's nearest segment
 
 
 def washer(target):
@@ -124,26 +123,25 @@ def boundary(drawing):
 def distances(points, segs, reach=None):
     """Distance of each point to the nearest segment. With `reach`, only
     segments within about `reach` of a point are looked at, and a point with
-    none that near gets infinity: far faster on large drawings. Without it,
-    the near segments are looked at first and all of them only for the
-    points with none near, which gives the same distances."""
-    if reach is None and len(points) and len(segs):
-        out = distances(points, segs, NEAR)
-        far = np.isinf(out)
-        if far.any():
-            out[far] = distances(np.asarray(points, dtype=float)[far], segs, np.inf)
-        return out
+    none that near gets infinity: far faster on large drawings."""
     points = np.asarray(points, dtype=float)
     out = np.full(len(points), np.inf)
     if len(points) == 0 or len(segs) == 0:
         return out
     a, b = segs[:, 0, :], segs[:, 1, :]
     lo, hi = np.minimum(a, b), np.maximum(a, b)
-    order = np.lexsort((points[:, 1], np.floor(points[:, 0] / (reach if reach and np.isfinite(reach) else 1e9))))
-    for k in range(0, len(points), 256):
-        idx = order[k:k + 256]
+    # Chunks of neighbouring points: columns about as wide as a chunk is
+    # tall, sorted along their length; few points go in small chunks.
+    chunk = 256 if reach is None or len(points) > 4096 else 32
+    column = 1e9
+    if reach is not None:
+        area = float(np.prod(points.max(axis=0) - points.min(axis=0)))
+        column = max(reach, math.sqrt(area * chunk / len(points)))
+    order = np.lexsort((points[:, 1], np.floor(points[:, 0] / column)))
+    for k in range(0, len(points), chunk):
+        idx = order[k:k + chunk]
         p = points[idx]
-        if reach is not None and np.isfinite(reach):
+        if reach is not None:
             pl, ph = p.min(axis=0) - reach, p.max(axis=0) + reach
             near = np.all(hi >= pl, axis=1) & np.all(lo <= ph, axis=1)
             sa, sb = a[near], b[near]

@@ -6,8 +6,9 @@
 // Each line of the list is "<0|1> <path>": whether AutoSketch is set for the
 // drawing, and the drawing. Drawing n (from 0) is imported with the machine
 // file's settings as a user's import would run; its program goes to
-// OUT_DIR/<n>.nc, and one line "<n>\t<Program|NoUsableData|Failed>\t<message
-// or note>" to standard output.
+// OUT_DIR/<n>.nc, and one line "<n>\t<Program|NoUsableData|Failed>\t<seconds
+// the import took>\t<message or note>" to standard output.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,7 +39,9 @@ int main(int argc, char** argv) {
         for (long n = 0; status == 0 && std::getline(std::cin, line); ++n) {
             if (line.size() < 3) continue;
             settings.SetFlag("Autosketch", line[0] == '1');
+            const auto t0 = std::chrono::steady_clock::now();
             const tolva::DxfImportResult r = tolva::ImportDxf(line.substr(2), settings);
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
             const char* kind = r.kind == tolva::DxfImportResult::Program        ? "Program"
                                : r.kind == tolva::DxfImportResult::NoUsableData ? "NoUsableData"
                                                                                 : "Failed";
@@ -50,7 +53,7 @@ int main(int argc, char** argv) {
                     status = 2;
                 }
             }
-            std::cout << n << '\t' << kind << '\t' << (r.kind == tolva::DxfImportResult::Program ? r.note : r.message)
+            std::cout << n << '\t' << kind << '\t' << seconds << '\t' << (r.kind == tolva::DxfImportResult::Program ? r.note : r.message)
                       << '\n';
         }
     }

@@ -147,8 +147,8 @@ void Interpreter::SetupPlot(bool resetPlane) {
     rapid_ = false;
     state_.ArcCw = state_.ArcCcw = false;
     state_.FullCircle = false;
-    state_.TotalDist = state_.RapidDist = state_.LastMark = 0.0f;
-    state_.CutOffTotal = 0.0f;
+    state_.TotalDist = state_.RapidDist = state_.LastMark = 0.0;
+    state_.CutOffTotal = 0.0;
     state_.Cutting = false;
     state_.ObjectStartLine = 0;
     state_.Largest = {0.0f, MainLineCount - 1, 0};
@@ -381,14 +381,14 @@ void Interpreter::Bigobject(bool cutOn, bool cutOff) {
         // speed) starts no new gap: LastMark then holds a length, not a
         // position, and a gap taken from it would be meaningless.
         if (!s.Cutting) {
-            const float g = static_cast<float>(static_cast<long double>(s.TotalDist) - s.LastMark);
-            s.RapidDist = static_cast<float>(static_cast<long double>(s.RapidDist) + g);
+            const double g = s.TotalDist - s.LastMark;
+            s.RapidDist += g;
             s.LastMark = g;
         }
         s.Cutting = true;
     }
     if (cutOff) {
-        const float L = static_cast<float>(static_cast<long double>(s.TotalDist) - s.LastMark - s.CutOffTotal);
+        const float L = static_cast<float>(s.TotalDist - s.LastMark - s.CutOffTotal);
         if (L > s.Largest.Length) s.Largest = {L, s.ObjectStartLine, s.CurLine};
         if (L < s.Smallest.Length) s.Smallest = {L, s.ObjectStartLine, s.CurLine};
         if (ObjectLog && s.Cutting)

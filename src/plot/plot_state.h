@@ -17,8 +17,7 @@ struct ObjectRecord {
     int StartLine = 0;    // 0-based line of its cut-on
     int EndLine = 0;      // 0-based line of its cut-off
     // The length of its own moves from cut-on to cut-off, scaled units,
-    // summed in long double (the float totals above lose small moves once
-    // the program's running total is large).
+    // summed in long double.
     double Size = 0.0;
 };
 
@@ -49,11 +48,13 @@ struct PlotState {
     // the two rounded angles cannot be compared again reliably.
     bool FullCircle = false;
 
-    // Totals.
-    float TotalDist = 0.0f;  // every move
-    float RapidDist = 0.0f;  // between a cut-off and the next cut-on
-    float LastMark = 0.0f;   // object accounting
-    float CutOffTotal = 0.0f;  // TotalDist at the previous cut-off
+    // Totals, scaled units, in double: each move adds its length worked out
+    // from its program coordinates, so a program of many thousand moves far
+    // from zero still adds up to the sum of its parts.
+    double TotalDist = 0.0;  // every move
+    double RapidDist = 0.0;  // between a cut-off and the next cut-on
+    double LastMark = 0.0;   // object accounting
+    double CutOffTotal = 0.0;  // TotalDist at the previous cut-off
     bool Cutting = false;      // a cut-on seen and no cut-off since
     int ObjectStartLine = 0;   // line of the current object's cut-on
 

@@ -199,7 +199,8 @@ void Projection::stepArc(ArcPlane plane, bool continuous, bool clockwise, bool f
         !std::isfinite(c1) || !std::isfinite(c2) || !std::isfinite(linearEnd))
         return;
     const long double span = s.to - s.from;  // > 0
-    state_.TotalDist = static_cast<float>(state_.TotalDist + std::fabs(span) * s.r);
+    lastSweep_ = std::fabs(span);
+    state_.TotalDist += static_cast<double>(std::fabs(span) * s.r);
     MovedLength += std::fabs(span) * s.r;
 
     if (!(step > 0.0L) || !std::isfinite(step)) step = span;

@@ -114,7 +114,8 @@ public:
     // end point. `clockwise` selects the stepping direction (see
     // AxisCodes::DrawnClockwise), `fullCircle` makes the sweep one whole turn
     // whatever A and B are.
-    // Adds the arc length to TotalDist. With `continuous` false the canvas is
+    // Adds the stepped arc length to TotalDist (DrawMove puts the move's own
+    // in its place). With `continuous` false the canvas is
     // refreshed before every segment.
     // XY: centre (X, Y), linear axis Z.
     void arkIJ(bool continuous, bool clockwise, bool fullCircle, float cx, float cy,
@@ -168,7 +169,15 @@ private:
     // creeps in), and when scaling overflows.
     float scaledAt(int a, double v, const PlotAxes& axes) const;
     void drawArc(const Move& move, const PlotAxes& axes, const float* S, const float* E, bool continuous);
-    void drawLine(const float* S, const float* E);
+    // `length`: the move's length in program units.
+    void drawLine(const float* S, const float* E, long double length);
+    // The arc's length (scaled units) from its program coordinates, on the
+    // side of the chord the stepping drew (`stepped`, its sweep in radians).
+    // DrawMove puts it in place of the length the stepping added from the
+    // rounded scaled angles and radius.
+    long double arcLength(const Move& move, long double stepped) const;
+    // Sweep (radians) of the last arc stepped; NaN when none was.
+    long double lastSweep_ = 0.0L;
     double lastProgram_[3] = {0.0, 0.0, 0.0};  // program position of (PrevX, PrevY, PrevZ), per plot axis
     // The points of one stepped arc: point i at angle first + dir*i*step
     // (stepping angle, radians), inside [from, to]; in-plane coordinates

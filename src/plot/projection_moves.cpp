@@ -1,6 +1,7 @@
 // The plot's consumer of the stream of moves: program units to scaled units,
 // then the drawing primitives of projection.cpp.
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "plot/projection.h"
@@ -67,24 +68,62 @@ void Projection::DrawMove(const Move& move, const PlotAxes& axes, bool continuou
 
     const bool chain = state_.DxfExportOn && state_.DxfLinesOnly && Dxf;
     if (chain) BeginDxfMove(E[0], E[1], E[2]);
-    if (move.kind == MoveKind::Arc)
+    if (move.kind == MoveKind::Arc) {
+        const double before = state_.TotalDist;
+        const long double movedBefore = MovedLength;
+        lastSweep_ = std::numeric_limits<long double>::quiet_NaN();
         drawArc(move, axes, S, E, continuous);
-    else
-        drawLine(S, E);
+        const long double length = std::isnan(lastSweep_) ? lastSweep_ : arcLength(move, lastSweep_);
+        if (std::isfinite(length)) {
+            state_.TotalDist = before + static_cast<double>(length);
+            MovedLength = movedBefore + length;
+        }
+    } else {
+        // Along the plot's axes, in program units: the length the line is drawn with.
+        long double sum = 0.0L;
+        for (int a = 0; a < 3; ++a) {
+            const long double d = static_cast<long double>(end[a]) - start[a];
+            sum += d * d;
+        }
+        drawLine(S, E, std::sqrt(sum));
+    }
     if (chain) EndDxfMove();
 
     state_.PrevX = E[0], state_.PrevY = E[1], state_.PrevZ = E[2];
     for (int a = 0; a < 3; ++a) lastProgram_[a] = end[a];
 }
 
-void Projection::drawLine(const float* S, const float* E) {
+void Projection::drawLine(const float* S, const float* E, long double length) {
     LINE3d(E[0], E[1], E[2]);
-    const long double dx = static_cast<long double>(E[0]) - S[0];
-    const long double dy = static_cast<long double>(E[1]) - S[1];
-    const long double dz = static_cast<long double>(E[2]) - S[2];
-    const long double length = std::sqrt(dx * dx + dy * dy + dz * dz);
-    state_.TotalDist = static_cast<float>(state_.TotalDist + length);
-    MovedLength += length;
+    long double scaled = length * std::fabs(static_cast<long double>(state_.ViewScale));
+    if (!std::isfinite(scaled)) {
+        // Beyond the range of the scaled points: the length between them as drawn.
+        const long double dx = static_cast<long double>(E[0]) - S[0];
+        const long double dy = static_cast<long double>(E[1]) - S[1];
+        const long double dz = static_cast<long double>(E[2]) - S[2];
+        scaled = std::sqrt(dx * dx + dy * dy + dz * dz);
+    }
+    state_.TotalDist += static_cast<double>(scaled);
+    MovedLength += scaled;
+}
+
+long double Projection::arcLength(const Move& move, long double stepped) const {
+    int u, v;
+    planeAxes(move.plane, u, v);
+    const long double su = static_cast<long double>(move.start[u]) - move.centre[u];
+    const long double sv = static_cast<long double>(move.start[v]) - move.centre[v];
+    const long double eu = static_cast<long double>(move.end[u]) - move.centre[u];
+    const long double ev = static_cast<long double>(move.end[v]) - move.centre[v];
+    const long double r = std::hypot(su, sv);
+    // The counter-clockwise angle from start to end in [0, 2 pi), and the
+    // other side of the chord; the stepping decided the side (and whether a
+    // closed arc is a whole turn), so the one nearer its sweep is the arc.
+    long double d = std::atan2(ev, eu) - std::atan2(sv, su);
+    if (d < 0.0L) d += 2.0L * kPi;
+    if (d >= 2.0L * kPi) d -= 2.0L * kPi;
+    const long double other = 2.0L * kPi - d;
+    const long double sweep = std::fabs(stepped - d) <= std::fabs(stepped - other) ? d : other;
+    return sweep * r * std::fabs(static_cast<long double>(state_.ViewScale));
 }
 
 void Projection::drawArc(const Move& move, const PlotAxes& axes, const float* S, const float* E,

@@ -32,7 +32,7 @@ long long steppedArc(PlotBench& b, const Arc& a) {
     long double step = GetIncrement(a.r, p.Settings.PlotResSpinEdit);
     const ArcSweep s = FixAngles(a.A, a.B, a.r, a.cw, a.full);
     const long double span = s.to - s.from;
-    st.TotalDist = static_cast<float>(st.TotalDist + std::fabs(span) * s.r);
+    st.TotalDist += static_cast<double>(std::fabs(span) * s.r);
     long double steps = span / step;
     if (steps > (1 << 20)) {
         step = span / (1 << 20);

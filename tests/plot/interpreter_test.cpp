@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "interpreter_rig.h"
+#include "text/number_format.h"
 
 using namespace tolva;
 using tolva::test::InterpreterRig;
@@ -536,6 +537,40 @@ TEST(InterpreterAccounting, RepeatedCutOnStartsNoNewGap) {
     EXPECT_EQ(r.view.summaries.back().Caption, "Cut 40.000  Rapid 20.000  Total Distance 60.000");
 }
 
+// A 50 x 50 array of one part (a square of side 40.25 and a whole circle of
+// radius 10.5, every coordinate exact in binary), row by row at a pitch of
+// 62.5: the totals are the part's length times 2500 and the rapids between
+// the parts, to the last decimal shown, however many moves went before.
+TEST(InterpreterAccounting, TotalsOfAManyPartArrayAreTheSumOfItsParts) {
+    constexpr int kRows = 50, kColumns = 50;
+    constexpr double kPitch = 62.5, kSide = 40.25, kRadius = 10.5;
+    std::vector<std::string> program{""};
+    auto xy = [](double x, double y) { return " X" + std::to_string(x) + " Y" + std::to_string(y); };
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j) {
+            const double x = i * kPitch, y = j * kPitch;
+            program.push_back("G00" + xy(x, y));
+            program.push_back("M03");
+            program.push_back("G01" + xy(x + kSide, y));
+            program.push_back("G01" + xy(x + kSide, y + kSide));
+            program.push_back("G01" + xy(x, y + kSide));
+            program.push_back("G01" + xy(x, y));
+            program.push_back("G02" + xy(x, y) + " I" + std::to_string(x + kRadius) + " J" + std::to_string(y));
+            program.push_back("M05");
+        }
+    InterpreterRig r;
+    r.Plot(program);
+    const long double part = 4.0L * kSide + 2.0L * 3.141592653589793238462643383279502884L * kRadius;
+    const long double cut = kRows * kColumns * part;
+    // Along a row, then back to the next row's first part.
+    const long double rapid = kRows * (kColumns - 1) * kPitch +
+                              (kRows - 1) * std::hypot(static_cast<long double>(kPitch), (kColumns - 1) * kPitch);
+    auto shown = [](long double v) { return FixedText(v, 3, 8); };
+    ASSERT_FALSE(r.view.summaries.empty());
+    EXPECT_EQ(r.view.summaries.back().Caption,
+              "Cut " + shown(cut) + "  Rapid " + shown(rapid) + "  Total Distance " + shown(cut + rapid));
+}
+
 TEST(InterpreterAccounting, ProgramWithoutCutCodesIsAllCutting) {
     InterpreterRig r;
     r.Plot({"", "G00 X10", "G01 Y10"});
@@ -751,8 +786,8 @@ TEST(InterpreterBadInput, NothingNonFiniteReachesTheCanvasWhenArcsAreSteppedFast
     r.Plot({"", "G01 X1e999 Y5", "X-nan Ynan", "G02 X10 Y0 R0", "G02 X10 Y0 I0 J0", "G03 X3 Y4 I0 J0",
             longLine, "G02 X0 Y0 I1e6 J0", "G03 X0 Y0 I1e30 J0", "G02 X1e30 Y0 I-1e30 J5", "G01 X2 Y2",
             "G02 X2 Y2 I3 J0"});
-    for (const float v : {r.state.MaxX, r.state.MinX, r.state.MaxY, r.state.MinY, r.state.TotalDist,
-                          r.state.PrevX, r.state.PrevY})
+    for (const double v : {r.state.MaxX, r.state.MinX, r.state.MaxY, r.state.MinY,
+                           static_cast<float>(r.state.TotalDist), r.state.PrevX, r.state.PrevY})
         EXPECT_TRUE(std::isfinite(v));
     for (const auto& s : r.canvas.Segments()) {
         EXPECT_LE(std::abs(static_cast<long long>(s.to.x)), 1000000000LL);

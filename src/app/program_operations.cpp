@@ -40,7 +40,7 @@ OperationResult compress(Lines& lines, OperationContext& ctx, int super) {
 // line-end operations leave it so.
 template <typename Edit>
 bool besideFileStart(Lines& lines, OperationContext& ctx, Edit edit) {
-    const std::string& fileStart = ctx.settings.Setaxis().Code(LabelRow::FileStart);
+    const std::string fileStart = ctx.settings.Setaxis().Code(LabelRow::FileStart);
     std::vector<std::pair<std::size_t, std::string>> kept;
     for (std::size_t k = 0; k < lines.size(); ++k)
         if (!fileStart.empty() && StripChar('B', ' ', lines[k]) == fileStart) kept.push_back({k, lines[k]});
